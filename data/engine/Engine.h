@@ -1,0 +1,117 @@
+#pragma once
+
+// The table engine calls. The program reaches its tables only through these; they read one to
+// one with the bookkeeping algorithms. Handles are plain pointers owned by the engine handle:
+// a Data4 and its Field4/Tag4 handles are void once the table is closed.
+//
+// Errors: a failing call sets a negative error code in the engine handle and returns it (or
+// nullptr). code4errorCode(h, 0) reads and clears it. Nothing here throws, except through the
+// exit handler that code4exit calls.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/engine/Errors.h"
+#include "data/engine/FileSystem.h"
+
+namespace engine {
+
+struct Code4;
+struct Data4;
+struct Field4;
+struct Tag4;
+
+struct Field4Info {
+    std::string name;
+    char type;  // 'C', 'N', 'D', 'L'
+    int len;
+    int dec;
+};
+
+struct Tag4Info {
+    std::string name;
+    std::string expression;
+    std::string filter;  // e.g. ".NOT. DELETED()"; empty = none
+    bool unique = false;
+    bool descending = false;
+};
+
+// Engine handle. `dir` is the directory in which tables are looked for ("." = current).
+std::unique_ptr<Code4> code4init(FileSystem& fs = posixFileSystem(), std::string dir = ".");
+int code4initUndo(Code4* h);  // closes everything; the handle stays usable for nothing else
+int code4close(Code4* h);  // closes every open table, flushing changes
+[[noreturn]] void code4exit(Code4* h);  // "the program ends": calls the exit handler
+void code4exitHandler(Code4* h, std::function<void()> handler);  // default: std::exit(1)
+int code4errorCode(Code4* h, int newCode);  // returns the pending code and sets newCode
+const std::string& code4errorText(Code4* h);  // text of the last error, for diagnostics
+void error4exitTest(Code4* h);  // ends the program if an error is pending
+int code4errTagName(Code4* h, int on);  // 0: a missing tag in d4tag is not an error
+int code4autoOpen(Code4* h, int on);  // 0: d4open leaves the group file shut
+int code4safety(Code4* h, int on);  // 0: i4create / d4create may overwrite
+int code4accessMode(Code4* h, int mode);  // 1: exclusive (OS lock), 0: shared
+const std::string& code4dir(Code4* h);
+
+// Tables. Names without extension, matched without regard to case.
+Data4* d4open(Code4* h, std::string_view name);
+Data4* d4create(Code4* h, std::string_view name, const std::vector<Field4Info>& fields);
+int d4close(Data4* t);
+int d4flush(Data4* t);
+
+int d4top(Data4* t);
+int d4bottom(Data4* t);
+int d4skip(Data4* t, long n);
+int d4go(Data4* t, long recNo);
+int d4seek(Data4* t, std::string_view key);
+int d4seekDouble(Data4* t, double key);
+bool d4eof(Data4* t);
+bool d4bof(Data4* t);
+long d4recNo(Data4* t);
+long d4recCount(Data4* t);  // records in the file, deleted ones included
+inline long d4recCountDo(Data4* t) { return d4recCount(t); }
+
+bool d4deleted(Data4* t);
+int d4delete(Data4* t);
+int d4recall(Data4* t);
+int d4appendBlank(Data4* t);
+int d4refresh(Data4* t);
+int d4pack(Data4* t);
+int d4zap(Data4* t, long startRec, long endRec);
+
+Tag4* d4tag(Data4* t, std::string_view name);
+Tag4* d4tagDefault(Data4* t);
+int d4tagSelect(Data4* t, Tag4* tag);  // nullptr = record-number order
+Tag4* d4tagSelected(Data4* t);
+int i4create(Data4* t, std::string_view groupName, const std::vector<Tag4Info>& tags);
+const std::string& t4alias(Tag4* tag);
+const std::string& t4expr(Tag4* tag);
+
+int d4numFields(Data4* t);
+Field4* d4fieldJ(Data4* t, int j);  // 1-based
+Field4* d4field(Data4* t, std::string_view name);  // nullptr (and e4fieldName) if absent
+const std::string& d4alias(Data4* t);
+Code4* d4code(Data4* t);
+
+std::string f4str(Field4* f);  // UTF-8, blank-padded to the field width
+int f4int(Field4* f);
+long f4long(Field4* f);
+double f4double(Field4* f);
+int f4true(Field4* f);  // 1 = true
+int f4assign(Field4* f, std::string_view utf8);  // padded or cut to the field width
+int f4assignInt(Field4* f, int v);
+int f4assignLong(Field4* f, long v);
+int f4assignDouble(Field4* f, double v);  // rounded to the field's decimals
+const std::string& f4name(Field4* f);
+char f4type(Field4* f);
+int f4len(Field4* f);
+int f4decimals(Field4* f);
+
+// Structural checks for tests and repair: table layout and counts, and for every tag its
+// structure, key order, every live record present once, no deleted record indexed.
+// Returns 0 when sound; otherwise an error code, with a description in `report`.
+int d4check(Data4* t, std::string* report);
+
+}  // namespace engine

@@ -1,0 +1,162 @@
+#pragma once
+
+// The platform seam: every service the program asks of the operating system and the
+// windowing system. Logic below the user interface calls these interfaces only; the Qt
+// implementations live in platform/qt/, the scripted ones (for tests) in ScriptedPlatform.h.
+// One instance of each is installed at start-up with install().
+
+#include <cstdint>
+#include <string>
+
+#include "platform/DateTime.h"
+
+namespace platform {
+
+// ---- messages -------------------------------------------------------------------------
+enum class MessageKind { Warning, Information, Confirm };  // captions "Warning", ...
+enum class Buttons { OK, YesNo, OKCancel };
+enum class Answer { OK, Cancel, Yes, No };
+
+class Messages {
+public:
+    virtual ~Messages() = default;
+    virtual Answer show(MessageKind kind, const std::string& text, Buttons buttons) = 0;
+    // The application's standard error box, used for conversion errors such as
+    // "'%s' is not a valid integer value".
+    virtual void error(const std::string& text) = 0;
+};
+
+// ---- modal forms ----------------------------------------------------------------------
+// A form that can be shown modally. The Qt forms implement execModal() with exec(); the
+// scripted runner calls the test's script for the form's name instead.
+class ModalForm {
+public:
+    virtual ~ModalForm() = default;
+    virtual std::string formName() const = 0;  // "TExpense", "TPickAcc", ...
+    virtual int execModal() = 0;
+};
+
+class ModalRunner {
+public:
+    virtual ~ModalRunner() = default;
+    virtual int showModal(ModalForm& form) = 0;
+};
+
+// ---- progress box ---------------------------------------------------------------------
+class Progress {
+public:
+    virtual ~Progress() = default;
+    virtual void ShowProgress(bool visible, const std::string& title) = 0;
+    virtual void SetProgress(int percent) = 0;
+};
+
+// ---- clock and regional settings ------------------------------------------------------
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual DateTime now() = 0;
+    DateTime today() { return now().dateOnly(); }
+};
+
+enum class DateOrder { MDY, DMY, YMD };
+
+struct RegionalSettings {
+    DateOrder dateOrder = DateOrder::MDY;
+    char dateSeparator = '/';
+    char decimalSeparator = '.';
+    char thousandSeparator = ',';
+};
+
+class Regional {
+public:
+    virtual ~Regional() = default;
+    virtual RegionalSettings settings() = 0;
+};
+
+// ---- help -----------------------------------------------------------------------------
+class Help {
+public:
+    virtual ~Help() = default;
+    virtual void context(int helpContext) = 0;
+    virtual void topic(const std::string& contextString) = 0;  // "contents"
+    virtual void jump(const std::string& jumpId) = 0;  // JumpID("", id)
+};
+
+// ---- printing facts and dialogs -------------------------------------------------------
+struct FontSpec {
+    std::string name;
+    int size = 0;  // points
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    std::uint32_t colour = 0;  // 0xRRGGBB
+};
+
+class Printing {
+public:
+    virtual ~Printing() = default;
+    virtual bool printerInstalled() = 0;
+    virtual int printerIndex() = 0;  // -1 when no printer is selected
+    // The printer's entry as the printer list gives it, e.g. "Office on lp0".
+    virtual std::string printerEntry() = 0;
+    virtual bool landscape() = 0;
+    virtual void printerSetupDialog() = 0;
+    // Runs the font dialog loaded with `font`; returns true when confirmed. On cancel
+    // `font` keeps what it was loaded with.
+    virtual bool fontDialog(FontSpec& font) = 0;
+};
+
+// ---- file system ----------------------------------------------------------------------
+enum class CopyResult { Ok, DiskFull, WriteProtected, Failed };
+
+class Files {
+public:
+    virtual ~Files() = default;
+    virtual bool exists(const std::string& path) = 0;
+    virtual CopyResult copy(const std::string& from, const std::string& to) = 0;  // overwrite
+    virtual bool remove(const std::string& path) = 0;
+    virtual std::string currentDir() = 0;
+    virtual bool setCurrentDir(const std::string& dir) = 0;
+};
+
+// ---- program end ----------------------------------------------------------------------
+class ProgramEnd {
+public:
+    virtual ~ProgramEnd() = default;
+    // "The program ends." The Qt implementation leaves the process; the scripted one throws
+    // ProgramEnded so that a test can see that, and where, the program would end.
+    [[noreturn]] virtual void end() = 0;
+};
+
+struct ProgramEnded {
+    int code = 0;
+};
+
+// ---- the installed set ----------------------------------------------------------------
+struct Services {
+    Messages* messages = nullptr;
+    ModalRunner* modal = nullptr;
+    Progress* progress = nullptr;
+    Clock* clock = nullptr;
+    Regional* regional = nullptr;
+    Help* help = nullptr;
+    Printing* printing = nullptr;
+    Files* files = nullptr;
+    ProgramEnd* programEnd = nullptr;
+};
+
+void install(const Services& services);
+const Services& services();
+
+inline Messages& messages() { return *services().messages; }
+inline ModalRunner& modal() { return *services().modal; }
+inline Progress& progress() { return *services().progress; }
+inline Clock& clock() { return *services().clock; }
+inline Regional& regional() { return *services().regional; }
+inline Help& help() { return *services().help; }
+inline Printing& printing() { return *services().printing; }
+inline Files& files() { return *services().files; }
+[[noreturn]] inline void endProgram() { services().programEnd->end(); }
+
+}  // namespace platform

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Sets up and runs every test: once in a normal build and once under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+"$root/scripts/deps.sh"
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+run_suite() {
+    local dir=$1
+    shift
+    cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+    ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 600
+}
+
+echo "== normal build"
+run_suite "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+run_suite "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DCBK_SANITIZE=ON -DCBK_BUILD_BENCH=OFF
+
+if [ -x "$root/scripts/fuzz.sh" ]; then
+    echo "== fuzzing (bounded)"
+    "$root/scripts/fuzz.sh"
+fi
