@@ -6,6 +6,7 @@
 // One instance of each is installed at start-up with install().
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "platform/DateTime.h"
@@ -35,6 +36,13 @@ public:
     virtual std::string formName() const = 0;  // "TExpense", "TPickAcc", ...
     virtual int execModal() = 0;
 };
+
+// Modal results as execModal() and showModal() return them.
+inline constexpr int mrNone = 0;
+inline constexpr int mrOk = 1;
+inline constexpr int mrCancel = 2;
+inline constexpr int mrYes = 6;
+inline constexpr int mrNo = 7;
 
 class ModalRunner {
 public:
@@ -79,7 +87,7 @@ public:
     virtual ~Help() = default;
     virtual void context(int helpContext) = 0;
     virtual void topic(const std::string& contextString) = 0;  // "contents"
-    virtual void jump(const std::string& jumpId) = 0;  // JumpID("", id)
+    virtual void jump(const std::string& jumpId) = 0;          // JumpID("", id)
 };
 
 // ---- printing facts and dialogs -------------------------------------------------------
@@ -149,14 +157,33 @@ struct Services {
 void install(const Services& services);
 const Services& services();
 
-inline Messages& messages() { return *services().messages; }
-inline ModalRunner& modal() { return *services().modal; }
-inline Progress& progress() { return *services().progress; }
-inline Clock& clock() { return *services().clock; }
-inline Regional& regional() { return *services().regional; }
-inline Help& help() { return *services().help; }
-inline Printing& printing() { return *services().printing; }
-inline Files& files() { return *services().files; }
-[[noreturn]] inline void endProgram() { services().programEnd->end(); }
+inline Messages& messages() {
+    return *services().messages;
+}
+inline ModalRunner& modal() {
+    return *services().modal;
+}
+inline Progress& progress() {
+    return *services().progress;
+}
+inline Clock& clock() {
+    return *services().clock;
+}
+inline Regional& regional() {
+    return *services().regional;
+}
+inline Help& help() {
+    return *services().help;
+}
+inline Printing& printing() {
+    return *services().printing;
+}
+inline Files& files() {
+    return *services().files;
+}
+[[noreturn]] inline void endProgram() {
+    services().programEnd->end();
+    std::abort();  // not reached: end() does not return
+}
 
 }  // namespace platform

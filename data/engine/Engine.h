@@ -24,6 +24,16 @@ struct Code4;
 struct Data4;
 struct Field4;
 struct Tag4;
+}  // namespace engine
+
+// The engine handle is opaque: its unique_ptr deletes it through the engine (closing every
+// table first), so callers need not see its definition.
+template <>
+struct std::default_delete<engine::Code4> {
+    void operator()(engine::Code4* h) const;
+};
+
+namespace engine {
 
 struct Field4Info {
     std::string name;
@@ -43,16 +53,16 @@ struct Tag4Info {
 // Engine handle. `dir` is the directory in which tables are looked for ("." = current).
 std::unique_ptr<Code4> code4init(FileSystem& fs = posixFileSystem(), std::string dir = ".");
 int code4initUndo(Code4* h);  // closes everything; the handle stays usable for nothing else
-int code4close(Code4* h);  // closes every open table, flushing changes
+int code4close(Code4* h);     // closes every open table, flushing changes
 [[noreturn]] void code4exit(Code4* h);  // "the program ends": calls the exit handler
 void code4exitHandler(Code4* h, std::function<void()> handler);  // default: std::exit(1)
-int code4errorCode(Code4* h, int newCode);  // returns the pending code and sets newCode
+int code4errorCode(Code4* h, int newCode);    // returns the pending code and sets newCode
 const std::string& code4errorText(Code4* h);  // text of the last error, for diagnostics
-void error4exitTest(Code4* h);  // ends the program if an error is pending
-int code4errTagName(Code4* h, int on);  // 0: a missing tag in d4tag is not an error
-int code4autoOpen(Code4* h, int on);  // 0: d4open leaves the group file shut
-int code4safety(Code4* h, int on);  // 0: i4create / d4create may overwrite
-int code4accessMode(Code4* h, int mode);  // 1: exclusive (OS lock), 0: shared
+void error4exitTest(Code4* h);                // ends the program if an error is pending
+int code4errTagName(Code4* h, int on);        // 0: a missing tag in d4tag is not an error
+int code4autoOpen(Code4* h, int on);          // 0: d4open leaves the group file shut
+int code4safety(Code4* h, int on);            // 0: i4create / d4create may overwrite
+int code4accessMode(Code4* h, int mode);      // 1: exclusive (OS lock), 0: shared
 const std::string& code4dir(Code4* h);
 
 // Tables. Names without extension, matched without regard to case.
@@ -71,7 +81,9 @@ bool d4eof(Data4* t);
 bool d4bof(Data4* t);
 long d4recNo(Data4* t);
 long d4recCount(Data4* t);  // records in the file, deleted ones included
-inline long d4recCountDo(Data4* t) { return d4recCount(t); }
+inline long d4recCountDo(Data4* t) {
+    return d4recCount(t);
+}
 
 bool d4deleted(Data4* t);
 int d4delete(Data4* t);
@@ -90,7 +102,7 @@ const std::string& t4alias(Tag4* tag);
 const std::string& t4expr(Tag4* tag);
 
 int d4numFields(Data4* t);
-Field4* d4fieldJ(Data4* t, int j);  // 1-based
+Field4* d4fieldJ(Data4* t, int j);                 // 1-based
 Field4* d4field(Data4* t, std::string_view name);  // nullptr (and e4fieldName) if absent
 const std::string& d4alias(Data4* t);
 Code4* d4code(Data4* t);
@@ -99,7 +111,7 @@ std::string f4str(Field4* f);  // UTF-8, blank-padded to the field width
 int f4int(Field4* f);
 long f4long(Field4* f);
 double f4double(Field4* f);
-int f4true(Field4* f);  // 1 = true
+int f4true(Field4* f);                           // 1 = true
 int f4assign(Field4* f, std::string_view utf8);  // padded or cut to the field width
 int f4assignInt(Field4* f, int v);
 int f4assignLong(Field4* f, long v);

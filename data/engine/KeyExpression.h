@@ -49,6 +49,7 @@ public:
     std::string seekKey(double value) const;
 
 private:
+    friend class KeyExpressionParser;
     struct Node;
     KeyExpression();
     std::unique_ptr<Node> root_;
@@ -57,6 +58,10 @@ private:
     int decimals_ = 0;
     std::string canonical_;
 };
+
+// Clipper's STR(value, len, dec): right-aligned, rounded half away from zero, `len`
+// asterisks when the value does not fit.
+std::string clipperStr(double value, int len, int dec);
 
 // Clipper's numeric key form of `value` in a key of `len` bytes with `dec` decimals.
 std::string numericKey(double value, int len, int dec);

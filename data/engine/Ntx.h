@@ -19,7 +19,7 @@ namespace engine {
 
 struct NtxHeader {
     std::string expression;  // canonical key expression text
-    std::string filter;  // filter text kept at header offset 282 (bit 0x01 not set)
+    std::string filter;      // filter text kept at header offset 282 (bit 0x01 not set)
     std::string tagName;
     int keySize = 0;
     int keyDecimals = 0;
@@ -30,7 +30,17 @@ struct NtxHeader {
 class NtxBuilder;
 
 class Ntx {
+    struct Impl;
+
 public:
+    // Lets only Ntx and NtxBuilder construct an index while std::make_unique can.
+    class Passkey {
+        friend class Ntx;
+        friend class NtxBuilder;
+        Passkey() = default;
+    };
+    Ntx(Passkey, std::unique_ptr<Impl> impl);
+
     static int open(FileSystem& fs, const std::string& path, bool readOnly,
                     std::unique_ptr<Ntx>& out);
     ~Ntx();
@@ -48,11 +58,11 @@ public:
     // Positions on exactly (key, recNo): r4success, or r4after on the next entry.
     int seekEntry(std::string_view key, std::uint32_t recNo);
     int first();  // r4eof when empty
-    int last();  // r4eof when empty
-    int next();  // r4eof past the last entry
-    int prev();  // r4bof before the first entry
+    int last();   // r4eof when empty
+    int next();   // r4eof past the last entry
+    int prev();   // r4bof before the first entry
     bool atEnd() const;
-    std::uint32_t recNo() const;  // record number of the current entry (0 when none)
+    std::uint32_t recNo() const;   // record number of the current entry (0 when none)
     std::string_view key() const;  // key of the current entry
 
     int flush();
@@ -72,7 +82,6 @@ public:
 
 private:
     friend class NtxBuilder;
-    struct Impl;
     explicit Ntx(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };
@@ -85,7 +94,7 @@ public:
     ~NtxBuilder();
     void reserve(std::size_t entries);
     void add(std::string_view key, std::uint32_t recNo);  // key exactly keySize bytes
-    int finish(std::unique_ptr<Ntx>& out);  // opened read-write on success
+    int finish(std::unique_ptr<Ntx>& out);                // opened read-write on success
 
 private:
     struct Impl;

@@ -1,0 +1,698 @@
+#include "app/DKRMain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QThread>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <chrono>
+
+#include "app/Forms.h"
+#include "app/HelpWindow.h"
+#include "app/MainVars.h"
+#include "app/MaskEdit.h"
+#include "app/Pictures.h"
+#include "app/ProgressBox.h"
+#include "data/Database.h"
+#include "maintenance/forms/About.h"
+#include "maintenance/forms/ArchiveU.h"
+#include "maintenance/forms/DriveDirU.h"
+#include "maintenance/forms/PmtImportU.h"
+#include "maintenance/forms/RateChangeU.h"
+#include "records/forms/AccountU.h"
+#include "records/forms/ExpenseU.h"
+#include "records/forms/FolderU.h"
+#include "records/forms/IncomeU.h"
+#include "records/forms/PickAccU.h"
+#include "records/forms/PickExpU.h"
+#include "records/forms/PickFolU.h"
+#include "records/forms/PickIncU.h"
+
+namespace cbk {
+
+namespace {
+
+const QColor kNavy(0x00, 0x00, 0x80);
+const QColor kTeal(0x00, 0x80, 0x80);
+
+// The splash stays up at least 0.00002 of a day.
+constexpr std::chrono::milliseconds kSplashMinimum{1728};
+
+std::chrono::milliseconds sinceEpoch(const platform::DateTime& t) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(t.day.time_since_epoch()) + t.time;
+}
+
+void paintBackground(QWidget* w, const QColor& colour) {
+    w->setAutoFillBackground(true);
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, colour);
+    w->setPalette(p);
+}
+
+QLabel* colouredLabel(const QString& text, const QColor& colour, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, colour);
+    label->setPalette(p);
+    QFont f = label->font();
+    f.setBold(true);
+    label->setFont(f);
+    return label;
+}
+
+QToolButton* pictureButton(Picture picture, const char* name, const char* hint, QWidget* parent) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    const QPixmap pixmap = cbk::pictureButton(picture);
+    b->setIcon(QIcon(pixmap));
+    b->setIconSize(pixmap.size());
+    b->setFixedSize(pixmap.size() + QSize(6, 6));
+    b->setText(QString::fromLatin1(pictureLabel(picture)));  // read by screen readers and tests
+    b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    b->setAutoRaise(false);
+    b->setFocusPolicy(Qt::StrongFocus);
+    if (hint) b->setToolTip(QString::fromLatin1(hint));
+    return b;
+}
+
+// Repeats a pick list and its edit form until the pick list says leave (choice < 0).
+void PickThenEdit(std::int32_t& choice, platform::ModalForm& pick, platform::ModalForm& edit) {
+    choice = 0;
+    do {
+        platform::modal().showModal(pick);
+        if (choice >= 0) platform::modal().showModal(edit);
+    } while (choice >= 0);
+}
+
+}  // namespace
+
+void FolderComboBox::keyPressEvent(QKeyEvent* event) {
+    // Arrow keys still move through the list; characters never reach it.
+    if (!event->text().isEmpty() && event->text().at(0).isPrint()) {
+        emit keyDiscarded();
+        event->accept();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
+TFormMain::TFormMain() {
+    setObjectName(QStringLiteral("TFormMain"));
+    setWindowTitle(QStringLiteral("CBK"));
+    Help = new HelpWindow(this);
+    buildLayout();
+    buildMenus();
+    FormCreate();
+}
+
+TFormMain::~TFormMain() = default;
+
+int TFormMain::execModal() {
+    show();
+    return platform::mrNone;
+}
+
+// ---- layout -----------------------------------------------------------------------------
+
+QWidget* TFormMain::tabPage(int helpContext, QPushButton*& helpButton) {
+    auto* page = new QWidget;
+    paintBackground(page, kTeal);
+    helpButton = new QPushButton(QStringLiteral("Help"), page);
+    helpButton->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    helpButton->setToolTip(QStringLiteral("Help on this page"));
+    connect(helpButton, &QPushButton::clicked, this,
+            [helpContext] { platform::help().context(helpContext); });
+    return page;
+}
+
+QWidget* TFormMain::buildIncomeExpensesTab() {
+    QWidget* page = tabPage(500, BitBtn1);
+    BtnIncome = pictureButton(Picture::Income, "BtnIncome", "Add, Edit or Delete Income", page);
+    BtnAccountI = pictureButton(Picture::AccountsIncome, "BtnAccountI",
+                                "Setup Income Accounts (classifications)", page);
+    BtnFolders = pictureButton(Picture::Folders, "BtnFolders",
+                               "Setup Folders (Income/Expense Groups)", page);
+    BtnAccountE = pictureButton(Picture::AccountsExpense, "BtnAccountE",
+                                "Setup Expense Accounts (Classifications)", page);
+    BtnExpense = pictureButton(Picture::Expenses, "BtnExpense", "Add, Edit or Delete Expenses", page);
+    BtnImport = pictureButton(Picture::ImportPayments, "BtnImport",
+                              "Import Income Data from Tarvel's LUMA or MARLO program.", page);
+    BtnRateChange = pictureButton(Picture::RateChange, "BtnRateChange",
+                                  "Adjust rate based expense amounts.", page);
+    Label1 = colouredLabel(QStringLiteral("Default Folder"), Qt::yellow, page);
+    FolderCBox = new FolderComboBox(page);
+    FolderCBox->setObjectName(QStringLiteral("FolderCBox"));
+    FolderCBox->setToolTip(QStringLiteral("Change to limit view to a single folder"));
+    FolderCBox->setEditable(false);
+    FolderCBox->setMinimumWidth(200);
+    FolderCBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    FolderCBox->setMinimumContentsLength(22);
+
+    auto* accounts = new QVBoxLayout;
+    accounts->setSpacing(4);
+    accounts->addWidget(BtnAccountI, 0, Qt::AlignHCenter);
+    accounts->addWidget(BtnFolders, 0, Qt::AlignHCenter);
+    accounts->addWidget(BtnAccountE, 0, Qt::AlignHCenter);
+
+    auto* folder = new QVBoxLayout;
+    folder->setSpacing(2);
+    folder->addWidget(Label1);
+    folder->addWidget(FolderCBox);
+
+    auto* grid = new QGridLayout(page);
+    grid->setContentsMargins(12, 12, 12, 8);
+    grid->setHorizontalSpacing(14);
+    grid->setVerticalSpacing(10);
+    grid->addWidget(BtnIncome, 0, 0, Qt::AlignLeft | Qt::AlignTop);
+    grid->addLayout(accounts, 0, 1, Qt::AlignCenter);
+    grid->addWidget(BtnExpense, 0, 2, Qt::AlignRight | Qt::AlignTop);
+    grid->addWidget(BtnImport, 1, 0, Qt::AlignLeft);
+    grid->addLayout(folder, 1, 1, Qt::AlignCenter);
+    grid->addWidget(BtnRateChange, 1, 2, Qt::AlignRight);
+    grid->setRowStretch(2, 1);
+    grid->addWidget(BitBtn1, 3, 2, Qt::AlignRight | Qt::AlignBottom);
+    grid->setColumnStretch(1, 1);
+
+    connect(BtnIncome, &QToolButton::clicked, this, &TFormMain::BtnIncomeClick);
+    connect(BtnAccountI, &QToolButton::clicked, this, &TFormMain::BtnAccountIClick);
+    connect(BtnFolders, &QToolButton::clicked, this, &TFormMain::BtnFoldersClick);
+    connect(BtnAccountE, &QToolButton::clicked, this, &TFormMain::BtnAccountEClick);
+    connect(BtnExpense, &QToolButton::clicked, this, &TFormMain::BtnExpenseClick);
+    connect(BtnImport, &QToolButton::clicked, this, &TFormMain::BtnImportClick);
+    connect(BtnRateChange, &QToolButton::clicked, this, &TFormMain::BtnRateChangeClick);
+    // Only a choice the user makes changes the default folder; a refill does not.
+    connect(FolderCBox, &QComboBox::activated, this, &TFormMain::FolderCBoxChange);
+    connect(FolderCBox, &FolderComboBox::keyDiscarded, this, &TFormMain::FolderCBoxKeyPress);
+    return page;
+}
+
+QWidget* TFormMain::buildReportsTab() {
+    QWidget* page = tabPage(600, BitBtn3);
+    BtnExpRpt = pictureButton(Picture::ExpenseReports, "BtnExpRpt", nullptr, page);
+    BtnIncRpt = pictureButton(Picture::IncomeReports, "BtnIncRpt", nullptr, page);
+    BtnProfRpt = pictureButton(Picture::ProfitReports, "BtnProfRpt", nullptr, page);
+    BtnGLRpt = pictureButton(Picture::GeneralLedger, "BtnGLRpt", nullptr, page);
+    MaskEdit1 = new MaskEdit(page);
+    MaskEdit1->setObjectName(QStringLiteral("MaskEdit1"));
+    MaskEdit2 = new MaskEdit(page);
+    MaskEdit2->setObjectName(QStringLiteral("MaskEdit2"));
+    for (MaskEdit* e : {MaskEdit1, MaskEdit2}) {
+        e->setEditMask(QStringLiteral("!99/99/00;1;_"));
+        e->setFixedWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00")) + 18);
+    }
+
+    auto* period = new QGridLayout;
+    period->setVerticalSpacing(6);
+    period->addWidget(colouredLabel(QStringLiteral("Report From:"), Qt::white, page), 0, 0);
+    period->addWidget(MaskEdit1, 0, 1);
+    period->addWidget(colouredLabel(QStringLiteral("Through:"), Qt::white, page), 1, 0);
+    period->addWidget(MaskEdit2, 1, 1);
+
+    auto* grid = new QGridLayout(page);
+    grid->setContentsMargins(12, 12, 12, 8);
+    grid->setHorizontalSpacing(14);
+    grid->setVerticalSpacing(10);
+    grid->addWidget(BtnExpRpt, 0, 0, Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(BtnIncRpt, 0, 1, Qt::AlignLeft | Qt::AlignTop);
+    grid->addLayout(period, 0, 2, Qt::AlignRight | Qt::AlignVCenter);
+    grid->addWidget(BtnProfRpt, 1, 0, Qt::AlignLeft);
+    grid->addWidget(BtnGLRpt, 1, 1, Qt::AlignLeft);
+    grid->setRowStretch(2, 1);
+    grid->setColumnStretch(2, 1);
+    grid->addWidget(BitBtn3, 3, 2, Qt::AlignRight | Qt::AlignBottom);
+
+    connect(BtnExpRpt, &QToolButton::clicked, this, &TFormMain::BtnExpRptClick);
+    connect(BtnIncRpt, &QToolButton::clicked, this, &TFormMain::BtnIncRptClick);
+    connect(BtnProfRpt, &QToolButton::clicked, this, &TFormMain::BtnProfRptClick);
+    connect(BtnGLRpt, &QToolButton::clicked, this, &TFormMain::BtnGLRptClick);
+    connect(MaskEdit1, &QLineEdit::textChanged, this, &TFormMain::MaskEdit1Change);
+    connect(MaskEdit2, &QLineEdit::textChanged, this, &TFormMain::MaskEdit2Change);
+    connect(MaskEdit1, &MaskEdit::exited, this, &TFormMain::MaskEdit1Exit);
+    connect(MaskEdit2, &MaskEdit::exited, this, &TFormMain::MaskEdit2Exit);
+    return page;
+}
+
+QWidget* TFormMain::buildSetupTab() {
+    QWidget* page = tabPage(300, BitBtn4);
+    GroupBox1 = new QGroupBox(QStringLiteral("  Fiscal Year Setup  "), page);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    paintBackground(GroupBox1, kNavy);
+    QPalette titled = GroupBox1->palette();
+    titled.setColor(QPalette::WindowText, Qt::white);
+    GroupBox1->setPalette(titled);
+    MaskEdit3 = new MaskEdit(GroupBox1);
+    MaskEdit3->setObjectName(QStringLiteral("MaskEdit3"));
+    MaskEdit4 = new MaskEdit(GroupBox1);
+    MaskEdit4->setObjectName(QStringLiteral("MaskEdit4"));
+    for (MaskEdit* e : {MaskEdit3, MaskEdit4}) {
+        e->setEditMask(QStringLiteral("!99;1;_"));
+        e->setFixedWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 16);
+    }
+    auto* fy = new QGridLayout(GroupBox1);
+    fy->setContentsMargins(14, 18, 14, 12);
+    fy->setVerticalSpacing(8);
+    fy->addWidget(colouredLabel(QStringLiteral("Start Month:"), Qt::yellow, GroupBox1), 0, 0);
+    fy->addWidget(MaskEdit3, 0, 1);
+    fy->addWidget(colouredLabel(QStringLiteral("Start Day:"), Qt::yellow, GroupBox1), 1, 0);
+    fy->addWidget(MaskEdit4, 1, 1);
+
+    BtnFont = new QPushButton(QStringLiteral("Report Font"), page);
+    BtnFont->setObjectName(QStringLiteral("BtnFont"));
+    BtnFont->setToolTip(QStringLiteral("Change font used in reports."));
+    BtnPSetup = new QPushButton(QStringLiteral("Page Setup"), page);
+    BtnPSetup->setObjectName(QStringLiteral("BtnPSetup"));
+    BtnPSetup->setToolTip(QStringLiteral("Change page layout/printer."));
+    Edit1 = new QLineEdit(page);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit2 = new QLineEdit(page);
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    for (QLineEdit* e : {Edit1, Edit2}) {
+        e->setReadOnly(true);  // they only display
+        e->setMinimumWidth(220);
+    }
+
+    auto* right = new QVBoxLayout;
+    right->setSpacing(4);
+    right->addWidget(BtnFont, 0, Qt::AlignLeft);
+    right->addWidget(Edit1);
+    right->addSpacing(12);
+    right->addWidget(BtnPSetup, 0, Qt::AlignLeft);
+    right->addWidget(Edit2);
+
+    auto* grid = new QGridLayout(page);
+    grid->setContentsMargins(12, 12, 12, 8);
+    grid->setHorizontalSpacing(24);
+    grid->addWidget(GroupBox1, 0, 0, Qt::AlignLeft | Qt::AlignTop);
+    grid->addLayout(right, 0, 1, Qt::AlignTop);
+    grid->setRowStretch(1, 1);
+    grid->setColumnStretch(1, 1);
+    grid->addWidget(BitBtn4, 2, 1, Qt::AlignRight | Qt::AlignBottom);
+
+    connect(MaskEdit3, &MaskEdit::exited, this, &TFormMain::MaskEdit3Exit);
+    connect(MaskEdit4, &MaskEdit::exited, this, &TFormMain::MaskEdit4Exit);
+    connect(BtnFont, &QPushButton::clicked, this, &TFormMain::BtnFontClick);
+    connect(BtnPSetup, &QPushButton::clicked, this, &TFormMain::BtnPSetupClick);
+    return page;
+}
+
+QWidget* TFormMain::buildMaintenanceTab() {
+    QWidget* page = tabPage(400, BitBtn5);
+    BtnBackup = pictureButton(Picture::Backup, "BtnBackup", "Backup Data Files", page);
+    BtnRestore = pictureButton(Picture::Restore, "BtnRestore", "Restore Data from Backup", page);
+    BtnArchive = pictureButton(Picture::Archive, "BtnArchive", "Archive Old Data Records", page);
+    BtnDeArchive =
+        pictureButton(Picture::DeArchive, "BtnDeArchive", "Restore data records from Archive", page);
+    BtnReIndex = pictureButton(Picture::ReIndex, "BtnReIndex", "Rebuild Index Files", page);
+    BtnPack = pictureButton(Picture::Pack, "BtnPack", "Physically remove deleted records.", page);
+    BtnEraseData = pictureButton(Picture::EraseData, "BtnEraseData", "Use to clear sample data.", page);
+    BtnUpgrade = pictureButton(Picture::Upgrade, "BtnUpgrade", "Import Version 3 or 4 data.", page);
+
+    auto* grid = new QGridLayout(page);
+    grid->setContentsMargins(12, 14, 12, 8);
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(14);
+    const QToolButton* order[] = {BtnBackup, BtnRestore,   BtnArchive, BtnDeArchive,
+                                  BtnReIndex, BtnPack, BtnEraseData, BtnUpgrade};
+    for (int i = 0; i < 8; ++i)
+        grid->addWidget(const_cast<QToolButton*>(order[i]), i / 4, i % 4, Qt::AlignCenter);
+    grid->setRowStretch(2, 1);
+    grid->addWidget(BitBtn5, 3, 3, Qt::AlignRight | Qt::AlignBottom);
+
+    connect(BtnBackup, &QToolButton::clicked, this, &TFormMain::BtnBackupClick);
+    connect(BtnRestore, &QToolButton::clicked, this, &TFormMain::BtnRestoreClick);
+    connect(BtnArchive, &QToolButton::clicked, this, &TFormMain::BtnArchiveClick);
+    connect(BtnDeArchive, &QToolButton::clicked, this, &TFormMain::BtnDeArchiveClick);
+    connect(BtnReIndex, &QToolButton::clicked, this, &TFormMain::BtnReIndexClick);
+    connect(BtnPack, &QToolButton::clicked, this, &TFormMain::Image2Click);
+    connect(BtnEraseData, &QToolButton::clicked, this, &TFormMain::BtnEraseDataClick);
+    connect(BtnUpgrade, &QToolButton::clicked, this, &TFormMain::BtnUpgradeClick);
+    return page;
+}
+
+void TFormMain::buildLayout() {
+    auto* central = new QWidget(this);
+    paintBackground(central, kNavy);
+    setCentralWidget(central);
+
+    PageControl1 = new QTabWidget(central);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->addTab(buildIncomeExpensesTab(), QStringLiteral("Income and Expenses"));
+    PageControl1->addTab(buildReportsTab(), QStringLiteral("Report Generation"));
+    PageControl1->addTab(buildSetupTab(), QStringLiteral("Program Setup"));
+    PageControl1->addTab(buildMaintenanceTab(), QStringLiteral("File Maintenance"));
+    PageControl1->setCurrentIndex(0);
+    PageControl1->setMinimumSize(489, 249);
+    // The tabs keep a font of their own when the report font changes the window's.
+    PageControl1->setFont(QApplication::font());
+
+    ProgressBox1 = new ProgressBox(central);
+    QPalette onNavy = ProgressBox1->palette();
+    onNavy.setColor(QPalette::WindowText, Qt::white);
+    ProgressBox1->setPalette(onNavy);
+    QSizePolicy keepPlace = ProgressBox1->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    ProgressBox1->setSizePolicy(keepPlace);
+
+    auto* line = new QFrame(central);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(17, 4, 17, 8);
+    layout->setSpacing(8);
+    layout->addWidget(line);
+    layout->addWidget(PageControl1, 1);
+    layout->addWidget(ProgressBox1, 0, Qt::AlignHCenter);
+}
+
+void TFormMain::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    mF_Exit = file->addAction(QStringLiteral("&Exit"), this, &TFormMain::mF_ExitClick);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    About1 = help->addAction(QStringLiteral("&About"), this, &TFormMain::About1Click);
+    help->addSeparator();
+    Help2 = help->addAction(QStringLiteral("&Help"), this, &TFormMain::Help2Click);
+    Help2->setShortcut(QKeySequence::HelpContents);
+
+    PopupMenu1 = new QMenu(this);
+    ExpenseSummary1 = PopupMenu1->addAction(QStringLiteral("Expense &Summary"), this,
+                                            &TFormMain::ExpenseSummary1Click);
+    ExpenseDetail1 = PopupMenu1->addAction(QStringLiteral("Expense &Detail"), this,
+                                           &TFormMain::ExpenseDetail1Click);
+    AccountDetail1 = PopupMenu1->addAction(QStringLiteral("&Account Detail"), this,
+                                           &TFormMain::AccountDetail1Click);
+    ChartofAccounts1 = PopupMenu1->addAction(QStringLiteral("&Chart of Accounts"), this,
+                                             &TFormMain::ChartofAccounts1Click);
+    PopupMenu2 = new QMenu(this);
+    IncomeSummary1 = PopupMenu2->addAction(QStringLiteral("Income &Summary"), this,
+                                           &TFormMain::IncomeSummary1Click);
+    IncomeDetail1 = PopupMenu2->addAction(QStringLiteral("Income &Detail"), this,
+                                          &TFormMain::IncomeDetail1Click);
+    AccountDetail2 = PopupMenu2->addAction(QStringLiteral("&Account Detail"), this,
+                                           &TFormMain::AccountDetail2Click);
+    ChartofAccounts2 = PopupMenu2->addAction(QStringLiteral("&Chart of Accounts"), this,
+                                             &TFormMain::ChartofAccounts2Click);
+    PopupMenu3 = new QMenu(this);
+    WeeklyProfit1 = PopupMenu3->addAction(QStringLiteral("&Weekly Profit"), this,
+                                          &TFormMain::WeeklyProfit1Click);
+    MonthlyProfit1 = PopupMenu3->addAction(QStringLiteral("&Monthly Profit"), this,
+                                           &TFormMain::MonthlyProfit1Click);
+}
+
+// ---- start-up and shutdown ----------------------------------------------------------------
+
+void TFormMain::FormCreate() {
+    SplashMode = true;
+    PackOnExit = false;
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!started_) {
+        started_ = true;
+        FormShow();
+    }
+}
+
+void TFormMain::FormShow() {
+    started_ = true;
+    TAboutForm& about = *forms().AboutForm;
+    about.show();
+    about.repaint();
+    splashShown_ = platform::clock().now();
+
+    if (!DataFilesPresent()) {
+        platform::messages().show(platform::MessageKind::Information,
+                                  "Database files not found in startup directory\r\n"
+                                  "Program must be started from the directory containing the "
+                                  "data files.",
+                                  platform::Buttons::OK);
+        about.hide();
+        platform::endProgram();
+    }
+    StartDataStore();
+
+    setWindowTitle(QStringLiteral("Tarvel Cantabook 1.11"));
+    FolderIndex = 0;
+    DefaultFolder = -1;
+    PackOnExit = false;
+    FolderListStale = true;
+    SetDefaultPeriod();
+    PrepareReportFont();
+    ShowReportFont();
+    ShowPrinter();
+    ShowPeriodAndFiscalYear();
+
+    const auto until = sinceEpoch(splashShown_) + kSplashMinimum;
+    for (;;) {
+        splashClosed_ = platform::clock().now();
+        if (sinceEpoch(splashClosed_) >= until) break;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(10);
+    }
+    about.hide();
+    SplashMode = false;
+    update();
+}
+
+void TFormMain::ShutDown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    // A pending engine error ends the program before anything is packed.
+    ShutDownDataStore(PackOnExit);
+    Help->close();
+    QCoreApplication::quit();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    ShutDown();
+    event->accept();
+}
+
+void TFormMain::mF_ExitClick() { close(); }
+
+void TFormMain::About1Click() {
+    SplashMode = false;
+    platform::modal().showModal(*forms().AboutForm);
+}
+
+void TFormMain::Help2Click() { platform::help().topic("contents"); }
+
+// ---- record maintenance -------------------------------------------------------------------
+
+void TFormMain::BtnIncomeClick() {
+    OpenIncome();
+    OpenFolders();
+    OpenIncomeAccounts();
+    PickThenEdit(IncomeChoice, *forms().PickInc, *forms().Income);
+    CloseAllTables();
+}
+
+void TFormMain::BtnExpenseClick() {
+    OpenExpenses();
+    OpenFolders();
+    OpenAccounts();
+    PickThenEdit(ExpenseChoice, *forms().PickExp, *forms().Expense);
+    CloseAllTables();
+}
+
+void TFormMain::BtnFoldersClick() {
+    OpenFolders();
+    PickThenEdit(FolderChoice, *forms().PickFol, *forms().FolderF);
+    CloseAllTables();
+    FolderListStale = true;
+    update();
+}
+
+void TFormMain::BtnAccountEClick() {
+    OpenAccounts();
+    AccountKind = "E";
+    PickThenEdit(ExpAccountChoice, *forms().PickAcc, *forms().Account);
+    CloseAllTables();
+}
+
+void TFormMain::BtnAccountIClick() {
+    OpenIncomeAccounts();
+    AccountKind = "I";
+    PickThenEdit(IncAccountChoice, *forms().PickAcc, *forms().Account);
+    CloseAllTables();
+}
+
+void TFormMain::BtnRateChangeClick() {
+    OpenAccounts();
+    OpenExpenses();
+    platform::modal().showModal(*forms().RateChange);
+    CloseAllTables();
+}
+
+void TFormMain::BtnImportClick() {
+    OpenIncome();
+    OpenFolders();
+    OpenIncomeAccounts();
+    platform::modal().showModal(*forms().PmtImport);
+    CloseAllTables();
+}
+
+// ---- reports ------------------------------------------------------------------------------
+
+void TFormMain::PopupAtCursor(QMenu* menu) { menu->popup(QCursor::pos()); }
+
+void TFormMain::BtnExpRptClick() { PopupAtCursor(PopupMenu1); }
+void TFormMain::BtnIncRptClick() { PopupAtCursor(PopupMenu2); }
+void TFormMain::BtnProfRptClick() { PopupAtCursor(PopupMenu3); }
+
+// Until a builder is plugged in, a report command opens and closes its tables and shows nothing.
+void TFormMain::RunReport(Report report) {
+    if (ReportBuilder) ReportBuilder(report);
+}
+
+void TFormMain::BtnGLRptClick() {
+    OpenFolders();
+    OpenExpenses();
+    OpenIncome();
+    RunReport(Report::GeneralLedger);
+    CloseAllTables();
+}
+
+void TFormMain::ExpenseSummary1Click() {
+    OpenFolders();
+    OpenExpenses();
+    OpenAccounts();
+    RunReport(Report::ExpenseSummary);
+    CloseAllTables();
+}
+
+void TFormMain::ExpenseDetail1Click() {
+    OpenFolders();
+    OpenExpenses();
+    OpenAccounts();
+    RunReport(Report::ExpenseDetail);
+    CloseAllTables();
+}
+
+void TFormMain::AccountDetail1Click() {
+    AccountKind = "E";
+    OpenFolders();
+    OpenExpenses();
+    OpenAccounts();
+    RunReport(Report::ExpenseAccountDetail);
+    CloseAllTables();
+}
+
+void TFormMain::ChartofAccounts1Click() {
+    OpenAccounts();
+    RunReport(Report::ExpenseChart);
+    CloseAllTables();
+}
+
+void TFormMain::IncomeSummary1Click() {
+    OpenFolders();
+    OpenIncome();
+    OpenIncomeAccounts();
+    RunReport(Report::IncomeSummary);
+    CloseAllTables();
+}
+
+void TFormMain::IncomeDetail1Click() {
+    OpenFolders();
+    OpenIncome();
+    OpenIncomeAccounts();
+    RunReport(Report::IncomeDetail);
+    CloseAllTables();
+}
+
+void TFormMain::AccountDetail2Click() {
+    AccountKind = "I";
+    OpenFolders();
+    OpenIncome();
+    OpenIncomeAccounts();
+    RunReport(Report::IncomeAccountDetail);
+    CloseAllTables();
+}
+
+void TFormMain::ChartofAccounts2Click() {
+    OpenIncomeAccounts();
+    RunReport(Report::IncomeChart);
+    CloseAllTables();
+}
+
+void TFormMain::WeeklyProfit1Click() {
+    OpenFolders();
+    OpenExpenses();
+    OpenIncome();
+    OpenAccounts();
+    OpenIncomeAccounts();
+    RunReport(Report::WeeklyProfit);
+    CloseAllTables();
+}
+
+void TFormMain::MonthlyProfit1Click() {
+    OpenFolders();
+    OpenExpenses();
+    OpenIncome();
+    OpenAccounts();
+    OpenIncomeAccounts();
+    RunReport(Report::MonthlyProfit);
+    CloseAllTables();
+}
+
+// ---- file maintenance ---------------------------------------------------------------------
+
+// Backup, restore and upgrade first let the user choose a directory; an empty choice is a
+// cancel and nothing is copied, converted or rebuilt. The copying and conversion come with the
+// maintenance routines.
+void TFormMain::BtnBackupClick() {
+    TDriveDir& chooser = *forms().DriveDir;
+    chooser.Setup("Choose Backup Drive & Directory", "Backup");
+    platform::modal().showModal(chooser);
+}
+
+void TFormMain::BtnRestoreClick() {
+    TDriveDir& chooser = *forms().DriveDir;
+    chooser.Setup("Choose Drive & Directory Containing BACKUP", "Restore");
+    platform::modal().showModal(chooser);
+}
+
+void TFormMain::BtnUpgradeClick() {
+    TDriveDir& chooser = *forms().DriveDir;
+    chooser.Setup("Choose Drive & Directory Containing Old DKR Data", "Upgrade");
+    platform::modal().showModal(chooser);
+}
+
+void TFormMain::BtnArchiveClick() {
+    forms().Archive->ArchiveMode = true;
+    platform::modal().showModal(*forms().Archive);
+}
+
+void TFormMain::BtnDeArchiveClick() {
+    forms().Archive->ArchiveMode = false;
+    platform::modal().showModal(*forms().Archive);
+}
+
+void TFormMain::BtnReIndexClick() { BuildIndexes(false); }
+
+void TFormMain::Image2Click() { PackDataFiles(); }
+
+void TFormMain::BtnEraseDataClick() {
+    FolderListStale = true;
+    repaint();
+}
+
+void TFormMain::paintEvent(QPaintEvent* event) {
+    QMainWindow::paintEvent(event);
+    if (started_ && !SplashMode) FormPaint();
+}
+
+}  // namespace cbk

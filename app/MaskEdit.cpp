@@ -1,0 +1,168 @@
+#include "app/MaskEdit.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+
+#include "platform/Platform.h"
+
+namespace cbk {
+
+const char* const MaskEdit::kRefusal = "Invalid input value.  Use escape key to abandon changes";
+
+namespace {
+
+// Characters that QLineEdit reads as mask commands and must be escaped to stand as literals.
+bool isQtMaskCommand(QChar c) {
+    static const QString commands = QStringLiteral("AaNnXx90Dd#HhBb><!{}[]\\");
+    return commands.contains(c);
+}
+
+}  // namespace
+
+MaskEdit::MaskEdit(QWidget* parent) : QLineEdit(parent) {}
+
+void MaskEdit::setEditMask(const QString& mask) {
+    mask_ = mask;
+    const QStringList parts = mask.split(QLatin1Char(';'));
+    QString body = parts.value(0);
+    blank_ = parts.size() > 2 && !parts[2].isEmpty() ? parts[2][0] : QLatin1Char('_');
+    rightAligned_ = body.startsWith(QLatin1Char('!'));
+    if (rightAligned_) body.remove(0, 1);
+
+    const platform::RegionalSettings regional = platform::regional().settings();
+    qtMask_.clear();
+    positions_.clear();
+    for (QChar c : body) {
+        if (c == QLatin1Char('9')) {
+            qtMask_ += QLatin1Char('0');  // optional digit
+            positions_ += QLatin1Char('o');
+        } else if (c == QLatin1Char('0')) {
+            qtMask_ += QLatin1Char('9');  // required digit
+            positions_ += QLatin1Char('r');
+        } else if (c == QLatin1Char('#')) {
+            qtMask_ += QLatin1Char('#');  // optional digit or sign
+            positions_ += QLatin1Char('o');
+        } else {
+            QChar literal = c;
+            if (c == QLatin1Char('/')) literal = QLatin1Char(regional.dateSeparator);
+            if (c == QLatin1Char('.')) literal = QLatin1Char(regional.decimalSeparator);
+            if (isQtMaskCommand(literal)) qtMask_ += QLatin1Char('\\');
+            qtMask_ += literal;
+            positions_ += QLatin1Char('l');
+        }
+    }
+    setInputMask(qtMask_ + QLatin1Char(';') + blank_);
+    setMaxLength(int(positions_.size()));
+}
+
+bool MaskEdit::editable(int pos) const {
+    return pos < positions_.size() && positions_[pos] != QLatin1Char('l');
+}
+
+QString MaskEdit::text() const {
+    if (positions_.isEmpty()) return QLineEdit::text();
+    QString shown = displayText();
+    for (int i = 0; i < shown.size(); ++i)
+        if (editable(i) && shown[i] == blank_) shown[i] = QLatin1Char(' ');
+    return shown;
+}
+
+void MaskEdit::setText(const QString& text) {
+    if (positions_.isEmpty()) {
+        QLineEdit::setText(text);
+        return;
+    }
+    // QLineEdit drops blanks it is given, which would shift every later character; the mask's
+    // own blank character keeps each character in its position.
+    QString placed = text.left(positions_.size());
+    for (int i = 0; i < placed.size(); ++i)
+        if (editable(i) && placed[i] == QLatin1Char(' ')) placed[i] = blank_;
+    QLineEdit::setText(placed);
+}
+
+void MaskEdit::rightAlign() {
+    if (!rightAligned_ || positions_.isEmpty()) return;
+    QString current = text();
+    QString result = current;
+    int i = 0;
+    while (i < positions_.size()) {
+        if (!editable(i)) {
+            ++i;
+            continue;
+        }
+        int end = i;
+        while (end < positions_.size() && editable(end)) ++end;
+        QString filled;
+        for (int k = i; k < end && k < current.size(); ++k)
+            if (current[k] != QLatin1Char(' ')) filled += current[k];
+        const QString aligned = QString(end - i - filled.size(), QLatin1Char(' ')) + filled;
+        for (int k = i; k < end && k < result.size(); ++k) result[k] = aligned[k - i];
+        i = end;
+    }
+    if (result != current) {
+        const bool wasModified = isModified();
+        setText(result);
+        setModified(wasModified);
+    }
+}
+
+bool MaskEdit::complete() const {
+    if (positions_.isEmpty()) return true;
+    const QString current = text();
+    for (int i = 0; i < positions_.size(); ++i)
+        if (positions_[i] == QLatin1Char('r') &&
+            (i >= current.size() || current[i] == QLatin1Char(' ')))
+            return false;
+    return true;
+}
+
+bool MaskEdit::leaveField() {
+    if (leaving_) return true;
+    leaving_ = true;
+    rightAlign();
+    if (isModified() && !complete()) {
+        QApplication::beep();
+        platform::messages().error(kRefusal);
+        setFocus(Qt::OtherFocusReason);
+        leaving_ = false;
+        return false;
+    }
+    entryText_ = text();
+    setModified(false);
+    emit exited();
+    leaving_ = false;
+    return true;
+}
+
+void MaskEdit::abandonEdit() {
+    setText(entryText_);
+    setModified(false);
+}
+
+void MaskEdit::focusInEvent(QFocusEvent* event) {
+    // Coming back from a message box or a refusal is not a new edit.
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason &&
+        !isModified())
+        entryText_ = text();
+    QLineEdit::focusInEvent(event);
+}
+
+void MaskEdit::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    // A message box or a menu taking the focus is not the user leaving the field.
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
+        return;
+    leaveField();
+}
+
+void MaskEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && isModified()) {
+        abandonEdit();
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+}  // namespace cbk

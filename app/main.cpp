@@ -1,0 +1,53 @@
+// The program's entry: the application object, the Qt services, the sixteen forms, and the
+// event loop, which shows the main window and so runs its start-up.
+
+#include <QApplication>
+#include <QIcon>
+#include <string>
+
+#include "app/DKRMain.h"
+#include "app/Forms.h"
+#include "app/HelpWindow.h"
+#include "app/Pictures.h"
+#include "app/ProgressBox.h"
+#include "platform/qt/QtPlatform.h"
+
+namespace {
+
+// Stands in for the progress box until the main window that holds it exists.
+class NoProgress : public platform::Progress {
+public:
+    void ShowProgress(bool, const std::string&) override {}
+    void SetProgress(int) override {}
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("CBK"));
+    QApplication::setApplicationDisplayName(QStringLiteral("CBK"));
+    QApplication::setWindowIcon(QIcon(cbk::pictureButton(cbk::Picture::GeneralLedger)));
+
+    // The forms read the regional settings (their masks) as they are made.
+    platform::qt::QtPlatform qtPlatform;
+    NoProgress noProgress;
+    platform::install(qtPlatform.services(noProgress));
+
+    cbk::FormSet forms;
+    cbk::TFormMain& main = forms.main();
+    platform::install(qtPlatform.services(main.progressBox()));
+
+    // The help file is the program's own document, shown in the main window's help window.
+    cbk::HelpWindow& help = main.helpWindow();
+    qtPlatform.help.onContext = [&help](int context) { help.showContext(context); };
+    qtPlatform.help.onTopic = [&help](const std::string& topic) {
+        help.showTopic(QString::fromStdString(topic));
+    };
+    qtPlatform.help.onJump = [&help](const std::string& id) {
+        help.showJump(QString::fromStdString(id));
+    };
+
+    main.show();
+    return QApplication::exec();
+}

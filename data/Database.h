@@ -1,0 +1,126 @@
+#pragma once
+
+// The program's way to its six tables: the one engine handle of the run, the per-table
+// handles the openers fill, the openers themselves, the index build and the start-up and
+// shutdown of the data store. The data directory is the current directory.
+//
+// Every command opens the tables it needs with the openers and closes them all together when
+// it is done (CloseAllTables, or code4close). A table or tag that cannot be opened ends the
+// program through FailOpen, so an opener never returns false.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/engine/Engine.h"
+
+namespace cbk {
+
+// The engine handle of the run: set by StartDataStore, released by ShutDownDataStore.
+extern engine::Code4* cb;
+
+// The shared result word: the latest move's result (engine::r4eof = 3 ends a scan). Each
+// opener leaves in it the result of its move to the first record.
+extern int ResultWord;
+
+// ACC, expense accounts.
+extern engine::Data4* Accounts;
+extern engine::Field4* AccNoField;
+extern engine::Field4* AcDescField;
+extern engine::Field4* AcDedField;
+extern engine::Tag4* AccTag;
+
+// ACCI, income accounts.
+extern engine::Data4* IncomeAccounts;
+extern engine::Field4* IncAccNoField;
+extern engine::Field4* IncAcDescField;
+extern engine::Field4* IncAcDedField;
+extern engine::Tag4* AcciTag;
+
+// FOLDER.
+extern engine::Data4* Folders;
+extern engine::Field4* FolNoField;
+extern engine::Field4* FolNameField;
+extern engine::Tag4* FolTag;
+
+// EXP5, expense records.
+extern engine::Data4* Expenses;
+extern engine::Field4* ExpDateField;
+extern engine::Field4* CheckNoField;
+extern engine::Field4* ExpAccNoField;
+extern engine::Field4* ExpFolNoField;
+extern engine::Field4* PayToField;
+extern engine::Field4* AmountField;
+extern engine::Field4* EMemoField;
+extern engine::Field4* ExpArchiveField;
+extern engine::Tag4* EDateTag;
+extern engine::Tag4* EAccTag;
+
+// INC5, income records.
+extern engine::Data4* Income;
+extern engine::Field4* IncAccField;
+extern engine::Field4* IncImpField;
+extern engine::Field4* IncDateField;
+extern engine::Field4* IncDescField;
+extern engine::Field4* IncAmtField;
+extern engine::Field4* IncFolNoField;
+extern engine::Field4* IncArchiveField;
+extern engine::Tag4* IncDateTag;
+extern engine::Tag4* IncAccTag;
+
+// CBK1, the settings record.
+extern engine::Data4* SettingsTable;
+extern engine::Field4* FyMonthField;
+extern engine::Field4* FyDayField;
+extern engine::Field4* FontNameField;
+extern engine::Field4* FontSizeField;
+
+// True when CBK1.dbf, ACC.dbf, EXP5.dbf, FOLDER.dbf, INC5.dbf and ACCI.dbf are all in the
+// current directory (names matched without regard to case).
+bool DataFilesPresent();
+
+// Information box "Unable to open file <name>" CR LF "Program will now terminate.", then the
+// program ends (code4exit).
+[[noreturn]] void FailOpen(const std::string& name);
+
+// The openers: open the table, bind its fields and tags, select the default tag and move to
+// its first record (ResultWord). They return true or end the program.
+bool OpenAccounts();
+bool OpenIncomeAccounts();
+bool OpenFolders();
+bool OpenExpenses();
+bool OpenIncome();
+bool OpenSettings();  // no tags, no group file; first record in file order
+
+// code4close, and every table, field and tag handle above set to nullptr.
+void CloseAllTables();
+
+// Re-creates the index and group files of the table with engine name `tableName` ("ACC",
+// "EXP5", ...) on the open table `table`. Returns the engine's result (0 or an error).
+int CreateTableIndexes(engine::Data4* table, std::string_view tableName);
+
+// The index and group files of the table with engine name `tableName` ("EDate.ntx", ...).
+std::vector<std::string> IndexFilesOf(std::string_view tableName);
+
+// Builds the index and group files. Quiet (start-up): only the tables missing one of their
+// files, no progress box. Otherwise every table, with the progress box "Rebuilding Indexes".
+// An engine error ends the program.
+void BuildIndexes(bool quiet);
+
+// Start-up of the data store, after DataFilesPresent: makes the engine handle (its exit
+// handler ends the program through the platform), builds missing indexes quietly and reads
+// the settings record into Settings.
+void StartDataStore();
+
+// Shutdown: ends the program on a pending engine error, packs when `pack` is set (records were
+// deleted during the run), then releases the engine.
+void ShutDownDataStore(bool pack);
+
+// Packs one table by engine name, opened exclusively with its group file so that its tags
+// follow. A table that cannot be opened is skipped. Returns the engine's result of the pack.
+int PackTable(std::string_view tableName);
+
+// Packs INC5, FOLDER, EXP5, ACC and ACCI with the progress box "Packing Data Files".
+void PackDataFiles();
+
+}  // namespace cbk

@@ -1,0 +1,541 @@
+#include "data/engine/Dbf.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstring>
+
+#include "data/engine/Errors.h"
+
+namespace engine {
+namespace {
+
+constexpr std::uint8_t kEndMarker = 0x1A;
+constexpr std::size_t kBlockSize = 64 * 1024;
+constexpr std::size_t kRewriteBlock = 1 << 20;
+constexpr std::size_t kAppendBatch = 64 * 1024;
+// Reads past the view of at most this much use the block buffer; more remaps the view.
+constexpr std::uint64_t kRemapSlack = 1 << 20;
+
+std::uint16_t u16(const char* p) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(p[0]) |
+                                      (static_cast<unsigned char>(p[1]) << 8));
+}
+std::uint32_t u32(const char* p) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(p[0])) |
+           (static_cast<std::uint32_t>(static_cast<unsigned char>(p[1])) << 8) |
+           (static_cast<std::uint32_t>(static_cast<unsigned char>(p[2])) << 16) |
+           (static_cast<std::uint32_t>(static_cast<unsigned char>(p[3])) << 24);
+}
+void put16(char* p, std::uint32_t v) {
+    p[0] = static_cast<char>(v & 0xFF);
+    p[1] = static_cast<char>((v >> 8) & 0xFF);
+}
+void put32(char* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+bool knownVersion(std::uint8_t v) {
+    switch (v) {
+        case 0x02:  // FoxBASE
+        case 0x03:  // dBASE III, FoxBASE+, dBASE IV without memo, Clipper
+        case 0x04:  // dBASE IV
+        case 0x05:  // dBASE V
+        case 0x07:  // CA-VO
+        case 0x30:  // Visual FoxPro
+        case 0x31:
+        case 0x32:
+        case 0x43:  // dBASE IV SQL
+        case 0x63:
+        case 0x83:  // dBASE III with .dbt memo
+        case 0x87:  // CA-VO with memo
+        case 0x8B:  // dBASE IV with memo
+        case 0x8E:
+        case 0xCB:
+        case 0xE5:  // Clipper SIX with memo
+        case 0xF5:  // FoxPro 2.x with memo
+        case 0xFB:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Today's date in the header's three bytes (year − 1900, month, day).
+void stampDate(char* p) {
+    using namespace std::chrono;
+    year_month_day ymd{floor<days>(system_clock::now())};
+    p[0] = static_cast<char>((static_cast<int>(ymd.year()) - 1900) & 0xFF);
+    p[1] = static_cast<char>(static_cast<unsigned>(ymd.month()));
+    p[2] = static_cast<char>(static_cast<unsigned>(ymd.day()));
+}
+
+int fail(std::string* why, int code, const std::string& text) {
+    if (why) *why = text;
+    return code;
+}
+
+int ioError(int err, int fallback, std::string* why, const std::string& text) {
+    if (why) *why = text + " (" + std::strerror(err) + ")";
+    return errnoToError(err, fallback);
+}
+
+std::string dirOf(const std::string& path) {
+    auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+bool binaryType(char t) {
+    return t == 'I' || t == 'B' || t == 'Y' || t == 'T' || t == '0';
+}
+
+}  // namespace
+
+int parseDbfHeader(const char* data, std::size_t n, std::uint64_t fileSize, DbfLayout& out,
+                   std::string* why) {
+    if (n < 32 || fileSize < 32) return fail(why, e4data, "file shorter than a table header");
+    DbfLayout l;
+    l.version = static_cast<std::uint8_t>(data[0]);
+    if (!knownVersion(l.version)) return fail(why, e4data, "not a dBASE table (version byte)");
+    l.count = u32(data + 4);
+    l.headerLength = u16(data + 8);
+    l.recordLength = u16(data + 10);
+    l.languageByte = static_cast<std::uint8_t>(data[29]);
+    if (l.headerLength < 32 + 32 + 1 || l.headerLength > fileSize || l.headerLength > n)
+        return fail(why, e4data, "header length out of range");
+    if (l.recordLength < 2) return fail(why, e4data, "record length out of range");
+
+    // Field descriptors run until the 0x0D terminator; the header length bounds them.
+    std::size_t pos = 32;
+    bool terminated = false;
+    while (pos < l.headerLength) {
+        if (static_cast<unsigned char>(data[pos]) == 0x0D) {
+            terminated = true;
+            break;
+        }
+        if (pos + 32 > l.headerLength) break;
+        const char* d = data + pos;
+        FieldLayout f;
+        for (int i = 0; i < 11 && d[i] != '\0'; ++i) {
+            auto c = static_cast<unsigned char>(d[i]);
+            if (c <= 0x20 || c >= 0x7F) return fail(why, e4data, "garbage in a field name");
+            f.name.push_back(static_cast<char>(std::toupper(c)));
+        }
+        if (f.name.empty()) return fail(why, e4data, "empty field name");
+        auto type = static_cast<unsigned char>(d[11]);
+        if (type <= 0x20 || type >= 0x7F) return fail(why, e4data, "garbage field type");
+        f.type = static_cast<char>(std::toupper(type));
+        f.len = static_cast<unsigned char>(d[16]);
+        f.dec = static_cast<unsigned char>(d[17]);
+        l.fields.push_back(std::move(f));
+        pos += 32;
+    }
+    if (l.fields.empty()) return fail(why, e4data, "table without fields");
+    if (!terminated && pos != l.headerLength)
+        return fail(why, e4data, "field descriptors without terminator");
+
+    // Clipper and FoxPro keep the high byte of a long character field's length in the
+    // decimals byte; dBASE leaves it 0. Take that reading first, the plain one if the record
+    // length says otherwise.
+    auto total = [&](bool highByte) {
+        std::uint64_t sum = 1;
+        for (const auto& f : l.fields) {
+            if (f.type == 'C' && highByte)
+                sum += static_cast<std::uint64_t>(f.len) + 256u * static_cast<unsigned>(f.dec);
+            else
+                sum += static_cast<std::uint64_t>(f.len);
+        }
+        return sum;
+    };
+    bool highByte = total(true) == l.recordLength;
+    if (!highByte && total(false) != l.recordLength)
+        return fail(why, e4recordLen, "record length disagrees with the fields");
+    int offset = 1;
+    for (auto& f : l.fields) {
+        if (f.type == 'C' && highByte) {
+            f.len += 256 * f.dec;
+            f.dec = 0;
+        }
+        if (f.len <= 0) return fail(why, e4data, "field of length 0");
+        f.offset = offset;
+        offset += f.len;
+    }
+    for (std::size_t i = 0; i < l.fields.size(); ++i)
+        for (std::size_t j = i + 1; j < l.fields.size(); ++j)
+            if (l.fields[i].name == l.fields[j].name)
+                return fail(why, e4data, "two fields named " + l.fields[i].name);
+
+    std::uint64_t need = l.headerLength + static_cast<std::uint64_t>(l.count) * l.recordLength;
+    if (need > fileSize)
+        return fail(why, e4data,
+                    "header claims " + std::to_string(l.count) + " records, the file holds " +
+                        std::to_string((fileSize - l.headerLength) / l.recordLength));
+    out = std::move(l);
+    return 0;
+}
+
+int makeDbfHeader(std::vector<FieldLayout>& fields, std::string& bytes, std::string* why) {
+    if (fields.empty()) return fail(why, e4data, "a table needs a field");
+    if (fields.size() > 2000) return fail(why, e4data, "too many fields");
+    int offset = 1;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        auto& f = fields[i];
+        if (f.name.empty() || f.name.size() > 10 ||
+            !std::isalpha(static_cast<unsigned char>(f.name[0])))
+            return fail(why, e4fieldName, "bad field name '" + f.name + "'");
+        for (char& c : f.name) {
+            auto u = static_cast<unsigned char>(c);
+            if (!std::isalnum(u) && c != '_')
+                return fail(why, e4fieldName, "bad field name '" + f.name + "'");
+            c = static_cast<char>(std::toupper(u));
+        }
+        for (std::size_t j = 0; j < i; ++j)
+            if (fields[j].name == f.name)
+                return fail(why, e4fieldName, "two fields named " + f.name);
+        f.type = static_cast<char>(std::toupper(static_cast<unsigned char>(f.type)));
+        switch (f.type) {
+            case 'C':
+                if (f.len < 1 || f.len > 254) return fail(why, e4fieldType, "bad width");
+                f.dec = 0;
+                break;
+            case 'N':
+            case 'F':
+                if (f.len < 1 || f.len > 20 || f.dec < 0 || f.dec > 15 ||
+                    (f.dec > 0 && f.dec > f.len - 2))
+                    return fail(why, e4fieldType, "bad width or decimals for " + f.name);
+                break;
+            case 'D':
+                f.len = 8;
+                f.dec = 0;
+                break;
+            case 'L':
+                f.len = 1;
+                f.dec = 0;
+                break;
+            default:
+                return fail(why, e4fieldType, "field type the engine cannot make");
+        }
+        f.offset = offset;
+        offset += f.len;
+    }
+    if (offset > 65535) return fail(why, e4recordLen, "record too long");
+
+    std::size_t headerLength = 32 + 32 * fields.size() + 1;
+    bytes.assign(headerLength + 1, '\0');
+    char* h = bytes.data();
+    h[0] = 0x03;
+    stampDate(h + 1);
+    put32(h + 4, 0);
+    put16(h + 8, static_cast<std::uint32_t>(headerLength));
+    put16(h + 10, static_cast<std::uint32_t>(offset));
+    h[29] = static_cast<char>(CodePage::kWindows1252Byte);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        char* d = h + 32 + 32 * i;
+        std::memcpy(d, fields[i].name.data(), fields[i].name.size());
+        d[11] = fields[i].type;
+        d[16] = static_cast<char>(fields[i].len);
+        d[17] = static_cast<char>(fields[i].dec);
+    }
+    h[headerLength - 1] = 0x0D;
+    h[headerLength] = static_cast<char>(kEndMarker);
+    return 0;
+}
+
+Dbf::~Dbf() {
+    flush();
+}
+
+int Dbf::open(FileSystem& fs, const std::string& path, bool exclusive, std::unique_ptr<Dbf>& out,
+              std::string* why) {
+    std::unique_ptr<Dbf> t(new Dbf());
+    t->fs_ = &fs;
+    t->path_ = path;
+    t->exclusive_ = exclusive;
+    int rc = t->load(why);
+    if (rc) return rc;
+    out = std::move(t);
+    return 0;
+}
+
+int Dbf::load(std::string* why) {
+    std::unique_ptr<File> file;
+    int err = fs_->open(path_, OpenMode::ReadWrite, file);
+    readOnly_ = false;
+    if (err == EACCES || err == EROFS || err == EPERM) {
+        err = fs_->open(path_, OpenMode::ReadOnly, file);
+        readOnly_ = true;
+    }
+    if (err) return ioError(err, e4open, why, "cannot open " + path_);
+    err = file->lock(exclusive_);
+    if (err) {
+        if (err == EWOULDBLOCK || err == EAGAIN)
+            return fail(why, e4lock, path_ + " is in use by another program");
+        return ioError(err, e4lock, why, "cannot lock " + path_);
+    }
+    std::uint64_t size = 0;
+    err = file->size(size);
+    if (err) return ioError(err, e4read, why, "cannot size " + path_);
+    std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(size, 65536)), '\0');
+    std::size_t got = 0;
+    err = file->read(0, head.data(), head.size(), got);
+    if (err) return ioError(err, e4read, why, "cannot read " + path_);
+    DbfLayout layout;
+    int rc = parseDbfHeader(head.data(), got, size, layout, why);
+    if (rc) return rc;
+    dropView();
+    file_ = std::move(file);
+    layout_ = std::move(layout);
+    codePage_ = &CodePage::forLanguageByte(layout_.languageByte);
+    fileSize_ = size;
+    written_ = layout_.count;
+    pending_.clear();
+    headerDirty_ = false;
+    dateWritten_ = false;
+    viewOffered_ = true;
+    return 0;
+}
+
+int Dbf::create(FileSystem& fs, const std::string& path, std::vector<FieldLayout> fields,
+                std::string* why) {
+    std::string bytes;
+    int rc = makeDbfHeader(fields, bytes, why);
+    if (rc) return rc;
+    std::string temp = path + ".tmp";
+    std::unique_ptr<File> f;
+    int err = fs.open(temp, OpenMode::Create, f);
+    if (err) return ioError(err, e4create, why, "cannot create " + temp);
+    err = f->write(0, bytes.data(), bytes.size());
+    if (!err) err = f->sync();
+    f.reset();
+    if (err) {
+        fs.remove(temp);
+        return ioError(err, e4write, why, "cannot write " + temp);
+    }
+    err = fs.rename(temp, path);
+    if (err) {
+        fs.remove(temp);
+        return ioError(err, e4rename, why, "cannot rename " + temp);
+    }
+    fs.syncDir(dirOf(path));
+    return 0;
+}
+
+void Dbf::dropView() {
+    view_ = nullptr;
+    viewLen_ = 0;
+    block_.clear();
+    blockOff_ = 0;
+}
+
+std::string Dbf::blankRecord() const {
+    std::string rec(layout_.recordLength, ' ');
+    for (const auto& f : layout_.fields)
+        if (binaryType(f.type)) std::memset(rec.data() + f.offset, 0, f.len);
+    return rec;
+}
+
+int Dbf::record(std::uint32_t n, const char*& out) {
+    if (n < 1 || n > layout_.count) return e4parm;
+    if (n > written_) {
+        out = pending_.data() + static_cast<std::size_t>(n - written_ - 1) * layout_.recordLength;
+        return 0;
+    }
+    std::uint64_t off =
+        layout_.headerLength + static_cast<std::uint64_t>(n - 1) * layout_.recordLength;
+    std::uint64_t end = off + layout_.recordLength;
+    if (view_ && end <= viewLen_) {
+        out = view_ + off;
+        return 0;
+    }
+    if (viewOffered_ && (fileSize_ > viewLen_ + kRemapSlack || !view_)) {
+        view_ = file_->map(fileSize_);
+        viewLen_ = view_ ? fileSize_ : 0;
+        if (!view_) viewOffered_ = false;
+        if (view_ && end <= viewLen_) {
+            out = view_ + off;
+            return 0;
+        }
+    }
+    if (block_.empty() || off < blockOff_ || end > blockOff_ + block_.size()) {
+        std::size_t want = std::max<std::size_t>(kBlockSize, layout_.recordLength);
+        block_.resize(want);
+        std::size_t got = 0;
+        int err = file_->read(off, block_.data(), want, got);
+        if (err) {
+            block_.clear();
+            return errnoToError(err, e4read);
+        }
+        block_.resize(got);
+        blockOff_ = off;
+        if (got < layout_.recordLength) {
+            block_.clear();
+            return e4read;  // the file shrank under us
+        }
+    }
+    out = block_.data() + (off - blockOff_);
+    return 0;
+}
+
+int Dbf::write(std::uint32_t n, const char* rec) {
+    if (n < 1 || n > layout_.count) return e4parm;
+    if (readOnly_) return e4access;
+    if (n > written_) {
+        std::memcpy(
+            pending_.data() + static_cast<std::size_t>(n - written_ - 1) * layout_.recordLength,
+            rec, layout_.recordLength);
+        return 0;
+    }
+    std::uint64_t off =
+        layout_.headerLength + static_cast<std::uint64_t>(n - 1) * layout_.recordLength;
+    int err = file_->write(off, rec, layout_.recordLength);
+    if (err) return errnoToError(err, e4write);
+    if (!block_.empty() && off < blockOff_ + block_.size() &&
+        off + layout_.recordLength > blockOff_)
+        block_.clear();
+    if (!dateWritten_) headerDirty_ = true;
+    return 0;
+}
+
+int Dbf::append(const char* rec) {
+    if (readOnly_) return e4access;
+    if (layout_.count == UINT32_MAX) return e4parm;
+    if (pending_.empty()) pending_.reserve(kAppendBatch + layout_.recordLength + 1);
+    pending_.append(rec, layout_.recordLength);
+    ++layout_.count;
+    if (pending_.size() >= kAppendBatch) return writeAppends();
+    return 0;
+}
+
+int Dbf::writeAppends() {
+    if (pending_.empty()) return 0;
+    std::uint64_t off =
+        layout_.headerLength + static_cast<std::uint64_t>(written_) * layout_.recordLength;
+    // Records and end marker in one write; the count that claims them comes after.
+    pending_.push_back(static_cast<char>(kEndMarker));
+    int err = file_->write(off, pending_.data(), pending_.size());
+    pending_.pop_back();
+    if (err) return errnoToError(err, e4write);
+    if (!block_.empty() && off < blockOff_ + block_.size()) block_.clear();
+    fileSize_ = std::max(fileSize_, off + pending_.size() + 1);
+    written_ = layout_.count;
+    pending_.clear();
+    headerDirty_ = true;
+    return writeHeader();
+}
+
+int Dbf::writeHeader() {
+    if (!headerDirty_) return 0;
+    if (readOnly_) return e4access;
+    char h[7];
+    stampDate(h);
+    put32(h + 3, layout_.count);
+    int err = file_->write(1, h, sizeof h);
+    if (err) return errnoToError(err, e4write);
+    headerDirty_ = false;
+    dateWritten_ = true;
+    return 0;
+}
+
+int Dbf::flush(bool durable) {
+    if (!file_) return 0;
+    int rc = writeAppends();
+    if (rc) return rc;
+    rc = writeHeader();
+    if (rc) return rc;
+    if (durable && !readOnly_) {
+        int err = file_->sync();
+        if (err) return errnoToError(err, e4write);
+    }
+    return 0;
+}
+
+int Dbf::rewrite(const std::function<bool(std::uint32_t n, const char* rec)>& keep) {
+    if (readOnly_) return e4access;
+    int rc = flush();
+    if (rc) return rc;
+
+    // The new header is the old one with the new count and today's date.
+    std::string head(layout_.headerLength, '\0');
+    std::size_t got = 0;
+    int err = file_->read(0, head.data(), head.size(), got);
+    if (err || got != head.size()) return errnoToError(err, e4read);
+
+    std::string temp = path_ + ".tmp";
+    std::unique_ptr<File> out;
+    err = fs_->open(temp, OpenMode::Create, out);
+    if (err) return errnoToError(err, e4create);
+    auto abandon = [&](int code) {
+        out.reset();
+        fs_->remove(temp);
+        return code;
+    };
+
+    std::string buf;
+    buf.reserve(kRewriteBlock + layout_.recordLength);
+    std::uint64_t pos = layout_.headerLength;
+    std::uint32_t kept = 0;
+    for (std::uint32_t n = 1; n <= layout_.count; ++n) {
+        const char* rec = nullptr;
+        rc = record(n, rec);
+        if (rc) return abandon(rc);
+        if (!keep(n, rec)) continue;
+        buf.append(rec, layout_.recordLength);
+        ++kept;
+        if (buf.size() >= kRewriteBlock) {
+            err = out->write(pos, buf.data(), buf.size());
+            if (err) return abandon(errnoToError(err, e4write));
+            pos += buf.size();
+            buf.clear();
+        }
+    }
+    buf.push_back(static_cast<char>(kEndMarker));
+    err = out->write(pos, buf.data(), buf.size());
+    if (err) return abandon(errnoToError(err, e4write));
+    stampDate(head.data() + 1);
+    put32(head.data() + 4, kept);
+    err = out->write(0, head.data(), head.size());
+    if (!err) err = out->sync();
+    if (err) return abandon(errnoToError(err, e4write));
+    out.reset();
+
+    err = fs_->rename(temp, path_);
+    if (err) return abandon(errnoToError(err, e4rename));
+    fs_->syncDir(dirOf(path_));
+    // The old file is gone; continue on the new one.
+    dropView();
+    file_.reset();
+    return load(nullptr);
+}
+
+int Dbf::check(std::string* report) {
+    int rc = flush();
+    if (rc) return rc;
+    std::uint64_t size = 0;
+    int err = file_->size(size);
+    if (err) return errnoToError(err, e4read);
+    std::uint64_t need =
+        layout_.headerLength + static_cast<std::uint64_t>(layout_.count) * layout_.recordLength;
+    if (size < need) {
+        if (report)
+            *report += path_ + ": " + std::to_string(layout_.count) + " records need " +
+                       std::to_string(need) + " bytes, the file has " + std::to_string(size) + "\n";
+        return e4data;
+    }
+    int offset = 1;
+    for (const auto& f : layout_.fields) {
+        if (f.offset != offset || f.len <= 0) {
+            if (report) *report += path_ + ": field " + f.name + " out of place\n";
+            return e4data;
+        }
+        offset += f.len;
+    }
+    if (static_cast<std::uint32_t>(offset) != layout_.recordLength) {
+        if (report) *report += path_ + ": record length disagrees with the fields\n";
+        return e4data;
+    }
+    return 0;
+}
+
+}  // namespace engine

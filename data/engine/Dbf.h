@@ -1,0 +1,114 @@
+#pragma once
+
+// One dBASE table file: the 32-byte header, the field descriptors, fixed-length records with
+// their delete flags and the 0x1A end marker. Records are read through a view of the file
+// (or a block buffer where no view is offered) and written in place; appends write the
+// record before the header count that claims it. Foreign tables (dBASE III/IV, FoxPro,
+// Clipper) open as they are: field types the engine does not use are carried untouched.
+//
+// Every call returns 0 or a negative engine error (Errors.h). A damaged file gives e4data,
+// never a read past its end.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/engine/CodePage.h"
+#include "data/engine/FieldLayout.h"
+#include "data/engine/FileSystem.h"
+
+namespace engine {
+
+// What a header and its field descriptors say, once found consistent.
+struct DbfLayout {
+    std::uint8_t version = 0x03;
+    std::uint8_t languageByte = CodePage::kWindows1252Byte;
+    std::uint32_t count = 0;  // records, deleted ones included
+    std::uint32_t headerLength = 0;
+    std::uint32_t recordLength = 0;
+    std::vector<FieldLayout> fields;
+};
+
+// Reads the header and descriptors from the first `n` bytes of a file of `fileSize` bytes.
+// Returns 0, or e4data with the reason in `why`.
+int parseDbfHeader(const char* data, std::size_t n, std::uint64_t fileSize, DbfLayout& out,
+                   std::string* why);
+
+// The bytes of a new, empty dBASE III table (version 0x03, Windows-1252) with `fields`;
+// offsets are filled in. Returns e4fieldType / e4fieldName for fields it cannot hold.
+int makeDbfHeader(std::vector<FieldLayout>& fields, std::string& bytes, std::string* why);
+
+class Dbf {
+public:
+    // Opens read-write (read-only when the file refuses writing) and takes the whole-file
+    // lock: exclusive when `exclusive`, shared otherwise. e4lock when another holds a
+    // conflicting lock.
+    static int open(FileSystem& fs, const std::string& path, bool exclusive,
+                    std::unique_ptr<Dbf>& out, std::string* why = nullptr);
+    // Writes a new empty table beside `path` and renames it into place.
+    static int create(FileSystem& fs, const std::string& path, std::vector<FieldLayout> fields,
+                      std::string* why = nullptr);
+    ~Dbf();
+
+    const std::string& path() const { return path_; }
+    const std::vector<FieldLayout>& fields() const { return layout_.fields; }
+    const DbfLayout& layout() const { return layout_; }
+    std::uint32_t count() const { return layout_.count; }
+    std::uint32_t recordLength() const { return layout_.recordLength; }
+    const CodePage& codePage() const { return *codePage_; }
+    bool readOnly() const { return readOnly_; }
+
+    // A blank record: live, every field empty.
+    std::string blankRecord() const;
+    // The stored bytes of record n (1..count); valid until the next call on this table.
+    int record(std::uint32_t n, const char*& out);
+    int write(std::uint32_t n, const char* rec);  // n in 1..count
+    // Adds record count+1. Consecutive appends are gathered and written together, followed
+    // by the end marker and then the header count that claims them; writeAppends() (and
+    // every other write, flush and rewrite) puts them on file.
+    int append(const char* rec);
+    int writeAppends();
+    // Writes gathered appends and the header (date and count) if it changed and, with
+    // `durable`, syncs the file.
+    int flush(bool durable = false);
+
+    // Writes a new table beside this one holding the records `keep` accepts (in order),
+    // syncs it, renames it into place and continues on it. On failure the old file is
+    // untouched and this table stays usable on it.
+    int rewrite(const std::function<bool(std::uint32_t n, const char* rec)>& keep);
+
+    // Layout and record count against the file's size.
+    int check(std::string* report);
+
+private:
+    Dbf() = default;
+    int load(std::string* why);
+    int writeHeader();
+    void dropView();
+
+    FileSystem* fs_ = nullptr;
+    std::string path_;
+    std::unique_ptr<File> file_;
+    bool readOnly_ = false;
+    bool exclusive_ = false;
+    DbfLayout layout_;
+    const CodePage* codePage_ = nullptr;
+    std::uint64_t fileSize_ = 0;
+    bool headerDirty_ = false;
+    bool dateWritten_ = false;
+    // Appended records not yet on file; they follow record `written_`.
+    std::string pending_;
+    std::uint32_t written_ = 0;
+
+    // Read view of the file (or nothing) and a block buffer for what lies beyond it.
+    const char* view_ = nullptr;
+    std::uint64_t viewLen_ = 0;
+    bool viewOffered_ = true;
+    std::string block_;
+    std::uint64_t blockOff_ = 0;
+};
+
+}  // namespace engine

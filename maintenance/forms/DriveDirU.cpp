@@ -1,0 +1,20 @@
+#include "maintenance/forms/DriveDirU.h"
+
+namespace cbk {
+
+TDriveDir::TDriveDir() {
+    setObjectName(QStringLiteral("TDriveDir"));
+    setWindowTitle(QStringLiteral("Choose Drive & Directory"));
+}
+
+}  // namespace cbk
+
+namespace cbk {
+
+void TDriveDir::Setup(const std::string& title, const std::string& action) {
+    setWindowTitle(QString::fromStdString(title));
+    ActionCaption = action;
+    ChosenDirectory.clear();
+}
+
+}  // namespace cbk

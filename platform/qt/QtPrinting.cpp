@@ -1,0 +1,83 @@
+#include "platform/qt/QtPrinting.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QFontDialog>
+#include <QPageLayout>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace platform::qt {
+
+QtPrinting::QtPrinting() : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    const QPrinterInfo fallback = QPrinterInfo::defaultPrinter();
+    if (!fallback.isNull() && printer_->printerName().isEmpty())
+        printer_->setPrinterName(fallback.printerName());
+}
+
+QtPrinting::~QtPrinting() = default;
+
+bool QtPrinting::printerInstalled() {
+    return !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+int QtPrinting::printerIndex() {
+    if (printer_->outputFormat() != QPrinter::NativeFormat) return -1;
+    return int(QPrinterInfo::availablePrinterNames().indexOf(printer_->printerName()));
+}
+
+std::string QtPrinting::printerEntry() {
+    return printer_->printerName().toStdString();
+}
+
+bool QtPrinting::landscape() {
+    return printer_->pageLayout().orientation() == QPageLayout::Landscape;
+}
+
+void QtPrinting::printerSetupDialog() {
+    QWidget* parent = QApplication::activeWindow();
+    if (printerInstalled()) {
+        QPrintDialog dialog(printer_.get(), parent);
+        dialog.setWindowTitle(QStringLiteral("Print Setup"));
+        dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+        dialog.exec();
+    } else {
+        // Without a printer only the paper and its orientation can be set.
+        QPageSetupDialog dialog(printer_.get(), parent);
+        dialog.exec();
+    }
+}
+
+bool QtPrinting::fontDialog(FontSpec& font) {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, toQFont(font), QApplication::activeWindow(),
+                                              QStringLiteral("Font"));
+    if (ok) font = toFontSpec(chosen, font.colour);
+    return ok;
+}
+
+QFont toQFont(const FontSpec& spec) {
+    QFont font(QString::fromStdString(spec.name));
+    if (spec.size > 0) font.setPointSize(spec.size);
+    font.setBold(spec.bold);
+    font.setItalic(spec.italic);
+    font.setUnderline(spec.underline);
+    font.setStrikeOut(spec.strikeOut);
+    return font;
+}
+
+FontSpec toFontSpec(const QFont& font, std::uint32_t colour) {
+    FontSpec spec;
+    spec.name = font.family().toStdString();
+    spec.size = font.pointSize();
+    spec.bold = font.bold();
+    spec.italic = font.italic();
+    spec.underline = font.underline();
+    spec.strikeOut = font.strikeOut();
+    spec.colour = colour;
+    return spec;
+}
+
+}  // namespace platform::qt

@@ -1,0 +1,117 @@
+#include "records/RecordTables.h"
+
+#include "data/Database.h"
+#include "platform/Platform.h"
+
+namespace records {
+
+using namespace engine;
+
+void SelectNoTag(Data4* table) {
+    code4errTagName(cbk::cb, 0);
+    Tag4* none = d4tag(table, "");
+    code4errTagName(cbk::cb, 1);
+    d4tagSelect(table, none);
+}
+
+namespace {
+
+Data4* OpenAfresh(RecordTable which) {
+    Data4* table = nullptr;
+    if (which == RecordTable::Expenses) {
+        cbk::OpenExpenses();
+        table = cbk::Expenses;
+    } else {
+        cbk::OpenIncome();
+        table = cbk::Income;
+    }
+    SelectNoTag(table);
+    return table;
+}
+
+Field4* FieldOf(RecordTable which, RecordField field) {
+    if (which == RecordTable::Expenses)
+        return field == RecordField::Folder ? cbk::ExpFolNoField : cbk::ExpAccNoField;
+    return field == RecordField::Folder ? cbk::IncFolNoField : cbk::IncAccField;
+}
+
+void CloseRecordTable(RecordTable which, Data4* table) {
+    d4close(table);
+    // The handles of a closed table are void; nobody may reach them by accident.
+    if (which == RecordTable::Expenses) {
+        cbk::Expenses = nullptr;
+        for (Field4** f :
+             {&cbk::ExpDateField, &cbk::CheckNoField, &cbk::ExpAccNoField, &cbk::ExpFolNoField,
+              &cbk::PayToField, &cbk::AmountField, &cbk::EMemoField, &cbk::ExpArchiveField})
+            *f = nullptr;
+        cbk::EDateTag = cbk::EAccTag = nullptr;
+    } else {
+        cbk::Income = nullptr;
+        for (Field4** f :
+             {&cbk::IncAccField, &cbk::IncImpField, &cbk::IncDateField, &cbk::IncDescField,
+              &cbk::IncAmtField, &cbk::IncFolNoField, &cbk::IncArchiveField})
+            *f = nullptr;
+        cbk::IncDateTag = cbk::IncAccTag = nullptr;
+    }
+    error4exitTest(cbk::cb);
+}
+
+// Walks the whole table in record order, calling `visit` on each record whose field holds
+// `value`; returns how many were visited.
+template <class Visit>
+long WalkMatching(RecordTable which, RecordField field, std::int32_t value, Visit visit) {
+    Data4* table = OpenAfresh(which);
+    Field4* f = FieldOf(which, field);
+    long count = 0;
+    for (cbk::ResultWord = d4top(table); cbk::ResultWord == 0; cbk::ResultWord = d4skip(table, 1)) {
+        error4exitTest(cbk::cb);
+        if (f4int(f) != value) continue;
+        visit(table, f);
+        ++count;
+    }
+    error4exitTest(cbk::cb);
+    CloseRecordTable(which, table);
+    return count;
+}
+
+}  // namespace
+
+long RewriteRecords(RecordTable table, RecordField field, std::int32_t from, std::int32_t to) {
+    return WalkMatching(table, field, from, [to](Data4*, Field4* f) { f4assignInt(f, to); });
+}
+
+long MarkRecordsDeleted(RecordTable table, RecordField field, std::int32_t value) {
+    return WalkMatching(table, field, value, [](Data4* t, Field4*) { d4delete(t); });
+}
+
+long StoreRecord(Data4* table, long recNo, void (*store)()) {
+    if (recNo > 0) {
+        d4go(table, recNo);
+        error4exitTest(cbk::cb);
+    } else if (d4appendBlank(table) != 0) {
+        code4errorCode(cbk::cb, 0);  // reported here; the form stays open
+        platform::messages().show(platform::MessageKind::Warning, std::string(kAppendRefused),
+                                  platform::Buttons::OK);
+        return 0;
+    }
+    store();
+    return d4recNo(table);
+}
+
+void DeleteRecord(Data4* table, long recNo) {
+    d4go(table, recNo);
+    d4delete(table);
+    error4exitTest(cbk::cb);
+}
+
+ChoiceList BuildChoiceList(Data4* table, Field4* number, Field4* description, std::int32_t wanted) {
+    ChoiceList list;
+    for (cbk::ResultWord = d4top(table); cbk::ResultWord == 0; cbk::ResultWord = d4skip(table, 1)) {
+        if (list.chosen < 0 && f4int(number) == wanted) list.chosen = int(list.entries.size());
+        list.entries.push_back(f4str(number) + " - " + f4str(description));
+    }
+    if (list.chosen < 0 && !list.entries.empty()) list.chosen = 0;
+    return list;
+}
+
+}  // namespace records

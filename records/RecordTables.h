@@ -1,0 +1,57 @@
+#pragma once
+
+// Steps the record forms share on the tables: walking a record table in record-number order
+// (deleted and archived records included) to move or delete by folder or account number,
+// storing a buffer into an existing or a new record, and the choice lists of accounts and
+// folders. The tables are reached through the shared handles of data/Database.h.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/engine/Engine.h"
+
+namespace records {
+
+inline constexpr std::string_view kAppendRefused = "Unable to Add Record at this time . . . ";
+
+// The record tables a cascade walks, and the number fields it walks them by.
+enum class RecordTable { Expenses, Income };
+enum class RecordField { Folder, Account };  // FolNo; AccNo (EXP5) or IncAcc (INC5)
+
+// Each opens the record table afresh (OpenExpenses / OpenIncome) with no tag selected, walks
+// every record in record-number order, deleted and archived ones included, and closes it
+// again, writing what changed and clearing its shared handles. An open failure or an engine
+// error ends the program.
+//
+// Every record whose field holds `from` gets `to`. Returns how many were changed.
+long RewriteRecords(RecordTable table, RecordField field, std::int32_t from, std::int32_t to);
+// Every record whose field holds `value` is marked deleted. Returns how many.
+long MarkRecordsDeleted(RecordTable table, RecordField field, std::int32_t value);
+
+// Asks the engine for the tag with an empty name with its error for unknown tag names
+// switched off, and selects the result: no tag, record-number order.
+void SelectNoTag(engine::Data4* table);
+
+// Stores a record buffer (`store` is StoreExpense, StoreFolder, ...) into record `recNo`, or,
+// for 0, into a new record appended to `table`. Returns the record number stored, or 0 when
+// the engine refused the append ("Unable to Add Record at this time . . . " is shown).
+long StoreRecord(engine::Data4* table, long recNo, void (*store)());
+
+// Marks record `recNo` of `table` deleted; an engine error ends the program.
+void DeleteRecord(engine::Data4* table, long recNo);
+
+// A choice list of accounts or folders: entries "<stored number> - <stored description>" in
+// the table's tag order, and the entry chosen (-1 when the list is empty).
+struct ChoiceList {
+    std::vector<std::string> entries;
+    int chosen = -1;
+};
+
+// Walks `table` from the top in its selected tag order. The chosen entry is the one whose
+// number is `wanted`, else the first.
+ChoiceList BuildChoiceList(engine::Data4* table, engine::Field4* number,
+                           engine::Field4* description, std::int32_t wanted);
+
+}  // namespace records

@@ -1,0 +1,55 @@
+#include "records/forms/PickExpU.h"
+
+#include <QPushButton>
+
+#include "app/MainVars.h"
+#include "data/Database.h"
+#include "data/Records.h"
+#include "records/EntryRules.h"
+
+namespace cbk {
+
+TPickExp::TPickExp() : PickList("TPickExp", QStringLiteral("Select Expense")) {
+    BtnSelect = new QPushButton(QStringLiteral("Select"), this);
+    BtnNew = new QPushButton(QStringLiteral("New"), this);
+    BtnExit = new QPushButton(QStringLiteral("Exit"), this);
+    addButtons(BtnSelect, BtnNew, BtnExit);
+}
+
+std::vector<PickList::Column> TPickExp::columns() const {
+    return {{QStringLiteral("Date"), 64},        {QStringLiteral("Acc#"), 32, true},
+            {QStringLiteral("Fol#"), 32, true},  {QStringLiteral("Check#"), 64, true},
+            {QStringLiteral("Amount"), 72, true}, {QStringLiteral("Paid To"), 240},
+            {QStringLiteral("RecNo"), 80, true}};
+}
+
+engine::Data4* TPickExp::table() const { return Expenses; }
+engine::Tag4* TPickExp::tag() const { return EDateTag; }
+
+bool TPickExp::loadAndFilter() {
+    LoadExpense();
+    return (DefaultFolder == -1 || CurExpense.FolNo == DefaultFolder) && !CurExpense.Archive;
+}
+
+QStringList TPickExp::cells() const {
+    return {QString::fromStdString(records::DateToText(CurExpense.ExpDate)),
+            QString::number(CurExpense.AccNo),
+            QString::number(CurExpense.FolNo),
+            QString::number(CurExpense.CheckNo),
+            QString::fromStdString(records::FormatNumber("%12.2n", CurExpense.Amount)),
+            QString::fromStdString(CurExpense.PayTo)};
+}
+
+std::int32_t& TPickExp::choice() const { return ExpenseChoice; }
+
+int TPickExp::openingRow(int matched, int lastRow) const {
+    return RecordListOpeningRow(ExpenseChoice, matched, lastRow);
+}
+
+int RecordListOpeningRow(std::int32_t choice, int matched, int lastRow) {
+    if (matched > 0) return matched;
+    if (choice < 1) return lastRow;
+    return 1;
+}
+
+}  // namespace cbk

@@ -1,0 +1,41 @@
+#include "records/forms/PickFolU.h"
+
+#include <QPushButton>
+
+#include "app/MainVars.h"
+#include "data/Database.h"
+#include "data/Records.h"
+
+namespace cbk {
+
+TPickFol::TPickFol() : PickList("TPickFol", QStringLiteral("PickFol")) {
+    BtnSelect = new QPushButton(QStringLiteral("Select"), this);
+    BtnNew = new QPushButton(QStringLiteral("New"), this);
+    BtnExit = new QPushButton(QStringLiteral("Exit"), this);
+    addButtons(BtnSelect, BtnNew, BtnExit);
+}
+
+std::vector<PickList::Column> TPickFol::columns() const {
+    return {{QStringLiteral("Number"), 48, true},
+            {QStringLiteral("Description"), 240},
+            {QStringLiteral("RecNo"), 80, true}};
+}
+
+engine::Data4* TPickFol::table() const { return Folders; }
+engine::Tag4* TPickFol::tag() const { return FolTag; }
+
+bool TPickFol::loadAndFilter() {
+    LoadFolder();
+    return !engine::d4deleted(Folders);
+}
+
+QStringList TPickFol::cells() const {
+    return {QString::number(CurFolder.FolNo), QString::fromStdString(CurFolder.FolName)};
+}
+
+std::int32_t& TPickFol::choice() const { return FolderChoice; }
+
+// Whatever folder was edited last, the list starts at the top.
+int TPickFol::openingRow(int, int) const { return 1; }
+
+}  // namespace cbk

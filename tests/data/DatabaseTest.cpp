@@ -1,0 +1,319 @@
+#include "data/Database.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "data/Records.h"
+#include "tests/data/DataFixture.h"
+
+namespace cbk {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::ProgressCall;
+using testing::DataTest;
+
+const char* const kIndexFiles[] = {"AccTag.ntx", "Acc.cgp",     "AccITag.ntx", "AccI.cgp",
+                                   "FolTag.ntx", "Folder.cgp",  "EDate.ntx",   "EAcc.ntx",
+                                   "Exp5.cgp",   "IncDate.ntx", "IncAcc.ntx",  "INC5.cgp"};
+
+std::string Bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+std::string FailText(const std::string& name) {
+    return "Unable to open file " + name + "\r\nProgram will now terminate.";
+}
+
+class DatabaseTest : public DataTest {
+protected:
+    // Dates every index file back a day, so that a re-created file shows by its time.
+    void AgeIndexFiles() {
+        for (const char* name : kIndexFiles) {
+            const fs::path path = fileIn(name);
+            ASSERT_TRUE(fs::exists(path)) << name;
+            fs::last_write_time(path, fs::last_write_time(path) - std::chrono::hours{24});
+            aged_[name] = {fs::last_write_time(path), Bytes(path)};
+        }
+    }
+    bool Recreated(const char* name) {
+        return fs::last_write_time(fileIn(name)) != aged_[name].first;
+    }
+    bool Untouched(const char* name) {
+        return fs::last_write_time(fileIn(name)) == aged_[name].first &&
+               Bytes(fileIn(name)) == aged_[name].second;
+    }
+
+    // Runs `step`, which must end the program, and returns the messages shown.
+    template <class Step>
+    std::vector<platform::RecordedMessage> Ends(Step step) {
+        platform_->messages.clear();
+        EXPECT_THROW(step(), platform::ProgramEnded);
+        return platform_->messages.shown;
+    }
+
+    std::map<std::string, std::pair<fs::file_time_type, std::string>> aged_;
+};
+
+TEST_F(DatabaseTest, DataFilesPresentNeedsAllSixTables) {
+    EXPECT_TRUE(DataFilesPresent());
+    for (const char* table :
+         {"CBK1.dbf", "ACC.dbf", "EXP5.dbf", "FOLDER.dbf", "INC5.dbf", "ACCI.dbf"}) {
+        const fs::path path = fileIn(table);
+        fs::rename(path, path.string() + ".away");
+        EXPECT_FALSE(DataFilesPresent()) << table;
+        fs::rename(path.string() + ".away", path);
+    }
+    EXPECT_TRUE(DataFilesPresent());
+}
+
+TEST_F(DatabaseTest, FileNamesMatchWithoutRegardToCase) {
+    fs::rename(fileIn("ACC.dbf"), fs::path(dir_->path()) / "acc.DBF");
+    fs::rename(fileIn("EXP5.dbf"), fs::path(dir_->path()) / "Exp5.dbf");
+    EXPECT_TRUE(DataFilesPresent());
+    StartDataStore();
+    EXPECT_TRUE(OpenAccounts());
+    EXPECT_TRUE(OpenExpenses());
+    EXPECT_NE(ResultWord, engine::r4eof);
+    EXPECT_TRUE(LoadAccount());
+    EXPECT_EQ(CurAccount.AccNo, 100);
+}
+
+TEST_F(DatabaseTest, StartUpReadsTheSettingsAndBuildsEveryMissingIndex) {
+    StartDataStore();
+    EXPECT_EQ(Settings.FyMonth, 1);
+    EXPECT_EQ(Settings.FyDay, 1);
+    EXPECT_EQ(Settings.FontName.substr(0, 6), "Arial ");
+    EXPECT_EQ(Settings.FontSize, 10);
+    for (const char* name : kIndexFiles) EXPECT_TRUE(fs::exists(fileIn(name))) << name;
+    EXPECT_TRUE(platform_->progress.calls.empty());
+    EXPECT_EQ(SettingsTable, nullptr);  // closed again
+}
+
+TEST_F(DatabaseTest, StartUpRebuildsOnlyTheTableWhoseIndexIsMissing) {
+    StartDataStore();
+    ShutDownDataStore(false);
+    AgeIndexFiles();
+    fs::remove(fileIn("EAcc.ntx"));
+
+    StartDataStore();
+    for (const char* name : {"EDate.ntx", "EAcc.ntx", "Exp5.cgp"}) {
+        ASSERT_TRUE(fs::exists(fileIn(name))) << name;
+        EXPECT_TRUE(Recreated(name)) << name;
+    }
+    for (const char* name : {"AccTag.ntx", "Acc.cgp", "AccITag.ntx", "AccI.cgp", "FolTag.ntx",
+                             "Folder.cgp", "IncDate.ntx", "IncAcc.ntx", "INC5.cgp"}) {
+        EXPECT_TRUE(Untouched(name)) << name;
+    }
+    EXPECT_TRUE(platform_->progress.calls.empty());
+    EXPECT_TRUE(OpenExpenses());
+}
+
+TEST_F(DatabaseTest, FullRebuildShowsItsProgressAndRecreatesEveryFile) {
+    StartDataStore();
+    AgeIndexFiles();
+    BuildIndexes(false);
+    const std::vector<ProgressCall> expected = {
+        {ProgressCall::Show, true, "Rebuilding Indexes", 0},
+        {ProgressCall::Set, false, "", 20},
+        {ProgressCall::Set, false, "", 35},
+        {ProgressCall::Set, false, "", 45},
+        {ProgressCall::Set, false, "", 50},
+        {ProgressCall::Set, false, "", 80},
+        {ProgressCall::Set, false, "", 100},
+        {ProgressCall::Show, false, "", 0},
+    };
+    EXPECT_EQ(platform_->progress.calls, expected);
+    EXPECT_FALSE(platform_->progress.visible);
+    for (const char* name : kIndexFiles) EXPECT_TRUE(Recreated(name)) << name;
+}
+
+TEST_F(DatabaseTest, RebuildCuresADamagedIndex) {
+    StartDataStore();
+    std::ofstream(fileIn("IncAcc.ntx"), std::ios::binary | std::ios::trunc) << "garbage";
+    BuildIndexes(false);
+    EXPECT_TRUE(OpenIncome());
+    EXPECT_EQ(engine::d4check(Income, nullptr), 0);
+}
+
+TEST_F(DatabaseTest, MissingTableEndsTheProgramNamingItsFile) {
+    StartDataStore();
+    fs::remove(fileIn("ACC.dbf"));
+    const auto shown = Ends([] { OpenAccounts(); });
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, platform::MessageKind::Information);
+    EXPECT_EQ(shown[0].buttons, platform::Buttons::OK);
+    EXPECT_EQ(shown[0].text, FailText("ACC.DBF"));
+
+    fs::remove(fileIn("CBK1.dbf"));
+    EXPECT_EQ(Ends([] { OpenSettings(); }).at(0).text, FailText("CBK1.DBF"));
+}
+
+TEST_F(DatabaseTest, GroupFileWithoutTheTagEndsTheProgramNamingTheTagFile) {
+    StartDataStore();
+    fs::copy_file(fileIn("FolTag.ntx"), fs::path(dir_->path()) / "FolOld.ntx");
+    std::ofstream(fileIn("Folder.cgp"), std::ios::trunc) << "FolOld\r\n";
+    EXPECT_EQ(Ends([] { OpenFolders(); }).at(0).text, FailText("FolTag.Ntx"));
+
+    std::ofstream(fileIn("Exp5.cgp"), std::ios::trunc) << "EDate\r\n";
+    EXPECT_EQ(Ends([] { OpenExpenses(); }).at(0).text, FailText("eAcc.Ntx"));
+}
+
+TEST_F(DatabaseTest, MissingIndexFileEndsTheProgramUntilRebuilt) {
+    StartDataStore();
+    fs::remove(fileIn("AccITag.ntx"));
+    const auto shown = Ends([] { OpenIncomeAccounts(); });
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text.rfind("Unable to open file ", 0), 0u);
+    BuildIndexes(false);
+    EXPECT_TRUE(OpenIncomeAccounts());
+}
+
+TEST_F(DatabaseTest, OpenersLeaveTheFirstRecordOfTheDefaultTag) {
+    StartDataStore();
+    OpenExpenses();
+    EXPECT_EQ(engine::d4tagSelected(Expenses), EDateTag);
+    EXPECT_EQ(ResultWord, engine::r4success);
+    LoadExpense();
+    const platform::DateTime first = CurExpense.ExpDate;
+    int count = 0;
+    for (int rc = engine::d4top(Expenses); rc != engine::r4eof; rc = engine::d4skip(Expenses, 1)) {
+        LoadExpense();
+        EXPECT_LE(first, CurExpense.ExpDate);
+        ++count;
+    }
+    EXPECT_EQ(count, engine::d4recCount(Expenses));
+
+    OpenIncome();
+    EXPECT_EQ(engine::d4tagSelected(Income), IncDateTag);
+    OpenFolders();
+    LoadFolder();
+    EXPECT_EQ(CurFolder.FolNo, 1);
+}
+
+TEST_F(DatabaseTest, OpenerOnAnEmptyTableReturnsAtEndOfFile) {
+    StartDataStore();
+    OpenExpenses();
+    ASSERT_EQ(engine::d4zap(Expenses, 1, engine::d4recCount(Expenses)), 0);
+    CloseAllTables();
+    ResultWord = 0;
+    EXPECT_TRUE(OpenExpenses());
+    EXPECT_EQ(ResultWord, engine::r4eof);
+    EXPECT_TRUE(engine::d4eof(Expenses));
+}
+
+TEST_F(DatabaseTest, DeletedRecordsAreNeverMetInAnyTagNorFoundBySeek) {
+    StartDataStore();
+    OpenExpenses();
+    engine::d4appendBlank(Expenses);
+    CurExpense =
+        ExpenseRec{*platform::DateTime::fromYmd(2030, 1, 2), 0, 9999, 1, "Gone", 5.0, "", false};
+    StoreExpense();
+    engine::d4delete(Expenses);
+    long deleted = 1;
+    // And every record of account 190.
+    engine::d4tagSelect(Expenses, EAccTag);
+    for (int rc = engine::d4seek(Expenses, " 190"); rc != engine::r4eof;
+         rc = engine::d4skip(Expenses, 1)) {
+        LoadExpense();
+        if (CurExpense.AccNo != 190) break;
+        engine::d4delete(Expenses);
+        ++deleted;
+    }
+    ASSERT_GT(deleted, 2);
+    const long total = engine::d4recCount(Expenses);
+    CloseAllTables();
+
+    OpenExpenses();
+    for (engine::Tag4* tag : {EDateTag, EAccTag}) {
+        engine::d4tagSelect(Expenses, tag);
+        long met = 0;
+        for (int rc = engine::d4top(Expenses); rc != engine::r4eof;
+             rc = engine::d4skip(Expenses, 1)) {
+            EXPECT_FALSE(engine::d4deleted(Expenses));
+            LoadExpense();
+            EXPECT_NE(CurExpense.AccNo, 190);
+            ++met;
+        }
+        EXPECT_EQ(met, total - deleted);
+    }
+    engine::d4tagSelect(Expenses, EDateTag);
+    EXPECT_EQ(engine::d4seek(Expenses, "20300102"), engine::r4eof);
+    engine::d4tagSelect(Expenses, EAccTag);
+    const int rc = engine::d4seek(Expenses, " 190");
+    if (rc != engine::r4eof) {
+        LoadExpense();
+        EXPECT_NE(CurExpense.AccNo, 190);
+    }
+}
+
+TEST_F(DatabaseTest, CloseAllTablesVoidsEveryHandle) {
+    StartDataStore();
+    OpenAccounts();
+    OpenExpenses();
+    OpenSettings();
+    CloseAllTables();
+    EXPECT_EQ(Accounts, nullptr);
+    EXPECT_EQ(Expenses, nullptr);
+    EXPECT_EQ(ExpDateField, nullptr);
+    EXPECT_EQ(EAccTag, nullptr);
+    EXPECT_EQ(FontNameField, nullptr);
+}
+
+TEST_F(DatabaseTest, PackRemovesMarkedRecordsWithItsProgress) {
+    StartDataStore();
+    OpenExpenses();
+    const long before = engine::d4recCount(Expenses);
+    engine::d4go(Expenses, 2);
+    engine::d4delete(Expenses);
+    engine::d4go(Expenses, 5);
+    engine::d4delete(Expenses);
+    CloseAllTables();
+
+    PackDataFiles();
+    const std::vector<int> percents = {10, 40, 50, 90, 95, 100};
+    EXPECT_EQ(platform_->progress.percents(), percents);
+    EXPECT_EQ(platform_->progress.calls.front(),
+              (ProgressCall{ProgressCall::Show, true, "Packing Data Files", 0}));
+    EXPECT_FALSE(platform_->progress.visible);
+
+    OpenExpenses();
+    EXPECT_EQ(engine::d4recCount(Expenses), before - 2);
+    EXPECT_EQ(engine::d4check(Expenses, nullptr), 0);
+}
+
+TEST_F(DatabaseTest, ShutDownPacksOnlyWhenAsked) {
+    StartDataStore();
+    OpenIncome();
+    const long before = engine::d4recCount(Income);
+    engine::d4go(Income, 1);
+    engine::d4delete(Income);
+    CloseAllTables();
+    ShutDownDataStore(false);
+    StartDataStore();
+    OpenIncome();
+    EXPECT_EQ(engine::d4recCount(Income), before);
+    CloseAllTables();
+    ShutDownDataStore(true);
+    EXPECT_EQ(cb, nullptr);
+    StartDataStore();
+    OpenIncome();
+    EXPECT_EQ(engine::d4recCount(Income), before - 1);
+}
+
+TEST_F(DatabaseTest, ShutDownWithAPendingErrorEndsTheProgramBeforeThePack) {
+    StartDataStore();
+    engine::d4open(cb, "NOSUCH");
+    EXPECT_THROW(ShutDownDataStore(true), platform::ProgramEnded);
+    EXPECT_TRUE(platform_->progress.calls.empty());
+}
+
+}  // namespace
+}  // namespace cbk

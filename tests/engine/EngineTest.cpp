@@ -1,0 +1,460 @@
+#include "data/engine/Engine.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "engine/EngineFixture.h"
+#include "engine/FaultyFileSystem.h"
+
+namespace engine {
+namespace {
+
+using enginetest::EngineFixture;
+using enginetest::readFile;
+using enginetest::sampleExpenses;
+using Strings = std::vector<std::string>;
+
+class Engine : public EngineFixture {};
+
+TEST_F(Engine, SeekFindsExactPartialNextAndNone) {
+    Data4* t = makeExpenses(sampleExpenses());
+    ASSERT_EQ(d4tagSelect(t, d4tag(t, "EDate")), 0);
+    EXPECT_EQ(d4seek(t, "20260305   7"), r4success);
+    EXPECT_EQ(payTo(t), "Seven");
+    EXPECT_EQ(d4seek(t, "20260305"), r4success);  // partial key: first of that day
+    EXPECT_EQ(payTo(t), "Three");
+    EXPECT_EQ(d4seek(t, "20260306"), r4after);
+    EXPECT_EQ(payTo(t), "LateTwelve");
+    EXPECT_EQ(d4seek(t, "2026"), r4success);
+    EXPECT_EQ(payTo(t), "Twelve");
+    EXPECT_EQ(d4seek(t, "20270101"), r4eof);
+    EXPECT_TRUE(d4eof(t));
+    EXPECT_EQ(d4recNo(t), d4recCount(t) + 1);
+
+    ASSERT_EQ(d4tagSelect(t, d4tag(t, "eacc")), 0);
+    EXPECT_EQ(d4seek(t, "  12"), r4success);
+    EXPECT_EQ(payTo(t), "Twelve");
+    EXPECT_EQ(d4seek(t, "   8"), r4after);
+    EXPECT_EQ(payTo(t), "Twelve");
+    EXPECT_EQ(d4seek(t, "  13"), r4eof);
+    // The seek leaves the order walkable from where it landed.
+    EXPECT_EQ(d4seek(t, "   7"), r4success);
+    EXPECT_EQ(payTo(t), "OldSeven");
+    EXPECT_EQ(d4skip(t, 1), 0);
+    EXPECT_EQ(payTo(t), "Seven");
+    EXPECT_EQ(code4errorCode(h.get(), 0), 0);
+}
+
+TEST_F(Engine, TopBottomAndSkipInEveryOrder) {
+    Data4* t = makeExpenses(sampleExpenses());
+    d4tagSelect(t, d4tag(t, "EDate"));
+    Strings byDate = {"OldSeven", "Twelve", "Three", "Seven", "SameDay", "LateTwelve"};
+    EXPECT_EQ(walk(t), byDate);
+    EXPECT_EQ(walkBack(t), Strings(byDate.rbegin(), byDate.rend()));
+    d4tagSelect(t, d4tag(t, "EAcc"));
+    Strings byAcc = {"Three", "OldSeven", "Seven", "Twelve", "SameDay", "LateTwelve"};
+    EXPECT_EQ(walk(t), byAcc);
+    EXPECT_EQ(walkBack(t), Strings(byAcc.rbegin(), byAcc.rend()));
+    d4tagSelect(t, nullptr);
+    Strings byRecord = {"Seven", "Twelve", "OldSeven", "Three", "LateTwelve", "SameDay"};
+    EXPECT_EQ(walk(t), byRecord);
+    EXPECT_EQ(walkBack(t), Strings(byRecord.rbegin(), byRecord.rend()));
+
+    // Multi-record skips, off both ends.
+    d4tagSelect(t, d4tag(t, "EAcc"));
+    ASSERT_EQ(d4top(t), 0);
+    EXPECT_EQ(d4skip(t, 3), 0);
+    EXPECT_EQ(payTo(t), "Twelve");
+    EXPECT_EQ(d4skip(t, -2), 0);
+    EXPECT_EQ(payTo(t), "OldSeven");
+    EXPECT_EQ(d4skip(t, -5), r4bof);
+    EXPECT_TRUE(d4bof(t));
+    EXPECT_EQ(payTo(t), "Three");
+    EXPECT_EQ(d4skip(t, 10), r4eof);
+    EXPECT_TRUE(d4eof(t));
+    EXPECT_EQ(d4skip(t, 1), r4eof);
+    EXPECT_EQ(d4skip(t, -1), 0);  // back from the end to the last entry
+    EXPECT_EQ(payTo(t), "LateTwelve");
+}
+
+TEST_F(Engine, EmptyTableIsAtEndInEveryOrder) {
+    Data4* t = makeExpenses({});
+    for (Tag4* tag : {d4tag(t, "EDate"), d4tag(t, "EAcc"), static_cast<Tag4*>(nullptr)}) {
+        d4tagSelect(t, tag);
+        EXPECT_EQ(d4top(t), r4eof);
+        EXPECT_TRUE(d4eof(t));
+        EXPECT_EQ(d4bottom(t), r4eof);
+        EXPECT_EQ(d4skip(t, 1), r4eof);
+        EXPECT_EQ(f4str(d4field(t, "PAYTO")), std::string(20, ' '));
+    }
+    d4tagSelect(t, d4tag(t, "EDate"));
+    EXPECT_EQ(d4seek(t, "2026"), r4eof);
+    EXPECT_EQ(d4recCount(t), 0);
+}
+
+TEST_F(Engine, DeletedRecordsLeaveEveryTagUntilRecalled) {
+    Data4* t = makeExpenses(sampleExpenses());
+    ASSERT_EQ(d4go(t, 1), 0);  // Seven
+    ASSERT_EQ(d4delete(t), 0);
+    EXPECT_TRUE(d4deleted(t));
+    ASSERT_EQ(d4go(t, 5), 0);  // LateTwelve
+    ASSERT_EQ(d4delete(t), 0);
+    d4tagSelect(t, d4tag(t, "EDate"));
+    EXPECT_EQ(walk(t), (Strings{"OldSeven", "Twelve", "Three", "SameDay"}));
+    EXPECT_EQ(d4seek(t, "20260305   7"), r4after);
+    EXPECT_EQ(payTo(t), "SameDay");
+    EXPECT_EQ(d4seek(t, "20260410"), r4eof);
+    d4tagSelect(t, d4tag(t, "EAcc"));
+    EXPECT_EQ(walk(t), (Strings{"Three", "OldSeven", "Twelve", "SameDay"}));
+    d4tagSelect(t, nullptr);
+    EXPECT_EQ(walk(t).size(), 6u);  // record order shows every record
+    EXPECT_EQ(d4recCount(t), 6);
+    EXPECT_EQ(checked(t), "sound");
+
+    ASSERT_EQ(d4go(t, 1), 0);
+    ASSERT_EQ(d4recall(t), 0);
+    d4tagSelect(t, d4tag(t, "EDate"));
+    EXPECT_EQ(d4seek(t, "20260305   7"), r4success);
+    EXPECT_EQ(d4recNo(t), 1);
+    EXPECT_EQ(checked(t), "sound");
+}
+
+TEST_F(Engine, DeletingTheCurrentRecordKeepsTheWalkGoing) {
+    Data4* t = makeExpenses(sampleExpenses());
+    d4tagSelect(t, d4tag(t, "EDate"));
+    Strings seen;
+    for (int rc = d4top(t); rc == 0; rc = d4skip(t, 1)) {
+        seen.push_back(payTo(t));
+        if (payTo(t) == "Twelve" || payTo(t) == "Seven") d4delete(t);
+    }
+    EXPECT_EQ(seen, (Strings{"OldSeven", "Twelve", "Three", "Seven", "SameDay", "LateTwelve"}));
+    EXPECT_EQ(walk(t), (Strings{"OldSeven", "Three", "SameDay", "LateTwelve"}));
+}
+
+TEST_F(Engine, ChangedKeyMovesTheRecordAndTheWalkGoesOnFromItsNewPlace) {
+    Data4* t = makeExpenses(sampleExpenses());
+    d4tagSelect(t, d4tag(t, "EAcc"));
+    ASSERT_EQ(d4seek(t, "   3"), r4success);
+    ASSERT_EQ(f4assignInt(d4field(t, "ACCNO"), 10), 0);
+    EXPECT_EQ(d4skip(t, 1), 0);
+    EXPECT_EQ(payTo(t), "Twelve");
+    EXPECT_EQ(d4skip(t, -1), 0);
+    EXPECT_EQ(payTo(t), "Three");
+    EXPECT_EQ(walk(t), (Strings{"OldSeven", "Seven", "Three", "Twelve", "SameDay", "LateTwelve"}));
+    EXPECT_EQ(checked(t), "sound");
+}
+
+TEST_F(Engine, RecordNumbersAndCounts) {
+    Data4* t = makeExpenses(sampleExpenses());
+    EXPECT_EQ(d4recCountDo(t), 6);
+    ASSERT_EQ(d4go(t, 4), 0);
+    EXPECT_EQ(d4recNo(t), 4);
+    EXPECT_EQ(payTo(t), "Three");
+    EXPECT_EQ(d4go(t, 7), e4parm);
+    EXPECT_EQ(code4errorCode(h.get(), 0), e4parm);
+    EXPECT_EQ(d4go(t, 0), e4parm);
+    EXPECT_EQ(code4errorCode(h.get(), 0), e4parm);
+    EXPECT_EQ(code4errorCode(h.get(), 0), 0);  // cleared by the read before
+    ASSERT_EQ(d4appendBlank(t), 0);
+    EXPECT_EQ(d4recNo(t), 7);
+    EXPECT_EQ(d4recCount(t), 7);
+}
+
+TEST_F(Engine, ChangesReachTheFileAtTheNextMove) {
+    Data4* t = makeExpenses(sampleExpenses());
+    ASSERT_EQ(d4go(t, 2), 0);
+    ASSERT_EQ(f4assign(d4field(t, "PAYTO"), "Changed"), 0);
+    std::string path = dir.file("EXP5.dbf");
+    EXPECT_EQ(readFile(path).find("Changed"), std::string::npos);
+    ASSERT_EQ(d4skip(t, 1), 0);
+    EXPECT_NE(readFile(path).find("Changed"), std::string::npos);
+
+    ASSERT_EQ(d4appendBlank(t), 0);
+    ASSERT_EQ(f4assign(d4field(t, "PAYTO"), "Appended"), 0);
+    ASSERT_EQ(d4top(t), 0);
+    std::string bytes = readFile(path);
+    EXPECT_NE(bytes.find("Appended"), std::string::npos);
+    EXPECT_EQ(enginetest::get32(bytes, 4), 7u);
+    EXPECT_EQ(bytes.back(), 0x1A);
+}
+
+TEST_F(Engine, GroupFileOpensTagsWhenAutoOpenIsOn) {
+    makeExpenses(sampleExpenses());
+    EXPECT_TRUE(std::filesystem::exists(dir.file("exp5.cgp")));
+    ASSERT_EQ(code4close(h.get()), 0);
+
+    Data4* t = d4open(h.get(), "EXP5");
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t4alias(d4tagDefault(t)), "EDate");
+    EXPECT_EQ(d4tagSelected(t), d4tag(t, "EDate"));
+    ASSERT_NE(d4tag(t, "edate"), nullptr);
+    EXPECT_EQ(d4tag(t, "EACC"), d4tag(t, "eAcc"));
+    EXPECT_EQ(d4tag(t, "Nope"), nullptr);
+    EXPECT_EQ(code4errorCode(h.get(), 0), e4tagName);
+    code4errTagName(h.get(), 0);
+    EXPECT_EQ(d4tag(t, "Nope"), nullptr);
+    EXPECT_EQ(code4errorCode(h.get(), 0), 0);
+    code4errTagName(h.get(), 1);
+    EXPECT_EQ(walk(t).front(), "OldSeven");
+    ASSERT_EQ(d4close(t), 0);
+
+    code4autoOpen(h.get(), 0);
+    t = d4open(h.get(), "EXP5");
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(d4tagDefault(t), nullptr);
+    EXPECT_EQ(d4tag(t, "EDate"), nullptr);
+    EXPECT_EQ(code4errorCode(h.get(), 0), e4tagName);
+    EXPECT_EQ(walk(t).front(), "Seven");  // record order
+}
+
+TEST_F(Engine, TagTheGroupDoesNotListIsAnError) {
+    makeExpenses(sampleExpenses());
+    code4close(h.get());
+    enginetest::writeFile(dir.file("exp5.cgp"), "EDate\r\n");
+    Data4* t = d4open(h.get(), "exp5");
+    ASSERT_NE(t, nullptr);
+    EXPECT_NE(d4tag(t, "EDate"), nullptr);
+    EXPECT_EQ(d4tag(t, "EAcc"), nullptr);
+    EXPECT_EQ(code4errorCode(h.get(), 0), e4tagName);
+}
+
+TEST_F(Engine, FileNamesMatchWithoutRegardToCase) {
+    makeExpenses(sampleExpenses(), "acc");
+    code4close(h.get());
+    Data4* t = d4open(h.get(), "ACC");
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(d4recCount(t), 6);
+    code4close(h.get());
+    std::filesystem::rename(dir.file("acc.dbf"), dir.file("Acc.DBF"));
+    std::filesystem::rename(dir.file("exp5.cgp"), dir.file("ACC.CGP"));
+    std::filesystem::rename(dir.file("EDate.ntx"), dir.file("EDATE.NTX"));
+    t = d4open(h.get(), "aCC");
+    ASSERT_NE(t, nullptr) << code4errorText(h.get());
+    EXPECT_NE(d4tag(t, "EDate"), nullptr);
+    EXPECT_EQ(walk(t).size(), 6u);
+    EXPECT_EQ(d4open(h.get(), "ACCX"), nullptr);
+    EXPECT_LT(code4errorCode(h.get(), 0), 0);
+}
+
+TEST_F(Engine, SafetyGuardsExistingIndexFiles) {
+    Data4* t = makeExpenses(sampleExpenses());
+    std::vector<Tag4Info> tags = {{"EDate", "DTOS(EXPDATE)", ".NOT. DELETED()"}};
+    EXPECT_EQ(i4create(t, "exp5", tags), e4create);
+    EXPECT_EQ(code4errorCode(h.get(), 0), e4create);
+    EXPECT_NE(d4tag(t, "EAcc"), nullptr);  // nothing was touched
+    code4safety(h.get(), 0);
+    ASSERT_EQ(i4create(t, "exp5", tags), 0);
+    EXPECT_EQ(readFile(dir.file("exp5.cgp")), "EDate\r\n");
+    code4errTagName(h.get(), 0);
+    EXPECT_EQ(d4tag(t, "EAcc"), nullptr);
+    EXPECT_EQ(t4expr(d4tag(t, "EDate")), "DTOS(EXPDATE)");
+    EXPECT_EQ(i4create(t, "exp5", {{"Bad", "NOSUCH + 1", ""}}), e4expr);
+}
+
+TEST_F(Engine, ErrorCodeIsReadAndClearedAndExitGoesThroughTheHandler) {
+    EXPECT_EQ(d4open(h.get(), "MISSING"), nullptr);
+    EXPECT_LT(code4errorCode(h.get(), 0), 0);
+    EXPECT_EQ(code4errorCode(h.get(), 0), 0);
+    EXPECT_NO_THROW(error4exitTest(h.get()));
+    d4open(h.get(), "MISSING");
+    EXPECT_THROW(error4exitTest(h.get()), std::runtime_error);
+    EXPECT_THROW(code4exit(h.get()), std::runtime_error);
+}
+
+TEST_F(Engine, ExclusiveAccessKeepsAnotherHandleOut) {
+    makeExpenses(sampleExpenses());
+    code4close(h.get());
+    code4accessMode(h.get(), 1);
+    ASSERT_NE(d4open(h.get(), "EXP5"), nullptr);
+    auto other = code4init(posixFileSystem(), dir.path());
+    EXPECT_EQ(d4open(other.get(), "EXP5"), nullptr);
+    EXPECT_EQ(code4errorCode(other.get(), 0), e4lock);
+    code4close(h.get());
+    code4accessMode(h.get(), 0);
+    ASSERT_NE(d4open(h.get(), "EXP5"), nullptr);
+    EXPECT_NE(d4open(other.get(), "EXP5"), nullptr);  // two shared users
+    code4accessMode(other.get(), 1);
+    EXPECT_EQ(d4open(other.get(), "EXP5"), nullptr);
+    code4close(other.get());
+}
+
+TEST_F(Engine, FieldValuesAreCutPaddedAndParsed) {
+    Data4* t = makeExpenses({});
+    ASSERT_EQ(d4appendBlank(t), 0);
+    Field4* pay = d4field(t, "PAYTO");
+    Field4* amt = d4field(t, "amount");
+    Field4* acc = d4field(t, "AccNo");
+    Field4* arc = d4field(t, "ARCHIVE");
+    EXPECT_EQ(f4int(acc), 0);  // blank reads as 0
+    EXPECT_EQ(f4double(amt), 0.0);
+    ASSERT_EQ(f4assign(pay, "A name far longer than twenty"), 0);
+    EXPECT_EQ(f4str(pay), "A name far longer th");
+    ASSERT_EQ(f4assign(pay, "Short"), 0);
+    EXPECT_EQ(f4str(pay), "Short               ");
+    ASSERT_EQ(f4assignDouble(amt, 2.675), 0);
+    EXPECT_EQ(f4str(amt), "      2.68");
+    ASSERT_EQ(f4assignDouble(amt, -1234.5), 0);
+    EXPECT_EQ(f4str(amt), "  -1234.50");
+    EXPECT_DOUBLE_EQ(f4double(amt), -1234.5);
+    ASSERT_EQ(f4assignDouble(amt, -0.001), 0);
+    EXPECT_EQ(f4str(amt), "      0.00");
+    ASSERT_EQ(f4assignDouble(amt, 999999.995), 0);
+    EXPECT_EQ(f4str(amt), "1000000.00");
+    // Too wide: refused, the field keeps its value.
+    EXPECT_EQ(f4assignDouble(amt, 12345678.0), e4parm);
+    EXPECT_EQ(code4errorCode(h.get(), 0), e4parm);
+    EXPECT_EQ(f4str(amt), "1000000.00");
+    ASSERT_EQ(f4assignInt(acc, 42), 0);
+    EXPECT_EQ(f4str(acc), "  42");
+    EXPECT_EQ(f4assignInt(acc, 10000), e4parm);
+    code4errorCode(h.get(), 0);
+    EXPECT_EQ(f4int(acc), 42);
+    ASSERT_EQ(f4assignLong(amt, 7), 0);
+    EXPECT_EQ(f4str(amt), "      7.00");
+    ASSERT_EQ(f4assign(amt, " 3,5 "), 0);
+    EXPECT_EQ(f4str(amt), "       3,5");
+    EXPECT_DOUBLE_EQ(f4double(amt), 3.5);
+    for (const char* yes : {"T", "t", "Y", "y"}) {
+        f4assign(arc, yes);
+        EXPECT_EQ(f4true(arc), 1) << yes;
+    }
+    for (const char* no : {"F", "n", " ", "?"}) {
+        f4assign(arc, no);
+        EXPECT_EQ(f4true(arc), 0) << no;
+    }
+    EXPECT_EQ(f4len(pay), 20);
+    EXPECT_EQ(f4decimals(amt), 2);
+    EXPECT_EQ(f4type(arc), 'L');
+    EXPECT_EQ(f4name(acc), "ACCNO");
+    EXPECT_EQ(d4field(t, "NOSUCH"), nullptr);
+    EXPECT_EQ(code4errorCode(h.get(), 0), e4fieldName);
+}
+
+TEST_F(Engine, TextIsWindows1252OnFileAndCutInStoredCharacters) {
+    Data4* t = makeExpenses({});
+    ASSERT_EQ(d4appendBlank(t), 0);
+    ASSERT_EQ(f4assign(d4field(t, "PAYTO"), "Crème brûlée €5 Ωmega"), 0);
+    EXPECT_EQ(f4str(d4field(t, "PAYTO")), "Crème brûlée €5 ?meg");
+    ASSERT_EQ(d4close(t), 0);
+    std::string bytes = readFile(dir.file("EXP5.dbf"));
+    EXPECT_NE(bytes.find("Cr\xE8me br\xFBl\xE9"
+                         "e \x80"
+                         "5 ?meg"),
+              std::string::npos);
+}
+
+TEST_F(Engine, PackAndZapKeepTheTagsValid) {
+    Data4* t = makeExpenses(sampleExpenses());
+    for (long n : {1L, 3L, 6L}) {
+        d4go(t, n);
+        d4delete(t);
+    }
+    d4tagSelect(t, d4tag(t, "EAcc"));
+    ASSERT_EQ(d4pack(t), 0) << code4errorText(h.get());
+    EXPECT_EQ(d4recCount(t), 3);
+    EXPECT_EQ(checked(t), "sound");
+    EXPECT_EQ(walk(t), (Strings{"Three", "Twelve", "LateTwelve"}));
+    EXPECT_EQ(d4seek(t, "  12"), r4success);
+    EXPECT_EQ(d4recNo(t), 1);
+    // The table stays usable: appends reach every tag.
+    append(t, {"20200101", 5, "Five", 1});
+    EXPECT_EQ(walk(t), (Strings{"Three", "Five", "Twelve", "LateTwelve"}));
+    EXPECT_EQ(checked(t), "sound");
+
+    ASSERT_EQ(d4zap(t, 2, 3), 0);
+    EXPECT_EQ(d4recCount(t), 2);
+    EXPECT_EQ(walk(t), (Strings{"Five", "Twelve"}));
+    EXPECT_EQ(checked(t), "sound");
+    ASSERT_EQ(d4zap(t, 1, 1000000000), 0);
+    EXPECT_EQ(d4recCount(t), 0);
+    EXPECT_EQ(d4top(t), r4eof);
+    EXPECT_EQ(checked(t), "sound");
+    code4close(h.get());
+    t = d4open(h.get(), "EXP5");
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(d4recCount(t), 0);
+    EXPECT_EQ(checked(t), "sound");
+}
+
+TEST_F(Engine, CheckFindsAnIndexThatDisagreesWithTheTable) {
+    makeExpenses(sampleExpenses());
+    code4close(h.get());
+    // Another program changes an account number behind the index's back.
+    std::string bytes = readFile(dir.file("EXP5.dbf"));
+    auto at = bytes.find("Seven");
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at - 4, 4, "  99");
+    enginetest::writeFile(dir.file("EXP5.dbf"), bytes);
+    Data4* t = d4open(h.get(), "EXP5");
+    ASSERT_NE(t, nullptr);
+    std::string report;
+    EXPECT_LT(d4check(t, &report), 0);
+    EXPECT_FALSE(report.empty());
+}
+
+TEST_F(Engine, NumericTagSeeksTheNumberOfAText) {
+    Data4* t = d4create(h.get(), "FOLDER", {{"FOLNO", 'N', 4, 0}, {"FOLNAME", 'C', 10, 0}});
+    ASSERT_NE(t, nullptr);
+    for (int n : {12, 7, -5, 0, 300}) {
+        d4appendBlank(t);
+        f4assignInt(d4field(t, "FOLNO"), n);
+    }
+    ASSERT_EQ(i4create(t, "Folder", {{"FolTag", "FOLNO", ".NOT. DELETED()"}}), 0);
+    d4tagSelect(t, d4tag(t, "FolTag"));
+    std::vector<int> order;
+    for (int rc = d4top(t); rc == 0; rc = d4skip(t, 1)) order.push_back(f4int(d4field(t, "FOLNO")));
+    EXPECT_EQ(order, (std::vector<int>{-5, 0, 7, 12, 300}));
+    EXPECT_EQ(d4seek(t, "   7"), r4success);
+    EXPECT_EQ(f4int(d4field(t, "FOLNO")), 7);
+    EXPECT_EQ(d4seek(t, "8"), r4after);
+    EXPECT_EQ(f4int(d4field(t, "FOLNO")), 12);
+    EXPECT_EQ(d4seekDouble(t, 300), r4success);
+    EXPECT_EQ(d4seekDouble(t, 301), r4eof);
+}
+
+TEST_F(Engine, FailedPackLeavesTheOldTableAndGoesOn) {
+    makeExpenses(sampleExpenses());
+    code4close(h.get());
+    const std::string original = readFile(dir.file("EXP5.dbf"));
+    for (FsOp op : {FsOp::Write, FsOp::Rename, FsOp::Sync}) {
+        FaultyFileSystem fs;
+        auto h2 = code4init(fs, dir.path());
+        Data4* t = d4open(h2.get(), "EXP5");
+        ASSERT_NE(t, nullptr);
+        d4go(t, 2);
+        d4delete(t);
+        d4go(t, 2);  // the delete mark is on file before the pack starts
+        const std::string marked = readFile(dir.file("EXP5.dbf"));
+        fs.onlyPaths("EXP5.dbf.tmp");
+        fs.failNth(op, 1, op == FsOp::Write ? ENOSPC : EIO);
+        EXPECT_LT(d4pack(t), 0) << fsOpName(op);
+        EXPECT_LT(code4errorCode(h2.get(), 0), 0);
+        EXPECT_EQ(readFile(dir.file("EXP5.dbf")), marked) << fsOpName(op);
+        EXPECT_EQ(d4recCount(t), 6);
+        EXPECT_EQ(walk(t).size(), 5u);
+        d4go(t, 2);
+        d4recall(t);
+        ASSERT_EQ(code4close(h2.get()), 0);
+    }
+    EXPECT_EQ(readFile(dir.file("EXP5.dbf")).substr(32), original.substr(32));
+}
+
+TEST_F(Engine, FailedWriteOnMoveIsReported) {
+    makeExpenses(sampleExpenses());
+    code4close(h.get());
+    FaultyFileSystem fs;
+    auto h2 = code4init(fs, dir.path());
+    Data4* t = d4open(h2.get(), "EXP5");
+    ASSERT_NE(t, nullptr);
+    ASSERT_EQ(d4go(t, 1), 0);
+    f4assign(d4field(t, "PAYTO"), "Lost?");
+    fs.failNth(FsOp::Write, 1, ENOSPC);
+    EXPECT_EQ(d4skip(t, 1), e4full);
+    EXPECT_EQ(code4errorCode(h2.get(), 0), e4full);
+    code4close(h2.get());
+}
+
+}  // namespace
+}  // namespace engine

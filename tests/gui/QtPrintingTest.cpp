@@ -1,0 +1,32 @@
+#include "platform/qt/QtPrinting.h"
+
+#include <gtest/gtest.h>
+
+#include "gui/GuiFixture.h"
+
+#include <QApplication>
+#include <QFont>
+
+TEST(QtPrinting, FontsKeepTheirAttributesAcrossTheDialogForm) {
+    cbk::testing::ensureApplication();
+    const platform::FontSpec spec{"Courier", 12, true, false, true, false, 0xff0000};
+    const QFont font = platform::qt::toQFont(spec);
+    EXPECT_EQ(font.family(), "Courier");
+    EXPECT_EQ(font.pointSize(), 12);
+    const platform::FontSpec back = platform::qt::toFontSpec(font, spec.colour);
+    EXPECT_EQ(back.name, "Courier");
+    EXPECT_EQ(back.size, 12);
+    EXPECT_TRUE(back.bold);
+    EXPECT_FALSE(back.italic);
+    EXPECT_TRUE(back.underline);
+    EXPECT_FALSE(back.strikeOut);
+    EXPECT_EQ(back.colour, 0xff0000u);
+}
+
+TEST(QtPrinting, WithoutAnInstalledPrinterNoneIsSelected) {
+    cbk::testing::ensureApplication();
+    platform::qt::QtPrinting printing;
+    if (printing.printerInstalled()) GTEST_SKIP() << "a printer is installed here";
+    EXPECT_EQ(printing.printerIndex(), -1);
+    EXPECT_FALSE(printing.landscape());
+}

@@ -1,0 +1,225 @@
+// Start-up, shutdown and the program's forms.
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <cstdint>
+#include <fstream>
+
+#include "GuiFixture.h"
+#include "app/MaskEdit.h"
+#include "maintenance/forms/About.h"
+#include "maintenance/forms/ArchiveU.h"
+#include "maintenance/forms/DriveDirU.h"
+#include "maintenance/forms/PmtImportU.h"
+#include "maintenance/forms/RateChangeU.h"
+#include "records/forms/AccountU.h"
+#include "records/forms/ExpenseU.h"
+#include "records/forms/FolderU.h"
+#include "records/forms/IncomeU.h"
+#include "records/forms/PickAccU.h"
+#include "records/forms/PickExpU.h"
+#include "records/forms/PickFolU.h"
+#include "records/forms/PickIncU.h"
+#include "reports/forms/MultFolU.h"
+#include "reports/forms/ReportU.h"
+
+namespace cbk::testing {
+namespace {
+
+using platform::ProgramEnded;
+
+std::chrono::milliseconds sinceEpoch(const platform::DateTime& t) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(t.day.time_since_epoch()) + t.time;
+}
+
+// The record count in a .dbf header (bytes 4 to 7, little-endian).
+std::uint32_t headerRecordCount(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    unsigned char header[8] = {};
+    in.read(reinterpret_cast<char*>(header), sizeof header);
+    return header[4] | header[5] << 8 | header[6] << 16 | std::uint32_t(header[7]) << 24;
+}
+
+std::filesystem::path findFile(const std::filesystem::path& dir, const std::string& name) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        std::string found = entry.path().filename().string();
+        std::string want = name;
+        for (auto* s : {&found, &want})
+            for (char& c : *s) c = char(std::tolower(static_cast<unsigned char>(c)));
+        if (found == want) return entry.path();
+    }
+    return dir / name;
+}
+
+using StartUp = FormTest;
+
+TEST_F(StartUp, MissingTableShowsMessageEndsProgramAndMakesNoIndex) {
+    std::filesystem::remove(findFile(dataDir(), "INC5.dbf"));
+    EXPECT_THROW(startUp(), ProgramEnded);
+    ASSERT_EQ(platform_->messages.shown.size(), 1u);
+    EXPECT_EQ(platform_->messages.shown[0].kind, platform::MessageKind::Information);
+    EXPECT_EQ(platform_->messages.shown[0].buttons, platform::Buttons::OK);
+    EXPECT_EQ(platform_->messages.shown[0].text,
+              "Database files not found in startup directory\r\n"
+              "Program must be started from the directory containing the data files.");
+    for (const auto& entry : std::filesystem::directory_iterator(dataDir())) {
+        const std::string ext = entry.path().extension().string();
+        EXPECT_NE(ext, ".ntx") << entry.path();
+        EXPECT_NE(ext, ".cgp") << entry.path();
+    }
+    EXPECT_NE(main().windowTitle(), "Tarvel Cantabook 1.11");
+}
+
+TEST_F(StartUp, MissingIndexFilesAreBuiltWithoutProgressBox) {
+    ASSERT_FALSE(hasFile("EDate.ntx"));
+    startUp();
+    for (const char* file : {"AccTag.ntx", "Acc.cgp", "AccITag.ntx", "AccI.cgp", "FolTag.ntx",
+                             "Folder.cgp", "EDate.ntx", "EAcc.ntx", "Exp5.cgp", "IncDate.ntx",
+                             "IncAcc.ntx", "INC5.cgp"})
+        EXPECT_TRUE(hasFile(file)) << file;
+    EXPECT_TRUE(platform_->progress.calls.empty());
+    EXPECT_TRUE(platform_->messages.shown.empty());
+    EXPECT_FALSE(anyTableOpen());
+}
+
+TEST_F(StartUp, SplashStaysUpAtLeastMinimumByTheClock) {
+    startUp();
+    const auto shown = sinceEpoch(main().splashShownAt());
+    const auto closed = sinceEpoch(main().splashClosedAt());
+    EXPECT_GE(closed - shown, std::chrono::milliseconds{1728});
+    // It comes down at the first reading past the minimum, not later.
+    EXPECT_LT(closed - shown, std::chrono::milliseconds{1728} + kClockStep);
+    EXPECT_FALSE(SplashMode);
+    EXPECT_FALSE(forms().AboutForm->isVisible());
+}
+
+TEST_F(StartUp, SplashHidesOkButtonAndAboutMenuShowsIt) {
+    TAboutForm& about = *forms().AboutForm;
+    ASSERT_TRUE(SplashMode);
+    about.EShow();
+    EXPECT_FALSE(about.Button1->isVisibleTo(&about));
+
+    startUp();
+    bool okShown = false;
+    QString caption;
+    platform_->modal.once("TAboutForm", [&](platform::ModalForm& form) {
+        auto& shownAbout = dynamic_cast<TAboutForm&>(form);
+        shownAbout.EShow();
+        okShown = shownAbout.Button1->isVisibleTo(&shownAbout);
+        caption = shownAbout.windowTitle();
+        return platform::mrOk;
+    });
+    main().About1Click();
+    EXPECT_TRUE(okShown);
+    EXPECT_EQ(caption, "About Tarvel Cantabook 1.11");
+    EXPECT_EQ(about.size(), QSize(400, 241));
+}
+
+TEST_F(StartUp, PreparesCaptionPeriodFiscalYearFontAndPrinter) {
+    startUp();
+    EXPECT_EQ(main().windowTitle(), "Tarvel Cantabook 1.11");
+    EXPECT_EQ(main().MaskEdit1->text(), "03/01/26");
+    EXPECT_EQ(main().MaskEdit2->text(), "03/31/26");
+    EXPECT_EQ(main().MaskEdit3->text().trimmed(), QString::number(Settings.FyMonth));
+    EXPECT_EQ(main().MaskEdit4->text().trimmed(), QString::number(Settings.FyDay));
+    EXPECT_EQ(main().Edit1->text(), QString::fromStdString(ReportFont.name) + "@" +
+                                        QString::number(ReportFont.size));
+    EXPECT_EQ(main().Edit2->text(), "Office on lp0-Portrait");
+    EXPECT_EQ(DefaultFolder, -1);
+    EXPECT_EQ(FolderIndex, 0);
+    EXPECT_TRUE(FolderListStale);
+    EXPECT_EQ(main().PageControl1->currentIndex(), 0);
+}
+
+TEST_F(StartUp, StoredFontNameAndSizeBecomeTheReportFont) {
+    OpenSettings();
+    Settings.FontName = "Courier New";
+    Settings.FontSize = 14;
+    StoreSettings();
+    CloseAllTables();
+    startUp();
+    EXPECT_EQ(ReportFont.name, "Courier New");
+    EXPECT_EQ(ReportFont.size, 14);
+    EXPECT_EQ(main().Edit1->text(), "Courier New@14");
+}
+
+TEST_F(StartUp, NoPrinterIsSaidPlainly) {
+    platform_->printing.installed = false;
+    platform_->printing.index = -1;
+    startUp();
+    EXPECT_EQ(main().Edit2->text(), "No printer installed");
+}
+
+TEST_F(StartUp, LandscapePrinterShowsOrientation) {
+    platform_->printing.isLandscape = true;
+    startUp();
+    EXPECT_EQ(main().Edit2->text(), "Office on lp0-Landscape");
+}
+
+TEST_F(StartUp, FormsAreCreatedOnceWithTheirNamesAndCaptions) {
+    const Forms& f = forms();
+    struct Expected {
+        QDialog* form;
+        platform::ModalForm* modal;
+        const char* name;
+        const char* caption;
+    };
+    const Expected expected[] = {
+        {f.AboutForm, f.AboutForm, "TAboutForm", "About"},
+        {f.PickInc, f.PickInc, "TPickInc", "Select Item"},
+        {f.Income, f.Income, "TIncome", "Income"},
+        {f.PickFol, f.PickFol, "TPickFol", "PickFol"},
+        {f.FolderF, f.FolderF, "TFolderF", "Folder Definition"},
+        {f.PickExp, f.PickExp, "TPickExp", "Select Expense"},
+        {f.Expense, f.Expense, "TExpense", "Expense"},
+        {f.PickAcc, f.PickAcc, "TPickAcc", "Select Account"},
+        {f.Account, f.Account, "TAccount", "Account Definition"},
+        {f.MultFol, f.MultFol, "TMultFol", "Select Folder(s) to Include"},
+        {f.ReportF, f.ReportF, "TReportF", "Report"},
+        {f.DriveDir, f.DriveDir, "TDriveDir", nullptr},
+        {f.Archive, f.Archive, "TArchive", nullptr},
+        {f.RateChange, f.RateChange, "TRateChange", "Rate Change"},
+        {f.PmtImport, f.PmtImport, "TPmtImport", "Import MARLO Payment (Income) Data"},
+    };
+    EXPECT_EQ(f.FormMain, &main());
+    EXPECT_EQ(main().windowTitle(), "CBK");
+    for (const Expected& e : expected) {
+        ASSERT_NE(e.form, nullptr) << e.name;
+        EXPECT_EQ(e.modal->formName(), e.name);
+        if (e.caption) EXPECT_EQ(e.form->windowTitle(), e.caption) << e.name;
+    }
+}
+
+using ShutDown = FormTest;
+
+TEST_F(ShutDown, PacksOnlyAfterADeletion) {
+    startUp();
+    OpenExpenses();
+    ASSERT_EQ(engine::d4top(Expenses), 0);
+    ASSERT_EQ(engine::d4delete(Expenses), 0);
+    CloseAllTables();
+    const std::filesystem::path exp5 = findFile(dataDir(), "EXP5.dbf");
+    const std::uint32_t before = headerRecordCount(exp5);
+
+    PackOnExit = false;
+    main().ShutDown();
+    EXPECT_EQ(headerRecordCount(exp5), before);
+}
+
+TEST_F(ShutDown, PackRemovesTheDeletedRecord) {
+    startUp();
+    OpenExpenses();
+    ASSERT_EQ(engine::d4top(Expenses), 0);
+    ASSERT_EQ(engine::d4delete(Expenses), 0);
+    CloseAllTables();
+    const std::filesystem::path exp5 = findFile(dataDir(), "EXP5.dbf");
+    const std::uint32_t before = headerRecordCount(exp5);
+
+    PackOnExit = true;
+    main().ShutDown();
+    EXPECT_EQ(headerRecordCount(findFile(dataDir(), "EXP5.dbf")), before - 1);
+}
+
+}  // namespace
+}  // namespace cbk::testing
