@@ -13,10 +13,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <chrono>
 
 #include "app/Forms.h"
@@ -130,7 +132,6 @@ QWidget* TFormMain::tabPage(int helpContext, QPushButton*& helpButton) {
     auto* page = new QWidget;
     paintBackground(page, kTeal);
     helpButton = new QPushButton(QStringLiteral("Help"), page);
-    helpButton->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
     helpButton->setToolTip(QStringLiteral("Help on this page"));
     connect(helpButton, &QPushButton::clicked, this,
             [helpContext] { platform::help().context(helpContext); });
@@ -353,7 +354,9 @@ void TFormMain::buildLayout() {
     PageControl1->addTab(buildSetupTab(), QStringLiteral("Program Setup"));
     PageControl1->addTab(buildMaintenanceTab(), QStringLiteral("File Maintenance"));
     PageControl1->setCurrentIndex(0);
-    PageControl1->setMinimumSize(489, 249);
+    // Every tab's title stays readable: the page control is at least as wide as its tabs.
+    PageControl1->setMinimumSize(
+        std::max(489, PageControl1->tabBar()->sizeHint().width() + 16), 249);
     // The tabs keep a font of their own when the report font changes the window's.
     PageControl1->setFont(QApplication::font());
 

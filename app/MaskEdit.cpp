@@ -79,6 +79,8 @@ void MaskEdit::setText(const QString& text) {
     for (int i = 0; i < placed.size(); ++i)
         if (editable(i) && placed[i] == QLatin1Char(' ')) placed[i] = blank_;
     QLineEdit::setText(placed);
+    // A value given shorter than the mask sits at the right, as typed values do when left.
+    rightAlign();
 }
 
 void MaskEdit::rightAlign() {
@@ -102,7 +104,10 @@ void MaskEdit::rightAlign() {
     }
     if (result != current) {
         const bool wasModified = isModified();
-        setText(result);
+        QString placed = result;
+        for (int k = 0; k < placed.size(); ++k)
+            if (editable(k) && placed[k] == QLatin1Char(' ')) placed[k] = blank_;
+        QLineEdit::setText(placed);
         setModified(wasModified);
     }
 }

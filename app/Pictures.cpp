@@ -291,6 +291,11 @@ QPixmap draw(Picture p) {
         g.setFont(fittingFont(label, 11, w - 6, h / 2));
         g.setPen(ink);
         g.drawText(QRectF(0, h / 2.0 - 1, w, h / 2.0), Qt::AlignCenter, label);
+    } else if (p == Picture::Folders) {
+        glyph(g, p, QRectF(w / 2.0 - 10, 2, 20, h / 2.0 - 1));
+        g.setFont(fittingFont(label, 11, w - 6, h / 2));
+        g.setPen(ink);
+        g.drawText(QRectF(0, h / 2.0 - 1, w, h / 2.0), Qt::AlignCenter, label);
     } else if (look.size == kLarge) {
         glyph(g, p, QRectF(w * 0.2, 6, w * 0.6, h * 0.5));
         const QRectF text(4, h * 0.56, w - 8, h * 0.42);
@@ -394,7 +399,7 @@ QPixmap productPicture() {
     g.setFont(pixelFont(16, false));
     g.drawText(QRectF(196, 46, 196, 22), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Tarvel"));
     g.setPen(navy);
-    g.setFont(pixelFont(34));
+    g.setFont(pixelFont(32));
     g.drawText(QRectF(194, 66, 206, 44), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Cantabook"));
     g.setPen(QPen(gold, 3));
     g.drawLine(QPointF(197, 116), QPointF(380, 116));

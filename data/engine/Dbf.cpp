@@ -503,9 +503,9 @@ int Dbf::rewrite(const std::function<bool(std::uint32_t n, const char* rec)>& ke
     err = fs_->rename(temp, path_);
     if (err) return abandon(errnoToError(err, e4rename));
     fs_->syncDir(dirOf(path_));
-    // The old file is gone; continue on the new one.
+    // The old file is gone; continue on the new one. Should that fail, the table stays on
+    // the old file's descriptor, which still reads the old records.
     dropView();
-    file_.reset();
     return load(nullptr);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <unordered_map>
 #include <vector>
@@ -52,6 +53,28 @@ void wr32(unsigned char* p, std::uint32_t v) {
     p[1] = static_cast<unsigned char>(v >> 8);
     p[2] = static_cast<unsigned char>(v >> 16);
     p[3] = static_cast<unsigned char>(v >> 24);
+}
+
+// Unsigned byte order, eight bytes at a time: the compare in every binary search of a page.
+inline int compareBytes(const unsigned char* a, const unsigned char* b, std::size_t len) {
+    while (len >= 8) {
+        std::uint64_t x, y;
+        std::memcpy(&x, a, 8);
+        std::memcpy(&y, b, 8);
+        if (x != y) {
+            if constexpr (std::endian::native == std::endian::little) {
+                x = __builtin_bswap64(x);
+                y = __builtin_bswap64(y);
+            }
+            return x < y ? -1 : 1;
+        }
+        a += 8;
+        b += 8;
+        len -= 8;
+    }
+    for (; len > 0; ++a, ++b, --len)
+        if (*a != *b) return *a < *b ? -1 : 1;
+    return 0;
 }
 
 // Items per page as Clipper and Harbour lay them out: the count, max+1 slot offsets and
@@ -213,7 +236,7 @@ struct Ntx::Impl {
     bool isBranch(const Frame* f) const { return child(f, 0) != 0; }
 
     int keyCmp(const unsigned char* a, const void* b, std::size_t len) const {
-        int c = std::memcmp(a, b, len);
+        int c = compareBytes(a, static_cast<const unsigned char*>(b), len);
         return descending ? -c : c;
     }
 
@@ -225,20 +248,30 @@ struct Ntx::Impl {
     int normalize(const unsigned char* raw, Frame* f, std::uint32_t self) {
         int n = rd16(raw);
         if (n > geo.maxItems) return e4index;
-        unsigned char* d = f->data.data();
-        std::memset(d, 0, kPage);
         bool branch = false;
+        bool fresh = true;
         for (int i = 0; i <= n; ++i) {
             unsigned o = rd16(raw + 2 + 2 * i);
             if (o < 2 || o + geo.itemSize > kPage) return e4index;
+            fresh = fresh && o == static_cast<unsigned>(geo.base + i * geo.itemSize);
             std::uint32_t c = rd32(raw + o);
             if (i == 0) branch = c != 0;
             if (branch ? (!validOffset(c) || c == self) : c != 0) return e4index;
-            std::memcpy(d + geo.base + i * geo.itemSize, raw + o,
-                        static_cast<std::size_t>(i == n ? 4 : geo.itemSize));
         }
-        for (int i = 0; i <= geo.maxItems; ++i) wr16(d + 2 + 2 * i, geo.base + i * geo.itemSize);
-        setCount(f, n);
+        unsigned char* d = f->data.data();
+        if (fresh) {
+            std::memcpy(d, raw, geo.base + (n + 1) * geo.itemSize);
+            std::memset(d + geo.base + n * geo.itemSize + 4, 0,
+                        kPage - (geo.base + n * geo.itemSize + 4));
+        } else {
+            std::memset(d, 0, kPage);
+            for (int i = 0; i <= n; ++i)
+                std::memcpy(d + geo.base + i * geo.itemSize, raw + rd16(raw + 2 + 2 * i),
+                            static_cast<std::size_t>(i == n ? 4 : geo.itemSize));
+            setCount(f, n);
+        }
+        for (int i = n + 1; i <= geo.maxItems; ++i)
+            wr16(d + 2 + 2 * i, geo.base + i * geo.itemSize);
         return 0;
     }
 
@@ -270,17 +303,18 @@ struct Ntx::Impl {
             out = it->second;
             return 0;
         }
-        std::array<unsigned char, kPage> raw;
+        std::array<unsigned char, kPage> buf;
+        const unsigned char* raw = buf.data();
         if (view && std::uint64_t{off} + kPage <= viewLength) {
-            std::memcpy(raw.data(), view + off, kPage);
+            raw = reinterpret_cast<const unsigned char*>(view) + off;
         } else {
             std::size_t got = 0;
-            int err = file->read(off, raw.data(), kPage, got);
+            int err = file->read(off, buf.data(), kPage, got);
             if (err) return errnoToError(err, e4read);
             if (got != kPage) return e4index;
         }
         Frame* f = takeFrame();
-        int rc = normalize(raw.data(), f, off);
+        int rc = normalize(raw, f, off);
         if (rc) {
             releaseFrame(f);
             return rc;
@@ -506,7 +540,10 @@ struct Ntx::Impl {
         }
     }
 
-    int step(int found, Pos ifNone) {
+    // Takes the entry the cursor reached. A move (direction +1 or -1) must reach an entry
+    // strictly beyond the one it left: in a damaged file whose pages are shared by several
+    // parents this stops the walk at the first repeat instead of running on and on.
+    int step(int found, Pos ifNone, int direction = 0) {
         if (found < 0) return found;
         if (found == 0) {
             pos = ifNone;
@@ -516,6 +553,15 @@ struct Ntx::Impl {
         Frame* f;
         int rc = fetch(cursor.back().page, f);
         if (rc) return rc;
+        if (direction != 0) {
+            Probe old{reinterpret_cast<const unsigned char*>(curKey.data()), curKey.size(), true,
+                      curRec};
+            if (compare(f, cursor.back().index, old) * direction <= 0) {
+                pos = Pos::None;
+                cursor.clear();
+                return e4index;
+            }
+        }
         curKey.assign(reinterpret_cast<const char*>(keyAt(f, cursor.back().index)), geo.keySize);
         curRec = recAt(f, cursor.back().index);
         pos = Pos::On;
@@ -548,13 +594,13 @@ struct Ntx::Impl {
         if (rc) return rc;
         if (isBranch(f)) {
             ++top.index;
-            return step(pushLeftmost(cursor, child(f, top.index)), Pos::Eof);
+            return step(pushLeftmost(cursor, child(f, top.index)), Pos::Eof, 1);
         }
         if (top.index + 1 < count(f)) {
             ++top.index;
-            return step(1, Pos::Eof);
+            return step(1, Pos::Eof, 1);
         }
-        return step(ascendNext(cursor), Pos::Eof);
+        return step(ascendNext(cursor), Pos::Eof, 1);
     }
 
     int movePrev() {
@@ -562,12 +608,12 @@ struct Ntx::Impl {
         Frame* f;
         int rc = fetch(top.page, f);
         if (rc) return rc;
-        if (isBranch(f)) return step(pushRightmost(cursor, child(f, top.index)), Pos::Bof);
+        if (isBranch(f)) return step(pushRightmost(cursor, child(f, top.index)), Pos::Bof, -1);
         if (top.index > 0) {
             --top.index;
-            return step(1, Pos::Bof);
+            return step(1, Pos::Bof, -1);
         }
-        return step(ascendPrev(cursor), Pos::Bof);
+        return step(ascendPrev(cursor), Pos::Bof, -1);
     }
 
     // After a change of the tree the cursor's pages may have moved: find the current entry
@@ -615,6 +661,7 @@ struct Ntx::Impl {
             int rc = fetch(page, f);
             if (rc) return rc;
             int i = bound(f, p, true);
+            if (i > 0 && compare(f, i - 1, p) == 0) return e4info;  // already there
             opPath.push_back({page, i});
             if (!isBranch(f)) break;
             page = child(f, i);
@@ -893,7 +940,7 @@ struct Ntx::Impl {
             std::uint32_t r = recAt(f, i);
             if (haveLast) {
                 int c = keyCmp(lastKey.data(), k, geo.keySize);
-                if (c > 0 || (c == 0 && lastRec > r)) return false;
+                if (c > 0 || (c == 0 && lastRec >= r)) return false;
             }
             lastKey.assign(k, k + geo.keySize);
             lastRec = r;
@@ -1306,10 +1353,12 @@ struct NtxBuilder::Impl {
         for (std::size_t i = 1; i < count && sorted; ++i)
             sorted = std::memcmp(entry(i - 1), entry(i), recSize) <= 0;
         if (!sorted) RecordSorter(entries.data(), recSize).sort(count);
-        if (header.unique && count > 1) {
+        // Entries are unique: an exact repeat goes, and so does a repeated key in a unique index.
+        std::size_t same = header.unique ? static_cast<std::size_t>(keySize) : recSize;
+        if (count > 1) {
             std::size_t out = 1;
             for (std::size_t i = 1; i < count; ++i) {
-                if (std::memcmp(entry(out - 1), entry(i), keySize) == 0) continue;
+                if (std::memcmp(entry(out - 1), entry(i), same) == 0) continue;
                 if (out != i) std::memcpy(entries.data() + out * recSize, entry(i), recSize);
                 ++out;
             }

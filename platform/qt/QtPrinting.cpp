@@ -58,26 +58,26 @@ bool QtPrinting::fontDialog(FontSpec& font) {
     return ok;
 }
 
-QFont toQFont(const FontSpec& spec) {
-    QFont font(QString::fromStdString(spec.name));
-    if (spec.size > 0) font.setPointSize(spec.size);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
-    font.setStrikeOut(spec.strikeOut);
+QFont toQFont(const FontSpec& attributes) {
+    QFont font(QString::fromStdString(attributes.name));
+    if (attributes.size > 0) font.setPointSize(attributes.size);
+    font.setBold(attributes.bold);
+    font.setItalic(attributes.italic);
+    font.setUnderline(attributes.underline);
+    font.setStrikeOut(attributes.strikeOut);
     return font;
 }
 
 FontSpec toFontSpec(const QFont& font, std::uint32_t colour) {
-    FontSpec spec;
-    spec.name = font.family().toStdString();
-    spec.size = font.pointSize();
-    spec.bold = font.bold();
-    spec.italic = font.italic();
-    spec.underline = font.underline();
-    spec.strikeOut = font.strikeOut();
-    spec.colour = colour;
-    return spec;
+    FontSpec attributes;
+    attributes.name = font.family().toStdString();
+    attributes.size = font.pointSize();
+    attributes.bold = font.bold();
+    attributes.italic = font.italic();
+    attributes.underline = font.underline();
+    attributes.strikeOut = font.strikeOut();
+    attributes.colour = colour;
+    return attributes;
 }
 
 }  // namespace platform::qt

@@ -31,7 +31,7 @@ private:
     std::unique_ptr<QPrinter> printer_;
 };
 
-QFont toQFont(const FontSpec& spec);
+QFont toQFont(const FontSpec& attributes);
 // The attributes of `font`; the colour, which a QFont does not carry, is taken from `colour`.
 FontSpec toFontSpec(const QFont& font, std::uint32_t colour);
 

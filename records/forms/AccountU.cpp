@@ -36,7 +36,8 @@ TAccount::TAccount() {
     MaskEdit1 = new MaskEdit(this);
     MaskEdit1->setObjectName(QStringLiteral("MaskEdit1"));
     MaskEdit1->setEditMask(QStringLiteral("!9999;1;_"));
-    MaskEdit1->setFixedWidth(MaskEdit1->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
+    MaskEdit1->setFixedWidth(MaskEdit1->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
+                             16);
     Label2 = new QLabel(QStringLiteral("Description:"), this);
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
@@ -155,8 +156,12 @@ void TAccount::BtnDeleteClick() {
     accept();
 }
 
-void TAccount::BtnCancelClick() { reject(); }
+void TAccount::BtnCancelClick() {
+    reject();
+}
 
-void TAccount::BitBtn1Click() { records::ShowFormHelp(kHelpContext); }
+void TAccount::BitBtn1Click() {
+    records::ShowFormHelp(kHelpContext);
+}
 
 }  // namespace cbk

@@ -31,7 +31,8 @@ TFolderF::TFolderF() {
     MaskEdit1 = new MaskEdit(this);
     MaskEdit1->setObjectName(QStringLiteral("MaskEdit1"));
     MaskEdit1->setEditMask(QStringLiteral("!9999;1;_"));
-    MaskEdit1->setFixedWidth(MaskEdit1->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
+    MaskEdit1->setFixedWidth(MaskEdit1->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
+                             16);
     Label1 = new QLabel(QStringLiteral("Description:"), this);
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
@@ -139,8 +140,12 @@ void TFolderF::BtnDeleteClick() {
     accept();
 }
 
-void TFolderF::BtnCancelClick() { reject(); }
+void TFolderF::BtnCancelClick() {
+    reject();
+}
 
-void TFolderF::BitBtn1Click() { records::ShowFormHelp(kHelpContext); }
+void TFolderF::BitBtn1Click() {
+    records::ShowFormHelp(kHelpContext);
+}
 
 }  // namespace cbk

@@ -25,6 +25,13 @@ void ChoiceBox::keyPressEvent(QKeyEvent* event) {
     QComboBox::keyPressEvent(event);
 }
 
+bool FillChoiceBox(ChoiceBox* box, const std::vector<std::string>& entries, int chosen) {
+    box->clear();
+    for (const std::string& entry : entries) box->addItem(QString::fromStdString(entry));
+    box->setCurrentIndex(chosen);
+    return !entries.empty();
+}
+
 void ColourAmount(MaskEdit* field) {
     QPalette palette = field->palette();
     const bool red = records::AmountShowsRed(field->text().toStdString());
@@ -56,8 +63,7 @@ void AmountFieldExit(MaskEdit* field) {
 
 QString AmountMask() {
     return QStringLiteral("!######") +
-           QLatin1Char(platform::regional().settings().decimalSeparator) +
-           QStringLiteral("99;1;_");
+           QLatin1Char(platform::regional().settings().decimalSeparator) + QStringLiteral("99;1;_");
 }
 
 QString Trimmed(const std::string& stored) {

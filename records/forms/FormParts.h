@@ -7,6 +7,7 @@
 #include <QString>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QPushButton;
 class QWidget;
@@ -32,6 +33,9 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
+
+// Fills a choice list and chooses its entry. Returns false when the list is empty.
+bool FillChoiceBox(ChoiceBox* box, const std::vector<std::string>& entries, int chosen);
 
 // The amount field's key rule, run before the typed key itself: the decimal separator first
 // right-aligns the integer part (the field is reformatted by "%9.2f" and the cursor put on the

@@ -1,13 +1,22 @@
 #pragma once
 
-// TIncome: the entry form for one income record (help context 510).
+// TIncome: the entry form for one income record (help context 510): date, amount,
+// description, income account and folder. New income comes in a run ("Add another income
+// record?") that keeps date, account and folder; the import mark of an existing record stays.
 
 #include <QDialog>
 #include <string>
 
 #include "platform/Platform.h"
 
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
 namespace cbk {
+
+class ChoiceBox;
+class MaskEdit;
 
 class TIncome : public QDialog, public platform::ModalForm {
     Q_OBJECT
@@ -15,11 +24,40 @@ class TIncome : public QDialog, public platform::ModalForm {
 public:
     TIncome();
     std::string formName() const override { return "TIncome"; }
-    // Shown once its fields are in place; until then the form closes at once, as cancelled.
-    int execModal() override { return platform::mrCancel; }
+    int execModal() override { return exec(); }
+
+    // In tab order, with their labels; the folder list follows the three buttons.
+    QLabel* Label1 = nullptr;  // "Date:"
+    MaskEdit* MaskEdit1 = nullptr;
+    QLabel* Label3 = nullptr;  // "Amount:"
+    MaskEdit* MaskEdit2 = nullptr;
+    QLabel* Label2 = nullptr;  // "Description:"
+    QLineEdit* Edit1 = nullptr;
+    QLabel* Label5 = nullptr;  // "Account:"
+    ChoiceBox* ComboBox1 = nullptr;
+    QPushButton* BtnSave = nullptr;
+    QPushButton* BtnDelete = nullptr;
+    QPushButton* BtnCancel = nullptr;
+    QLabel* Label4 = nullptr;  // "Folder"
+    ChoiceBox* ComboBox2 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
 
 public slots:
-    void FormShow() {}
+    void FormShow();
+    void BtnSaveClick();
+    void BtnDeleteClick();
+    void BtnCancelClick();
+    void MaskEdit1Exit();
+    // Runs before the typed key reaches the amount field; true when it used the key up.
+    bool MaskEdit2Keypress(QChar key);
+    void MaskEdit2Exit();
+    void ComboBox1KeyPress() {}  // the list discards typed characters itself
+    void ComboBox2KeyPress() {}
+    void BitBtn1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 }  // namespace cbk

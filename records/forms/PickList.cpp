@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "data/Database.h"
 
@@ -93,6 +94,13 @@ void PickList::FormShow() {
             StringGrid1->setItem(row, c, item);
         }
         if (d4recNo(t) == choice()) matched = row + 1;
+    }
+
+    // The widths are the least a column gets; a wider text or heading widens its column so
+    // that nothing is cut off.
+    for (int c = 0; c < int(cols.size()); ++c) {
+        StringGrid1->resizeColumnToContents(c);
+        StringGrid1->setColumnWidth(c, std::max(cols[c].width, StringGrid1->columnWidth(c)));
     }
 
     const int rows = StringGrid1->rowCount();

@@ -166,6 +166,19 @@ TEST_F(DatabaseTest, GroupFileWithoutTheTagEndsTheProgramNamingTheTagFile) {
     EXPECT_EQ(Ends([] { OpenExpenses(); }).at(0).text, FailText("eAcc.Ntx"));
 }
 
+TEST_F(DatabaseTest, SettingsOpenWithoutAnyGroupFile) {
+    StartDataStore();
+    // A group file beside the settings table naming an index that is not there.
+    std::ofstream(fs::path(dir_->path()) / "CBK1.cgp") << "Missing\r\n";
+    EXPECT_TRUE(OpenSettings());
+    EXPECT_EQ(ResultWord, engine::r4success);
+    EXPECT_EQ(engine::d4recNo(SettingsTable), 1);
+    CloseAllTables();
+    // Automatic opening is back on for the other tables.
+    EXPECT_TRUE(OpenExpenses());
+    EXPECT_NE(EAccTag, nullptr);
+}
+
 TEST_F(DatabaseTest, MissingIndexFileEndsTheProgramUntilRebuilt) {
     StartDataStore();
     fs::remove(fileIn("AccITag.ntx"));

@@ -280,6 +280,37 @@ TEST(Ntx, RandomInsertsAndErasesMatchAMultiset) {
     EXPECT_EQ(walk(*bulk), want);
 }
 
+TEST(Ntx, ExactRepeatsAreRefusedOrDropped) {
+    TempDir dir;
+    auto ntx = build(dir.file("p.ntx"), {{accKey(1, 1), 1}, {accKey(1, 1), 1}, {accKey(1, 1), 2}});
+    EXPECT_EQ(walk(*ntx), (std::vector<Entry>{{accKey(1, 1), 1}, {accKey(1, 1), 2}}));
+    EXPECT_EQ(ntx->insert(accKey(1, 1), 2), e4info);
+    for (std::uint32_t r = 3; r < 3000; ++r) ASSERT_EQ(ntx->insert(accKey(1, 1), r), 0);
+    for (std::uint32_t r = 1; r < 3000; r += 97) EXPECT_EQ(ntx->insert(accKey(1, 1), r), e4info);
+    EXPECT_EQ(checked(*ntx), 2999u);
+}
+
+TEST(Ntx, ChangedPagesKeepEveryUnusedByteZero) {
+    TempDir dir;
+    auto ntx = build(dir.file("z.ntx"), {});
+    auto entries = randomEntries(4000, 13);
+    for (const auto& [k, r] : entries) ASSERT_EQ(ntx->insert(k, r), 0);
+    for (std::size_t i = 0; i < entries.size(); i += 2)
+        ASSERT_EQ(ntx->erase(entries[i].first, entries[i].second), 0);
+    ntx.reset();
+    std::string f = readFile(dir.file("z.ntx"));
+    ASSERT_EQ(f.size() % 1024, 0u);
+    for (std::size_t page = 1024; page < f.size(); page += 1024) {
+        unsigned n = get32(f, page) & 0xFFFF;
+        ASSERT_LE(n, 44u);
+        for (unsigned i = 0; i <= 44; ++i)
+            ASSERT_EQ(get32(f, page + 2 + 2 * i) & 0xFFFF, 92 + i * 20) << page;
+        // The rightmost item holds only a child; every slot after it is empty.
+        for (std::size_t b = page + 92 + n * 20 + 4; b < page + 1024; ++b)
+            ASSERT_EQ(f[b], 0) << "page " << page << " byte " << b - page;
+    }
+}
+
 TEST(Ntx, ErasingEverythingFreesPagesForReuse) {
     TempDir dir;
     auto entries = randomEntries(5000, 5);
@@ -466,6 +497,11 @@ TEST_F(NtxDamage, BadPagesAreRefused) {
     // Two parents share a child.
     std::uint32_t second = get32(good, root + 92 + 20);
     EXPECT_EQ(openDamaged(with32(root + 92, second)), e4index);
+    // Every child of the root is the same page: walks stop at the first repeated entry.
+    std::string shared = good;
+    unsigned n = get32(good, root) & 0xFFFF;
+    for (unsigned i = 0; i <= n; ++i) put32(shared, root + 92 + i * 20, firstChild);
+    EXPECT_EQ(openDamaged(shared), e4index);
     // Keys out of order.
     std::string swapped = good;
     swapped[firstChild + 92 + 8] = '9';  // first key now above all that follow

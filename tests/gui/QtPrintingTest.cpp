@@ -9,11 +9,11 @@
 
 TEST(QtPrinting, FontsKeepTheirAttributesAcrossTheDialogForm) {
     cbk::testing::ensureApplication();
-    const platform::FontSpec spec{"Courier", 12, true, false, true, false, 0xff0000};
-    const QFont font = platform::qt::toQFont(spec);
+    const platform::FontSpec attributes{"Courier", 12, true, false, true, false, 0xff0000};
+    const QFont font = platform::qt::toQFont(attributes);
     EXPECT_EQ(font.family(), "Courier");
     EXPECT_EQ(font.pointSize(), 12);
-    const platform::FontSpec back = platform::qt::toFontSpec(font, spec.colour);
+    const platform::FontSpec back = platform::qt::toFontSpec(font, attributes.colour);
     EXPECT_EQ(back.name, "Courier");
     EXPECT_EQ(back.size, 12);
     EXPECT_TRUE(back.bold);

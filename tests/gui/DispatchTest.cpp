@@ -1,0 +1,264 @@
+// The main window's commands: the tables each opens, the forms it runs, and that no table is
+// left open afterwards.
+
+#include <QAction>
+#include <QPushButton>
+#include <functional>
+#include <set>
+
+#include "GuiFixture.h"
+#include "maintenance/forms/ArchiveU.h"
+#include "maintenance/forms/DriveDirU.h"
+
+namespace cbk::testing {
+namespace {
+
+using Tables = std::set<std::string>;
+
+Tables openTables() {
+    Tables open;
+    if (Accounts) open.insert("ACC");
+    if (IncomeAccounts) open.insert("ACCI");
+    if (Folders) open.insert("FOLDER");
+    if (Expenses) open.insert("EXP5");
+    if (Income) open.insert("INC5");
+    if (SettingsTable) open.insert("CBK1");
+    return open;
+}
+
+class Dispatch : public FormTest {
+protected:
+    void SetUp() override {
+        FormTest::SetUp();
+        startUp();
+        platform_->modal.showLimit = 20;
+    }
+
+    // Every form shown leaves its loop at once and notes which tables were open meanwhile.
+    void recordTablesWhileShown(const std::vector<std::string>& names) {
+        for (const std::string& name : names)
+            platform_->modal.onShow(name, [this, name](platform::ModalForm&) {
+                seen_[name] = openTables();
+                FolderChoice = ExpenseChoice = IncomeChoice = -1;
+                ExpAccountChoice = IncAccountChoice = -1;
+                return platform::mrCancel;
+            });
+    }
+
+    std::map<std::string, Tables> seen_;
+};
+
+struct LoopCase {
+    const char* name;
+    void (TFormMain::*handler)();
+    const char* pick;
+    const char* edit;
+    Tables tables;
+};
+
+TEST_F(Dispatch, RecordCommandsOpenTheirTablesForThePickListAndCloseAll) {
+    const LoopCase cases[] = {
+        {"Income", &TFormMain::BtnIncomeClick, "TPickInc", "TIncome", {"INC5", "FOLDER", "ACCI"}},
+        {"Expenses", &TFormMain::BtnExpenseClick, "TPickExp", "TExpense", {"EXP5", "FOLDER", "ACC"}},
+        {"Folders", &TFormMain::BtnFoldersClick, "TPickFol", "TFolderF", {"FOLDER"}},
+        {"Accounts E", &TFormMain::BtnAccountEClick, "TPickAcc", "TAccount", {"ACC"}},
+        {"Accounts I", &TFormMain::BtnAccountIClick, "TPickAcc", "TAccount", {"ACCI"}},
+    };
+    for (const LoopCase& c : cases) {
+        seen_.clear();
+        platform_->modal.shown.clear();
+        recordTablesWhileShown({c.pick});
+        (main().*c.handler)();
+        EXPECT_EQ(seen_[c.pick], c.tables) << c.name;
+        EXPECT_EQ(platform_->modal.shown, std::vector<std::string>{c.pick}) << c.name;
+        EXPECT_FALSE(anyTableOpen()) << c.name;
+    }
+}
+
+TEST_F(Dispatch, AccountCommandsSetTheAccountKind) {
+    recordTablesWhileShown({"TPickAcc"});
+    std::string kindSeen;
+    platform_->modal.once("TPickAcc", [&](platform::ModalForm&) {
+        kindSeen = AccountKind;
+        ExpAccountChoice = IncAccountChoice = -1;
+        return platform::mrCancel;
+    });
+    main().BtnAccountIClick();
+    EXPECT_EQ(kindSeen, "I");
+    platform_->modal.once("TPickAcc", [&](platform::ModalForm&) {
+        kindSeen = AccountKind;
+        ExpAccountChoice = IncAccountChoice = -1;
+        return platform::mrCancel;
+    });
+    main().BtnAccountEClick();
+    EXPECT_EQ(kindSeen, "E");
+}
+
+TEST_F(Dispatch, PickThenEditLoopRunsUntilExit) {
+    // New, then a chosen record, then Exit.
+    platform_->modal.once("TPickExp", [](platform::ModalForm&) {
+        ExpenseChoice = 0;
+        return platform::mrOk;
+    });
+    platform_->modal.once("TPickExp", [](platform::ModalForm&) {
+        ExpenseChoice = 3;
+        return platform::mrOk;
+    });
+    platform_->modal.once("TPickExp", [](platform::ModalForm&) {
+        ExpenseChoice = -1;
+        return platform::mrOk;
+    });
+    std::vector<std::int32_t> choicesAtEdit;
+    platform_->modal.onShow("TExpense", [&](platform::ModalForm&) {
+        choicesAtEdit.push_back(ExpenseChoice);
+        return platform::mrCancel;
+    });
+    ExpenseChoice = 42;
+    main().BtnExpenseClick();
+    EXPECT_EQ(platform_->modal.shown,
+              (std::vector<std::string>{"TPickExp", "TExpense", "TPickExp", "TExpense", "TPickExp"}));
+    EXPECT_EQ(choicesAtEdit, (std::vector<std::int32_t>{0, 3}));
+    EXPECT_FALSE(anyTableOpen());
+}
+
+TEST_F(Dispatch, FolderCommandMakesTheFolderListStale) {
+    main().FormPaint();
+    ASSERT_FALSE(FolderListStale);
+    recordTablesWhileShown({"TPickFol"});
+    main().BtnFoldersClick();
+    // The repaint it asks for refills the list; until then it is marked stale.
+    EXPECT_TRUE(FolderListStale);
+}
+
+TEST_F(Dispatch, FormCommandsOpenTheirTables) {
+    recordTablesWhileShown({"TRateChange", "TPmtImport"});
+    main().BtnRateChangeClick();
+    EXPECT_EQ(seen_["TRateChange"], (Tables{"ACC", "EXP5"}));
+    EXPECT_FALSE(anyTableOpen());
+    main().BtnImportClick();
+    EXPECT_EQ(seen_["TPmtImport"], (Tables{"INC5", "FOLDER", "ACCI"}));
+    EXPECT_FALSE(anyTableOpen());
+}
+
+TEST_F(Dispatch, ReportCommandsOpenTheirTablesAndCloseAll) {
+    struct ReportCase {
+        QAction* action;
+        TFormMain::Report report;
+        Tables tables;
+        const char* kind;  // AccountKind afterwards, or nullptr
+    };
+    TFormMain& m = main();
+    const Tables summaryE = {"FOLDER", "EXP5", "ACC"};
+    const Tables summaryI = {"FOLDER", "INC5", "ACCI"};
+    const Tables profit = {"FOLDER", "EXP5", "INC5", "ACC", "ACCI"};
+    const ReportCase cases[] = {
+        {m.ExpenseSummary1, TFormMain::Report::ExpenseSummary, summaryE, nullptr},
+        {m.ExpenseDetail1, TFormMain::Report::ExpenseDetail, summaryE, nullptr},
+        {m.AccountDetail1, TFormMain::Report::ExpenseAccountDetail, summaryE, "E"},
+        {m.ChartofAccounts1, TFormMain::Report::ExpenseChart, {"ACC"}, nullptr},
+        {m.IncomeSummary1, TFormMain::Report::IncomeSummary, summaryI, nullptr},
+        {m.IncomeDetail1, TFormMain::Report::IncomeDetail, summaryI, nullptr},
+        {m.AccountDetail2, TFormMain::Report::IncomeAccountDetail, summaryI, "I"},
+        {m.ChartofAccounts2, TFormMain::Report::IncomeChart, {"ACCI"}, nullptr},
+        {m.WeeklyProfit1, TFormMain::Report::WeeklyProfit, profit, nullptr},
+        {m.MonthlyProfit1, TFormMain::Report::MonthlyProfit, profit, nullptr},
+    };
+    for (const ReportCase& c : cases) {
+        std::vector<TFormMain::Report> ran;
+        Tables open;
+        m.ReportBuilder = [&](TFormMain::Report r) {
+            ran.push_back(r);
+            open = openTables();
+        };
+        AccountKind = c.kind && std::string(c.kind) == "E" ? "I" : "E";
+        c.action->trigger();
+        EXPECT_EQ(ran, std::vector<TFormMain::Report>{c.report}) << c.action->text().toStdString();
+        EXPECT_EQ(open, c.tables) << c.action->text().toStdString();
+        if (c.kind) EXPECT_EQ(AccountKind, c.kind);
+        EXPECT_FALSE(anyTableOpen());
+    }
+
+    std::vector<TFormMain::Report> ran;
+    Tables open;
+    m.ReportBuilder = [&](TFormMain::Report r) {
+        ran.push_back(r);
+        open = openTables();
+    };
+    m.BtnGLRptClick();
+    EXPECT_EQ(ran, std::vector<TFormMain::Report>{TFormMain::Report::GeneralLedger});
+    EXPECT_EQ(open, (Tables{"FOLDER", "EXP5", "INC5"}));
+    EXPECT_FALSE(anyTableOpen());
+}
+
+TEST_F(Dispatch, PopupMenusHoldTheirItems) {
+    auto texts = [](QMenu* menu) {
+        QStringList t;
+        for (QAction* a : menu->actions()) t << a->text();
+        return t;
+    };
+    EXPECT_EQ(texts(main().PopupMenu1), (QStringList{"Expense &Summary", "Expense &Detail",
+                                                      "&Account Detail", "&Chart of Accounts"}));
+    EXPECT_EQ(texts(main().PopupMenu2), (QStringList{"Income &Summary", "Income &Detail",
+                                                      "&Account Detail", "&Chart of Accounts"}));
+    EXPECT_EQ(texts(main().PopupMenu3), (QStringList{"&Weekly Profit", "&Monthly Profit"}));
+}
+
+TEST_F(Dispatch, ArchiveButtonsSetTheModeAndShowTheForm) {
+    bool modeSeen = false;
+    platform_->modal.onShow("TArchive", [&](platform::ModalForm& form) {
+        modeSeen = dynamic_cast<TArchive&>(form).ArchiveMode;
+        return platform::mrCancel;
+    });
+    main().BtnArchiveClick();
+    EXPECT_TRUE(modeSeen);
+    main().BtnDeArchiveClick();
+    EXPECT_FALSE(modeSeen);
+    EXPECT_FALSE(anyTableOpen());
+}
+
+TEST_F(Dispatch, ChooserIsTitledPerCommandAndCancelDoesNothing) {
+    std::vector<std::pair<std::string, std::string>> seen;
+    platform_->modal.onShow("TDriveDir", [&](platform::ModalForm& form) {
+        auto& chooser = dynamic_cast<TDriveDir&>(form);
+        seen.emplace_back(chooser.windowTitle().toStdString(), chooser.ActionCaption);
+        return platform::mrCancel;
+    });
+    main().BtnBackupClick();
+    main().BtnRestoreClick();
+    main().BtnUpgradeClick();
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"Choose Backup Drive & Directory", "Backup"},
+        {"Choose Drive & Directory Containing BACKUP", "Restore"},
+        {"Choose Drive & Directory Containing Old DKR Data", "Upgrade"}};
+    EXPECT_EQ(seen, expected);
+    EXPECT_TRUE(platform_->files.copies.empty());
+    EXPECT_TRUE(platform_->progress.calls.empty());
+}
+
+TEST_F(Dispatch, ReIndexRebuildsEveryIndexWithProgress) {
+    main().BtnReIndexClick();
+    ASSERT_FALSE(platform_->progress.calls.empty());
+    EXPECT_EQ(platform_->progress.calls.front().title, "Rebuilding Indexes");
+    EXPECT_EQ(platform_->progress.percents(), (std::vector<int>{20, 35, 45, 50, 80, 100}));
+    EXPECT_FALSE(platform_->progress.visible);
+    EXPECT_FALSE(anyTableOpen());
+}
+
+TEST_F(Dispatch, HelpButtonsAndMenuOpenTheirTopics) {
+    main().BitBtn1->click();
+    main().BitBtn3->click();
+    main().BitBtn4->click();
+    main().BitBtn5->click();
+    main().Help2Click();
+    const std::vector<platform::HelpCall> expected = {
+        {platform::HelpCall::Context, 500, ""},
+        {platform::HelpCall::Context, 600, ""},
+        {platform::HelpCall::Context, 300, ""},
+        {platform::HelpCall::Context, 400, ""},
+        {platform::HelpCall::Topic, 0, "contents"},
+    };
+    EXPECT_EQ(platform_->help.calls, expected);
+}
+
+}  // namespace
+}  // namespace cbk::testing

@@ -1,0 +1,73 @@
+// The help window's topics and the progress box.
+
+#include <QProgressBar>
+#include <QTextBrowser>
+
+#include "GuiFixture.h"
+#include "app/HelpWindow.h"
+#include "app/ProgressBox.h"
+
+namespace cbk::testing {
+namespace {
+
+class HelpWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { ensureApplication(); }
+};
+
+TEST_F(HelpWindowTest, EveryContextAndTheContentsLeadToATopic) {
+    HelpWindow help;
+    for (int context : {10, 300, 400, 500, 600, 510, 530, 550, 570, 430, 540, 520}) {
+        EXPECT_TRUE(help.hasTopic(QString::number(context))) << context;
+        help.showContext(context);
+        EXPECT_EQ(help.currentTopic(), QString::number(context));
+    }
+    help.showTopic("contents");
+    EXPECT_EQ(help.currentTopic(), "contents");
+    EXPECT_TRUE(help.browser()->toPlainText().contains("Tarvel Cantabook 1.11"));
+    help.showJump("570");
+    EXPECT_EQ(help.currentTopic(), "570");
+    help.close();
+}
+
+TEST_F(HelpWindowTest, UnknownTopicShowsTheContents) {
+    HelpWindow help;
+    help.showJump("9999");
+    EXPECT_EQ(help.currentTopic(), "contents");
+    help.close();
+}
+
+class ProgressBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override { ensureApplication(); }
+};
+
+TEST_F(ProgressBoxTest, SecondShowKeepsItsTitleAndStartsAtZero) {
+    QWidget window;
+    auto* box = new ProgressBox(&window);
+    window.show();
+    EXPECT_FALSE(box->isVisible());
+    box->ShowProgress(true, "Rebuilding Indexes");
+    box->SetProgress(45);
+    EXPECT_EQ(box->ProgressBar1->value(), 45);
+    box->ShowProgress(true, "Packing Data Files");
+    EXPECT_EQ(box->title(), "Packing Data Files");
+    EXPECT_EQ(box->ProgressBar1->value(), 0);
+    EXPECT_TRUE(box->isVisible());
+    box->ShowProgress(false, "");
+    EXPECT_FALSE(box->isVisible());
+}
+
+TEST_F(ProgressBoxTest, PercentagesStayWithinTheBar) {
+    QWidget window;
+    auto* box = new ProgressBox(&window);
+    box->SetProgress(100);
+    EXPECT_EQ(box->ProgressBar1->value(), 100);
+    box->SetProgress(130);
+    EXPECT_EQ(box->ProgressBar1->value(), 100);
+    EXPECT_EQ(box->ProgressBar1->minimum(), 0);
+    EXPECT_EQ(box->ProgressBar1->maximum(), 100);
+}
+
+}  // namespace
+}  // namespace cbk::testing
