@@ -2,6 +2,7 @@
 // left open afterwards.
 
 #include <QAction>
+#include <QMenu>
 #include <QPushButton>
 #include <functional>
 #include <set>
@@ -174,7 +175,9 @@ TEST_F(Dispatch, ReportCommandsOpenTheirTablesAndCloseAll) {
         c.action->trigger();
         EXPECT_EQ(ran, std::vector<TFormMain::Report>{c.report}) << c.action->text().toStdString();
         EXPECT_EQ(open, c.tables) << c.action->text().toStdString();
-        if (c.kind) EXPECT_EQ(AccountKind, c.kind);
+        if (c.kind) {
+            EXPECT_EQ(AccountKind, c.kind);
+        }
         EXPECT_FALSE(anyTableOpen());
     }
 

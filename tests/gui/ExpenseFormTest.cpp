@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "RecordFormFixture.h"
+#include "records/EntryRules.h"
 #include "records/RecordTables.h"
 #include "records/forms/ExpenseU.h"
 #include "records/forms/FormParts.h"
