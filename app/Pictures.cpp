@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -343,10 +344,11 @@ const char* pictureLabel(Picture picture) {
 QSize pictureSize(Picture picture) { return lookOf(picture).size; }
 
 QPixmap pictureButton(Picture picture) {
-    static std::map<Picture, QPixmap> drawn;
+    // Kept as images: a pixmap may not outlive the application object, a static cache would.
+    static std::map<Picture, QImage> drawn;
     auto it = drawn.find(picture);
-    if (it == drawn.end()) it = drawn.emplace(picture, draw(picture)).first;
-    return it->second;
+    if (it == drawn.end()) it = drawn.emplace(picture, draw(picture).toImage()).first;
+    return QPixmap::fromImage(it->second);
 }
 
 QPixmap productPicture() {

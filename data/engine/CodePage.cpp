@@ -275,6 +275,10 @@ void CodePage::decode(std::string_view stored, std::string& out) const {
 }
 
 std::string CodePage::decode(std::string_view stored) const {
+    // Most stored text is plain ASCII: take it as it is.
+    bool ascii = true;
+    for (char c : stored) ascii &= static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return std::string(stored);
     std::string out;
     decode(stored, out);
     return out;

@@ -288,6 +288,9 @@ int Dbf::load(std::string* why) {
     file_ = std::move(file);
     layout_ = std::move(layout);
     codePage_ = &CodePage::forLanguageByte(layout_.languageByte);
+    blank_.assign(layout_.recordLength, ' ');
+    for (const auto& f : layout_.fields)
+        if (binaryType(f.type)) std::memset(blank_.data() + f.offset, 0, f.len);
     fileSize_ = size;
     written_ = layout_.count;
     pending_.clear();
@@ -327,13 +330,6 @@ void Dbf::dropView() {
     viewLen_ = 0;
     block_.clear();
     blockOff_ = 0;
-}
-
-std::string Dbf::blankRecord() const {
-    std::string rec(layout_.recordLength, ' ');
-    for (const auto& f : layout_.fields)
-        if (binaryType(f.type)) std::memset(rec.data() + f.offset, 0, f.len);
-    return rec;
 }
 
 int Dbf::record(std::uint32_t n, const char*& out) {

@@ -62,7 +62,7 @@ public:
     bool readOnly() const { return readOnly_; }
 
     // A blank record: live, every field empty.
-    std::string blankRecord() const;
+    const std::string& blankRecord() const { return blank_; }
     // The stored bytes of record n (1..count); valid until the next call on this table.
     int record(std::uint32_t n, const char*& out);
     int write(std::uint32_t n, const char* rec);  // n in 1..count
@@ -95,6 +95,7 @@ private:
     bool readOnly_ = false;
     bool exclusive_ = false;
     DbfLayout layout_;
+    std::string blank_;
     const CodePage* codePage_ = nullptr;
     std::uint64_t fileSize_ = 0;
     bool headerDirty_ = false;

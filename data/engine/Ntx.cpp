@@ -1057,7 +1057,7 @@ int Ntx::seek(std::string_view key) {
     Impl::Probe p{reinterpret_cast<const unsigned char*>(key.data()), len, false, 0};
     rc = m.step(m.descend(p, m.cursor, false), Impl::Pos::Eof);
     if (rc != r4success) return rc;
-    return std::memcmp(m.curKey.data(), key.data(), len) == 0 ? r4success : r4after;
+    return len == 0 || std::memcmp(m.curKey.data(), key.data(), len) == 0 ? r4success : r4after;
 }
 
 int Ntx::seekEntry(std::string_view key, std::uint32_t recNo) {

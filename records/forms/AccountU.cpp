@@ -125,6 +125,7 @@ void TAccount::MaskEdit1Exit() {
 }
 
 void TAccount::BtnSaveClick() {
+    if (!LeaveFocusedField(this)) return;
     std::string text = MaskEdit1->text().toStdString();
     if (!records::CheckWholeNumber(text, 4)) return;  // reported; nothing written
     const records::AccountEntry entry{*records::ToWholeNumber(text), Trimmed(MaskEdit1->text()),

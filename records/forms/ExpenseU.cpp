@@ -204,6 +204,7 @@ void TExpense::MaskEdit3Exit() {
 
 void TExpense::BtnSaveClick() {
     if (!BtnSave->isEnabled()) return;  // no account or no folder to file it under
+    if (!LeaveFocusedField(this)) return;
     ExpenseRec entered = CurExpense;
     records::SaveConversion convert;
     convert.number(MaskEdit1->text().toStdString(), entered.CheckNo)

@@ -109,6 +109,7 @@ void TFolderF::MaskEdit1Exit() {
 }
 
 void TFolderF::BtnSaveClick() {
+    if (!LeaveFocusedField(this)) return;
     const std::string name = Trimmed(Edit1->text());
     records::FolderOutcome out;
     if (FolderChoice == 0) {

@@ -61,6 +61,11 @@ void AmountFieldExit(MaskEdit* field) {
     ColourAmount(field);
 }
 
+bool LeaveFocusedField(QWidget* form) {
+    auto* field = qobject_cast<MaskEdit*>(form->focusWidget());
+    return field == nullptr || !field->hasFocus() || field->leaveField();
+}
+
 QString AmountMask() {
     return QStringLiteral("!######") +
            QLatin1Char(platform::regional().settings().decimalSeparator) + QStringLiteral("99;1;_");

@@ -49,6 +49,10 @@ void ColourAmount(MaskEdit* field);
 // The amount mask with the regional decimal separator: "!######" + separator + "99;1;_".
 QString AmountMask();
 
+// Save pressed with Enter leaves the masked field being typed in as a click would: its
+// refusal or its exit rule runs first. False when the field refused to be left.
+bool LeaveFocusedField(QWidget* form);
+
 // Writes a record's text into a text field without its trailing blanks.
 QString Trimmed(const std::string& stored);
 std::string Trimmed(const QString& typed);

@@ -183,6 +183,7 @@ void TIncome::MaskEdit2Exit() {
 
 void TIncome::BtnSaveClick() {
     if (!BtnSave->isEnabled()) return;  // no account or no folder to file it under
+    if (!LeaveFocusedField(this)) return;
     // The buffer holds the record as loaded, so an imported record keeps its import mark.
     IncomeRec entered = CurIncome;
     records::SaveConversion convert;

@@ -345,6 +345,41 @@ TEST_F(Engine, TextIsWindows1252OnFileAndCutInStoredCharacters) {
               std::string::npos);
 }
 
+TEST_F(Engine, ForeignTableKeepsItsOwnCodePageOnWrite) {
+    enginetest::writeFile(dir.file("pmt.dbf"),
+                          enginetest::rawTable(0x03, 0x02, {{"NAME", 'C', 8}}, {" \x9Dre    "}));
+    Data4* t = d4open(h.get(), "PMT");
+    ASSERT_NE(t, nullptr);
+    ASSERT_EQ(d4top(t), 0);
+    EXPECT_EQ(f4str(d4field(t, "NAME")), "Øre     ");
+    ASSERT_EQ(f4assign(d4field(t, "NAME"), "Ærø"), 0);
+    ASSERT_EQ(d4close(t), 0);
+    std::string bytes = readFile(dir.file("pmt.dbf"));
+    EXPECT_NE(bytes.find("\x92r\x9B     "), std::string::npos);
+    EXPECT_EQ(bytes[29], 0x02);
+}
+
+TEST_F(Engine, FailedIndexBuildKeepsTheOldFiles) {
+    makeExpenses(sampleExpenses());
+    code4close(h.get());
+    const std::string cgp = readFile(dir.file("exp5.cgp"));
+    for (FsOp op : {FsOp::Write, FsOp::Rename}) {
+        FaultyFileSystem fs;
+        auto h2 = code4init(fs, dir.path());
+        code4autoOpen(h2.get(), 0);
+        code4safety(h2.get(), 0);
+        Data4* t = d4open(h2.get(), "EXP5");
+        ASSERT_NE(t, nullptr);
+        fs.onlyPaths(".cgp");
+        fs.failNth(op, 1, ENOSPC);
+        EXPECT_LT(i4create(t, "exp5", {{"EAcc", "STR(ACCNO,4)", ".NOT. DELETED()"}}), 0)
+            << fsOpName(op);
+        EXPECT_LT(code4errorCode(h2.get(), 0), 0);
+        EXPECT_EQ(readFile(dir.file("exp5.cgp")), cgp) << fsOpName(op);
+        code4close(h2.get());
+    }
+}
+
 TEST_F(Engine, PackAndZapKeepTheTagsValid) {
     Data4* t = makeExpenses(sampleExpenses());
     for (long n : {1L, 3L, 6L}) {

@@ -176,6 +176,9 @@ TEST(Ntx, SeekFindsExactPartialAndFollowingKeys) {
     EXPECT_EQ(ntx->seek(" 505"), r4after);  // between accounts: the next one
     EXPECT_EQ(ntx->key(), accKey(510, 1));
 
+    EXPECT_EQ(ntx->seek(std::string_view()), r4success);  // an empty key matches the first
+    EXPECT_EQ(ntx->key(), accKey(10, 1));
+
     EXPECT_EQ(ntx->seek("   1"), r4after);  // before everything
     EXPECT_EQ(ntx->key(), accKey(10, 1));
 

@@ -69,7 +69,7 @@ TEST_F(ExpenseForm, AddAnotherRunKeepsDateAccountAndFolder) {
     form().MaskEdit1->setText("    1001");
     form().MaskEdit2->setText("02/27/26");
     form().Edit1->setText("Riverton Lumber");
-    form().MaskEdit3->setText("  1234.5 ");
+    form().MaskEdit3->setText("  1234.50");
     form().Edit2->setText("Deck boards");
     form().ComboBox1->setCurrentIndex(9);  // 190 Materials
     answer({Answer::Yes});
@@ -87,7 +87,7 @@ TEST_F(ExpenseForm, AddAnotherRunKeepsDateAccountAndFolder) {
     EXPECT_EQ(ExpenseChoice, 0);
 
     form().Edit1->setText("Ferguson Plumbing");
-    form().MaskEdit3->setText("    -12.00");
+    form().MaskEdit3->setText("   -12.00");
     answer({Answer::No});
     form().BtnSaveClick();
     EXPECT_EQ(form().result(), QDialog::Accepted);
@@ -235,7 +235,7 @@ TEST_F(ExpenseForm, FieldsFollowTheTabOrderAndHelpOpensItsTopic) {
                                          f.Edit2,     f.ComboBox1, f.ComboBox2, f.BtnSave,
                                          f.BtnDelete, f.BtnCancel, f.BitBtn1};
     for (std::size_t i = 1; i < order.size(); ++i)
-        EXPECT_EQ(order[i - 1]->nextInFocusChain(), order[i]) << i;
+        EXPECT_EQ(nextTabStop(order[i - 1]), order[i]) << i;
     f.BitBtn1Click();
     EXPECT_EQ(platform_->help.calls, (std::vector<HelpCall>{{HelpCall::Topic, 0, "contents"},
                                                             {HelpCall::Jump, 0, "530"}}));

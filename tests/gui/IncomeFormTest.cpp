@@ -147,7 +147,7 @@ TEST_F(IncomeForm, FolderListFollowsTheButtonsInTabOrder) {
                                          f.ComboBox1, f.BtnSave,   f.BtnDelete,
                                          f.BtnCancel, f.ComboBox2, f.BitBtn1};
     for (std::size_t i = 1; i < order.size(); ++i)
-        EXPECT_EQ(order[i - 1]->nextInFocusChain(), order[i]) << i;
+        EXPECT_EQ(nextTabStop(order[i - 1]), order[i]) << i;
     f.BitBtn1Click();
     EXPECT_EQ(platform_->help.calls, (std::vector<HelpCall>{{HelpCall::Topic, 0, "contents"},
                                                             {HelpCall::Jump, 0, "510"}}));

@@ -48,6 +48,13 @@ protected:
         return false;
     }
 
+    // The next widget Tab moves to from `w` (labels take no focus).
+    static QWidget* nextTabStop(QWidget* w) {
+        QWidget* next = w->nextInFocusChain();
+        while (next != w && !(next->focusPolicy() & Qt::TabFocus)) next = next->nextInFocusChain();
+        return next;
+    }
+
     static std::string text(const MaskEdit* field) { return field->text().toStdString(); }
 
     // Answers the next message boxes in order.

@@ -3,6 +3,7 @@
 // an account and an expense deleted, the program closed and started again on packed,
 // consistent tables.
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <set>
@@ -210,7 +211,7 @@ TEST_F(RecordMaintenanceRun, AddEditRenumberMergeDeleteThenCloseAndFindThePacked
         l.FormShow();
         l.Button2Click();
     });
-    onNext<TIncome>("TIncome", [](TIncome& f) {
+    onNext<TIncome>("TIncome", [this](TIncome& f) {
         f.FormShow();
         f.MaskEdit2->setText("   500.00");
         f.Edit1->setText("Advice");

@@ -2,6 +2,7 @@
 // and page setup.
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 #include "GuiFixture.h"
@@ -73,7 +74,7 @@ TEST_F(SettingsTest, PeriodFieldTakesADateWhileTypingAndOnExit) {
     main().MaskEdit1->setText("04/15/26");
     EXPECT_EQ(ReportFrom, *platform::DateTime::fromYmd(2026, 4, 15));
     // Half-typed text changes nothing and says nothing.
-    main().MaskEdit2->setText("05/3");
+    main().MaskEdit2->setText("05/");
     EXPECT_EQ(ReportThrough, *platform::DateTime::fromYmd(2026, 3, 31));
     leave(main().MaskEdit2, "5/31/26");
     EXPECT_EQ(ReportThrough, *platform::DateTime::fromYmd(2026, 5, 31));
@@ -279,6 +280,7 @@ TEST_F(SettingsTest, PositionBeyondTheFolderCountFallsBackToNoDefault) {
 
 TEST_F(SettingsTest, TypingIntoTheFolderBoxChangesNothing) {
     main().FormPaint();
+    main().FolderCBox->setCurrentIndex(1);
     main().FolderCBoxChange(1);
     QKeyEvent key(QEvent::KeyPress, Qt::Key_N, Qt::NoModifier, QStringLiteral("N"));
     QApplication::sendEvent(main().FolderCBox, &key);

@@ -133,11 +133,15 @@ TEST_F(StartUp, PreparesCaptionPeriodFiscalYearFontAndPrinter) {
 }
 
 TEST_F(StartUp, StoredFontNameAndSizeBecomeTheReportFont) {
-    OpenSettings();
-    Settings.FontName = "Courier New";
-    Settings.FontSize = 14;
-    StoreSettings();
-    CloseAllTables();
+    {  // written before the program starts, with an engine of the test's own
+        auto engine = engine::code4init();
+        engine::Data4* table = engine::d4open(engine.get(), "CBK1");
+        ASSERT_NE(table, nullptr);
+        ASSERT_EQ(engine::d4top(table), 0);
+        engine::f4assign(engine::d4field(table, "FontName"), "Courier New");
+        engine::f4assignInt(engine::d4field(table, "FontSize"), 14);
+        engine::code4initUndo(engine.get());
+    }
     startUp();
     EXPECT_EQ(ReportFont.name, "Courier New");
     EXPECT_EQ(ReportFont.size, 14);
@@ -187,7 +191,9 @@ TEST_F(StartUp, FormsAreCreatedOnceWithTheirNamesAndCaptions) {
     for (const Expected& e : expected) {
         ASSERT_NE(e.form, nullptr) << e.name;
         EXPECT_EQ(e.modal->formName(), e.name);
-        if (e.caption) EXPECT_EQ(e.form->windowTitle(), e.caption) << e.name;
+        if (e.caption) {
+            EXPECT_EQ(e.form->windowTitle(), e.caption) << e.name;
+        }
     }
 }
 
