@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QThread>
@@ -147,7 +148,8 @@ QWidget* TFormMain::buildIncomeExpensesTab() {
                                "Setup Folders (Income/Expense Groups)", page);
     BtnAccountE = pictureButton(Picture::AccountsExpense, "BtnAccountE",
                                 "Setup Expense Accounts (Classifications)", page);
-    BtnExpense = pictureButton(Picture::Expenses, "BtnExpense", "Add, Edit or Delete Expenses", page);
+    BtnExpense =
+        pictureButton(Picture::Expenses, "BtnExpense", "Add, Edit or Delete Expenses", page);
     BtnImport = pictureButton(Picture::ImportPayments, "BtnImport",
                               "Import Income Data from Tarvel's LUMA or MARLO program.", page);
     BtnRateChange = pictureButton(Picture::RateChange, "BtnRateChange",
@@ -313,19 +315,20 @@ QWidget* TFormMain::buildMaintenanceTab() {
     BtnBackup = pictureButton(Picture::Backup, "BtnBackup", "Backup Data Files", page);
     BtnRestore = pictureButton(Picture::Restore, "BtnRestore", "Restore Data from Backup", page);
     BtnArchive = pictureButton(Picture::Archive, "BtnArchive", "Archive Old Data Records", page);
-    BtnDeArchive =
-        pictureButton(Picture::DeArchive, "BtnDeArchive", "Restore data records from Archive", page);
+    BtnDeArchive = pictureButton(Picture::DeArchive, "BtnDeArchive",
+                                 "Restore data records from Archive", page);
     BtnReIndex = pictureButton(Picture::ReIndex, "BtnReIndex", "Rebuild Index Files", page);
     BtnPack = pictureButton(Picture::Pack, "BtnPack", "Physically remove deleted records.", page);
-    BtnEraseData = pictureButton(Picture::EraseData, "BtnEraseData", "Use to clear sample data.", page);
+    BtnEraseData =
+        pictureButton(Picture::EraseData, "BtnEraseData", "Use to clear sample data.", page);
     BtnUpgrade = pictureButton(Picture::Upgrade, "BtnUpgrade", "Import Version 3 or 4 data.", page);
 
     auto* grid = new QGridLayout(page);
     grid->setContentsMargins(12, 14, 12, 8);
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(14);
-    const QToolButton* order[] = {BtnBackup, BtnRestore,   BtnArchive, BtnDeArchive,
-                                  BtnReIndex, BtnPack, BtnEraseData, BtnUpgrade};
+    const QToolButton* order[] = {BtnBackup,  BtnRestore, BtnArchive,   BtnDeArchive,
+                                  BtnReIndex, BtnPack,    BtnEraseData, BtnUpgrade};
     for (int i = 0; i < 8; ++i)
         grid->addWidget(const_cast<QToolButton*>(order[i]), i / 4, i % 4, Qt::AlignCenter);
     grid->setRowStretch(2, 1);
@@ -355,8 +358,8 @@ void TFormMain::buildLayout() {
     PageControl1->addTab(buildMaintenanceTab(), QStringLiteral("File Maintenance"));
     PageControl1->setCurrentIndex(0);
     // Every tab's title stays readable: the page control is at least as wide as its tabs.
-    PageControl1->setMinimumSize(
-        std::max(489, PageControl1->tabBar()->sizeHint().width() + 16), 249);
+    PageControl1->setMinimumSize(std::max(489, PageControl1->tabBar()->sizeHint().width() + 16),
+                                 249);
     // The tabs keep a font of their own when the report font changes the window's.
     PageControl1->setFont(QApplication::font());
 
@@ -387,7 +390,13 @@ void TFormMain::buildMenus() {
     About1 = help->addAction(QStringLiteral("&About"), this, &TFormMain::About1Click);
     help->addSeparator();
     Help2 = help->addAction(QStringLiteral("&Help"), this, &TFormMain::Help2Click);
-    Help2->setShortcut(QKeySequence::HelpContents);
+    // F1 opens the topic of the page on top, as each page's Help button does.
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+    connect(f1, &QShortcut::activated, this, [this] {
+        static constexpr int contexts[] = {500, 600, 300, 400};
+        const int page = PageControl1->currentIndex();
+        platform::help().context(page >= 0 && page < 4 ? contexts[page] : 10);
+    });
 
     PopupMenu1 = new QMenu(this);
     ExpenseSummary1 = PopupMenu1->addAction(QStringLiteral("Expense &Summary"), this,
@@ -463,7 +472,7 @@ void TFormMain::FormShow() {
         splashClosed_ = platform::clock().now();
         if (sinceEpoch(splashClosed_) >= until) break;
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        QThread::msleep(10);
+        QThread::msleep(1);
     }
     about.hide();
     SplashMode = false;
@@ -484,14 +493,18 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TFormMain::mF_ExitClick() { close(); }
+void TFormMain::mF_ExitClick() {
+    close();
+}
 
 void TFormMain::About1Click() {
     SplashMode = false;
     platform::modal().showModal(*forms().AboutForm);
 }
 
-void TFormMain::Help2Click() { platform::help().topic("contents"); }
+void TFormMain::Help2Click() {
+    platform::help().topic("contents");
+}
 
 // ---- record maintenance -------------------------------------------------------------------
 
@@ -550,11 +563,19 @@ void TFormMain::BtnImportClick() {
 
 // ---- reports ------------------------------------------------------------------------------
 
-void TFormMain::PopupAtCursor(QMenu* menu) { menu->popup(QCursor::pos()); }
+void TFormMain::PopupAtCursor(QMenu* menu) {
+    menu->popup(QCursor::pos());
+}
 
-void TFormMain::BtnExpRptClick() { PopupAtCursor(PopupMenu1); }
-void TFormMain::BtnIncRptClick() { PopupAtCursor(PopupMenu2); }
-void TFormMain::BtnProfRptClick() { PopupAtCursor(PopupMenu3); }
+void TFormMain::BtnExpRptClick() {
+    PopupAtCursor(PopupMenu1);
+}
+void TFormMain::BtnIncRptClick() {
+    PopupAtCursor(PopupMenu2);
+}
+void TFormMain::BtnProfRptClick() {
+    PopupAtCursor(PopupMenu3);
+}
 
 // Until a builder is plugged in, a report command opens and closes its tables and shows nothing.
 void TFormMain::RunReport(Report report) {
@@ -684,9 +705,13 @@ void TFormMain::BtnDeArchiveClick() {
     platform::modal().showModal(*forms().Archive);
 }
 
-void TFormMain::BtnReIndexClick() { BuildIndexes(false); }
+void TFormMain::BtnReIndexClick() {
+    BuildIndexes(false);
+}
 
-void TFormMain::Image2Click() { PackDataFiles(); }
+void TFormMain::Image2Click() {
+    PackDataFiles();
+}
 
 void TFormMain::BtnEraseDataClick() {
     FolderListStale = true;

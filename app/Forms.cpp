@@ -26,7 +26,9 @@ Forms& registered() {
 }
 }  // namespace
 
-const Forms& forms() { return registered(); }
+const Forms& forms() {
+    return registered();
+}
 
 // Members are constructed in declaration order and destroyed in reverse.
 struct FormSet::Owned {
@@ -62,6 +64,8 @@ FormSet::~FormSet() {
     registered() = Forms{};
 }
 
-TFormMain& FormSet::main() const { return *owned_->FormMain; }
+TFormMain& FormSet::main() const {
+    return *owned_->FormMain;
+}
 
 }  // namespace cbk

@@ -1,5 +1,6 @@
 #include "app/HelpWindow.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -9,7 +10,9 @@
 
 // The help document is compiled into the program; a static library's resources must be
 // registered by name.
-static void registerHelpResource() { Q_INIT_RESOURCE(cantabook); }
+static void registerHelpResource() {
+    Q_INIT_RESOURCE(cantabook);
+}
 
 namespace cbk {
 
@@ -17,7 +20,7 @@ namespace {
 const QString kDocument = QStringLiteral("qrc:/help/cbk.html");
 }
 
-HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
+HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), home_(parent) {
     registerHelpResource();
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Cantabook Help"));
@@ -31,7 +34,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
     auto* contents = new QPushButton(QStringLiteral("Contents"), this);
     auto* back = new QPushButton(QStringLiteral("Back"), this);
     auto* close = new QPushButton(QStringLiteral("Close"), this);
-    connect(contents, &QPushButton::clicked, this, [this] { showTopic(QStringLiteral("contents")); });
+    connect(contents, &QPushButton::clicked, this,
+            [this] { showTopic(QStringLiteral("contents")); });
     connect(back, &QPushButton::clicked, browser_, &QTextBrowser::backward);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(browser_, &QTextBrowser::anchorClicked, this,
@@ -55,6 +59,15 @@ bool HelpWindow::hasTopic(const QString& topic) const {
 }
 
 void HelpWindow::open(const QString& topic) {
+    // A modal form blocks every window but its own children, so the help window goes with the
+    // form that asks for it and stays usable while that form is up.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!owner) owner = home_;
+    if (owner && owner != this && parentWidget() != owner) {
+        const bool wasVisible = isVisible();
+        setParent(owner, windowFlags());
+        if (wasVisible) show();
+    }
     // Unknown topics land on the contents rather than on an empty page.
     topic_ = hasTopic(topic) ? topic : QStringLiteral("contents");
     QUrl url(kDocument);
@@ -66,10 +79,16 @@ void HelpWindow::open(const QString& topic) {
     activateWindow();
 }
 
-void HelpWindow::showContext(int helpContext) { open(QString::number(helpContext)); }
+void HelpWindow::showContext(int helpContext) {
+    open(QString::number(helpContext));
+}
 
-void HelpWindow::showTopic(const QString& topic) { open(topic); }
+void HelpWindow::showTopic(const QString& topic) {
+    open(topic);
+}
 
-void HelpWindow::showJump(const QString& jumpId) { open(jumpId.trimmed()); }
+void HelpWindow::showJump(const QString& jumpId) {
+    open(jumpId.trimmed());
+}
 
 }  // namespace cbk

@@ -31,6 +31,7 @@ public:
 private:
     void open(const QString& topic);
 
+    QWidget* home_ = nullptr;  // the window it belongs to when no modal form is up
     QTextBrowser* browser_ = nullptr;
     QString topic_;
 };

@@ -45,8 +45,7 @@ extern std::int32_t FolderIndex;
 extern platform::FontSpec ReportFont;
 
 // Days of each month for the fiscal year fields: February has 28, never 29.
-inline constexpr std::array<int, 12> FyMonthDays = {31, 28, 31, 30, 31, 30,
-                                                   31, 31, 30, 31, 30, 31};
+inline constexpr std::array<int, 12> FyMonthDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 
 // ReportFrom := first day of today's month, ReportThrough := its last day.
 void SetDefaultPeriod();

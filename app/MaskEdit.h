@@ -55,11 +55,11 @@ private:
     bool editable(int pos) const;
 
     QString mask_;
-    QString qtMask_;       // the positions only, as QLineEdit wants them
-    QString positions_;    // one character per position: 'o' optional, 'r' required, 'l' literal
+    QString qtMask_;     // the positions only, as QLineEdit wants them
+    QString positions_;  // one character per position: 'o' optional, 'r' required, 'l' literal
     bool rightAligned_ = false;
     QChar blank_ = QLatin1Char('_');
-    QString entryText_;    // the text when the field was entered
+    QString entryText_;  // the text when the field was entered
     bool leaving_ = false;
 };
 

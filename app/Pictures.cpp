@@ -17,7 +17,7 @@ namespace cbk {
 namespace {
 
 struct Look {
-    const char* label;   // as drawn; "\n" breaks the line
+    const char* label;  // as drawn; "\n" breaks the line
     QSize size;
     QColor top, bottom;  // face gradient
 };
@@ -31,25 +31,44 @@ Look lookOf(Picture p) {
     const QColor sand(0xf4, 0xe9, 0xc8), darkSand(0xd9, 0xc2, 0x8a);
     const QColor slate(0xe6, 0xea, 0xef), darkSlate(0xb4, 0xbc, 0xc6);
     switch (p) {
-        case Picture::Income: return {"Income", kLarge, green, darkGreen};
-        case Picture::AccountsIncome: return {"Accounts", kSmall, slate, darkSlate};
-        case Picture::Folders: return {"Folders", kSmall, sand, darkSand};
-        case Picture::AccountsExpense: return {"Accounts", kSmall, slate, darkSlate};
-        case Picture::Expenses: return {"Expenses", kLarge, red, darkRed};
-        case Picture::ImportPayments: return {"Import\nPayments", kWide, slate, darkSlate};
-        case Picture::RateChange: return {"Rate\nChange", kWide, slate, darkSlate};
-        case Picture::ExpenseReports: return {"Expense\nReports", kLarge, red, darkRed};
-        case Picture::IncomeReports: return {"Income\nReports", kLarge, green, darkGreen};
-        case Picture::ProfitReports: return {"Profit\nReports", kWide, slate, darkSlate};
-        case Picture::GeneralLedger: return {"General\nLedger", kWide, slate, darkSlate};
-        case Picture::Backup: return {"Backup", kWide, blue, darkBlue};
-        case Picture::Restore: return {"Restore", kWide, blue, darkBlue};
-        case Picture::Archive: return {"Archive", kWide, sand, darkSand};
-        case Picture::DeArchive: return {"De-Archive", kWide, sand, darkSand};
-        case Picture::ReIndex: return {"Re-Index", kWide, slate, darkSlate};
-        case Picture::Pack: return {"Pack", kWide, slate, darkSlate};
-        case Picture::EraseData: return {"Erase Data\nFiles", kWide, slate, darkSlate};
-        case Picture::Upgrade: return {"Upgrade\nData Files", kWide, slate, darkSlate};
+        case Picture::Income:
+            return {"Income", kLarge, green, darkGreen};
+        case Picture::AccountsIncome:
+            return {"Accounts", kSmall, slate, darkSlate};
+        case Picture::Folders:
+            return {"Folders", kSmall, sand, darkSand};
+        case Picture::AccountsExpense:
+            return {"Accounts", kSmall, slate, darkSlate};
+        case Picture::Expenses:
+            return {"Expenses", kLarge, red, darkRed};
+        case Picture::ImportPayments:
+            return {"Import\nPayments", kWide, slate, darkSlate};
+        case Picture::RateChange:
+            return {"Rate\nChange", kWide, slate, darkSlate};
+        case Picture::ExpenseReports:
+            return {"Expense\nReports", kLarge, red, darkRed};
+        case Picture::IncomeReports:
+            return {"Income\nReports", kLarge, green, darkGreen};
+        case Picture::ProfitReports:
+            return {"Profit\nReports", kWide, slate, darkSlate};
+        case Picture::GeneralLedger:
+            return {"General\nLedger", kWide, slate, darkSlate};
+        case Picture::Backup:
+            return {"Backup", kWide, blue, darkBlue};
+        case Picture::Restore:
+            return {"Restore", kWide, blue, darkBlue};
+        case Picture::Archive:
+            return {"Archive", kWide, sand, darkSand};
+        case Picture::DeArchive:
+            return {"De-Archive", kWide, sand, darkSand};
+        case Picture::ReIndex:
+            return {"Re-Index", kWide, slate, darkSlate};
+        case Picture::Pack:
+            return {"Pack", kWide, slate, darkSlate};
+        case Picture::EraseData:
+            return {"Erase Data\nFiles", kWide, slate, darkSlate};
+        case Picture::Upgrade:
+            return {"Upgrade\nData Files", kWide, slate, darkSlate};
     }
     return {"", kWide, slate, darkSlate};
 }
@@ -61,8 +80,10 @@ bool darkFace(Picture p) {
         case Picture::ExpenseReports:
         case Picture::IncomeReports:
         case Picture::Backup:
-        case Picture::Restore: return true;
-        default: return false;
+        case Picture::Restore:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -95,7 +116,8 @@ void arrow(QPainter& g, QPointF from, QPointF to, const QColor& c, qreal w) {
     const QPointF u = d / len, n(-u.y(), u.x());
     const qreal head = w * 2.2;
     g.setBrush(c);
-    g.drawPolygon(QPolygonF({to + u * head * 0.4, to - u * head + n * head, to - u * head - n * head}));
+    g.drawPolygon(
+        QPolygonF({to + u * head * 0.4, to - u * head + n * head, to - u * head - n * head}));
 }
 
 void coin(QPainter& g, QRectF r, const QColor& face, const QColor& edge, const QString& sign) {
@@ -166,7 +188,8 @@ void bars(QPainter& g, QRectF r, bool withLine) {
         g.drawRect(QRectF(r.left() + w * (0.3 + i * 1.25), r.bottom() - r.height() * heights[i], w,
                           r.height() * heights[i]));
     }
-    if (withLine) arrow(g, r.bottomLeft() + QPointF(2, -4), r.topRight(), QColor(0xc0, 0x39, 0x2b), 1.6);
+    if (withLine)
+        arrow(g, r.bottomLeft() + QPointF(2, -4), r.topRight(), QColor(0xc0, 0x39, 0x2b), 1.6);
 }
 
 void book(QPainter& g, QRectF r) {
@@ -179,7 +202,8 @@ void book(QPainter& g, QRectF r) {
     g.setPen(QPen(QColor(0x99, 0x99, 0x99), 1));
     for (int i = 1; i < 4; ++i) {
         const qreal y = r.top() + r.height() * (0.12 + 0.19 * i);
-        g.drawLine(QPointF(r.left() + r.width() * 0.25, y), QPointF(r.right() - r.width() * 0.2, y));
+        g.drawLine(QPointF(r.left() + r.width() * 0.25, y),
+                   QPointF(r.right() - r.width() * 0.2, y));
     }
 }
 
@@ -193,15 +217,19 @@ void glyph(QPainter& g, Picture p, QRectF r) {
             coin(g, sq.adjusted(s * 0.22, s * 0.05, -s * 0.02, -s * 0.25), QColor(0xf6, 0xd3, 0x5b),
                  QColor(0x8a, 0x6d, 0x1d), QStringLiteral("$"));
             arrow(g, QPointF(sq.left() + s * 0.1, sq.top() + s * 0.15),
-                  QPointF(sq.left() + s * 0.1, sq.bottom() - s * 0.05), QColor(0xe8, 0xff, 0xe8), s / 14);
+                  QPointF(sq.left() + s * 0.1, sq.bottom() - s * 0.05), QColor(0xe8, 0xff, 0xe8),
+                  s / 14);
             break;
         case Picture::Expenses:
             coin(g, sq.adjusted(s * 0.02, s * 0.25, -s * 0.22, -s * 0.05), QColor(0xf6, 0xd3, 0x5b),
                  QColor(0x8a, 0x6d, 0x1d), QStringLiteral("$"));
             arrow(g, QPointF(sq.right() - s * 0.1, sq.bottom() - s * 0.1),
-                  QPointF(sq.right() - s * 0.1, sq.top() + s * 0.05), QColor(0xff, 0xe8, 0xe8), s / 14);
+                  QPointF(sq.right() - s * 0.1, sq.top() + s * 0.05), QColor(0xff, 0xe8, 0xe8),
+                  s / 14);
             break;
-        case Picture::Folders: folder(g, sq.adjusted(1, 2, -1, -2)); break;
+        case Picture::Folders:
+            folder(g, sq.adjusted(1, 2, -1, -2));
+            break;
         case Picture::ImportPayments:
             sheet(g, sq.adjusted(s * 0.35, 0, 0, -s * 0.1), green);
             arrow(g, QPointF(sq.left(), c.y()), QPointF(c.x() + s * 0.1, c.y()), navy, s / 10);
@@ -221,19 +249,25 @@ void glyph(QPainter& g, Picture p, QRectF r) {
             coin(g, QRectF(sq.right() - s * 0.42, sq.bottom() - s * 0.42, s * 0.42, s * 0.42),
                  QColor(0xd0, 0xf0, 0xd8), green, QStringLiteral("+"));
             break;
-        case Picture::ProfitReports: bars(g, sq.adjusted(1, 2, -1, -2), true); break;
-        case Picture::GeneralLedger: book(g, sq.adjusted(s * 0.1, 1, -s * 0.1, -1)); break;
+        case Picture::ProfitReports:
+            bars(g, sq.adjusted(1, 2, -1, -2), true);
+            break;
+        case Picture::GeneralLedger:
+            book(g, sq.adjusted(s * 0.1, 1, -s * 0.1, -1));
+            break;
         case Picture::Backup:
             disk(g, sq.adjusted(s * 0.3, s * 0.3, 0, 0));
-            arrow(g, QPointF(sq.left() + s * 0.25, sq.bottom()), QPointF(sq.left() + s * 0.25, sq.top()),
-                  Qt::white, s / 10);
+            arrow(g, QPointF(sq.left() + s * 0.25, sq.bottom()),
+                  QPointF(sq.left() + s * 0.25, sq.top()), Qt::white, s / 10);
             break;
         case Picture::Restore:
             disk(g, sq.adjusted(s * 0.3, 0, 0, -s * 0.3));
-            arrow(g, QPointF(sq.left() + s * 0.25, sq.top()), QPointF(sq.left() + s * 0.25, sq.bottom()),
-                  Qt::white, s / 10);
+            arrow(g, QPointF(sq.left() + s * 0.25, sq.top()),
+                  QPointF(sq.left() + s * 0.25, sq.bottom()), Qt::white, s / 10);
             break;
-        case Picture::Archive: box(g, sq.adjusted(s * 0.1, s * 0.05, -s * 0.1, -s * 0.05)); break;
+        case Picture::Archive:
+            box(g, sq.adjusted(s * 0.1, s * 0.05, -s * 0.1, -s * 0.05));
+            break;
         case Picture::DeArchive:
             box(g, sq.adjusted(s * 0.1, s * 0.25, -s * 0.25, 0));
             arrow(g, QPointF(c.x(), c.y() + s * 0.2), QPointF(sq.right(), sq.top()), green, s / 11);
@@ -253,14 +287,17 @@ void glyph(QPainter& g, Picture p, QRectF r) {
             break;
         case Picture::EraseData:
             g.setPen(QPen(red, s / 7, Qt::SolidLine, Qt::RoundCap));
-            g.drawLine(sq.topLeft() + QPointF(s * 0.2, s * 0.2), sq.bottomRight() - QPointF(s * 0.2, s * 0.2));
-            g.drawLine(sq.topRight() + QPointF(-s * 0.2, s * 0.2), sq.bottomLeft() + QPointF(s * 0.2, -s * 0.2));
+            g.drawLine(sq.topLeft() + QPointF(s * 0.2, s * 0.2),
+                       sq.bottomRight() - QPointF(s * 0.2, s * 0.2));
+            g.drawLine(sq.topRight() + QPointF(-s * 0.2, s * 0.2),
+                       sq.bottomLeft() + QPointF(s * 0.2, -s * 0.2));
             break;
         case Picture::Upgrade:
             arrow(g, QPointF(c.x(), sq.bottom()), QPointF(c.x(), sq.top() + s * 0.1), green, s / 7);
             break;
         case Picture::AccountsIncome:
-        case Picture::AccountsExpense: break;  // drawn as digits by the caller
+        case Picture::AccountsExpense:
+            break;  // drawn as digits by the caller
     }
 }
 
@@ -285,7 +322,8 @@ QPixmap draw(Picture p) {
     const int w = look.size.width(), h = look.size.height();
 
     if (p == Picture::AccountsIncome || p == Picture::AccountsExpense) {
-        const QColor digits = p == Picture::AccountsIncome ? QColor(0x10, 0x80, 0x3c) : QColor(0xc0, 0x20, 0x10);
+        const QColor digits =
+            p == Picture::AccountsIncome ? QColor(0x10, 0x80, 0x3c) : QColor(0xc0, 0x20, 0x10);
         g.setFont(pixelFont(13));
         g.setPen(digits);
         g.drawText(QRectF(0, 1, w, h / 2.0), Qt::AlignCenter, QStringLiteral("1 2 3"));
@@ -318,30 +356,50 @@ QPixmap draw(Picture p) {
 
 const char* pictureLabel(Picture picture) {
     switch (picture) {
-        case Picture::Income: return "Income";
+        case Picture::Income:
+            return "Income";
         case Picture::AccountsIncome:
-        case Picture::AccountsExpense: return "Accounts";
-        case Picture::Folders: return "Folders";
-        case Picture::Expenses: return "Expenses";
-        case Picture::ImportPayments: return "Import Payments";
-        case Picture::RateChange: return "Rate Change";
-        case Picture::ExpenseReports: return "Expense Reports";
-        case Picture::IncomeReports: return "Income Reports";
-        case Picture::ProfitReports: return "Profit Reports";
-        case Picture::GeneralLedger: return "General Ledger";
-        case Picture::Backup: return "Backup";
-        case Picture::Restore: return "Restore";
-        case Picture::Archive: return "Archive";
-        case Picture::DeArchive: return "De-Archive";
-        case Picture::ReIndex: return "Re-Index";
-        case Picture::Pack: return "Pack";
-        case Picture::EraseData: return "Erase Data Files";
-        case Picture::Upgrade: return "Upgrade Data Files";
+        case Picture::AccountsExpense:
+            return "Accounts";
+        case Picture::Folders:
+            return "Folders";
+        case Picture::Expenses:
+            return "Expenses";
+        case Picture::ImportPayments:
+            return "Import Payments";
+        case Picture::RateChange:
+            return "Rate Change";
+        case Picture::ExpenseReports:
+            return "Expense Reports";
+        case Picture::IncomeReports:
+            return "Income Reports";
+        case Picture::ProfitReports:
+            return "Profit Reports";
+        case Picture::GeneralLedger:
+            return "General Ledger";
+        case Picture::Backup:
+            return "Backup";
+        case Picture::Restore:
+            return "Restore";
+        case Picture::Archive:
+            return "Archive";
+        case Picture::DeArchive:
+            return "De-Archive";
+        case Picture::ReIndex:
+            return "Re-Index";
+        case Picture::Pack:
+            return "Pack";
+        case Picture::EraseData:
+            return "Erase Data Files";
+        case Picture::Upgrade:
+            return "Upgrade Data Files";
     }
     return "";
 }
 
-QSize pictureSize(Picture picture) { return lookOf(picture).size; }
+QSize pictureSize(Picture picture) {
+    return lookOf(picture).size;
+}
 
 QPixmap pictureButton(Picture picture) {
     // Kept as images: a pixmap may not outlive the application object, a static cache would.
@@ -372,14 +430,16 @@ QPixmap productPicture() {
         g.setBrush(QColor(0xfb, 0xf8, 0xee));
         g.drawRect(page);
         g.setPen(QPen(QColor(0xe0, 0x9a, 0x9a), 1));
-        g.drawLine(QPointF(page.left() + 44, page.top() + 4), QPointF(page.left() + 44, page.bottom() - 4));
+        g.drawLine(QPointF(page.left() + 44, page.top() + 4),
+                   QPointF(page.left() + 44, page.bottom() - 4));
         g.setFont(pixelFont(7, false));
         for (int row = 0; row < 8; ++row) {
             const qreal y = page.top() + 14 + row * 11;
             g.setPen(QPen(QColor(0xa8, 0xc4, 0xe0), 1));
             g.drawLine(QPointF(page.left() + 3, y + 2), QPointF(page.right() - 3, y + 2));
             g.setPen(QColor(0x55, 0x55, 0x66));
-            g.drawLine(QPointF(page.left() + 6, y - 2), QPointF(page.left() + 14 + (row * 7 + side * 5) % 22, y - 2));
+            g.drawLine(QPointF(page.left() + 6, y - 2),
+                       QPointF(page.left() + 14 + (row * 7 + side * 5) % 22, y - 2));
             g.setPen(row % 3 == 2 ? QColor(0xb0, 0x30, 0x30) : QColor(0x20, 0x60, 0x30));
             g.drawText(QRectF(page.left() + 44, y - 9, 22, 10), Qt::AlignRight,
                        QString::number(12 + (row * 37 + side * 53) % 90));
@@ -399,10 +459,12 @@ QPixmap productPicture() {
     // The name.
     g.setPen(teal);
     g.setFont(pixelFont(16, false));
-    g.drawText(QRectF(196, 46, 196, 22), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Tarvel"));
+    g.drawText(QRectF(196, 46, 196, 22), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("Tarvel"));
     g.setPen(navy);
     g.setFont(pixelFont(32));
-    g.drawText(QRectF(194, 66, 206, 44), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Cantabook"));
+    g.drawText(QRectF(194, 66, 206, 44), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("Cantabook"));
     g.setPen(QPen(gold, 3));
     g.drawLine(QPointF(197, 116), QPointF(380, 116));
     g.setPen(QColor(0x33, 0x33, 0x33));

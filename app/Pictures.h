@@ -10,7 +10,7 @@ namespace cbk {
 
 enum class Picture {
     Income,
-    AccountsIncome,   // green digits
+    AccountsIncome,  // green digits
     Folders,
     AccountsExpense,  // red digits
     Expenses,

@@ -17,7 +17,9 @@ namespace cbk {
 
 namespace {
 
-std::string trimmed(const QString& text) { return text.trimmed().toStdString(); }
+std::string trimmed(const QString& text) {
+    return text.trimmed().toStdString();
+}
 
 // The whole number in a fiscal year field; the standard error box when there is none.
 std::optional<std::int32_t> fieldNumber(const MaskEdit* field) {
@@ -59,7 +61,9 @@ QFont toQFont(const platform::FontSpec& spec, const QFont& base) {
 
 }  // namespace
 
-void TFormMain::SetDefaultPeriod() { cbk::SetDefaultPeriod(); }
+void TFormMain::SetDefaultPeriod() {
+    cbk::SetDefaultPeriod();
+}
 
 void TFormMain::ShowPeriodAndFiscalYear() {
     MaskEdit1->setText(QString::fromStdString(records::DateToText(ReportFrom)));
@@ -86,10 +90,18 @@ bool TFormMain::PeriodFieldExit(MaskEdit* field, platform::DateTime& setting) {
     return true;
 }
 
-void TFormMain::MaskEdit1Change() { PeriodFieldChange(MaskEdit1, ReportFrom); }
-void TFormMain::MaskEdit2Change() { PeriodFieldChange(MaskEdit2, ReportThrough); }
-void TFormMain::MaskEdit1Exit() { PeriodFieldExit(MaskEdit1, ReportFrom); }
-void TFormMain::MaskEdit2Exit() { PeriodFieldExit(MaskEdit2, ReportThrough); }
+void TFormMain::MaskEdit1Change() {
+    PeriodFieldChange(MaskEdit1, ReportFrom);
+}
+void TFormMain::MaskEdit2Change() {
+    PeriodFieldChange(MaskEdit2, ReportThrough);
+}
+void TFormMain::MaskEdit1Exit() {
+    PeriodFieldExit(MaskEdit1, ReportFrom);
+}
+void TFormMain::MaskEdit2Exit() {
+    PeriodFieldExit(MaskEdit2, ReportThrough);
+}
 
 // ---- fiscal year start ----------------------------------------------------------------
 
@@ -192,9 +204,9 @@ void TFormMain::ShowPrinter() {
         return;
     }
     if (printing.printerIndex() < 0) return;
-    Edit2->setText(QString::fromStdString(printing.printerEntry()) +
-                   (printing.landscape() ? QStringLiteral("-Landscape")
-                                         : QStringLiteral("-Portrait")));
+    Edit2->setText(
+        QString::fromStdString(printing.printerEntry()) +
+        (printing.landscape() ? QStringLiteral("-Landscape") : QStringLiteral("-Portrait")));
 }
 
 void TFormMain::BtnFontClick() {

@@ -33,7 +33,11 @@ std::int32_t NextFreeFolderNo() {
     std::int32_t counter = 1;
     for (cbk::ResultWord = d4top(cbk::Folders); cbk::ResultWord == 0;
          cbk::ResultWord = d4skip(cbk::Folders, 1)) {
-        if (f4int(cbk::FolNoField) != counter) break;
+        const std::int32_t number = f4int(cbk::FolNoField);
+        // A folder numbered 0 (the number field takes it) or a number met twice must not
+        // end the search early: that would offer a number that is taken.
+        if (number < counter) continue;
+        if (number != counter) break;
         ++counter;
     }
     return counter;

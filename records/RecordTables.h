@@ -22,8 +22,9 @@ enum class RecordField { Folder, Account };  // FolNo; AccNo (EXP5) or IncAcc (I
 
 // Each opens the record table afresh (OpenExpenses / OpenIncome) with no tag selected, walks
 // every record in record-number order, deleted and archived ones included, and closes it
-// again, writing what changed and clearing its shared handles. An open failure or an engine
-// error ends the program.
+// again, writing what changed and clearing its shared handles. The table must not be open
+// already (the loops that reach here open only FOLDER or an account table). An open failure
+// or an engine error ends the program.
 //
 // Every record whose field holds `from` gets `to`. Returns how many were changed.
 long RewriteRecords(RecordTable table, RecordField field, std::int32_t from, std::int32_t to);

@@ -496,13 +496,29 @@ int Dbf::rewrite(const std::function<bool(std::uint32_t n, const char* rec)>& ke
     if (err) return abandon(errnoToError(err, e4write));
     out.reset();
 
+    // The new file is opened (and locked) as a table before it takes the old one's place, so
+    // that nothing can fail after the rename and leave this table reading the old records
+    // while the new ones are on disk.
+    std::unique_ptr<Dbf> fresh;
+    rc = Dbf::open(*fs_, temp, exclusive_, fresh);
+    if (rc) return abandon(rc);
     err = fs_->rename(temp, path_);
-    if (err) return abandon(errnoToError(err, e4rename));
+    if (err) {
+        fresh.reset();
+        return abandon(errnoToError(err, e4rename));
+    }
     fs_->syncDir(dirOf(path_));
-    // The old file is gone; continue on the new one. Should that fail, the table stays on
-    // the old file's descriptor, which still reads the old records.
     dropView();
-    return load(nullptr);
+    file_ = std::move(fresh->file_);
+    layout_ = std::move(fresh->layout_);
+    codePage_ = fresh->codePage_;
+    fileSize_ = fresh->fileSize_;
+    written_ = layout_.count;
+    pending_.clear();
+    headerDirty_ = false;
+    dateWritten_ = false;
+    viewOffered_ = true;
+    return 0;
 }
 
 int Dbf::check(std::string* report) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -820,13 +821,24 @@ int d4refresh(Data4* t) {
     return loadRecord(t, t->recNo);
 }
 
+// The record numbers change, so the index files go before the new table takes the old one's
+// place: a crash in between leaves a table without index files, which start-up rebuilds,
+// never one whose indexes name the wrong records. Whatever happens, the tags are rebuilt on
+// the table that is there.
 static int rewriteTable(Data4* t, const std::function<bool(std::uint32_t, const char*)>& keep,
                         const char* what) {
     int rc = flushAll(t);
     if (rc) return rc;
-    rc = t->dbf->rewrite(keep);
-    if (rc) return setError(t->code, rc, t->alias + ": cannot " + what + " the table");
+    for (auto& tag : t->tags) {
+        int err = t->code->fs->remove(tag->path);
+        if (err && err != ENOENT)
+            return setError(t->code, errnoToError(err, e4remove),
+                            t->alias + ": cannot remove " + tag->path);
+    }
+    int failed = t->dbf->rewrite(keep);
+    if (failed) setError(t->code, failed, t->alias + ": cannot " + what + " the table");
     rc = rebuildTags(t);
+    if (failed) return failed;
     if (rc) return rc;
     rc = d4top(t);
     return rc < 0 ? rc : 0;

@@ -37,7 +37,9 @@ void TAboutForm::EShow() {
     Button1->setVisible(!SplashMode);
 }
 
-void TAboutForm::Button1Click() { accept(); }
+void TAboutForm::Button1Click() {
+    accept();
+}
 
 void TAboutForm::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) EShow();

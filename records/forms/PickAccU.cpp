@@ -15,7 +15,9 @@ TPickAcc::TPickAcc() : PickList("TPickAcc", QStringLiteral("Select Account")) {
     addButtons(BtnSelect, BtnNew, BtnExit);
 }
 
-bool TPickAcc::income() const { return AccountKind == "I"; }
+bool TPickAcc::income() const {
+    return AccountKind == "I";
+}
 
 std::vector<PickList::Column> TPickAcc::columns() const {
     return {{QStringLiteral("Number"), 48, true},
@@ -24,8 +26,12 @@ std::vector<PickList::Column> TPickAcc::columns() const {
             {QStringLiteral("RecNo"), 80, true}};
 }
 
-engine::Data4* TPickAcc::table() const { return income() ? IncomeAccounts : Accounts; }
-engine::Tag4* TPickAcc::tag() const { return income() ? AcciTag : AccTag; }
+engine::Data4* TPickAcc::table() const {
+    return income() ? IncomeAccounts : Accounts;
+}
+engine::Tag4* TPickAcc::tag() const {
+    return income() ? AcciTag : AccTag;
+}
 
 bool TPickAcc::loadAndFilter() {
     if (income())
@@ -41,8 +47,12 @@ QStringList TPickAcc::cells() const {
             rec.AcDed ? QStringLiteral("Yes") : QStringLiteral("No")};
 }
 
-std::int32_t& TPickAcc::choice() const { return income() ? IncAccountChoice : ExpAccountChoice; }
+std::int32_t& TPickAcc::choice() const {
+    return income() ? IncAccountChoice : ExpAccountChoice;
+}
 
-int TPickAcc::openingRow(int matched, int) const { return matched > 0 ? matched : 1; }
+int TPickAcc::openingRow(int matched, int) const {
+    return matched > 0 ? matched : 1;
+}
 
 }  // namespace cbk

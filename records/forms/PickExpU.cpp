@@ -17,14 +17,18 @@ TPickExp::TPickExp() : PickList("TPickExp", QStringLiteral("Select Expense")) {
 }
 
 std::vector<PickList::Column> TPickExp::columns() const {
-    return {{QStringLiteral("Date"), 64},        {QStringLiteral("Acc#"), 32, true},
-            {QStringLiteral("Fol#"), 32, true},  {QStringLiteral("Check#"), 64, true},
+    return {{QStringLiteral("Date"), 64},         {QStringLiteral("Acc#"), 32, true},
+            {QStringLiteral("Fol#"), 32, true},   {QStringLiteral("Check#"), 64, true},
             {QStringLiteral("Amount"), 72, true}, {QStringLiteral("Paid To"), 240},
             {QStringLiteral("RecNo"), 80, true}};
 }
 
-engine::Data4* TPickExp::table() const { return Expenses; }
-engine::Tag4* TPickExp::tag() const { return EDateTag; }
+engine::Data4* TPickExp::table() const {
+    return Expenses;
+}
+engine::Tag4* TPickExp::tag() const {
+    return EDateTag;
+}
 
 bool TPickExp::loadAndFilter() {
     LoadExpense();
@@ -40,7 +44,9 @@ QStringList TPickExp::cells() const {
             QString::fromStdString(CurExpense.PayTo)};
 }
 
-std::int32_t& TPickExp::choice() const { return ExpenseChoice; }
+std::int32_t& TPickExp::choice() const {
+    return ExpenseChoice;
+}
 
 int TPickExp::openingRow(int matched, int lastRow) const {
     return RecordListOpeningRow(ExpenseChoice, matched, lastRow);

@@ -21,8 +21,12 @@ std::vector<PickList::Column> TPickFol::columns() const {
             {QStringLiteral("RecNo"), 80, true}};
 }
 
-engine::Data4* TPickFol::table() const { return Folders; }
-engine::Tag4* TPickFol::tag() const { return FolTag; }
+engine::Data4* TPickFol::table() const {
+    return Folders;
+}
+engine::Tag4* TPickFol::tag() const {
+    return FolTag;
+}
 
 bool TPickFol::loadAndFilter() {
     LoadFolder();
@@ -33,9 +37,13 @@ QStringList TPickFol::cells() const {
     return {QString::number(CurFolder.FolNo), QString::fromStdString(CurFolder.FolName)};
 }
 
-std::int32_t& TPickFol::choice() const { return FolderChoice; }
+std::int32_t& TPickFol::choice() const {
+    return FolderChoice;
+}
 
 // Whatever folder was edited last, the list starts at the top.
-int TPickFol::openingRow(int, int) const { return 1; }
+int TPickFol::openingRow(int, int) const {
+    return 1;
+}
 
 }  // namespace cbk

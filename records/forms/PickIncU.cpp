@@ -25,8 +25,12 @@ std::vector<PickList::Column> TPickInc::columns() const {
             {QStringLiteral("RecNo"), 80, true}};
 }
 
-engine::Data4* TPickInc::table() const { return Income; }
-engine::Tag4* TPickInc::tag() const { return IncDateTag; }
+engine::Data4* TPickInc::table() const {
+    return Income;
+}
+engine::Tag4* TPickInc::tag() const {
+    return IncDateTag;
+}
 
 bool TPickInc::loadAndFilter() {
     LoadIncome();
@@ -40,7 +44,9 @@ QStringList TPickInc::cells() const {
             QString::fromStdString(CurIncome.IncDesc)};
 }
 
-std::int32_t& TPickInc::choice() const { return IncomeChoice; }
+std::int32_t& TPickInc::choice() const {
+    return IncomeChoice;
+}
 
 int TPickInc::openingRow(int matched, int lastRow) const {
     return RecordListOpeningRow(IncomeChoice, matched, lastRow);

@@ -57,7 +57,9 @@ int PickList::currentRow() const {
     return StringGrid1->currentRow() + 1;
 }
 
-int PickList::rowCount() const { return StringGrid1->rowCount() + 1; }
+int PickList::rowCount() const {
+    return StringGrid1->rowCount() + 1;
+}
 
 QString PickList::cell(int column, int row) const {
     if (row == 0) {
@@ -121,7 +123,9 @@ void PickList::FormClose() {
     StringGrid1->setRowCount(1);
 }
 
-void PickList::StringGrid1Click() { StringGrid1->viewport()->update(); }
+void PickList::StringGrid1Click() {
+    StringGrid1->viewport()->update();
+}
 
 void PickList::SelectClick() {
     const int row = currentRow();
@@ -130,7 +134,9 @@ void PickList::SelectClick() {
     accept();
 }
 
-void PickList::StringGrid1DblClick() { SelectClick(); }
+void PickList::StringGrid1DblClick() {
+    SelectClick();
+}
 
 void PickList::StringGrid1KeyPress(int key) {
     if (key == Qt::Key_Return || key == Qt::Key_Enter) SelectClick();

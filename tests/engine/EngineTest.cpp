@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
@@ -469,11 +470,42 @@ TEST_F(Engine, FailedPackLeavesTheOldTableAndGoesOn) {
         EXPECT_EQ(readFile(dir.file("EXP5.dbf")), marked) << fsOpName(op);
         EXPECT_EQ(d4recCount(t), 6);
         EXPECT_EQ(walk(t).size(), 5u);
+        EXPECT_EQ(checked(t), "sound");
         d4go(t, 2);
         d4recall(t);
         ASSERT_EQ(code4close(h2.get()), 0);
     }
     EXPECT_EQ(readFile(dir.file("EXP5.dbf")).substr(32), original.substr(32));
+}
+
+TEST_F(Engine, PackRemovesTheIndexFilesBeforeTheNewTableTakesOver) {
+    makeExpenses(sampleExpenses());
+    code4close(h.get());
+    FaultyFileSystem fs;
+    auto h2 = code4init(fs, dir.path());
+    Data4* t = d4open(h2.get(), "EXP5");
+    ASSERT_NE(t, nullptr);
+    d4go(t, 3);
+    d4delete(t);
+    std::vector<std::string> steps;
+    fs.setHook([&](FsOp op, const std::string& path) {
+        if (op == FsOp::Remove || op == FsOp::Rename) steps.push_back(fsOpName(op) + (" " + path));
+        return 0;
+    });
+    ASSERT_EQ(d4pack(t), 0);
+    auto at = [&](const std::string& step) {
+        auto it = std::find_if(steps.begin(), steps.end(), [&](const std::string& s) {
+            return s.find(step) != std::string::npos;
+        });
+        return it - steps.begin();
+    };
+    auto tableRenamed = at("EXP5.dbf.tmp -> ");
+    ASSERT_LT(tableRenamed, static_cast<long>(steps.size()));
+    EXPECT_LT(at("remove " + dir.file("EDate.ntx")), tableRenamed);
+    EXPECT_LT(at("remove " + dir.file("EAcc.ntx")), tableRenamed);
+    EXPECT_EQ(checked(t), "sound");
+    EXPECT_TRUE(std::filesystem::exists(dir.file("EDate.ntx")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("EAcc.ntx")));
 }
 
 TEST_F(Engine, FailedWriteOnMoveIsReported) {

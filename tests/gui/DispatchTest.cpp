@@ -60,7 +60,11 @@ struct LoopCase {
 TEST_F(Dispatch, RecordCommandsOpenTheirTablesForThePickListAndCloseAll) {
     const LoopCase cases[] = {
         {"Income", &TFormMain::BtnIncomeClick, "TPickInc", "TIncome", {"INC5", "FOLDER", "ACCI"}},
-        {"Expenses", &TFormMain::BtnExpenseClick, "TPickExp", "TExpense", {"EXP5", "FOLDER", "ACC"}},
+        {"Expenses",
+         &TFormMain::BtnExpenseClick,
+         "TPickExp",
+         "TExpense",
+         {"EXP5", "FOLDER", "ACC"}},
         {"Folders", &TFormMain::BtnFoldersClick, "TPickFol", "TFolderF", {"FOLDER"}},
         {"Accounts E", &TFormMain::BtnAccountEClick, "TPickAcc", "TAccount", {"ACC"}},
         {"Accounts I", &TFormMain::BtnAccountIClick, "TPickAcc", "TAccount", {"ACCI"}},
@@ -116,8 +120,8 @@ TEST_F(Dispatch, PickThenEditLoopRunsUntilExit) {
     });
     ExpenseChoice = 42;
     main().BtnExpenseClick();
-    EXPECT_EQ(platform_->modal.shown,
-              (std::vector<std::string>{"TPickExp", "TExpense", "TPickExp", "TExpense", "TPickExp"}));
+    EXPECT_EQ(platform_->modal.shown, (std::vector<std::string>{"TPickExp", "TExpense", "TPickExp",
+                                                                "TExpense", "TPickExp"}));
     EXPECT_EQ(choicesAtEdit, (std::vector<std::int32_t>{0, 3}));
     EXPECT_FALSE(anyTableOpen());
 }
@@ -200,9 +204,9 @@ TEST_F(Dispatch, PopupMenusHoldTheirItems) {
         return t;
     };
     EXPECT_EQ(texts(main().PopupMenu1), (QStringList{"Expense &Summary", "Expense &Detail",
-                                                      "&Account Detail", "&Chart of Accounts"}));
+                                                     "&Account Detail", "&Chart of Accounts"}));
     EXPECT_EQ(texts(main().PopupMenu2), (QStringList{"Income &Summary", "Income &Detail",
-                                                      "&Account Detail", "&Chart of Accounts"}));
+                                                     "&Account Detail", "&Chart of Accounts"}));
     EXPECT_EQ(texts(main().PopupMenu3), (QStringList{"&Weekly Profit", "&Monthly Profit"}));
 }
 
@@ -254,10 +258,8 @@ TEST_F(Dispatch, HelpButtonsAndMenuOpenTheirTopics) {
     main().BitBtn5->click();
     main().Help2Click();
     const std::vector<platform::HelpCall> expected = {
-        {platform::HelpCall::Context, 500, ""},
-        {platform::HelpCall::Context, 600, ""},
-        {platform::HelpCall::Context, 300, ""},
-        {platform::HelpCall::Context, 400, ""},
+        {platform::HelpCall::Context, 500, ""},     {platform::HelpCall::Context, 600, ""},
+        {platform::HelpCall::Context, 300, ""},     {platform::HelpCall::Context, 400, ""},
         {platform::HelpCall::Topic, 0, "contents"},
     };
     EXPECT_EQ(platform_->help.calls, expected);

@@ -148,7 +148,8 @@ TEST_F(SettingsTest, BlankMonthIsAnIntegerConversionError) {
     storeFiscalYear(7, 1);
     Settings.FyMonth = 7;
     leave(main().MaskEdit3, "  ");
-    EXPECT_EQ(platform_->messages.errors, std::vector<std::string>{"'' is not a valid integer value"});
+    EXPECT_EQ(platform_->messages.errors,
+              std::vector<std::string>{"'' is not a valid integer value"});
     EXPECT_TRUE(platform_->messages.shown.empty());
     EXPECT_EQ(Settings.FyMonth, 7);
 }

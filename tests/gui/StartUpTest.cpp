@@ -74,9 +74,9 @@ TEST_F(StartUp, MissingTableShowsMessageEndsProgramAndMakesNoIndex) {
 TEST_F(StartUp, MissingIndexFilesAreBuiltWithoutProgressBox) {
     ASSERT_FALSE(hasFile("EDate.ntx"));
     startUp();
-    for (const char* file : {"AccTag.ntx", "Acc.cgp", "AccITag.ntx", "AccI.cgp", "FolTag.ntx",
-                             "Folder.cgp", "EDate.ntx", "EAcc.ntx", "Exp5.cgp", "IncDate.ntx",
-                             "IncAcc.ntx", "INC5.cgp"})
+    for (const char* file :
+         {"AccTag.ntx", "Acc.cgp", "AccITag.ntx", "AccI.cgp", "FolTag.ntx", "Folder.cgp",
+          "EDate.ntx", "EAcc.ntx", "Exp5.cgp", "IncDate.ntx", "IncAcc.ntx", "INC5.cgp"})
         EXPECT_TRUE(hasFile(file)) << file;
     EXPECT_TRUE(platform_->progress.calls.empty());
     EXPECT_TRUE(platform_->messages.shown.empty());
@@ -123,8 +123,8 @@ TEST_F(StartUp, PreparesCaptionPeriodFiscalYearFontAndPrinter) {
     EXPECT_EQ(main().MaskEdit2->text(), "03/31/26");
     EXPECT_EQ(main().MaskEdit3->text().trimmed(), QString::number(Settings.FyMonth));
     EXPECT_EQ(main().MaskEdit4->text().trimmed(), QString::number(Settings.FyDay));
-    EXPECT_EQ(main().Edit1->text(), QString::fromStdString(ReportFont.name) + "@" +
-                                        QString::number(ReportFont.size));
+    EXPECT_EQ(main().Edit1->text(),
+              QString::fromStdString(ReportFont.name) + "@" + QString::number(ReportFont.size));
     EXPECT_EQ(main().Edit2->text(), "Office on lp0-Portrait");
     EXPECT_EQ(DefaultFolder, -1);
     EXPECT_EQ(FolderIndex, 0);

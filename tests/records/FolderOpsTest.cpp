@@ -54,6 +54,16 @@ TEST_F(FolderOps, NewFolderTakesTheFirstGapOrOneMoreThanTheLast) {
     EXPECT_EQ(NextFreeFolderNo(), 1);  // none at all
 }
 
+TEST_F(FolderOps, AFolderNumberedZeroDoesNotHideTheTakenNumbers) {
+    // The number field accepts 0, so a folder can be renumbered to it.
+    const long rec = RecordOf(3);
+    EXPECT_EQ(SaveExistingFolder(rec, 3, 0, "0", "Scratch").step, FolderStep::Close);
+    EXPECT_EQ(NextFreeFolderNo(), 3);
+    platform_->messages.answer(Answer::No);
+    SaveNewFolder("New");
+    EXPECT_EQ(NextFreeFolderNo(), 6);
+}
+
 TEST_F(FolderOps, SaveNewFolderAppendsTheNextFreeNumberAndAsksForAnother) {
     MarkFolderDeleted(2);
     platform_->messages.answer(Answer::Yes);
