@@ -510,6 +510,7 @@ int Dbf::rewrite(const std::function<bool(std::uint32_t n, const char* rec)>& ke
     fs_->syncDir(dirOf(path_));
     dropView();
     file_ = std::move(fresh->file_);
+    readOnly_ = fresh->readOnly_;
     layout_ = std::move(fresh->layout_);
     codePage_ = fresh->codePage_;
     fileSize_ = fresh->fileSize_;

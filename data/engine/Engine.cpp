@@ -82,10 +82,24 @@ bool sameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
-std::string joinDir(const std::string& dir, const std::string& sub) {
-    if (sub.empty()) return dir;
-    if (sub.front() == '/' || dir.empty() || dir == ".") return sub;
-    return dir + "/" + sub;
+// `sub` taken from `dir` (or from the root when absolute), each part matched without regard
+// to case as on the systems the tables come from.
+std::string resolveDir(FileSystem& fs, const std::string& dir, const std::string& sub) {
+    std::string at = sub.front() == '/' ? "/" : dir;
+    std::size_t pos = 0;
+    while (pos <= sub.size()) {
+        std::size_t slash = sub.find('/', pos);
+        if (slash == std::string::npos) slash = sub.size();
+        std::string part = sub.substr(pos, slash - pos);
+        pos = slash + 1;
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            at = (at == "." ? std::string() : at + "/") + "..";
+            continue;
+        }
+        at = resolvePath(fs, at, part);
+    }
+    return at;
 }
 
 // Splits a table name into its directory and its base name without ".dbf".
@@ -96,7 +110,7 @@ void splitName(const Code4* h, std::string_view name, std::string& dir, std::str
         dir = h->dir;
         base = n;
     } else {
-        dir = joinDir(h->dir, slash == 0 ? "/" : n.substr(0, slash));
+        dir = resolveDir(*h->fs, h->dir, slash == 0 ? "/" : n.substr(0, slash));
         base = n.substr(slash + 1);
     }
     if (base.size() > 4 && sameName(std::string_view(base).substr(base.size() - 4), ".dbf"))

@@ -239,6 +239,19 @@ TEST_F(Engine, FileNamesMatchWithoutRegardToCase) {
     EXPECT_LT(code4errorCode(h.get(), 0), 0);
 }
 
+TEST_F(Engine, TablesOpenByPathAndWithTheirExtension) {
+    std::filesystem::create_directory(dir.file("Import"));
+    enginetest::writeFile(dir.file("Import/Pmt.DBF"),
+                          enginetest::rawTable(0x03, 0x03, {{"NAME", 'C', 4}}, {" abcd"}));
+    for (std::string name :
+         {std::string("Import/pmt"), std::string("import/PMT.dbf"), dir.file("Import/pmt.dbf")}) {
+        Data4* t = d4open(h.get(), name);
+        ASSERT_NE(t, nullptr) << name << ": " << code4errorText(h.get());
+        EXPECT_EQ(d4recCount(t), 1) << name;
+        d4close(t);
+    }
+}
+
 TEST_F(Engine, SafetyGuardsExistingIndexFiles) {
     Data4* t = makeExpenses(sampleExpenses());
     std::vector<Tag4Info> tags = {{"EDate", "DTOS(EXPDATE)", ".NOT. DELETED()"}};

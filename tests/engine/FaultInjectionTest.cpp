@@ -344,7 +344,7 @@ TEST(FaultInjectionRegression, PackThatCannotOpenItsNewTableLeavesNoIndexOfTheOl
         auto h = code4init(fs, dir.path());
         Data4* t = d4open(h.get(), "EXP5");
         ASSERT_NE(t, nullptr);
-        fs.failNth(FsOp::Open, 2, EACCES);  // the first makes the new file, the second opens it
+        fs.failNth(FsOp::Open, 2, EIO);  // the first makes the new file, the second opens it
         EXPECT_LT(d4pack(t), 0);
         code4close(h.get());
     }
