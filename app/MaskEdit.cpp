@@ -49,7 +49,7 @@ void MaskEdit::setEditMask(const QString& mask) {
             if (c == QLatin1Char('.')) literal = QLatin1Char(regional.decimalSeparator);
             if (isQtMaskCommand(literal)) qtMask_ += QLatin1Char('\\');
             qtMask_ += literal;
-            positions_ += QLatin1Char('l');
+            positions_ += c == QLatin1Char('.') ? QLatin1Char('d') : QLatin1Char('l');
         }
     }
     setInputMask(qtMask_ + QLatin1Char(';') + blank_);
@@ -57,7 +57,8 @@ void MaskEdit::setEditMask(const QString& mask) {
 }
 
 bool MaskEdit::editable(int pos) const {
-    return pos < positions_.size() && positions_[pos] != QLatin1Char('l');
+    return pos < positions_.size() && positions_[pos] != QLatin1Char('l') &&
+           positions_[pos] != QLatin1Char('d');
 }
 
 QString MaskEdit::text() const {
@@ -98,7 +99,10 @@ void MaskEdit::rightAlign() {
         QString filled;
         for (int k = i; k < end && k < current.size(); ++k)
             if (current[k] != QLatin1Char(' ')) filled += current[k];
-        const QString aligned = QString(end - i - filled.size(), QLatin1Char(' ')) + filled;
+        // Digits after a decimal separator keep their places from the left: "1.5" is 1.50.
+        const bool decimals = i > 0 && positions_[i - 1] == QLatin1Char('d');
+        const QString pad(end - i - filled.size(), QLatin1Char(' '));
+        const QString aligned = decimals ? filled + pad : pad + filled;
         for (int k = i; k < end && k < result.size(); ++k) result[k] = aligned[k - i];
         i = end;
     }

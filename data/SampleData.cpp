@@ -484,6 +484,7 @@ int MakeSampleTables(const std::string& dir, const SampleOptions& options, std::
     if (options.force) RemoveIndexFiles(dir);
 
     std::unique_ptr<engine::Code4> h = engine::code4init(engine::posixFileSystem(), dir);
+    engine::code4optimizeWrite(h.get(), 1);  // generated records: gather the appends
     if (h == nullptr) return Fail(message, "The table engine did not start");
     engine::code4safety(h.get(), 0);
     engine::code4accessMode(h.get(), 1);

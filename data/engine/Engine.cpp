@@ -28,6 +28,7 @@ struct Code4 {
     bool autoOpen = true;
     bool safety = true;
     int accessMode = 0;
+    bool optimizeWrite = false;
     std::function<void()> exitHandler;
 };
 
@@ -503,6 +504,13 @@ int code4accessMode(Code4* h, int mode) {
     return old;
 }
 
+int code4optimizeWrite(Code4* h, int on) {
+    if (!h) return e4parm;
+    int old = h->optimizeWrite ? 1 : 0;
+    h->optimizeWrite = on != 0;
+    return old;
+}
+
 const std::string& code4dir(Code4* h) {
     return h ? h->dir : kEmpty;
 }
@@ -813,7 +821,9 @@ int d4recall(Data4* t) {
 
 int d4appendBlank(Data4* t) {
     if (!t) return e4parm;
-    int rc = flushRecord(t);
+    // A record the user saved must reach the file at the next move even when the next move
+    // is another append; only bulk work that asked for it gathers appends in memory.
+    int rc = t->code->optimizeWrite ? flushRecord(t) : settle(t);
     if (rc) return rc;
     if (t->dbf->readOnly())
         return setError(t->code, e4access, t->alias + ": the table is read-only");

@@ -63,6 +63,11 @@ int code4errTagName(Code4* h, int on);        // 0: a missing tag in d4tag is no
 int code4autoOpen(Code4* h, int on);          // 0: d4open leaves the group file shut
 int code4safety(Code4* h, int on);            // 0: i4create / d4create may overwrite
 int code4accessMode(Code4* h, int mode);      // 1: exclusive (OS lock), 0: shared
+// 1: consecutive appends are gathered in memory (up to 64 KB) and written together at the
+// next other move, flush or close. For bulk work only (imports, conversions, generated data):
+// a crash loses the gathered records. 0 (the default): every record reaches the file at the
+// next move, appends included.
+int code4optimizeWrite(Code4* h, int on);
 const std::string& code4dir(Code4* h);
 
 // Tables. Names without extension, matched without regard to case.

@@ -39,9 +39,9 @@ constexpr bool kSanitized = false;
 
 constexpr int kSteps = 40;
 constexpr unsigned kSeeds[] = {11, 29};
-// Under the sanitizers every second call is a kill point, to keep the run short.
-constexpr long kStride = kSanitized ? 2 : 1;
-constexpr int kRandomKills = kSanitized ? 40 : 120;
+// Under the sanitizers every fifth call is a kill point, to keep the run short.
+constexpr long kStride = kSanitized ? 5 : 1;
+constexpr int kRandomKills = kSanitized ? 30 : 120;
 
 using enginetest::ScratchDir;
 
@@ -326,14 +326,14 @@ TEST_F(Crash, EndedJustBeforeAnyChangingCallKeepsEveryCommittedRecord) {
     Tally tally;
     killAtEveryCall(false, tally);
     tally.print("before a call");
-    EXPECT_GE(tally.killPoints, kSanitized ? 250 : 500);
+    EXPECT_GE(tally.killPoints, kSanitized ? 100 : 500);
 }
 
 TEST_F(Crash, EndedJustAfterAnyChangingCallKeepsEveryCommittedRecord) {
     Tally tally;
     killAtEveryCall(true, tally);
     tally.print("after a call");
-    EXPECT_GE(tally.killPoints, kSanitized ? 250 : 500);
+    EXPECT_GE(tally.killPoints, kSanitized ? 100 : 500);
 }
 
 TEST_F(Crash, KilledAtRandomInstantsKeepsEveryCommittedRecord) {

@@ -181,6 +181,35 @@ TEST_F(Engine, ChangesReachTheFileAtTheNextMove) {
     EXPECT_EQ(bytes.back(), 0x1A);
 }
 
+// An "Add another" run appends record after record with no other move between them: each
+// saved record must be on file (and counted) once the next one is begun.
+TEST_F(Engine, AppendReachesTheFileWhenTheNextAppendBegins) {
+    Data4* t = makeExpenses(sampleExpenses());
+    std::string path = dir.file("EXP5.dbf");
+    ASSERT_EQ(d4appendBlank(t), 0);
+    ASSERT_EQ(f4assign(d4field(t, "PAYTO"), "First saved"), 0);
+    ASSERT_EQ(d4appendBlank(t), 0);
+    std::string bytes = readFile(path);
+    EXPECT_NE(bytes.find("First saved"), std::string::npos);
+    EXPECT_EQ(enginetest::get32(bytes, 4), 7u);
+    EXPECT_EQ(bytes.back(), 0x1A);
+}
+
+TEST_F(Engine, GatheredAppendsWaitForTheNextOtherMoveOnlyWhenAskedFor) {
+    Data4* t = makeExpenses(sampleExpenses());
+    std::string path = dir.file("EXP5.dbf");
+    EXPECT_EQ(code4optimizeWrite(h.get(), 1), 0);
+    ASSERT_EQ(d4appendBlank(t), 0);
+    ASSERT_EQ(f4assign(d4field(t, "PAYTO"), "Gathered"), 0);
+    ASSERT_EQ(d4appendBlank(t), 0);
+    EXPECT_EQ(readFile(path).find("Gathered"), std::string::npos);
+    ASSERT_EQ(d4top(t), 0);
+    std::string bytes = readFile(path);
+    EXPECT_NE(bytes.find("Gathered"), std::string::npos);
+    EXPECT_EQ(enginetest::get32(bytes, 4), 8u);
+    EXPECT_EQ(checked(t), "sound");
+}
+
 TEST_F(Engine, GroupFileOpensTagsWhenAutoOpenIsOn) {
     makeExpenses(sampleExpenses());
     EXPECT_TRUE(std::filesystem::exists(dir.file("exp5.cgp")));

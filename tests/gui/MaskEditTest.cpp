@@ -91,6 +91,20 @@ TEST_F(MaskEditTest, SeparatorsFollowTheRegionalSettings) {
     EXPECT_EQ(amount.maxLength(), 9);
 }
 
+TEST_F(MaskEditTest, TypedAmountAlignsItsWholePartOnly) {
+    MaskEdit rate;
+    rate.setEditMask("!#####.9999;1;_");
+    EXPECT_EQ(rate.maxLength(), 11);
+    rate.setFocus();
+    for (QChar c : QString("1.5")) {
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(&rate, &key);
+    }
+    rate.setModified(true);
+    ASSERT_TRUE(rate.leaveField());
+    EXPECT_EQ(rate.text(), "    1.5   ");
+}
+
 TEST_F(MaskEditTest, AmountTakesASign) {
     MaskEdit amount;
     amount.setEditMask("!######.99;1;_");
