@@ -75,10 +75,11 @@ QLabel* colouredLabel(const QString& text, const QColor& colour, QWidget* parent
     return label;
 }
 
-QToolButton* pictureButton(Picture picture, const char* name, const char* hint, QWidget* parent) {
+QToolButton* makePictureButton(Picture picture, const char* name, const char* hint,
+                               QWidget* parent) {
     auto* b = new QToolButton(parent);
     b->setObjectName(QString::fromLatin1(name));
-    const QPixmap pixmap = cbk::pictureButton(picture);
+    const QPixmap pixmap = pictureButton(picture);
     b->setIcon(QIcon(pixmap));
     b->setIconSize(pixmap.size());
     b->setFixedSize(pixmap.size() + QSize(6, 6));
@@ -141,18 +142,18 @@ QWidget* TFormMain::tabPage(int helpContext, QPushButton*& helpButton) {
 
 QWidget* TFormMain::buildIncomeExpensesTab() {
     QWidget* page = tabPage(500, BitBtn1);
-    BtnIncome = pictureButton(Picture::Income, "BtnIncome", "Add, Edit or Delete Income", page);
-    BtnAccountI = pictureButton(Picture::AccountsIncome, "BtnAccountI",
+    BtnIncome = makePictureButton(Picture::Income, "BtnIncome", "Add, Edit or Delete Income", page);
+    BtnAccountI = makePictureButton(Picture::AccountsIncome, "BtnAccountI",
                                 "Setup Income Accounts (classifications)", page);
-    BtnFolders = pictureButton(Picture::Folders, "BtnFolders",
+    BtnFolders = makePictureButton(Picture::Folders, "BtnFolders",
                                "Setup Folders (Income/Expense Groups)", page);
-    BtnAccountE = pictureButton(Picture::AccountsExpense, "BtnAccountE",
+    BtnAccountE = makePictureButton(Picture::AccountsExpense, "BtnAccountE",
                                 "Setup Expense Accounts (Classifications)", page);
     BtnExpense =
-        pictureButton(Picture::Expenses, "BtnExpense", "Add, Edit or Delete Expenses", page);
-    BtnImport = pictureButton(Picture::ImportPayments, "BtnImport",
+        makePictureButton(Picture::Expenses, "BtnExpense", "Add, Edit or Delete Expenses", page);
+    BtnImport = makePictureButton(Picture::ImportPayments, "BtnImport",
                               "Import Income Data from Tarvel's LUMA or MARLO program.", page);
-    BtnRateChange = pictureButton(Picture::RateChange, "BtnRateChange",
+    BtnRateChange = makePictureButton(Picture::RateChange, "BtnRateChange",
                                   "Adjust rate based expense amounts.", page);
     Label1 = colouredLabel(QStringLiteral("Default Folder"), Qt::yellow, page);
     FolderCBox = new FolderComboBox(page);
@@ -203,10 +204,10 @@ QWidget* TFormMain::buildIncomeExpensesTab() {
 
 QWidget* TFormMain::buildReportsTab() {
     QWidget* page = tabPage(600, BitBtn3);
-    BtnExpRpt = pictureButton(Picture::ExpenseReports, "BtnExpRpt", nullptr, page);
-    BtnIncRpt = pictureButton(Picture::IncomeReports, "BtnIncRpt", nullptr, page);
-    BtnProfRpt = pictureButton(Picture::ProfitReports, "BtnProfRpt", nullptr, page);
-    BtnGLRpt = pictureButton(Picture::GeneralLedger, "BtnGLRpt", nullptr, page);
+    BtnExpRpt = makePictureButton(Picture::ExpenseReports, "BtnExpRpt", nullptr, page);
+    BtnIncRpt = makePictureButton(Picture::IncomeReports, "BtnIncRpt", nullptr, page);
+    BtnProfRpt = makePictureButton(Picture::ProfitReports, "BtnProfRpt", nullptr, page);
+    BtnGLRpt = makePictureButton(Picture::GeneralLedger, "BtnGLRpt", nullptr, page);
     MaskEdit1 = new MaskEdit(page);
     MaskEdit1->setObjectName(QStringLiteral("MaskEdit1"));
     MaskEdit2 = new MaskEdit(page);
@@ -312,16 +313,16 @@ QWidget* TFormMain::buildSetupTab() {
 
 QWidget* TFormMain::buildMaintenanceTab() {
     QWidget* page = tabPage(400, BitBtn5);
-    BtnBackup = pictureButton(Picture::Backup, "BtnBackup", "Backup Data Files", page);
-    BtnRestore = pictureButton(Picture::Restore, "BtnRestore", "Restore Data from Backup", page);
-    BtnArchive = pictureButton(Picture::Archive, "BtnArchive", "Archive Old Data Records", page);
-    BtnDeArchive = pictureButton(Picture::DeArchive, "BtnDeArchive",
+    BtnBackup = makePictureButton(Picture::Backup, "BtnBackup", "Backup Data Files", page);
+    BtnRestore = makePictureButton(Picture::Restore, "BtnRestore", "Restore Data from Backup", page);
+    BtnArchive = makePictureButton(Picture::Archive, "BtnArchive", "Archive Old Data Records", page);
+    BtnDeArchive = makePictureButton(Picture::DeArchive, "BtnDeArchive",
                                  "Restore data records from Archive", page);
-    BtnReIndex = pictureButton(Picture::ReIndex, "BtnReIndex", "Rebuild Index Files", page);
-    BtnPack = pictureButton(Picture::Pack, "BtnPack", "Physically remove deleted records.", page);
+    BtnReIndex = makePictureButton(Picture::ReIndex, "BtnReIndex", "Rebuild Index Files", page);
+    BtnPack = makePictureButton(Picture::Pack, "BtnPack", "Physically remove deleted records.", page);
     BtnEraseData =
-        pictureButton(Picture::EraseData, "BtnEraseData", "Use to clear sample data.", page);
-    BtnUpgrade = pictureButton(Picture::Upgrade, "BtnUpgrade", "Import Version 3 or 4 data.", page);
+        makePictureButton(Picture::EraseData, "BtnEraseData", "Use to clear sample data.", page);
+    BtnUpgrade = makePictureButton(Picture::Upgrade, "BtnUpgrade", "Import Version 3 or 4 data.", page);
 
     auto* grid = new QGridLayout(page);
     grid->setContentsMargins(12, 14, 12, 8);

@@ -94,7 +94,7 @@ TEST_F(MaskEditTest, SeparatorsFollowTheRegionalSettings) {
 TEST_F(MaskEditTest, TypedAmountAlignsItsWholePartOnly) {
     MaskEdit rate;
     rate.setEditMask("!#####.9999;1;_");
-    EXPECT_EQ(rate.maxLength(), 11);
+    EXPECT_EQ(rate.maxLength(), 10);
     rate.setFocus();
     for (QChar c : QString("1.5")) {
         QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
