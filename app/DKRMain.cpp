@@ -144,17 +144,17 @@ QWidget* TFormMain::buildIncomeExpensesTab() {
     QWidget* page = tabPage(500, BitBtn1);
     BtnIncome = makePictureButton(Picture::Income, "BtnIncome", "Add, Edit or Delete Income", page);
     BtnAccountI = makePictureButton(Picture::AccountsIncome, "BtnAccountI",
-                                "Setup Income Accounts (classifications)", page);
+                                    "Setup Income Accounts (classifications)", page);
     BtnFolders = makePictureButton(Picture::Folders, "BtnFolders",
-                               "Setup Folders (Income/Expense Groups)", page);
+                                   "Setup Folders (Income/Expense Groups)", page);
     BtnAccountE = makePictureButton(Picture::AccountsExpense, "BtnAccountE",
-                                "Setup Expense Accounts (Classifications)", page);
+                                    "Setup Expense Accounts (Classifications)", page);
     BtnExpense =
         makePictureButton(Picture::Expenses, "BtnExpense", "Add, Edit or Delete Expenses", page);
     BtnImport = makePictureButton(Picture::ImportPayments, "BtnImport",
-                              "Import Income Data from Tarvel's LUMA or MARLO program.", page);
+                                  "Import Income Data from Tarvel's LUMA or MARLO program.", page);
     BtnRateChange = makePictureButton(Picture::RateChange, "BtnRateChange",
-                                  "Adjust rate based expense amounts.", page);
+                                      "Adjust rate based expense amounts.", page);
     Label1 = colouredLabel(QStringLiteral("Default Folder"), Qt::yellow, page);
     FolderCBox = new FolderComboBox(page);
     FolderCBox->setObjectName(QStringLiteral("FolderCBox"));
@@ -314,24 +314,27 @@ QWidget* TFormMain::buildSetupTab() {
 QWidget* TFormMain::buildMaintenanceTab() {
     QWidget* page = tabPage(400, BitBtn5);
     BtnBackup = makePictureButton(Picture::Backup, "BtnBackup", "Backup Data Files", page);
-    BtnRestore = makePictureButton(Picture::Restore, "BtnRestore", "Restore Data from Backup", page);
-    BtnArchive = makePictureButton(Picture::Archive, "BtnArchive", "Archive Old Data Records", page);
+    BtnRestore =
+        makePictureButton(Picture::Restore, "BtnRestore", "Restore Data from Backup", page);
+    BtnArchive =
+        makePictureButton(Picture::Archive, "BtnArchive", "Archive Old Data Records", page);
     BtnDeArchive = makePictureButton(Picture::DeArchive, "BtnDeArchive",
-                                 "Restore data records from Archive", page);
+                                     "Restore data records from Archive", page);
     BtnReIndex = makePictureButton(Picture::ReIndex, "BtnReIndex", "Rebuild Index Files", page);
-    BtnPack = makePictureButton(Picture::Pack, "BtnPack", "Physically remove deleted records.", page);
+    BtnPack =
+        makePictureButton(Picture::Pack, "BtnPack", "Physically remove deleted records.", page);
     BtnEraseData =
         makePictureButton(Picture::EraseData, "BtnEraseData", "Use to clear sample data.", page);
-    BtnUpgrade = makePictureButton(Picture::Upgrade, "BtnUpgrade", "Import Version 3 or 4 data.", page);
+    BtnUpgrade =
+        makePictureButton(Picture::Upgrade, "BtnUpgrade", "Import Version 3 or 4 data.", page);
 
     auto* grid = new QGridLayout(page);
     grid->setContentsMargins(12, 14, 12, 8);
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(14);
-    const QToolButton* order[] = {BtnBackup,  BtnRestore, BtnArchive,   BtnDeArchive,
+    QToolButton* const order[] = {BtnBackup,  BtnRestore, BtnArchive,   BtnDeArchive,
                                   BtnReIndex, BtnPack,    BtnEraseData, BtnUpgrade};
-    for (int i = 0; i < 8; ++i)
-        grid->addWidget(const_cast<QToolButton*>(order[i]), i / 4, i % 4, Qt::AlignCenter);
+    for (int i = 0; i < 8; ++i) grid->addWidget(order[i], i / 4, i % 4, Qt::AlignCenter);
     grid->setRowStretch(2, 1);
     grid->addWidget(BitBtn5, 3, 3, Qt::AlignRight | Qt::AlignBottom);
 

@@ -293,7 +293,8 @@ TEST_F(EntryRules, SaveConversionChangesNothingWhenOneFails) {
     }
     {
         SaveConversion step;
-        step.number("5", check).choice(std::nullopt, account);  // no entry chosen
+        const std::optional<std::string> noEntry;  // no entry chosen
+        step.number("5", check).choice(noEntry, account);
         EXPECT_FALSE(step.ok());
         EXPECT_FALSE(step.commit());
     }
