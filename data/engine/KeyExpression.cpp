@@ -178,6 +178,8 @@ public:
     const std::string& error() const { return error_; }
 
 private:
+    static constexpr int kMaxNesting = 64;
+
     NodePtr fail(std::string message) {
         if (error_.empty()) error_ = std::move(message);
         return nullptr;
@@ -249,7 +251,17 @@ private:
         return cat;
     }
 
+    // Every nesting (parentheses, calls, .NOT.) passes here. Real keys nest a few levels; a
+    // damaged or hostile header nesting hundreds would exhaust the stack, so it is refused.
     NodePtr unary() {
+        if (depth_ >= kMaxNesting) return fail("expression nested too deeply");
+        ++depth_;
+        NodePtr n = notOrPrimary();
+        --depth_;
+        return n;
+    }
+
+    NodePtr notOrPrimary() {
         if (acceptDotted("NOT")) {
             NodePtr arg = unary();
             if (!arg) return nullptr;
@@ -356,6 +368,7 @@ private:
     const std::vector<FieldLayout>& fields_;
     std::size_t pos_ = 0;
     std::string error_;
+    int depth_ = 0;
 };
 
 KeyExpression::KeyExpression() = default;
