@@ -20,7 +20,7 @@ std::vector<FieldLayout> expenseFields() {
 TEST(FuzzRegression, KeyExpressionNestedThousandsDeepIsRefusedNotAStackOverflow) {
     std::string error;
     EXPECT_FALSE(KeyExpression::parse(std::string(5576, '('), expenseFields(), &error));
-    EXPECT_EQ(error, "expression nested too deeply");
+    EXPECT_TRUE(error.ends_with(": expression nested too deeply")) << error.substr(0, 40);
     std::string nots;
     for (int i = 0; i < 3000; ++i) nots += ".NOT. ";
     EXPECT_FALSE(KeyExpression::parse(nots + "DELETED()", expenseFields(), &error));
