@@ -296,7 +296,18 @@ int Dbf::load(std::string* why) {
     pending_.clear();
     headerDirty_ = false;
     dateWritten_ = false;
+    inFlux_ = got > 14 && head[14] != 0;
     viewOffered_ = true;
+    return 0;
+}
+
+int Dbf::markIndexesInFlux(bool on) {
+    if (inFlux_ == on) return 0;
+    if (readOnly_) return e4access;
+    char flag = on ? 1 : 0;
+    int err = file_->write(14, &flag, 1);
+    if (err) return errnoToError(err, e4write);
+    inFlux_ = on;
     return 0;
 }
 
@@ -372,6 +383,19 @@ int Dbf::record(std::uint32_t n, const char*& out) {
     }
     out = block_.data() + (off - blockOff_);
     return 0;
+}
+
+void Dbf::prefetch(std::uint32_t n) const {
+    if (view_ == nullptr || n < 1 || n > written_) return;
+    const std::uint64_t off =
+        layout_.headerLength + static_cast<std::uint64_t>(n - 1) * layout_.recordLength;
+    if (off + layout_.recordLength > viewLen_) return;
+    // The cache lines of the record's first bytes, a few at most: enough for the tables'
+    // records without flooding the cache for very long ones.
+    const char* p = view_ + off;
+    const std::uint32_t len = std::min<std::uint32_t>(layout_.recordLength, 256);
+    for (std::uint32_t at = 0; at < len; at += 64) __builtin_prefetch(p + at);
+    __builtin_prefetch(p + len - 1);
 }
 
 int Dbf::write(std::uint32_t n, const char* rec) {
@@ -514,6 +538,7 @@ int Dbf::rewrite(const std::function<bool(std::uint32_t n, const char* rec)>& ke
     layout_ = std::move(fresh->layout_);
     codePage_ = fresh->codePage_;
     fileSize_ = fresh->fileSize_;
+    inFlux_ = fresh->inFlux_;
     written_ = layout_.count;
     pending_.clear();
     headerDirty_ = false;

@@ -65,6 +65,9 @@ public:
     const std::string& blankRecord() const { return blank_; }
     // The stored bytes of record n (1..count); valid until the next call on this table.
     int record(std::uint32_t n, const char*& out);
+    // Asks the memory system for record n ahead of its reading; does nothing when the record
+    // is not in the file's view.
+    void prefetch(std::uint32_t n) const;
     int write(std::uint32_t n, const char* rec);  // n in 1..count
     // Adds record count+1. Consecutive appends are gathered and written together, followed
     // by the end marker and then the header count that claims them; writeAppends() (and
@@ -83,6 +86,12 @@ public:
     // Layout and record count against the file's size.
     int check(std::string* report);
 
+    // The mark (header byte 14, dBASE's incomplete-transaction flag) that says the table's
+    // index files are being changed and may not agree with the table. Set before the first
+    // index page of a change can reach the file; cleared once every index file is written.
+    bool indexesInFlux() const { return inFlux_; }
+    int markIndexesInFlux(bool on);
+
 private:
     Dbf() = default;
     int load(std::string* why);
@@ -100,6 +109,7 @@ private:
     std::uint64_t fileSize_ = 0;
     bool headerDirty_ = false;
     bool dateWritten_ = false;
+    bool inFlux_ = false;
     // Appended records not yet on file; they follow record `written_`.
     std::string pending_;
     std::uint32_t written_ = 0;

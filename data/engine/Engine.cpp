@@ -160,6 +160,12 @@ int tagError(Data4* t, Tag4* tag, int rc, const char* what) {
 // old entry goes and the new one comes when key or filter result differ.
 int flushRecord(Data4* t) {
     if (!t->dirty) return 0;
+    if (!t->tags.empty()) {
+        // Before any index page can change on disk, so that a crash from here until the
+        // index files are written again is seen (and cured) at the next open.
+        int rc = t->dbf->markIndexesInFlux(true);
+        if (rc) return setError(t->code, rc, t->alias + ": cannot write the header");
+    }
     const char* now = t->rec.data();
     if (t->isNew) {
         int rc = t->dbf->append(now);
@@ -235,6 +241,21 @@ int loadFromCursor(Data4* t) {
     return 0;
 }
 
+// On a walk through the selected tag: asks for the records of the next entries of the tag's
+// page, so that a walk in key order, whose records lie scattered over the table, does not
+// wait on each in turn. On a page's first entry the whole distance is asked for, after that
+// one entry more at each step.
+void readAhead(Data4* t, int direction) {
+    constexpr int kDistance = 16;
+    const Ntx& ntx = *t->selected->ntx;
+    const bool freshPage = ntx.recNoAhead(-direction) == 0;
+    for (int k = freshPage ? 1 : kDistance; k <= kDistance; ++k) {
+        const std::uint32_t n = ntx.recNoAhead(k * direction);
+        if (n == 0) break;
+        t->dbf->prefetch(n);
+    }
+}
+
 int openTag(Data4* t, const std::string& name, bool readOnly, std::unique_ptr<Tag4>& out) {
     Code4* h = t->code;
     auto tag = std::make_unique<Tag4>();
@@ -302,11 +323,50 @@ int flushAll(Data4* t) {
     }
     int rc = t->dbf->flush();
     if (rc && !first) first = setError(t->code, rc, t->alias + ": cannot write the header");
+    if (!first && !t->tags.empty()) {
+        rc = t->dbf->markIndexesInFlux(false);
+        if (rc) first = setError(t->code, rc, t->alias + ": cannot write the header");
+    }
     return first;
 }
 
 // Number text: blanks, sign, digits, one '.' or ',' and an exponent; anything else ends it.
+// The common stored form, at most 15 digits with or without a decimal point and no exponent:
+// the digits are an exact integer and a power of ten up to 1e15 is exact, so one division
+// gives the correctly rounded value, the same as the full conversion below. Empty when the
+// text needs that conversion.
+std::optional<double> parsePlainNumber(std::string_view s) {
+    static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+    std::uint64_t digits = 0;
+    int count = 0;
+    int decimals = 0;
+    bool point = false;
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c >= '0' && c <= '9') {
+            if (++count > 15) return std::nullopt;
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+            decimals += point;
+        } else if ((c == '.' || c == ',') && !point) {
+            point = true;
+        } else if (c == 'e' || c == 'E') {
+            return std::nullopt;
+        } else {
+            break;
+        }
+    }
+    if (count == 0) return std::nullopt;
+    const double v = static_cast<double>(digits) / kTens[decimals];
+    return negative ? -v : v;
+}
+
 double parseNumber(std::string_view s) {
+    if (const std::optional<double> plain = parsePlainNumber(s)) return *plain;
     char buf[64];
     std::size_t n = 0;
     std::size_t i = 0;
@@ -557,6 +617,14 @@ Data4* d4open(Code4* h, std::string_view name) {
     }
     t->selected = t->tags.empty() ? nullptr : t->tags.front().get();
     t->rec = t->dbf->blankRecord();
+    if (t->dbf->indexesInFlux() && !t->tags.empty() && !t->dbf->readOnly()) {
+        // The last run ended while these index files were being changed: build them afresh
+        // from the table rather than trust them.
+        if (rebuildTags(t.get()) || t->dbf->markIndexesInFlux(false)) {
+            setError(h, e4index, path + ": its index files could not be rebuilt");
+            return nullptr;
+        }
+    }
     h->tables.push_back(std::move(t));
     return h->tables.back().get();
 }
@@ -705,6 +773,7 @@ int d4skip(Data4* t, long n) {
                 return r4eof;
             }
         }
+        if (n == 1) readAhead(t, 1);
         return loadFromCursor(t);
     }
     long steps = -n;
@@ -735,6 +804,7 @@ int d4skip(Data4* t, long n) {
             return r4bof;
         }
     }
+    if (n == -1) readAhead(t, -1);
     return loadFromCursor(t);
 }
 
@@ -983,6 +1053,8 @@ int i4create(Data4* t, std::string_view groupName, const std::vector<Tag4Info>& 
     rc = writeGroupFile(*h->fs, resolvePath(*h->fs, t->dir, group + ".cgp"), names);
     if (rc) return setError(h, rc, "cannot write group file " + group + ".cgp");
     t->tags = std::move(made);
+    rc = t->dbf->markIndexesInFlux(false);  // every tag was just built from the table
+    if (rc) return setError(h, rc, t->alias + ": cannot write the header");
     return 0;
 }
 

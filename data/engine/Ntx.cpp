@@ -4,7 +4,6 @@
 #include <array>
 #include <bit>
 #include <cstring>
-#include <unordered_map>
 #include <vector>
 
 #include "data/engine/Errors.h"
@@ -136,6 +135,73 @@ struct Level {
     int index;
 };
 
+// The cached pages by file offset: open addressing with linear probing, so that a look-up,
+// made several times for every move of a cursor, is a multiply and a probe or two. Offset 0
+// (the header) is never cached and marks an empty slot.
+class PageMap {
+public:
+    Frame* find(std::uint32_t off) const {
+        if (slots_.empty()) return nullptr;
+        for (std::size_t i = home(off);; i = (i + 1) & mask_) {
+            if (slots_[i].off == off) return slots_[i].frame;
+            if (slots_[i].off == 0) return nullptr;
+        }
+    }
+
+    // `off` must not be present.
+    void insert(std::uint32_t off, Frame* frame) {
+        if ((size_ + 1) * 2 > slots_.size()) grow();
+        std::size_t i = home(off);
+        while (slots_[i].off != 0) i = (i + 1) & mask_;
+        slots_[i] = {off, frame};
+        ++size_;
+    }
+
+    void erase(std::uint32_t off) {
+        if (slots_.empty()) return;
+        std::size_t i = home(off);
+        while (slots_[i].off != off) {
+            if (slots_[i].off == 0) return;
+            i = (i + 1) & mask_;
+        }
+        // Backward shift: later entries of the run move into the hole when their home allows.
+        for (std::size_t j = (i + 1) & mask_; slots_[j].off != 0; j = (j + 1) & mask_) {
+            const std::size_t h = home(slots_[j].off);
+            if (((j - h) & mask_) >= ((j - i) & mask_)) {
+                slots_[i] = slots_[j];
+                i = j;
+            }
+        }
+        slots_[i] = {};
+        --size_;
+    }
+
+    std::size_t size() const { return size_; }
+
+private:
+    struct Slot {
+        std::uint32_t off = 0;
+        Frame* frame = nullptr;
+    };
+
+    std::size_t home(std::uint32_t off) const {
+        return static_cast<std::size_t>((off / kPage) * 0x9E3779B97F4A7C15ull >> 32) & mask_;
+    }
+
+    void grow() {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{});
+        mask_ = slots_.size() - 1;
+        size_ = 0;
+        for (const Slot& s : old)
+            if (s.off != 0) insert(s.off, s.frame);
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
+    std::size_t size_ = 0;
+};
+
 void resetPage(const Geometry& g, unsigned char* d) {
     std::memset(d, 0, kPage);
     for (int i = 0; i <= g.maxItems; ++i) wr16(d + 2 + 2 * i, g.base + i * g.itemSize);
@@ -201,7 +267,7 @@ struct Ntx::Impl {
     // Page cache.
     std::vector<std::unique_ptr<Frame>> frames;
     std::vector<Frame*> spare;
-    std::unordered_map<std::uint32_t, Frame*> map;
+    PageMap map;
     std::size_t hand = 0;
     std::size_t capacity = kCachePages;
     const char* view = nullptr;  // read-only mapping of the file, when offered
@@ -216,6 +282,11 @@ struct Ntx::Impl {
     std::uint32_t curRec = 0;
     std::uint64_t treeVersion = 0;
     std::uint64_t cursorVersion = 0;
+    // Operations begun (each begins with trim()); a page taken during one stays in memory
+    // until the next. The current entry's page, taken during operation `stepOp`.
+    std::uint64_t opCount = 0;
+    const unsigned char* stepFrame = nullptr;
+    std::uint64_t stepOp = 0;
 
     std::vector<Level> opPath;
     std::vector<unsigned char> scratch;
@@ -223,17 +294,26 @@ struct Ntx::Impl {
 
     // ---- page access -------------------------------------------------------------------
 
-    int count(const Frame* f) const { return rd16(f->data.data()); }
+    // Reading works on a page's bytes in the fresh layout, wherever they lie: in a cached
+    // frame or, for a sound page laid out so on file, in the file's view.
+    int count(const unsigned char* d) const { return rd16(d); }
+    const unsigned char* item(const unsigned char* d, int i) const {
+        return d + geo.base + i * geo.itemSize;
+    }
+    std::uint32_t child(const unsigned char* d, int i) const { return rd32(item(d, i)); }
+    std::uint32_t recAt(const unsigned char* d, int i) const { return rd32(item(d, i) + 4); }
+    const unsigned char* keyAt(const unsigned char* d, int i) const { return item(d, i) + 8; }
+    bool isBranch(const unsigned char* d) const { return child(d, 0) != 0; }
+
+    int count(const Frame* f) const { return count(f->data.data()); }
     void setCount(Frame* f, int n) { wr16(f->data.data(), n); }
     unsigned char* item(Frame* f, int i) { return f->data.data() + geo.base + i * geo.itemSize; }
-    const unsigned char* item(const Frame* f, int i) const {
-        return f->data.data() + geo.base + i * geo.itemSize;
-    }
-    std::uint32_t child(const Frame* f, int i) const { return rd32(item(f, i)); }
+    const unsigned char* item(const Frame* f, int i) const { return item(f->data.data(), i); }
+    std::uint32_t child(const Frame* f, int i) const { return child(f->data.data(), i); }
     void setChild(Frame* f, int i, std::uint32_t c) { wr32(item(f, i), c); }
-    std::uint32_t recAt(const Frame* f, int i) const { return rd32(item(f, i) + 4); }
-    const unsigned char* keyAt(const Frame* f, int i) const { return item(f, i) + 8; }
-    bool isBranch(const Frame* f) const { return child(f, 0) != 0; }
+    std::uint32_t recAt(const Frame* f, int i) const { return recAt(f->data.data(), i); }
+    const unsigned char* keyAt(const Frame* f, int i) const { return keyAt(f->data.data(), i); }
+    bool isBranch(const Frame* f) const { return isBranch(f->data.data()); }
 
     int keyCmp(const unsigned char* a, const void* b, std::size_t len) const {
         int c = compareBytes(a, static_cast<const unsigned char*>(b), len);
@@ -244,12 +324,13 @@ struct Ntx::Impl {
         return off != 0 && off % kPage == 0 && off / kPage < pageCount;
     }
 
-    // Checks a page read from disk and brings it into the fresh layout.
-    int normalize(const unsigned char* raw, Frame* f, std::uint32_t self) {
+    // Checks a page read from disk: 0 when sound, with `fresh` telling whether its items
+    // already lie in the fresh layout.
+    int inspect(const unsigned char* raw, std::uint32_t self, bool& fresh) const {
         int n = rd16(raw);
         if (n > geo.maxItems) return e4index;
         bool branch = false;
-        bool fresh = true;
+        fresh = true;
         for (int i = 0; i <= n; ++i) {
             unsigned o = rd16(raw + 2 + 2 * i);
             if (o < 2 || o + geo.itemSize > kPage) return e4index;
@@ -258,6 +339,14 @@ struct Ntx::Impl {
             if (i == 0) branch = c != 0;
             if (branch ? (!validOffset(c) || c == self) : c != 0) return e4index;
         }
+        return 0;
+    }
+
+    // Checks a page read from disk and brings it into the fresh layout.
+    int normalize(const unsigned char* raw, Frame* f, std::uint32_t self) {
+        bool fresh = true;
+        if (int rc = inspect(raw, self, fresh)) return rc;
+        const int n = rd16(raw);
         unsigned char* d = f->data.data();
         if (fresh) {
             std::memcpy(d, raw, geo.base + (n + 1) * geo.itemSize);
@@ -297,10 +386,9 @@ struct Ntx::Impl {
 
     int fetch(std::uint32_t off, Frame*& out) {
         if (!validOffset(off)) return e4index;
-        auto it = map.find(off);
-        if (it != map.end()) {
-            it->second->referenced = true;
-            out = it->second;
+        if (Frame* hit = map.find(off)) {
+            hit->referenced = true;
+            out = hit;
             return 0;
         }
         std::array<unsigned char, kPage> buf;
@@ -320,8 +408,34 @@ struct Ntx::Impl {
             return rc;
         }
         f->offset = off;
-        map.emplace(off, f);
+        map.insert(off, f);
         out = f;
+        return 0;
+    }
+
+    // A page for reading only: the cached frame, or else the page in the file's view when it
+    // is sound and in the fresh layout (a random seek then copies no page), or else fetched.
+    // The bytes stay valid until the next operation.
+    int peek(std::uint32_t off, const unsigned char*& out) {
+        if (!validOffset(off)) return e4index;
+        if (Frame* hit = map.find(off)) {
+            hit->referenced = true;
+            out = hit->data.data();
+            return 0;
+        }
+        if (view && std::uint64_t{off} + kPage <= viewLength) {
+            const unsigned char* raw = reinterpret_cast<const unsigned char*>(view) + off;
+            bool fresh = false;
+            if (int rc = inspect(raw, off, fresh)) return rc;
+            if (fresh) {
+                out = raw;
+                return 0;
+            }
+        }
+        Frame* f;
+        int rc = fetch(off, f);
+        if (rc) return rc;
+        out = f->data.data();
         return 0;
     }
 
@@ -341,6 +455,7 @@ struct Ntx::Impl {
     // Evicts pages beyond the cache's bound. Called only between operations, so that no
     // operation ever loses a page it holds.
     int trim() {
+        ++opCount;
         while (map.size() > capacity) {
             Frame* f = frames[hand].get();
             hand = (hand + 1) % frames.size();
@@ -364,6 +479,7 @@ struct Ntx::Impl {
         std::uint64_t size = 0;
         if (file->size(size) != 0) return;
         size -= size % kPage;
+        stepFrame = nullptr;  // it may lie in the view that goes
         view = size ? file->map(size) : nullptr;
         viewLength = view ? size : 0;
     }
@@ -392,7 +508,7 @@ struct Ntx::Impl {
         f->offset = static_cast<std::uint32_t>(pageCount * kPage);
         ++pageCount;
         resetPage(geo, f->data.data());
-        map.emplace(f->offset, f);
+        map.insert(f->offset, f);
         touch(f);
         out = f;
         return 0;
@@ -443,15 +559,21 @@ struct Ntx::Impl {
         std::uint32_t rec;
     };
 
-    int compare(const Frame* f, int i, const Probe& p) const {
-        int c = keyCmp(keyAt(f, i), p.key, p.len);
+    int compare(const unsigned char* d, int i, const Probe& p) const {
+        int c = keyCmp(keyAt(d, i), p.key, p.len);
         if (c != 0 || !p.withRec) return c;
-        std::uint32_t r = recAt(f, i);
+        std::uint32_t r = recAt(d, i);
         return r < p.rec ? -1 : r > p.rec ? 1 : 0;
+    }
+    int compare(const Frame* f, int i, const Probe& p) const {
+        return compare(f->data.data(), i, p);
     }
 
     // First item i with compare > 0 (upper) or >= 0 (lower).
     int bound(const Frame* f, const Probe& p, bool upper) const {
+        return bound(f->data.data(), p, upper);
+    }
+    int bound(const unsigned char* f, const Probe& p, bool upper) const {
         int lo = 0, hi = count(f);
         while (lo < hi) {
             int mid = (lo + hi) / 2;
@@ -526,8 +648,8 @@ struct Ntx::Impl {
         std::uint32_t page = root;
         for (;;) {
             if (path.size() >= kMaxDepth) return e4index;
-            Frame* f;
-            int rc = fetch(page, f);
+            const unsigned char* f;
+            int rc = peek(page, f);
             if (rc) return rc;
             int i = bound(f, p, upper);
             path.push_back({page, i});
@@ -550,8 +672,8 @@ struct Ntx::Impl {
             cursor.clear();
             return ifNone == Pos::Bof ? r4bof : r4eof;
         }
-        Frame* f;
-        int rc = fetch(cursor.back().page, f);
+        const unsigned char* f;
+        int rc = peek(cursor.back().page, f);
         if (rc) return rc;
         if (direction != 0) {
             Probe old{reinterpret_cast<const unsigned char*>(curKey.data()), curKey.size(), true,
@@ -566,6 +688,8 @@ struct Ntx::Impl {
         curRec = recAt(f, cursor.back().index);
         pos = Pos::On;
         cursorVersion = treeVersion;
+        stepFrame = f;
+        stepOp = opCount;
         return r4success;
     }
 
@@ -1134,6 +1258,17 @@ std::uint32_t Ntx::recNo() const {
 
 std::string_view Ntx::key() const {
     return impl_->pos == Impl::Pos::On ? std::string_view(impl_->curKey) : std::string_view();
+}
+
+std::uint32_t Ntx::recNoAhead(int ahead) const {
+    const Impl& m = *impl_;
+    if (m.pos != Impl::Pos::On || m.stepOp != m.opCount || m.stepFrame == nullptr ||
+        m.cursorVersion != m.treeVersion || m.cursor.empty())
+        return 0;
+    const unsigned char* f = m.stepFrame;
+    if (m.isBranch(f)) return 0;
+    const int i = m.cursor.back().index + ahead;
+    return i >= 0 && i < m.count(f) ? m.recAt(f, i) : 0;
 }
 
 int Ntx::flush() {

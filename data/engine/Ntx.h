@@ -64,6 +64,10 @@ public:
     bool atEnd() const;
     std::uint32_t recNo() const;   // record number of the current entry (0 when none)
     std::string_view key() const;  // key of the current entry
+    // The record number of the entry `ahead` places from the current one (negative: before
+    // it) when it lies in the same page, else 0. A hint for reading ahead; valid until the
+    // next call that moves or changes the index.
+    std::uint32_t recNoAhead(int ahead) const;
 
     int flush();
     // Full structural check: page structure, key order, entry count into `entries`.

@@ -105,8 +105,11 @@ std::string tableBytes(const Files& files, const std::string& table, bool* tail 
     auto it = files.find(table + ".dbf");
     if (it == files.end()) return {};
     std::string bytes = it->second;
-    if (bytes.size() < 12) return bytes;
+    if (bytes.size() < 15) return bytes;
+    // The date of the last update and the mark of index files in flux say nothing of the
+    // records.
     bytes[1] = bytes[2] = bytes[3] = 0;
+    bytes[14] = 0;
     auto u16 = [&](std::size_t at) {
         return static_cast<std::size_t>(static_cast<unsigned char>(bytes[at]) |
                                         static_cast<unsigned char>(bytes[at + 1]) << 8);
