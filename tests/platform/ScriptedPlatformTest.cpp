@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 using namespace platform;
 using namespace std::chrono_literals;
@@ -32,13 +34,14 @@ void writeFile(const std::filesystem::path& p, const std::string& bytes) {
     std::ofstream(p, std::ios::binary) << bytes;
 }
 
-// A fresh directory under the build tree, removed afterwards.
+// A fresh directory of its own (tests run in parallel), removed afterwards.
 class TempDir {
 public:
     TempDir() {
-        path_ = std::filesystem::path(CBK_BINARY_DIR) / "platform-test-files";
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
+        std::string tmpl =
+            (std::filesystem::temp_directory_path() / "cbk-platform-XXXXXX").string();
+        if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("no temp directory");
+        path_ = tmpl;
     }
     ~TempDir() {
         std::error_code ec;
