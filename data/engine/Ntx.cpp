@@ -413,9 +413,10 @@ struct Ntx::Impl {
         return 0;
     }
 
-    // A page for reading only: the cached frame, or else the page in the file's view when it
-    // is sound and in the fresh layout (a random seek then copies no page), or else fetched.
-    // The bytes stay valid until the next operation.
+    // A page for reading only: the cached frame; or, once the cache is full, the page in the
+    // file's view when it is sound and in the fresh layout (random seeks in a large index then
+    // neither copy pages nor push out the upper levels); or else fetched. The bytes stay valid
+    // until the next operation.
     int peek(std::uint32_t off, const unsigned char*& out) {
         if (!validOffset(off)) return e4index;
         if (Frame* hit = map.find(off)) {
@@ -423,7 +424,7 @@ struct Ntx::Impl {
             out = hit->data.data();
             return 0;
         }
-        if (view && std::uint64_t{off} + kPage <= viewLength) {
+        if (view && map.size() >= capacity && std::uint64_t{off} + kPage <= viewLength) {
             const unsigned char* raw = reinterpret_cast<const unsigned char*>(view) + off;
             bool fresh = false;
             if (int rc = inspect(raw, off, fresh)) return rc;
