@@ -668,12 +668,14 @@ int d4flush(Data4* t) {
     return flushAll(t);
 }
 
-int d4top(Data4* t) {
-    if (!t) return e4parm;
+namespace {
+
+// The first (top) or last record in the selected order; r4eof when there is none.
+int moveToEnd(Data4* t, bool top) {
     int rc = settle(t);
     if (rc) return rc;
     if (t->selected) {
-        rc = t->selected->ntx->first();
+        rc = top ? t->selected->ntx->first() : t->selected->ntx->last();
         if (rc < 0) return tagError(t, t->selected, rc, "read");
         if (rc == r4eof) {
             setEof(t);
@@ -686,28 +688,19 @@ int d4top(Data4* t) {
         setEof(t);
         return r4eof;
     }
-    return loadRecord(t, 1);
+    return loadRecord(t, top ? 1 : t->dbf->count());
+}
+
+}  // namespace
+
+int d4top(Data4* t) {
+    if (!t) return e4parm;
+    return moveToEnd(t, true);
 }
 
 int d4bottom(Data4* t) {
     if (!t) return e4parm;
-    int rc = settle(t);
-    if (rc) return rc;
-    if (t->selected) {
-        rc = t->selected->ntx->last();
-        if (rc < 0) return tagError(t, t->selected, rc, "read");
-        if (rc == r4eof) {
-            setEof(t);
-            return r4eof;
-        }
-        return loadFromCursor(t);
-    }
-    t->cursorOn = false;
-    if (t->dbf->count() == 0) {
-        setEof(t);
-        return r4eof;
-    }
-    return loadRecord(t, t->dbf->count());
+    return moveToEnd(t, false);
 }
 
 int d4skip(Data4* t, long n) {
