@@ -21,12 +21,12 @@ run_suite() {
 echo "== normal build"
 run_suite "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
+echo "== fuzzing (bounded)"
+"$root/scripts/fuzz.sh"
+
+# Last, so that the run ends on the test runner's own summary.
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DCBK_SANITIZE=ON -DCBK_BUILD_BENCH=OFF
 
-if [ -x "$root/scripts/fuzz.sh" ]; then
-    echo "== fuzzing (bounded)"
-    "$root/scripts/fuzz.sh"
-fi
