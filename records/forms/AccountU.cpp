@@ -2,12 +2,9 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
-#include <QVBoxLayout>
 
 #include "app/MainVars.h"
 #include "app/MaskEdit.h"
@@ -32,68 +29,24 @@ TAccount::TAccount() {
     setObjectName(QStringLiteral("TAccount"));
     setWindowTitle(QStringLiteral("Account Definition"));
 
-    Label1 = new QLabel(QStringLiteral("Account Number:"), this);
-    MaskEdit1 = new MaskEdit(this);
-    MaskEdit1->setObjectName(QStringLiteral("MaskEdit1"));
-    MaskEdit1->setEditMask(QStringLiteral("!9999;1;_"));
-    MaskEdit1->setFixedWidth(MaskEdit1->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
-                             16);
-    Label2 = new QLabel(QStringLiteral("Description:"), this);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setMaxLength(30);
-    Edit1->setMinimumWidth(Edit1->fontMetrics().horizontalAdvance(QString(30, QLatin1Char('n'))));
+    Label1 = MakeLabel(this, "Account Number:");
+    MaskEdit1 = MakeMaskField(this, "MaskEdit1", QStringLiteral("!9999;1;_"), "00000");
+    Label2 = MakeLabel(this, "Description:");
+    Edit1 = MakeTextField(this, "Edit1");
     CheckBox1 = new QCheckBox(QStringLiteral("Tax Deductible"), this);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    Label1->setBuddy(MaskEdit1);
-    Label2->setBuddy(Edit1);
-
-    BtnSave = new QPushButton(QStringLiteral("&Save"), this);
-    BtnDelete = new QPushButton(QStringLiteral("&Delete"), this);
-    BtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtn1 = MakeHelpButton(this);
-    BtnSave->setObjectName(QStringLiteral("BtnSave"));
-    BtnDelete->setObjectName(QStringLiteral("BtnDelete"));
-    BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
-    BtnSave->setDefault(true);
-
-    auto* fields = new QGridLayout;
-    fields->addWidget(Label1, 0, 0);
-    fields->addWidget(MaskEdit1, 0, 1, Qt::AlignLeft);
-    fields->addWidget(Label2, 1, 0);
-    fields->addWidget(Edit1, 1, 1);
+    const ButtonRow row = AttachButtonRow(this);
+    QGridLayout* fields = FieldGrid({{Label1, MaskEdit1}, {Label2, Edit1}});
     fields->addWidget(CheckBox1, 2, 1);
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {BtnSave, BtnDelete, BtnCancel}) buttons->addWidget(b);
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
-    layout->addSpacing(8);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    LayOutForm(this, fields, row);
+    ChainTabOrder({MaskEdit1, Edit1, CheckBox1, BtnSave, BtnDelete, BtnCancel, BitBtn1});
 
-    setTabOrder(MaskEdit1, Edit1);
-    setTabOrder(Edit1, CheckBox1);
-    setTabOrder(CheckBox1, BtnSave);
-    setTabOrder(BtnSave, BtnDelete);
-    setTabOrder(BtnDelete, BtnCancel);
-    setTabOrder(BtnCancel, BitBtn1);
-
+    CallOnShow(this, [this] { FormShow(); });
     connect(MaskEdit1, &MaskEdit::exited, this, &TAccount::MaskEdit1Exit);
-    connect(BtnSave, &QPushButton::clicked, this, &TAccount::BtnSaveClick);
-    connect(BtnDelete, &QPushButton::clicked, this, &TAccount::BtnDeleteClick);
-    connect(BtnCancel, &QPushButton::clicked, this, &TAccount::BtnCancelClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TAccount::BitBtn1Click);
 }
 
 std::int32_t& TAccount::choice() const {
     return Chart() == records::AccountChart::Income ? IncAccountChoice : ExpAccountChoice;
-}
-
-void TAccount::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) FormShow();
-    QDialog::showEvent(event);
 }
 
 void TAccount::FormShow() {
@@ -143,18 +96,13 @@ void TAccount::BtnSaveClick() {
     } else {
         out = records::SaveExistingAccount(chart, choice(), loadedNo_, entry);
     }
-    if (out.marked) PackOnExit = true;
-    if (out.step != records::AccountStep::Close) return;
-    choice() = std::int32_t(out.choice);
-    accept();
+    CloseWithChoice(this, out.marked, out.step == records::AccountStep::Close, choice(),
+                    std::int32_t(out.choice));
 }
 
 void TAccount::BtnDeleteClick() {
     const records::AccountOutcome out = records::DeleteAccount(Chart(), choice(), loadedNo_);
-    if (out.marked) PackOnExit = true;
-    if (out.step != records::AccountStep::Close) return;
-    choice() = 0;
-    accept();
+    CloseWithChoice(this, out.marked, out.step == records::AccountStep::Close, choice(), 0);
 }
 
 void TAccount::BtnCancelClick() {

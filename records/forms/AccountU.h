@@ -45,9 +45,6 @@ public slots:
     void MaskEdit1Exit();
     void BitBtn1Click();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     std::int32_t& choice() const;
 

@@ -1,13 +1,8 @@
 #include "records/forms/ExpenseU.h"
 
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
-#include <QVBoxLayout>
 
 #include "app/MainVars.h"
 #include "app/MaskEdit.h"
@@ -22,121 +17,46 @@ namespace cbk {
 
 namespace {
 constexpr int kHelpContext = 530;
-
-QString AmountText(double amount) {
-    return QString::fromStdString(records::FormatNumber("%9.2f", amount));
 }
-}  // namespace
 
 TExpense::TExpense() {
     setObjectName(QStringLiteral("TExpense"));
     setWindowTitle(QStringLiteral("Expense"));
 
-    auto label = [this](const char* text) { return new QLabel(QString::fromUtf8(text), this); };
-    auto mask = [this](const char* name, const QString& m, const char* widest) {
-        auto* field = new MaskEdit(this);
-        field->setObjectName(QString::fromLatin1(name));
-        field->setEditMask(m);
-        field->setFixedWidth(field->fontMetrics().horizontalAdvance(QString::fromLatin1(widest)) +
-                             16);
-        return field;
-    };
-    auto text = [this](const char* name) {
-        auto* field = new QLineEdit(this);
-        field->setObjectName(QString::fromLatin1(name));
-        field->setMaxLength(30);
-        field->setMinimumWidth(
-            field->fontMetrics().horizontalAdvance(QString(30, QLatin1Char('n'))));
-        return field;
-    };
-    auto choice = [this](const char* name) {
-        auto* box = new ChoiceBox(this);
-        box->setObjectName(QString::fromLatin1(name));
-        box->setEditable(false);
-        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        box->setMinimumContentsLength(36);
-        return box;
-    };
+    Label4 = MakeLabel(this, "Check No:");
+    MaskEdit1 = MakeMaskField(this, "MaskEdit1", QStringLiteral("!99999999;1;_"), "000000000");
+    Label1 = MakeLabel(this, "Date:");
+    MaskEdit2 = MakeMaskField(this, "MaskEdit2", QStringLiteral("!99/99/00;1;_"), "00/00/000");
+    Label3 = MakeLabel(this, "Pay to:");
+    Edit1 = MakeTextField(this, "Edit1");
+    Label2 = MakeLabel(this, "Amount:");
+    MaskEdit3 = MakeAmountField(
+        this, "MaskEdit3", [this](QChar key) { return MaskEdit3KeyPress(key); },
+        [this] { MaskEdit3Exit(); });
+    Label5 = MakeLabel(this, "Memo:");
+    Edit2 = MakeTextField(this, "Edit2");
+    Label6 = MakeLabel(this, "Account:");
+    ComboBox1 = MakeChoiceField(this, "ComboBox1");
+    Label7 = MakeLabel(this, "Folder:");
+    ComboBox2 = MakeChoiceField(this, "ComboBox2");
+    const ButtonRow row = AttachButtonRow(this);
+    LayOutForm(this,
+               FieldGrid({{Label4, MaskEdit1},
+                          {Label1, MaskEdit2},
+                          {Label3, Edit1},
+                          {Label2, MaskEdit3},
+                          {Label5, Edit2},
+                          {Label6, ComboBox1},
+                          {Label7, ComboBox2}}),
+               row);
+    ChainTabOrder({MaskEdit1, MaskEdit2, Edit1, MaskEdit3, Edit2, ComboBox1, ComboBox2, BtnSave,
+                   BtnDelete, BtnCancel, BitBtn1});
 
-    Label4 = label("Check No:");
-    MaskEdit1 = mask("MaskEdit1", QStringLiteral("!99999999;1;_"), "000000000");
-    Label1 = label("Date:");
-    MaskEdit2 = mask("MaskEdit2", QStringLiteral("!99/99/00;1;_"), "00/00/000");
-    Label3 = label("Pay to:");
-    Edit1 = text("Edit1");
-    Label2 = label("Amount:");
-    MaskEdit3 = mask("MaskEdit3", AmountMask(), "-000000.000");
-    MaskEdit3->setAlignment(Qt::AlignRight);
-    Label5 = label("Memo:");
-    Edit2 = text("Edit2");
-    Label6 = label("Account:");
-    ComboBox1 = choice("ComboBox1");
-    Label7 = label("Folder:");
-    ComboBox2 = choice("ComboBox2");
-    const std::pair<QLabel*, QWidget*> rows[] = {
-        {Label4, MaskEdit1}, {Label1, MaskEdit2}, {Label3, Edit1},    {Label2, MaskEdit3},
-        {Label5, Edit2},     {Label6, ComboBox1}, {Label7, ComboBox2}};
-
-    BtnSave = new QPushButton(QStringLiteral("&Save"), this);
-    BtnDelete = new QPushButton(QStringLiteral("&Delete"), this);
-    BtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtn1 = MakeHelpButton(this);
-    BtnSave->setObjectName(QStringLiteral("BtnSave"));
-    BtnDelete->setObjectName(QStringLiteral("BtnDelete"));
-    BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
-    BtnSave->setDefault(true);
-
-    auto* fields = new QGridLayout;
-    int row = 0;
-    QWidget* previous = nullptr;
-    for (const auto& [l, field] : rows) {
-        l->setBuddy(field);
-        fields->addWidget(l, row, 0);
-        const bool fixed = qobject_cast<MaskEdit*>(field) != nullptr;
-        fields->addWidget(field, row++, 1, fixed ? Qt::AlignLeft : Qt::Alignment());
-        if (previous) setTabOrder(previous, field);
-        previous = field;
-    }
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {BtnSave, BtnDelete, BtnCancel}) {
-        buttons->addWidget(b);
-        setTabOrder(previous, b);
-        previous = b;
-    }
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    setTabOrder(previous, BitBtn1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
-    layout->addSpacing(8);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    MaskEdit3->installEventFilter(this);
+    CallOnShow(this, [this] { FormShow(); });
     connect(MaskEdit1, &MaskEdit::exited, this, &TExpense::MaskEdit1Exit);
     connect(MaskEdit2, &MaskEdit::exited, this, &TExpense::MaskEdit2Exit);
-    connect(MaskEdit3, &MaskEdit::exited, this, &TExpense::MaskEdit3Exit);
-    // The colour follows each key at once; the key handler only saw the text before it.
-    connect(MaskEdit3, &QLineEdit::textEdited, this, [this] { ColourAmount(MaskEdit3); });
     connect(ComboBox1, &ChoiceBox::keyDiscarded, this, &TExpense::ComboBox1KeyPress);
     connect(ComboBox2, &ChoiceBox::keyDiscarded, this, &TExpense::ComboBox2KeyPress);
-    connect(BtnSave, &QPushButton::clicked, this, &TExpense::BtnSaveClick);
-    connect(BtnDelete, &QPushButton::clicked, this, &TExpense::BtnDeleteClick);
-    connect(BtnCancel, &QPushButton::clicked, this, &TExpense::BtnCancelClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TExpense::BitBtn1Click);
-}
-
-void TExpense::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) FormShow();
-    QDialog::showEvent(event);
-}
-
-bool TExpense::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == MaskEdit3 && event->type() == QEvent::KeyPress) {
-        const QString typed = static_cast<QKeyEvent*>(event)->text();
-        if (!typed.isEmpty() && MaskEdit3KeyPress(typed.at(0))) return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TExpense::FormShow() {
@@ -153,31 +73,19 @@ void TExpense::FormShow() {
     }
     MaskEdit1->setText(QString::fromStdString(PadNumber(CurExpense.CheckNo, 8)));
     MaskEdit2->setText(QString::fromStdString(records::DateToText(CurExpense.ExpDate)));
-    MaskEdit3->setText(AmountText(CurExpense.Amount));
-    ColourAmount(MaskEdit3);
+    ShowAmount(MaskEdit3, CurExpense.Amount);
     Edit1->setText(Trimmed(CurExpense.PayTo));
     Edit2->setText(Trimmed(CurExpense.EMemo));
     BtnSave->setEnabled(true);
 
     const records::ChoiceList accounts =
         records::BuildChoiceList(Accounts, AccNoField, AcDescField, CurExpense.AccNo);
-    if (accounts.entries.empty()) {
-        platform::messages().show(
-            platform::MessageKind::Information,
-            "Expense Accounts must be defined before entering Expense Records",
-            platform::Buttons::OK);
-        BtnSave->setEnabled(false);
-    }
-    FillChoiceBox(ComboBox1, accounts.entries, accounts.chosen);
+    FillRequiredChoice(ComboBox1, accounts,
+                       "Expense Accounts must be defined before entering Expense Records", BtnSave);
     const records::ChoiceList folders =
         records::BuildChoiceList(Folders, FolNoField, FolNameField, CurExpense.FolNo);
-    if (folders.entries.empty()) {
-        platform::messages().show(platform::MessageKind::Information,
-                                  "Folders must be defined before entering Expense Records",
-                                  platform::Buttons::OK);
-        BtnSave->setEnabled(false);
-    }
-    FillChoiceBox(ComboBox2, folders.entries, folders.chosen);
+    FillRequiredChoice(ComboBox2, folders,
+                       "Folders must be defined before entering Expense Records", BtnSave);
     MaskEdit1->setFocus();
 }
 
@@ -221,31 +129,25 @@ void TExpense::BtnSaveClick() {
     const long recNo =
         records::StoreRecord(Expenses, ExpenseChoice > 0 ? ExpenseChoice : 0, StoreExpense);
     if (recNo == 0) return;
-    if (ExpenseChoice <= 0 &&
-        platform::messages().show(platform::MessageKind::Confirm, "Add another expense record?",
-                                  platform::Buttons::YesNo) == platform::Answer::Yes) {
+    if (AddAnother(ExpenseChoice, "Add another expense record?")) {
         // Date, account and folder stay for the next expense of the run.
         CurExpense.CheckNo = 0;
         CurExpense.PayTo.clear();
         CurExpense.Amount = 0;
         CurExpense.EMemo.clear();
         MaskEdit1->setText(QString::fromStdString(PadNumber(0, 8)));
-        MaskEdit3->setText(AmountText(0));
-        ColourAmount(MaskEdit3);
+        ShowAmount(MaskEdit3, 0);
         Edit1->clear();
         Edit2->clear();
         MaskEdit1->setFocus();
         return;
     }
-    ExpenseChoice = std::int32_t(recNo);
-    accept();
+    CloseWithChoice(this, false, true, ExpenseChoice, std::int32_t(recNo));
 }
 
 void TExpense::BtnDeleteClick() {
     records::DeleteRecord(Expenses, ExpenseChoice);
-    PackOnExit = true;
-    ExpenseChoice = 0;
-    accept();
+    CloseWithChoice(this, true, true, ExpenseChoice, 0);
 }
 
 void TExpense::BtnCancelClick() {

@@ -59,10 +59,6 @@ public slots:
     void ComboBox1KeyPress() {}  // the list discards typed characters itself
     void ComboBox2KeyPress() {}
     void BitBtn1Click();
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 }  // namespace cbk

@@ -1,12 +1,8 @@
 #include "records/forms/FolderU.h"
 
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
-#include <QVBoxLayout>
 
 #include "app/MainVars.h"
 #include "app/MaskEdit.h"
@@ -27,60 +23,16 @@ TFolderF::TFolderF() {
     setObjectName(QStringLiteral("TFolderF"));
     setWindowTitle(QStringLiteral("Folder Definition"));
 
-    Label2 = new QLabel(QStringLiteral("Folder Number:"), this);
-    MaskEdit1 = new MaskEdit(this);
-    MaskEdit1->setObjectName(QStringLiteral("MaskEdit1"));
-    MaskEdit1->setEditMask(QStringLiteral("!9999;1;_"));
-    MaskEdit1->setFixedWidth(MaskEdit1->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
-                             16);
-    Label1 = new QLabel(QStringLiteral("Description:"), this);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setMaxLength(30);
-    Edit1->setMinimumWidth(Edit1->fontMetrics().horizontalAdvance(QString(30, QLatin1Char('n'))));
-    Label2->setBuddy(MaskEdit1);
-    Label1->setBuddy(Edit1);
+    Label2 = MakeLabel(this, "Folder Number:");
+    MaskEdit1 = MakeMaskField(this, "MaskEdit1", QStringLiteral("!9999;1;_"), "00000");
+    Label1 = MakeLabel(this, "Description:");
+    Edit1 = MakeTextField(this, "Edit1");
+    const ButtonRow row = AttachButtonRow(this);
+    LayOutForm(this, FieldGrid({{Label2, MaskEdit1}, {Label1, Edit1}}), row);
+    ChainTabOrder({MaskEdit1, Edit1, BtnSave, BtnDelete, BtnCancel, BitBtn1});
 
-    BtnSave = new QPushButton(QStringLiteral("&Save"), this);
-    BtnDelete = new QPushButton(QStringLiteral("&Delete"), this);
-    BtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtn1 = MakeHelpButton(this);
-    BtnSave->setObjectName(QStringLiteral("BtnSave"));
-    BtnDelete->setObjectName(QStringLiteral("BtnDelete"));
-    BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
-    BtnSave->setDefault(true);
-
-    auto* fields = new QGridLayout;
-    fields->addWidget(Label2, 0, 0);
-    fields->addWidget(MaskEdit1, 0, 1, Qt::AlignLeft);
-    fields->addWidget(Label1, 1, 0);
-    fields->addWidget(Edit1, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {BtnSave, BtnDelete, BtnCancel}) buttons->addWidget(b);
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
-    layout->addSpacing(8);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    setTabOrder(MaskEdit1, Edit1);
-    setTabOrder(Edit1, BtnSave);
-    setTabOrder(BtnSave, BtnDelete);
-    setTabOrder(BtnDelete, BtnCancel);
-    setTabOrder(BtnCancel, BitBtn1);
-
+    CallOnShow(this, [this] { FormShow(); });
     connect(MaskEdit1, &MaskEdit::exited, this, &TFolderF::MaskEdit1Exit);
-    connect(BtnSave, &QPushButton::clicked, this, &TFolderF::BtnSaveClick);
-    connect(BtnDelete, &QPushButton::clicked, this, &TFolderF::BtnDeleteClick);
-    connect(BtnCancel, &QPushButton::clicked, this, &TFolderF::BtnCancelClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TFolderF::BitBtn1Click);
-}
-
-void TFolderF::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) FormShow();
-    QDialog::showEvent(event);
 }
 
 void TFolderF::FormShow() {
@@ -127,18 +79,13 @@ void TFolderF::BtnSaveClick() {
         out = records::SaveExistingFolder(FolderChoice, loadedNo_, n, Trimmed(MaskEdit1->text()),
                                           name);
     }
-    if (out.marked) PackOnExit = true;
-    if (out.step != records::FolderStep::Close) return;
-    FolderChoice = std::int32_t(out.choice);
-    accept();
+    CloseWithChoice(this, out.marked, out.step == records::FolderStep::Close, FolderChoice,
+                    std::int32_t(out.choice));
 }
 
 void TFolderF::BtnDeleteClick() {
     const records::FolderOutcome out = records::DeleteFolder(FolderChoice, loadedNo_);
-    if (out.marked) PackOnExit = true;
-    if (out.step != records::FolderStep::Close) return;
-    FolderChoice = 0;
-    accept();
+    CloseWithChoice(this, out.marked, out.step == records::FolderStep::Close, FolderChoice, 0);
 }
 
 void TFolderF::BtnCancelClick() {

@@ -43,9 +43,6 @@ public slots:
     void MaskEdit1Exit();
     void BitBtn1Click();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     std::int32_t loadedNo_ = 0;  // the folder's number when the form was shown
 };

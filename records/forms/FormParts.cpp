@@ -1,14 +1,62 @@
 #include "records/forms/FormParts.h"
 
+#include <QDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStyle>
+#include <QVBoxLayout>
 
+#include "app/MainVars.h"
 #include "app/MaskEdit.h"
 #include "platform/Platform.h"
 #include "records/EntryRules.h"
+#include "records/RecordTables.h"
 
 namespace cbk {
+
+namespace {
+
+// Hands each typed character to the amount field's key rule before the field sees it.
+class AmountKeyFilter : public QObject {
+public:
+    AmountKeyFilter(QObject* parent, std::function<bool(QChar)> keyPress)
+        : QObject(parent), keyPress_(std::move(keyPress)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const QString typed = static_cast<QKeyEvent*>(event)->text();
+            if (!typed.isEmpty() && keyPress_(typed.at(0))) return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<bool(QChar)> keyPress_;
+};
+
+// Runs the form's show handler when the program shows it.
+class ShowFilter : public QObject {
+public:
+    ShowFilter(QObject* parent, std::function<void()> formShow)
+        : QObject(parent), formShow_(std::move(formShow)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && !event->spontaneous()) formShow_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> formShow_;
+};
+
+}  // namespace
 
 std::optional<std::string> ChoiceBox::chosenEntry() const {
     if (currentIndex() < 0) return std::nullopt;
@@ -84,6 +132,119 @@ QPushButton* MakeHelpButton(QWidget* parent) {
     button->setObjectName(QStringLiteral("BitBtn1"));
     button->setIcon(parent->style()->standardIcon(QStyle::SP_DialogHelpButton));
     return button;
+}
+
+QLabel* MakeLabel(QWidget* form, const char* caption) {
+    return new QLabel(QString::fromUtf8(caption), form);
+}
+
+MaskEdit* MakeMaskField(QWidget* form, const char* name, const QString& mask, const char* widest) {
+    auto* field = new MaskEdit(form);
+    field->setObjectName(QString::fromLatin1(name));
+    field->setEditMask(mask);
+    field->setFixedWidth(field->fontMetrics().horizontalAdvance(QString::fromLatin1(widest)) + 16);
+    return field;
+}
+
+QLineEdit* MakeTextField(QWidget* form, const char* name) {
+    auto* field = new QLineEdit(form);
+    field->setObjectName(QString::fromLatin1(name));
+    field->setMaxLength(30);
+    field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QString(30, QLatin1Char('n'))));
+    return field;
+}
+
+ChoiceBox* MakeChoiceField(QWidget* form, const char* name) {
+    auto* box = new ChoiceBox(form);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setEditable(false);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(36);
+    return box;
+}
+
+MaskEdit* MakeAmountField(QWidget* form, const char* name, std::function<bool(QChar)> keyPress,
+                          std::function<void()> exited) {
+    MaskEdit* field = MakeMaskField(form, name, AmountMask(), "-000000.000");
+    field->setAlignment(Qt::AlignRight);
+    field->installEventFilter(new AmountKeyFilter(field, std::move(keyPress)));
+    QObject::connect(field, &MaskEdit::exited, form, std::move(exited));
+    // The colour follows each key at once; the key rule only saw the text before it.
+    QObject::connect(field, &QLineEdit::textEdited, form, [field] { ColourAmount(field); });
+    return field;
+}
+
+void ShowAmount(MaskEdit* field, double amount) {
+    field->setText(QString::fromStdString(records::FormatNumber("%9.2f", amount)));
+    ColourAmount(field);
+}
+
+QGridLayout* FieldGrid(std::initializer_list<std::pair<QLabel*, QWidget*>> rows) {
+    auto* fields = new QGridLayout;
+    int row = 0;
+    for (const auto& [label, field] : rows) {
+        label->setBuddy(field);
+        fields->addWidget(label, row, 0);
+        const bool fixed = qobject_cast<MaskEdit*>(field) != nullptr;
+        fields->addWidget(field, row++, 1, fixed ? Qt::AlignLeft : Qt::Alignment());
+    }
+    return fields;
+}
+
+ButtonRow MakeButtonRow(QWidget* form) {
+    ButtonRow row{new QPushButton(QStringLiteral("&Save"), form),
+                  new QPushButton(QStringLiteral("&Delete"), form),
+                  new QPushButton(QStringLiteral("Cancel"), form), MakeHelpButton(form)};
+    row.save->setObjectName(QStringLiteral("BtnSave"));
+    row.remove->setObjectName(QStringLiteral("BtnDelete"));
+    row.cancel->setObjectName(QStringLiteral("BtnCancel"));
+    row.save->setDefault(true);
+    return row;
+}
+
+void LayOutForm(QWidget* form, QGridLayout* fields, const ButtonRow& buttons) {
+    auto* row = new QHBoxLayout;
+    for (QPushButton* b : {buttons.save, buttons.remove, buttons.cancel}) row->addWidget(b);
+    row->addStretch();
+    row->addWidget(buttons.help);
+    auto* layout = new QVBoxLayout(form);
+    layout->addLayout(fields);
+    layout->addSpacing(8);
+    layout->addLayout(row);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void ChainTabOrder(std::initializer_list<QWidget*> order) {
+    QWidget* const* at = order.begin();
+    for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(at[i - 1], at[i]);
+}
+
+void CallOnShow(QWidget* form, std::function<void()> formShow) {
+    form->installEventFilter(new ShowFilter(form, std::move(formShow)));
+}
+
+void FillRequiredChoice(ChoiceBox* box, const records::ChoiceList& list, std::string_view missing,
+                        QPushButton* save) {
+    if (list.entries.empty()) {
+        platform::messages().show(platform::MessageKind::Information, std::string(missing),
+                                  platform::Buttons::OK);
+        save->setEnabled(false);
+    }
+    FillChoiceBox(box, list.entries, list.chosen);
+}
+
+bool AddAnother(std::int32_t choice, std::string_view question) {
+    return choice <= 0 &&
+           platform::messages().show(platform::MessageKind::Confirm, std::string(question),
+                                     platform::Buttons::YesNo) == platform::Answer::Yes;
+}
+
+void CloseWithChoice(QDialog* form, bool marked, bool close, std::int32_t& choice,
+                     std::int32_t chosen) {
+    if (marked) PackOnExit = true;
+    if (!close) return;
+    choice = chosen;
+    form->accept();
 }
 
 }  // namespace cbk

@@ -4,13 +4,26 @@
 // field's key and exit rules with their colour, the help button and the button row.
 
 #include <QComboBox>
+#include <QPushButton>
 #include <QString>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
-class QPushButton;
+class QDialog;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
 class QWidget;
+
+namespace records {
+struct ChoiceList;
+}
 
 namespace cbk {
 
@@ -59,5 +72,65 @@ std::string Trimmed(const QString& typed);
 
 // A help button captioned "Help".
 QPushButton* MakeHelpButton(QWidget* parent);
+
+// The fields of a form, made as every record form makes them.
+QLabel* MakeLabel(QWidget* form, const char* caption);
+MaskEdit* MakeMaskField(QWidget* form, const char* name, const QString& mask, const char* widest);
+QLineEdit* MakeTextField(QWidget* form, const char* name);  // 30 characters
+ChoiceBox* MakeChoiceField(QWidget* form, const char* name);
+// The amount field: right-aligned under the amount mask. Its key rule runs `keyPress` before
+// each typed key reaches it (the key is used up when that returns true), its colour follows
+// each key and `exited` runs when it is left.
+MaskEdit* MakeAmountField(QWidget* form, const char* name, std::function<bool(QChar)> keyPress,
+                          std::function<void()> exited);
+// An amount as the amount field shows it ("%9.2f"), coloured.
+void ShowAmount(MaskEdit* field, double amount);
+
+// A grid of captioned fields, one row each; each caption is its field's buddy, and a masked
+// field keeps its own width.
+QGridLayout* FieldGrid(std::initializer_list<std::pair<QLabel*, QWidget*>> rows);
+
+// The row of buttons under the fields: Save (the default), Delete, Cancel and, apart, Help.
+struct ButtonRow {
+    QPushButton* save;
+    QPushButton* remove;
+    QPushButton* cancel;
+    QPushButton* help;
+};
+ButtonRow MakeButtonRow(QWidget* form);
+// Makes the button row as the form's BtnSave, BtnDelete, BtnCancel and BitBtn1, each wired to
+// its click handler.
+template <class Form>
+ButtonRow AttachButtonRow(Form* form) {
+    const ButtonRow row = MakeButtonRow(form);
+    form->BtnSave = row.save;
+    form->BtnDelete = row.remove;
+    form->BtnCancel = row.cancel;
+    form->BitBtn1 = row.help;
+    QObject::connect(row.save, &QPushButton::clicked, form, &Form::BtnSaveClick);
+    QObject::connect(row.remove, &QPushButton::clicked, form, &Form::BtnDeleteClick);
+    QObject::connect(row.cancel, &QPushButton::clicked, form, &Form::BtnCancelClick);
+    QObject::connect(row.help, &QPushButton::clicked, form, &Form::BitBtn1Click);
+    return row;
+}
+// Lays the fields above the button row; the form keeps the size its content asks for.
+void LayOutForm(QWidget* form, QGridLayout* fields, const ButtonRow& buttons);
+// Tab moves through the widgets in the order given.
+void ChainTabOrder(std::initializer_list<QWidget*> order);
+
+// Runs `formShow` each time the form is shown by the program (not by the window system),
+// before it appears.
+void CallOnShow(QWidget* form, std::function<void()> formShow);
+
+// Fills a list the record cannot be saved without; an empty one is reported with `missing`
+// and Save is turned off.
+void FillRequiredChoice(ChoiceBox* box, const records::ChoiceList& list, std::string_view missing,
+                        QPushButton* save);
+// After a new record was stored: true when the user asks for another one of the run.
+bool AddAnother(std::int32_t choice, std::string_view question);
+// Ends the form once its work is done: `marked` tables are packed on exit and, when `close`,
+// the loop's choice becomes `chosen`.
+void CloseWithChoice(QDialog* form, bool marked, bool close, std::int32_t& choice,
+                     std::int32_t chosen);
 
 }  // namespace cbk

@@ -1,13 +1,8 @@
 #include "records/forms/IncomeU.h"
 
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
-#include <QVBoxLayout>
 
 #include "app/MainVars.h"
 #include "app/MaskEdit.h"
@@ -21,109 +16,40 @@ namespace cbk {
 
 namespace {
 constexpr int kHelpContext = 510;
-
-QString AmountText(double amount) {
-    return QString::fromStdString(records::FormatNumber("%9.2f", amount));
 }
-}  // namespace
 
 TIncome::TIncome() {
     setObjectName(QStringLiteral("TIncome"));
     setWindowTitle(QStringLiteral("Income"));
 
-    auto label = [this](const char* text) { return new QLabel(QString::fromUtf8(text), this); };
-    auto mask = [this](const char* name, const QString& m, const char* widest) {
-        auto* field = new MaskEdit(this);
-        field->setObjectName(QString::fromLatin1(name));
-        field->setEditMask(m);
-        field->setFixedWidth(field->fontMetrics().horizontalAdvance(QString::fromLatin1(widest)) +
-                             16);
-        return field;
-    };
-    auto choice = [this](const char* name) {
-        auto* box = new ChoiceBox(this);
-        box->setObjectName(QString::fromLatin1(name));
-        box->setEditable(false);
-        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        box->setMinimumContentsLength(36);
-        return box;
-    };
+    Label1 = MakeLabel(this, "Date:");
+    MaskEdit1 = MakeMaskField(this, "MaskEdit1", QStringLiteral("!99/99/00;1;_"), "00/00/000");
+    Label3 = MakeLabel(this, "Amount:");
+    MaskEdit2 = MakeAmountField(
+        this, "MaskEdit2", [this](QChar key) { return MaskEdit2Keypress(key); },
+        [this] { MaskEdit2Exit(); });
+    Label2 = MakeLabel(this, "Description:");
+    Edit1 = MakeTextField(this, "Edit1");
+    Label5 = MakeLabel(this, "Account:");
+    ComboBox1 = MakeChoiceField(this, "ComboBox1");
+    Label4 = MakeLabel(this, "Folder");
+    ComboBox2 = MakeChoiceField(this, "ComboBox2");
+    const ButtonRow row = AttachButtonRow(this);
+    LayOutForm(this,
+               FieldGrid({{Label1, MaskEdit1},
+                          {Label3, MaskEdit2},
+                          {Label2, Edit1},
+                          {Label5, ComboBox1},
+                          {Label4, ComboBox2}}),
+               row);
+    // The folder list follows the three buttons.
+    ChainTabOrder({MaskEdit1, MaskEdit2, Edit1, ComboBox1, BtnSave, BtnDelete, BtnCancel, ComboBox2,
+                   BitBtn1});
 
-    Label1 = label("Date:");
-    MaskEdit1 = mask("MaskEdit1", QStringLiteral("!99/99/00;1;_"), "00/00/000");
-    Label3 = label("Amount:");
-    MaskEdit2 = mask("MaskEdit2", AmountMask(), "-000000.000");
-    MaskEdit2->setAlignment(Qt::AlignRight);
-    Label2 = label("Description:");
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setMaxLength(30);
-    Edit1->setMinimumWidth(Edit1->fontMetrics().horizontalAdvance(QString(30, QLatin1Char('n'))));
-    Label5 = label("Account:");
-    ComboBox1 = choice("ComboBox1");
-    Label4 = label("Folder");
-    ComboBox2 = choice("ComboBox2");
-
-    BtnSave = new QPushButton(QStringLiteral("&Save"), this);
-    BtnDelete = new QPushButton(QStringLiteral("&Delete"), this);
-    BtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtn1 = MakeHelpButton(this);
-    BtnSave->setObjectName(QStringLiteral("BtnSave"));
-    BtnDelete->setObjectName(QStringLiteral("BtnDelete"));
-    BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
-    BtnSave->setDefault(true);
-
-    auto* fields = new QGridLayout;
-    const std::pair<QLabel*, QWidget*> rows[] = {{Label1, MaskEdit1},
-                                                 {Label3, MaskEdit2},
-                                                 {Label2, Edit1},
-                                                 {Label5, ComboBox1},
-                                                 {Label4, ComboBox2}};
-    int row = 0;
-    for (const auto& [l, field] : rows) {
-        l->setBuddy(field);
-        fields->addWidget(l, row, 0);
-        const bool fixed = qobject_cast<MaskEdit*>(field) != nullptr;
-        fields->addWidget(field, row++, 1, fixed ? Qt::AlignLeft : Qt::Alignment());
-    }
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {BtnSave, BtnDelete, BtnCancel}) buttons->addWidget(b);
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
-    layout->addSpacing(8);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    QWidget* order[] = {MaskEdit1, MaskEdit2, Edit1,     ComboBox1, BtnSave,
-                        BtnDelete, BtnCancel, ComboBox2, BitBtn1};
-    for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
-
-    MaskEdit2->installEventFilter(this);
+    CallOnShow(this, [this] { FormShow(); });
     connect(MaskEdit1, &MaskEdit::exited, this, &TIncome::MaskEdit1Exit);
-    connect(MaskEdit2, &MaskEdit::exited, this, &TIncome::MaskEdit2Exit);
-    // The colour follows each key at once; the key handler only saw the text before it.
-    connect(MaskEdit2, &QLineEdit::textEdited, this, [this] { ColourAmount(MaskEdit2); });
     connect(ComboBox1, &ChoiceBox::keyDiscarded, this, &TIncome::ComboBox1KeyPress);
     connect(ComboBox2, &ChoiceBox::keyDiscarded, this, &TIncome::ComboBox2KeyPress);
-    connect(BtnSave, &QPushButton::clicked, this, &TIncome::BtnSaveClick);
-    connect(BtnDelete, &QPushButton::clicked, this, &TIncome::BtnDeleteClick);
-    connect(BtnCancel, &QPushButton::clicked, this, &TIncome::BtnCancelClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TIncome::BitBtn1Click);
-}
-
-void TIncome::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) FormShow();
-    QDialog::showEvent(event);
-}
-
-bool TIncome::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == MaskEdit2 && event->type() == QEvent::KeyPress) {
-        const QString typed = static_cast<QKeyEvent*>(event)->text();
-        if (!typed.isEmpty() && MaskEdit2Keypress(typed.at(0))) return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TIncome::FormShow() {
@@ -140,28 +66,17 @@ void TIncome::FormShow() {
         BtnDelete->hide();
     }
     MaskEdit1->setText(QString::fromStdString(records::DateToText(CurIncome.IncDate)));
-    MaskEdit2->setText(AmountText(CurIncome.IncAmt));
-    ColourAmount(MaskEdit2);
+    ShowAmount(MaskEdit2, CurIncome.IncAmt);
     Edit1->setText(Trimmed(CurIncome.IncDesc));
 
     const records::ChoiceList accounts =
         records::BuildChoiceList(IncomeAccounts, IncAccNoField, IncAcDescField, CurIncome.IncAcc);
-    if (accounts.entries.empty()) {
-        platform::messages().show(platform::MessageKind::Information,
-                                  "Income Accounts must be defined before entering Income Records",
-                                  platform::Buttons::OK);
-        BtnSave->setEnabled(false);
-    }
-    FillChoiceBox(ComboBox1, accounts.entries, accounts.chosen);
+    FillRequiredChoice(ComboBox1, accounts,
+                       "Income Accounts must be defined before entering Income Records", BtnSave);
     const records::ChoiceList folders =
         records::BuildChoiceList(Folders, FolNoField, FolNameField, CurIncome.FolNo);
-    if (folders.entries.empty()) {
-        platform::messages().show(platform::MessageKind::Information,
-                                  "Folders must be defined before entering Income Records",
-                                  platform::Buttons::OK);
-        BtnSave->setEnabled(false);
-    }
-    FillChoiceBox(ComboBox2, folders.entries, folders.chosen);
+    FillRequiredChoice(ComboBox2, folders, "Folders must be defined before entering Income Records",
+                       BtnSave);
     MaskEdit1->setFocus();
 }
 
@@ -199,27 +114,21 @@ void TIncome::BtnSaveClick() {
     const long recNo =
         records::StoreRecord(Income, IncomeChoice > 0 ? IncomeChoice : 0, StoreIncome);
     if (recNo == 0) return;
-    if (IncomeChoice <= 0 &&
-        platform::messages().show(platform::MessageKind::Confirm, "Add another income record?",
-                                  platform::Buttons::YesNo) == platform::Answer::Yes) {
+    if (AddAnother(IncomeChoice, "Add another income record?")) {
         // Date, account and folder stay for the next record of the run.
         CurIncome.IncAmt = 0;
         CurIncome.IncDesc.clear();
-        MaskEdit2->setText(AmountText(0));
-        ColourAmount(MaskEdit2);
+        ShowAmount(MaskEdit2, 0);
         Edit1->clear();
         MaskEdit1->setFocus();
         return;
     }
-    IncomeChoice = std::int32_t(recNo);
-    accept();
+    CloseWithChoice(this, false, true, IncomeChoice, std::int32_t(recNo));
 }
 
 void TIncome::BtnDeleteClick() {
     records::DeleteRecord(Income, IncomeChoice);
-    IncomeChoice = 0;
-    PackOnExit = true;
-    accept();
+    CloseWithChoice(this, true, true, IncomeChoice, 0);
 }
 
 void TIncome::BtnCancelClick() {
