@@ -160,6 +160,11 @@ const Services& services();
 inline Messages& messages() {
     return *services().messages;
 }
+// A question is answered positively only by Yes, or by OK where the buttons are OK and Cancel.
+inline bool Confirmed(MessageKind kind, const std::string& text, Buttons buttons) {
+    const Answer answer = messages().show(kind, text, buttons);
+    return answer == Answer::OK || answer == Answer::Yes;
+}
 inline ModalRunner& modal() {
     return *services().modal;
 }

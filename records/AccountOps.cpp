@@ -9,8 +9,8 @@
 namespace records {
 
 using namespace engine;
-using platform::Answer;
 using platform::Buttons;
+using platform::Confirmed;
 using platform::MessageKind;
 
 namespace {
@@ -30,11 +30,6 @@ RecordTable RecordsOf(AccountChart chart) {
 // The word the messages use for the chart's records.
 std::string RecordsWord(AccountChart chart) {
     return Income(chart) ? "income" : "expenses";
-}
-
-bool Confirmed(MessageKind kind, const std::string& text, Buttons buttons) {
-    const Answer answer = platform::messages().show(kind, text, buttons);
-    return answer == Answer::OK || answer == Answer::Yes;
 }
 
 long StoreAt(AccountChart chart, long recNo, std::int32_t number, const AccountEntry& entry) {

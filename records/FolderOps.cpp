@@ -9,16 +9,11 @@
 namespace records {
 
 using namespace engine;
-using platform::Answer;
 using platform::Buttons;
+using platform::Confirmed;
 using platform::MessageKind;
 
 namespace {
-
-bool Confirmed(MessageKind kind, const std::string& text, Buttons buttons) {
-    const Answer answer = platform::messages().show(kind, text, buttons);
-    return answer == Answer::OK || answer == Answer::Yes;
-}
 
 // Stores the folder and hands its record back to the pick list, re-read from disk.
 FolderOutcome Stored(long recNo, bool marked) {

@@ -234,9 +234,8 @@ void FillRequiredChoice(ChoiceBox* box, const records::ChoiceList& list, std::st
 }
 
 bool AddAnother(std::int32_t choice, std::string_view question) {
-    return choice <= 0 &&
-           platform::messages().show(platform::MessageKind::Confirm, std::string(question),
-                                     platform::Buttons::YesNo) == platform::Answer::Yes;
+    return choice <= 0 && platform::Confirmed(platform::MessageKind::Confirm, std::string(question),
+                                              platform::Buttons::YesNo);
 }
 
 void CloseWithChoice(QDialog* form, bool marked, bool close, std::int32_t& choice,
