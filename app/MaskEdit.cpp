@@ -82,6 +82,9 @@ void MaskEdit::setText(const QString& text) {
     QLineEdit::setText(placed);
     // A value given shorter than the mask sits at the right, as typed values do when left.
     rightAlign();
+    // A value put into the field the user is in (the next number offered after a save) is
+    // replaced by what is typed next, as on entering the field.
+    if (hasFocus()) selectAll();
 }
 
 void MaskEdit::rightAlign() {
@@ -150,19 +153,34 @@ void MaskEdit::abandonEdit() {
 }
 
 void MaskEdit::focusInEvent(QFocusEvent* event) {
-    // Coming back from a message box or a refusal is not a new edit.
-    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason &&
-        !isModified())
-        entryText_ = text();
+    const Qt::FocusReason reason = event->reason();
+    // Coming back from a message box or a menu is not a new edit: the field resumes as it was.
+    const bool resuming =
+        suspended_ && (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason);
+    suspended_ = false;
+    if (!resuming && !isModified()) entryText_ = text();
     QLineEdit::focusInEvent(event);
+    // Entered by Tab or by its form opening, the field selects its whole text so that what is
+    // typed replaces what it shows; QLineEdit alone would put the cursor on the first blank of
+    // the mask and leave the digits shown to be typed over one by one. A click places the
+    // cursor where clicked.
+    if (!resuming && reason != Qt::MouseFocusReason && !positions_.isEmpty()) selectAll();
 }
 
 void MaskEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     // A message box or a menu taking the focus is not the user leaving the field.
-    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) {
+        suspended_ = true;
         return;
+    }
     leaveField();
+}
+
+void MaskEdit::hideEvent(QHideEvent* event) {
+    // A form closed while a message box held its focus opens afresh next time.
+    suspended_ = false;
+    QLineEdit::hideEvent(event);
 }
 
 void MaskEdit::keyPressEvent(QKeyEvent* event) {

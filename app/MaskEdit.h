@@ -49,6 +49,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void rightAlign();
@@ -61,6 +62,7 @@ private:
     QChar blank_ = QLatin1Char('_');
     QString entryText_;  // the text when the field was entered
     bool leaving_ = false;
+    bool suspended_ = false;  // focus lent to a message box or menu
 };
 
 }  // namespace cbk

@@ -1,0 +1,205 @@
+// What a user types into a field that shows a value is what is stored: every masked number,
+// amount and date field, entered as a user enters it (the form opening on it, or Tab), typed
+// over with real key events and saved through the form's own path to the table.
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "RecordFormFixture.h"
+#include "records/AccountOps.h"
+#include "records/FolderOps.h"
+#include "records/forms/AccountU.h"
+#include "records/forms/ExpenseU.h"
+#include "records/forms/FolderU.h"
+#include "records/forms/IncomeU.h"
+
+namespace cbk::testing {
+namespace {
+
+using platform::Answer;
+
+class TypedOver : public RecordFormTest {
+protected:
+    static void type(const QString& keys) {
+        for (QChar c : keys) {
+            QWidget* w = QApplication::focusWidget();
+            ASSERT_NE(w, nullptr);
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(w, &press);
+        }
+    }
+    static void key(int k) {
+        QWidget* w = QApplication::focusWidget();
+        ASSERT_NE(w, nullptr);
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QApplication::sendEvent(w, &press);
+    }
+    static MaskEdit* focused() { return qobject_cast<MaskEdit*>(QApplication::focusWidget()); }
+
+    // Shows `form` modally as the program does and runs `user` in its event loop.
+    template <class Form>
+    int runModal(Form& form, std::function<void()> user) {
+        QTimer::singleShot(0, [&] {
+            form.activateWindow();
+            QApplication::processEvents();
+            user();
+            if (form.isVisible()) form.reject();
+        });
+        return form.execModal();
+    }
+};
+
+TEST_F(TypedOver, NewExpenseStoresTheCheckNumberDateAndAmountAsTyped) {
+    OpenExpenses();
+    OpenFolders();
+    OpenAccounts();
+    ExpenseChoice = 0;
+    TExpense& form = *forms().Expense;
+    const long count = engine::d4recCount(Expenses);
+    answer({Answer::No});  // no further expense
+    runModal(form, [&] {
+        ASSERT_EQ(focused(), form.MaskEdit1);  // the form opens on Check No, showing 0
+        type("1234");
+        key(Qt::Key_Tab);
+        EXPECT_EQ(text(form.MaskEdit1), "    1234");
+        ASSERT_EQ(focused(), form.MaskEdit2);
+        type("021426");
+        key(Qt::Key_Tab);
+        EXPECT_EQ(text(form.MaskEdit2), "02/14/26");
+        key(Qt::Key_Tab);  // Pay to
+        ASSERT_EQ(focused(), form.MaskEdit3);
+        type("1234.5");  // the separator right-aligns the integer part
+        EXPECT_EQ(text(form.MaskEdit3), "  1234.50");
+        key(Qt::Key_Return);
+    });
+    ASSERT_EQ(engine::d4recCount(Expenses), count + 1);
+    engine::d4go(Expenses, count + 1);
+    LoadExpense();
+    EXPECT_EQ(CurExpense.CheckNo, 1234);
+    EXPECT_EQ(CurExpense.ExpDate, *platform::DateTime::fromYmd(2026, 2, 14));
+    EXPECT_DOUBLE_EQ(CurExpense.Amount, 1234.5);
+}
+
+TEST_F(TypedOver, NewIncomeStoresTheDateAndAmountAsTyped) {
+    OpenIncome();
+    OpenFolders();
+    OpenIncomeAccounts();
+    IncomeChoice = 0;
+    TIncome& form = *forms().Income;
+    const long count = engine::d4recCount(Income);
+    answer({Answer::No});
+    runModal(form, [&] {
+        ASSERT_EQ(focused(), form.MaskEdit1);
+        type("030126");
+        key(Qt::Key_Tab);
+        ASSERT_EQ(focused(), form.MaskEdit2);
+        type("87");
+        key(Qt::Key_Return);
+    });
+    ASSERT_EQ(engine::d4recCount(Income), count + 1);
+    engine::d4go(Income, count + 1);
+    LoadIncome();
+    EXPECT_EQ(CurIncome.IncDate, *platform::DateTime::fromYmd(2026, 3, 1));
+    EXPECT_DOUBLE_EQ(CurIncome.IncAmt, 87.0);
+}
+
+TEST_F(TypedOver, FolderNumberTypedOverRenumbersToTheTypedNumber) {
+    OpenFolders();
+    OpenExpenses();
+    OpenIncome();
+    FolderChoice = std::int32_t(records::LiveFolderRecord(5));
+    ASSERT_GT(FolderChoice, 0);
+    TFolderF& form = *forms().FolderF;
+    answer({Answer::Yes});  // renumber folder 5 to 8
+    runModal(form, [&] {
+        ASSERT_EQ(focused(), form.MaskEdit1);
+        type("8");
+        key(Qt::Key_Tab);
+        EXPECT_EQ(text(form.MaskEdit1), "   8");
+        form.BtnSaveClick();
+    });
+    EXPECT_EQ(records::LiveFolderRecord(85), 0);
+    EXPECT_GT(records::LiveFolderRecord(8), 0);
+    EXPECT_EQ(records::LiveFolderRecord(5), 0);
+}
+
+TEST_F(TypedOver, AccountNumberTypedOverIsStoredAndTheNextOfferIsTypedOverToo) {
+    OpenAccounts();
+    OpenExpenses();
+    AccountKind = "E";
+    ExpAccountChoice = 0;
+    TAccount& form = *forms().Account;
+    answer({Answer::Yes, Answer::No});  // another account after the first; not after the second
+    runModal(form, [&] {
+        ASSERT_EQ(focused(), form.MaskEdit1);
+        type("400");
+        key(Qt::Key_Tab);
+        type("Postage");
+        key(Qt::Key_Return);
+        ASSERT_EQ(focused(), form.MaskEdit1);  // the next number offered, in the same field
+        type("401");
+        key(Qt::Key_Tab);
+        type("Freight");
+        key(Qt::Key_Return);
+    });
+    const records::AccountChart chart = records::AccountChart::Expense;
+    EXPECT_FALSE(records::AccountNoFree(chart, 400));
+    EXPECT_FALSE(records::AccountNoFree(chart, 401));
+    EXPECT_TRUE(records::AccountNoFree(chart, 4001));
+}
+
+TEST_F(TypedOver, SettingsFieldsEnteredByTabAreTypedOver) {
+    main().FormShow();
+    main().show();
+    main().activateWindow();
+    QApplication::processEvents();
+    main().PageControl1->setCurrentIndex(2);  // Program Setup
+    main().MaskEdit3->setFocus(Qt::TabFocusReason);
+    type("7");
+    key(Qt::Key_Tab);
+    ASSERT_EQ(focused(), main().MaskEdit4);
+    type("1");
+    key(Qt::Key_Tab);
+    EXPECT_EQ(Settings.FyMonth, 7);
+    EXPECT_EQ(Settings.FyDay, 1);
+
+    main().PageControl1->setCurrentIndex(1);  // Report Generation
+    main().MaskEdit1->setFocus(Qt::TabFocusReason);
+    type("011526");
+    key(Qt::Key_Tab);
+    ASSERT_EQ(focused(), main().MaskEdit2);
+    type("013126");
+    key(Qt::Key_Tab);
+    EXPECT_EQ(ReportFrom, *platform::DateTime::fromYmd(2026, 1, 15));
+    EXPECT_EQ(ReportThrough, *platform::DateTime::fromYmd(2026, 1, 31));
+    main().hide();
+}
+
+TEST_F(TypedOver, AClickPlacesTheCursorWithoutSelecting) {
+    OpenExpenses();
+    OpenFolders();
+    OpenAccounts();
+    ExpenseChoice = 0;
+    TExpense& form = *forms().Expense;
+    runModal(form, [&] {
+        MaskEdit* amount = form.MaskEdit3;
+        const QPoint at(amount->width() - 4, amount->height() / 2);
+        // A real click gives the focus first (only spontaneous events do it on their own).
+        amount->setFocus(Qt::MouseFocusReason);
+        QMouseEvent press(QEvent::MouseButtonPress, at, amount->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(amount, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, amount->mapToGlobal(at), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(amount, &release);
+        ASSERT_EQ(focused(), amount);
+        EXPECT_FALSE(amount->hasSelectedText());
+        EXPECT_GT(amount->cursorPosition(), 0);
+    });
+}
+
+}  // namespace
+}  // namespace cbk::testing
