@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
@@ -436,6 +437,12 @@ void TFormMain::FormCreate() {
 
 void TFormMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    if (!started_ && screen() != nullptr) {
+        // Centred on the screen, as the window opens first.
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen()->availableGeometry().center());
+        move(frame.topLeft());
+    }
     if (!started_) {
         started_ = true;
         FormShow();
@@ -538,14 +545,14 @@ void TFormMain::BtnFoldersClick() {
 
 void TFormMain::BtnAccountEClick() {
     OpenAccounts();
-    AccountKind = "E";
+    AccountKind = 'E';
     PickThenEdit(ExpAccountChoice, *forms().PickAcc, *forms().Account);
     CloseAllTables();
 }
 
 void TFormMain::BtnAccountIClick() {
     OpenIncomeAccounts();
-    AccountKind = "I";
+    AccountKind = 'I';
     PickThenEdit(IncAccountChoice, *forms().PickAcc, *forms().Account);
     CloseAllTables();
 }
@@ -611,7 +618,7 @@ void TFormMain::ExpenseDetail1Click() {
 }
 
 void TFormMain::AccountDetail1Click() {
-    AccountKind = "E";
+    AccountKind = 'E';
     OpenFolders();
     OpenExpenses();
     OpenAccounts();
@@ -642,7 +649,7 @@ void TFormMain::IncomeDetail1Click() {
 }
 
 void TFormMain::AccountDetail2Click() {
-    AccountKind = "I";
+    AccountKind = 'I';
     OpenFolders();
     OpenIncome();
     OpenIncomeAccounts();

@@ -5,7 +5,7 @@ namespace cbk {
 bool SplashMode = true;
 bool PackOnExit = false;
 bool FolderListStale = true;
-std::string AccountKind = "E";
+char AccountKind = 'E';
 
 std::int32_t FolderChoice = 0;
 std::int32_t ExpenseChoice = 0;

@@ -22,9 +22,9 @@ extern bool SplashMode;
 extern bool PackOnExit;
 // The default-folder list is refilled at the next paint of the main window.
 extern bool FolderListStale;
-// "E": the account forms and the account-detail report work on expense accounts (ACC);
-// "I": on income accounts (ACCI).
-extern std::string AccountKind;
+// 'E': the account forms and the account-detail report work on expense accounts (ACC);
+// 'I': on income accounts (ACCI).
+extern char AccountKind;
 
 // Results of the pick lists: -1 leave, 0 new record, > 0 record number of the chosen record.
 extern std::int32_t FolderChoice;

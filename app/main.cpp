@@ -26,7 +26,7 @@ public:
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("CBK"));
-    QApplication::setApplicationDisplayName(QStringLiteral("CBK"));
+    // No display name: Qt would append it to every window title and message box caption.
     QApplication::setWindowIcon(QIcon(cbk::pictureButton(cbk::Picture::GeneralLedger)));
 
     // The forms read the regional settings (their masks) as they are made.

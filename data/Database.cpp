@@ -1,5 +1,7 @@
 #include "data/Database.h"
 
+#include <algorithm>
+#include <cctype>
 #include <initializer_list>
 #include <memory>
 #include <vector>
@@ -103,6 +105,15 @@ const std::vector<IndexGroup>& IndexGroups() {
     return groups;
 }
 
+// The table alone, for building its indexes; one that cannot be opened ends the program with
+// its name, as the openers do.
+engine::Data4* OpenForIndexBuild(const IndexGroup& group) {
+    engine::Data4* table = engine::d4open(cb, group.table);
+    if (engine::code4errorCode(cb, 0) < 0 || table == nullptr)
+        FailOpen(std::string(group.table) + ".DBF");
+    return table;
+}
+
 bool AnyFileMissing(const IndexGroup& group) {
     for (const char* file : group.files) {
         if (!engine::fileExists(engine::posixFileSystem(), engine::code4dir(cb), file)) {
@@ -122,6 +133,40 @@ struct TagBinding {
     const char* name;
 };
 
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+const IndexGroup* GroupOf(std::string_view tableName) {
+    for (const IndexGroup& group : IndexGroups())
+        if (tableName == group.table) return &group;
+    return nullptr;
+}
+
+// A table that would not open with its group file: when the table alone opens, the fault is
+// in an index file, and the user is told which one and that a rebuild cures it (the table is
+// not to be blamed for its index). Returns only when the table itself is at fault.
+void FailIndexOpen(const char* tableName, std::initializer_list<TagBinding> tags) {
+    const IndexGroup* group = GroupOf(tableName);
+    engine::code4autoOpen(cb, 0);
+    engine::Data4* bare = engine::d4open(cb, tableName);
+    engine::code4autoOpen(cb, 1);
+    if (engine::code4errorCode(cb, 0) < 0 || bare == nullptr || group == nullptr) return;
+    std::string unsound;
+    engine::i4groupCheck(bare, group->group, group->tags, &unsound);
+    engine::d4close(bare);
+    engine::code4errorCode(cb, 0);
+    // Named as the opener asks for the tag ("eDate.Ntx"), like a tag that is missing.
+    std::string name = unsound.empty() ? std::string(group->group) + ".cgp" : unsound;
+    for (const TagBinding& tag : tags)
+        if (SameName(unsound, std::string(tag.name) + ".ntx"))
+            name = std::string(tag.name) + ".Ntx";
+    FailIndex(name);
+}
+
 // The steps every opener shares: open, test, bind fields, ask for each tag and test it at
 // once, select the first tag as the default and move to the first record.
 engine::Data4* OpenTable(const char* tableName, std::initializer_list<FieldBinding> fields,
@@ -130,7 +175,10 @@ engine::Data4* OpenTable(const char* tableName, std::initializer_list<FieldBindi
     if (!withGroupFile) engine::code4autoOpen(cb, 0);
     engine::Data4* table = engine::d4open(cb, tableName);
     if (!withGroupFile) engine::code4autoOpen(cb, 1);
-    if (engine::code4errorCode(cb, 0) < 0 || table == nullptr) FailOpen(fileName);
+    if (engine::code4errorCode(cb, 0) < 0 || table == nullptr) {
+        if (withGroupFile) FailIndexOpen(tableName, tags);
+        FailOpen(fileName);
+    }
 
     // A table without one of the fields the program reads is as unusable as a damaged one;
     // without this test the first load would read through a missing field.
@@ -144,7 +192,7 @@ engine::Data4* OpenTable(const char* tableName, std::initializer_list<FieldBindi
     for (const TagBinding& tag : tags) {
         *tag.handle = engine::d4tag(table, tag.name);
         if (engine::code4errorCode(cb, 0) < 0 || *tag.handle == nullptr) {
-            FailOpen(std::string(tag.name) + ".Ntx");
+            FailIndex(std::string(tag.name) + ".Ntx");
         }
     }
     if (tags.size() > 0) engine::d4tagSelect(table, *tags.begin()->handle);
@@ -188,6 +236,19 @@ void FailOpen(const std::string& name) {
                               platform::Buttons::OK);
     if (cb == nullptr) platform::endProgram();
     engine::code4exit(cb);
+}
+
+void FailIndex(const std::string& name) {
+    platform::messages().show(
+        platform::MessageKind::Information,
+        "Unable to open file " + name + "\r\n" + kReIndexCures + "\r\nProgram will now terminate.",
+        platform::Buttons::OK);
+    if (cb == nullptr) platform::endProgram();
+    engine::code4exit(cb);
+}
+
+std::string EngineErrorMessage(const std::string& what) {
+    return "The data files cannot be used: " + what + "\r\nProgram will now terminate.";
 }
 
 bool OpenAccounts() {
@@ -277,10 +338,19 @@ void BuildIndexes(bool quiet) {
     }
     for (const IndexGroup& group : IndexGroups()) {
         if (!quiet || AnyFileMissing(group)) {
-            engine::Data4* table = engine::d4open(cb, group.table);
-            engine::error4exitTest(cb);
+            engine::Data4* table = OpenForIndexBuild(group);
             engine::i4create(table, group.group, group.tags);
             engine::error4exitTest(cb);
+            CloseAllTables();
+        } else {
+            // Present is not enough: an index file that is no sound index of its tag (damaged,
+            // or of another key) would stop the first command that opens the table, so it is
+            // built again like a missing one. Only headers and root pages are read.
+            engine::Data4* table = OpenForIndexBuild(group);
+            if (engine::i4groupCheck(table, group.group, group.tags) != 0) {
+                engine::i4create(table, group.group, group.tags);
+                engine::error4exitTest(cb);
+            }
             CloseAllTables();
         }
         if (!quiet) platform::progress().SetProgress(group.progressAfter);
@@ -296,7 +366,16 @@ void StartDataStore() {
     EngineOwner() = engine::code4init(engine::posixFileSystem(), ".");
     cb = EngineOwner().get();
     if (cb == nullptr) platform::endProgram();
-    engine::code4exitHandler(cb, [] { platform::endProgram(); });
+    // Whatever engine error ends the program is shown first, naming the file and the fault;
+    // the program never vanishes without a word.
+    engine::code4exitHandler(cb, [] {
+        const std::string what = engine::code4errorText(cb);
+        if (engine::code4errorCode(cb, 0) < 0) {
+            platform::messages().show(platform::MessageKind::Information, EngineErrorMessage(what),
+                                      platform::Buttons::OK);
+        }
+        platform::endProgram();
+    });
     engine::error4exitTest(cb);
     BuildIndexes(true);
     OpenSettings();

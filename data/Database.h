@@ -83,6 +83,19 @@ bool DataFilesPresent();
 // program ends (code4exit).
 [[noreturn]] void FailOpen(const std::string& name);
 
+// The cure named when an index file cannot be opened.
+inline constexpr const char* kReIndexCures =
+    "Rebuild Index Files on the File Maintenance tab builds it again.";
+
+// Information box "Unable to open file <name>" CR LF kReIndexCures CR LF "Program will now
+// terminate.", then the program ends: an index file (name as the opener asks for its tag,
+// "eDate.Ntx") that is missing or damaged while its table is sound.
+[[noreturn]] void FailIndex(const std::string& name);
+
+// The message an engine error gets when it ends the program: the engine's description of the
+// fault (it names the file), then "Program will now terminate.".
+std::string EngineErrorMessage(const std::string& what);
+
 // The openers: open the table, bind its fields and tags, select the default tag and move to
 // its first record (ResultWord). They return true or end the program.
 bool OpenAccounts();

@@ -55,8 +55,8 @@ AccountOutcome Stored(AccountChart chart, long recNo, bool marked) {
 
 }  // namespace
 
-AccountChart ChartOf(std::string_view accountKind) {
-    return accountKind == "I" ? AccountChart::Income : AccountChart::Expense;
+AccountChart ChartOf(char accountKind) {
+    return accountKind == 'I' ? AccountChart::Income : AccountChart::Expense;
 }
 
 Data4* AccountTable(AccountChart chart) {

@@ -20,8 +20,8 @@ namespace records {
 
 enum class AccountChart { Expense, Income };
 
-// "I" is the income chart; anything else the expense chart.
-AccountChart ChartOf(std::string_view accountKind);
+// 'I' is the income chart; anything else the expense chart.
+AccountChart ChartOf(char accountKind);
 
 // What the kind selects: table, tag, number field, buffer and its store.
 engine::Data4* AccountTable(AccountChart chart);

@@ -9,7 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-dev clang-format
     python3 python3-dbf libdbd-xbase-perl
-    xvfb xauth
+    xvfb xauth x11-utils
 )
 
 missing=()

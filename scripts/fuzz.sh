@@ -8,7 +8,7 @@ root=$(pwd)
 seconds=${CBK_FUZZ_SECONDS:-60}
 build="$root/build/fuzz"
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCBK_WERROR=ON \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCBK_FUZZ=ON -DCBK_SANITIZE=ON -DCBK_BUILD_UI=OFF -DCBK_BUILD_TESTS=OFF \
     -DCBK_BUILD_BENCH=OFF >/dev/null

@@ -11,7 +11,7 @@ root=$(pwd)
 # The same build directory and configuration as scripts/test.sh, so that neither undoes the
 # other's set-up; only the program and the sample-data tool are built here.
 build="$root/build/release"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCBK_WERROR=ON >/dev/null
 cmake --build "$build" --target cantabook make-sample-data -j "$(nproc)"
 
 data="${CANTABOOK_DATA:-${XDG_DATA_HOME:-$HOME/.local/share}/Cantabook}"

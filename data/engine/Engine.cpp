@@ -1051,6 +1051,53 @@ int i4create(Data4* t, std::string_view groupName, const std::vector<Tag4Info>& 
     return 0;
 }
 
+int i4groupCheck(Data4* t, std::string_view groupName, const std::vector<Tag4Info>& infos,
+                 std::string* unsound) {
+    if (!t) return e4parm;
+    FileSystem& fs = *t->code->fs;
+    const auto fail = [unsound](int rc, const std::string& file) {
+        if (unsound) *unsound = file;
+        return rc;
+    };
+    const std::string group = std::string(groupName) + ".cgp";
+    if (!fileExists(fs, t->dir, group)) return fail(e4open, group);
+    std::vector<std::string> listed;
+    if (readGroupFile(fs, resolvePath(fs, t->dir, group), listed)) return fail(e4index, group);
+    const auto lists = [&listed](const std::string& name) {
+        for (const auto& n : listed)
+            if (sameName(n, name)) return true;
+        return false;
+    };
+    if (listed.size() != infos.size()) return fail(e4index, group);
+    for (const auto& info : infos)
+        if (!lists(info.name)) return fail(e4index, group);
+
+    // Each key and filter compared as parsed, so that another tool's spelling of the same
+    // expression still counts as the same index.
+    const auto canonical = [t](const std::string& text) {
+        auto parsed = KeyExpression::parse(text, t->dbf->fields(), nullptr);
+        return parsed ? std::optional<std::string>(parsed->canonicalText()) : std::nullopt;
+    };
+    for (const auto& info : infos) {
+        const std::string file = info.name + ".ntx";
+        if (!fileExists(fs, t->dir, file)) return fail(e4open, file);
+        std::unique_ptr<Ntx> ntx;
+        if (Ntx::open(fs, resolvePath(fs, t->dir, file), /*readOnly=*/true, ntx))
+            return fail(e4index, file);
+        const NtxHeader& head = ntx->header();
+        auto key = KeyExpression::parse(info.expression, t->dbf->fields(), nullptr);
+        if (!key) return fail(e4expr, file);
+        if (canonical(head.expression) != key->canonicalText() || head.keySize != key->keyLength())
+            return fail(e4index, file);
+        const std::optional<std::string> filter =
+            info.filter.empty() ? std::optional<std::string>("") : canonical(info.filter);
+        const std::optional<std::string> stored =
+            head.filter.empty() ? std::optional<std::string>("") : canonical(head.filter);
+        if (!filter || filter != stored) return fail(e4index, file);
+    }
+    return 0;
+}
+
 const std::string& t4alias(Tag4* tag) {
     return tag ? tag->name : kEmpty;
 }

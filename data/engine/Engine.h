@@ -103,6 +103,13 @@ Tag4* d4tagDefault(Data4* t);
 int d4tagSelect(Data4* t, Tag4* tag);  // nullptr = record-number order
 Tag4* d4tagSelected(Data4* t);
 int i4create(Data4* t, std::string_view groupName, const std::vector<Tag4Info>& tags);
+// Whether the open table's index group `groupName` stands as i4create would make it, reading
+// only the group file and each index file's header and root page: the group lists exactly the
+// tags of `tags`, and each tag's .ntx is a sound index of its key expression and filter.
+// 0 when so; otherwise e4open (a file is missing) or e4index, with the first file at fault
+// ("EDate.ntx", "Exp5.cgp") in `unsound`. Sets no pending error.
+int i4groupCheck(Data4* t, std::string_view groupName, const std::vector<Tag4Info>& tags,
+                 std::string* unsound = nullptr);
 const std::string& t4alias(Tag4* tag);
 const std::string& t4expr(Tag4* tag);
 

@@ -16,7 +16,7 @@ TPickAcc::TPickAcc() : PickList("TPickAcc", QStringLiteral("Select Account")) {
 }
 
 bool TPickAcc::income() const {
-    return AccountKind == "I";
+    return AccountKind == 'I';
 }
 
 std::vector<PickList::Column> TPickAcc::columns() const {

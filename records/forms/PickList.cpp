@@ -37,7 +37,8 @@ void PickList::addButtons(QPushButton* select, QPushButton* newRecord, QPushButt
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     for (QPushButton* b : {select, newRecord, exit}) {
-        b->setAutoDefault(false);  // Enter belongs to the grid
+        b->setAutoDefault(false);     // Enter belongs to the grid...
+        b->installEventFilter(this);  // ...or to the button that has the focus
         b->setMinimumWidth(80);
         buttons->addWidget(b);
     }
@@ -113,6 +114,8 @@ void PickList::FormShow() {
         StringGrid1->setCurrentCell(row - 1, 0);
         StringGrid1->selectRow(row - 1);
         StringGrid1->scrollToItem(StringGrid1->item(row - 1, 0));
+        // Reopened after New or Exit, the list starts again from its grid, not that button.
+        StringGrid1->setFocus();
     }
     QApplication::restoreOverrideCursor();
 }
@@ -167,6 +170,14 @@ bool PickList::eventFilter(QObject* watched, QEvent* event) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             StringGrid1KeyPress(key);
+            return true;
+        }
+    }
+    if (auto* button = qobject_cast<QPushButton*>(watched);
+        button != nullptr && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            button->click();
             return true;
         }
     }

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -30,6 +31,18 @@ std::string Bytes(const fs::path& path) {
 
 std::string FailText(const std::string& name) {
     return "Unable to open file " + name + "\r\nProgram will now terminate.";
+}
+
+std::string IndexFailText(const std::string& name) {
+    return "Unable to open file " + name + "\r\n" + kReIndexCures +
+           "\r\nProgram will now terminate.";
+}
+
+// Overwrites a file with bytes of the same length that are no index.
+void Scramble(const fs::path& path) {
+    std::string bytes = Bytes(path);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = char((i * 7919 + 13) % 251);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 class DatabaseTest : public DataTest {
@@ -160,10 +173,10 @@ TEST_F(DatabaseTest, GroupFileWithoutTheTagEndsTheProgramNamingTheTagFile) {
     StartDataStore();
     fs::copy_file(fileIn("FolTag.ntx"), fs::path(dir_->path()) / "FolOld.ntx");
     std::ofstream(fileIn("Folder.cgp"), std::ios::trunc) << "FolOld\r\n";
-    EXPECT_EQ(Ends([] { OpenFolders(); }).at(0).text, FailText("FolTag.Ntx"));
+    EXPECT_EQ(Ends([] { OpenFolders(); }).at(0).text, IndexFailText("FolTag.Ntx"));
 
     std::ofstream(fileIn("Exp5.cgp"), std::ios::trunc) << "EDate\r\n";
-    EXPECT_EQ(Ends([] { OpenExpenses(); }).at(0).text, FailText("eAcc.Ntx"));
+    EXPECT_EQ(Ends([] { OpenExpenses(); }).at(0).text, IndexFailText("eAcc.Ntx"));
 }
 
 TEST_F(DatabaseTest, SettingsOpenWithoutAnyGroupFile) {
@@ -184,7 +197,7 @@ TEST_F(DatabaseTest, MissingIndexFileEndsTheProgramUntilRebuilt) {
     fs::remove(fileIn("AccITag.ntx"));
     const auto shown = Ends([] { OpenIncomeAccounts(); });
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text.rfind("Unable to open file ", 0), 0u);
+    EXPECT_EQ(shown[0].text, IndexFailText("AcciTag.Ntx"));
     BuildIndexes(false);
     EXPECT_TRUE(OpenIncomeAccounts());
 }
@@ -324,8 +337,54 @@ TEST_F(DatabaseTest, ShutDownPacksOnlyWhenAsked) {
 TEST_F(DatabaseTest, ShutDownWithAPendingErrorEndsTheProgramBeforeThePack) {
     StartDataStore();
     engine::d4open(cb, "NOSUCH");
-    EXPECT_THROW(ShutDownDataStore(true), platform::ProgramEnded);
+    const auto shown = Ends([] { ShutDownDataStore(true); });
     EXPECT_TRUE(platform_->progress.calls.empty());
+    ASSERT_EQ(shown.size(), 1u);  // the program never ends without a word
+    EXPECT_EQ(shown[0].text, EngineErrorMessage("table NOSUCH not found"));
+}
+
+TEST_F(DatabaseTest, StartUpBuildsAgainAnIndexThatIsNoSoundIndexOfItsTag) {
+    StartDataStore();
+    const fs::path eDate = fileIn("EDate.ntx"), eAcc = fileIn("EAcc.ntx"),
+                   group = fileIn("Exp5.cgp");
+    struct Case {
+        const char* what;
+        std::function<void()> damage;
+    };
+    const Case cases[] = {
+        {"random bytes", [&] { Scramble(eDate); }},
+        {"another tag's index",
+         [&] { fs::copy_file(eAcc, eDate, fs::copy_options::overwrite_existing); }},
+        {"cut short", [&] { fs::resize_file(eDate, 700); }},
+        {"group file of junk", [&] { std::ofstream(group, std::ios::trunc) << "\x01\x02"; }},
+    };
+    ShutDownDataStore(false);
+    for (const Case& c : cases) {
+        AgeIndexFiles();
+        c.damage();
+        platform_->messages.clear();
+        StartDataStore();
+        EXPECT_TRUE(platform_->messages.shown.empty()) << c.what;
+        EXPECT_TRUE(Recreated("EDate.ntx") && Recreated("EAcc.ntx")) << c.what;
+        EXPECT_TRUE(Untouched("AccTag.ntx") && Untouched("IncDate.ntx")) << c.what;
+        OpenExpenses();
+        std::string report;
+        EXPECT_EQ(engine::d4check(Expenses, &report), 0) << c.what << ": " << report;
+        ShutDownDataStore(false);
+    }
+}
+
+TEST_F(DatabaseTest, IndexDamagedAfterStartUpIsNamedNotItsTable) {
+    StartDataStore();
+    const std::string table = Bytes(fileIn("EXP5.dbf"));
+    Scramble(fileIn("EDate.ntx"));
+    EXPECT_EQ(Ends([] { OpenExpenses(); }).at(0).text, IndexFailText("eDate.Ntx"));
+    Scramble(fileIn("IncAcc.ntx"));
+    EXPECT_EQ(Ends([] { OpenIncome(); }).at(0).text, IndexFailText("IncAcc.Ntx"));
+    EXPECT_EQ(Bytes(fileIn("EXP5.dbf")), table);
+    BuildIndexes(false);  // the cure the message names
+    EXPECT_TRUE(OpenExpenses());
+    EXPECT_TRUE(OpenIncome());
 }
 
 }  // namespace

@@ -30,9 +30,9 @@ protected:
     }
 
     void show(const char* kind, int number) {
-        AccountKind = kind;
-        std::int32_t& choice = AccountKind == "I" ? IncAccountChoice : ExpAccountChoice;
-        choice = number == 0 ? 0 : std::int32_t(recordOf(records::ChartOf(kind), number));
+        AccountKind = kind[0];
+        std::int32_t& choice = AccountKind == 'I' ? IncAccountChoice : ExpAccountChoice;
+        choice = number == 0 ? 0 : std::int32_t(recordOf(records::ChartOf(kind[0]), number));
         form().setResult(0);
         form().FormShow();
     }

@@ -82,21 +82,21 @@ TEST_F(Dispatch, RecordCommandsOpenTheirTablesForThePickListAndCloseAll) {
 
 TEST_F(Dispatch, AccountCommandsSetTheAccountKind) {
     recordTablesWhileShown({"TPickAcc"});
-    std::string kindSeen;
+    char kindSeen = 0;
     platform_->modal.once("TPickAcc", [&](platform::ModalForm&) {
         kindSeen = AccountKind;
         ExpAccountChoice = IncAccountChoice = -1;
         return platform::mrCancel;
     });
     main().BtnAccountIClick();
-    EXPECT_EQ(kindSeen, "I");
+    EXPECT_EQ(kindSeen, 'I');
     platform_->modal.once("TPickAcc", [&](platform::ModalForm&) {
         kindSeen = AccountKind;
         ExpAccountChoice = IncAccountChoice = -1;
         return platform::mrCancel;
     });
     main().BtnAccountEClick();
-    EXPECT_EQ(kindSeen, "E");
+    EXPECT_EQ(kindSeen, 'E');
 }
 
 TEST_F(Dispatch, PickThenEditLoopRunsUntilExit) {
@@ -175,12 +175,12 @@ TEST_F(Dispatch, ReportCommandsOpenTheirTablesAndCloseAll) {
             ran.push_back(r);
             open = openTables();
         };
-        AccountKind = c.kind && std::string(c.kind) == "E" ? "I" : "E";
+        AccountKind = c.kind && c.kind[0] == 'E' ? 'I' : 'E';
         c.action->trigger();
         EXPECT_EQ(ran, std::vector<TFormMain::Report>{c.report}) << c.action->text().toStdString();
         EXPECT_EQ(open, c.tables) << c.action->text().toStdString();
         if (c.kind) {
-            EXPECT_EQ(AccountKind, c.kind);
+            EXPECT_EQ(AccountKind, c.kind[0]);
         }
         EXPECT_FALSE(anyTableOpen());
     }

@@ -1,7 +1,10 @@
 // The pick lists: columns, filters, opening selection and the choice protocol.
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 
 #include "GuiFixture.h"
 #include "records/forms/PickAccU.h"
@@ -220,7 +223,7 @@ TEST_F(PickListTest, FolderListLeavesOutDeletedFolders) {
 }
 
 TEST_F(PickListTest, AccountListFollowsTheAccountKind) {
-    AccountKind = "I";
+    AccountKind = 'I';
     OpenIncomeAccounts();
     ASSERT_EQ(engine::d4bottom(IncomeAccounts), 0);
     IncAccountChoice = engine::d4recNo(IncomeAccounts);
@@ -238,7 +241,7 @@ TEST_F(PickListTest, AccountListFollowsTheAccountKind) {
     EXPECT_EQ(IncAccountChoice, lastRecord);
     CloseAllTables();
 
-    AccountKind = "E";
+    AccountKind = 'E';
     OpenAccounts();
     ExpAccountChoice = 0;
     pick.FormShow();
@@ -250,6 +253,28 @@ TEST_F(PickListTest, OpeningRowRule) {
     EXPECT_EQ(RecordListOpeningRow(7, 3, 9), 3);
     EXPECT_EQ(RecordListOpeningRow(0, 0, 9), 9);
     EXPECT_EQ(RecordListOpeningRow(7, 0, 9), 1);
+}
+
+TEST_F(PickListTest, ReopenedListHasTheGridFocusedAndEnterPressesAFocusedButton) {
+    OpenFolders();
+    TPickFol& pick = *forms().PickFol;
+    const auto enter = [] {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget(), &press);
+    };
+    for (int showing = 0; showing < 2; ++showing) {
+        FolderChoice = 5;
+        QTimer::singleShot(0, [&] {
+            pick.activateWindow();
+            QApplication::processEvents();
+            EXPECT_EQ(QApplication::focusWidget(), pick.StringGrid1) << "showing " << showing;
+            pick.BtnNew->setFocus(Qt::TabFocusReason);
+            enter();
+            if (pick.isVisible()) pick.reject();
+        });
+        pick.execModal();
+        EXPECT_EQ(FolderChoice, 0) << "Enter on New, showing " << showing;
+    }
 }
 
 }  // namespace

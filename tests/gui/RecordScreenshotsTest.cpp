@@ -72,13 +72,13 @@ TEST_F(RecordScreens, FoldersAndAccountsShowWhole) {
     CloseAllTables();
 
     OpenAccounts();
-    AccountKind = "E";
+    AccountKind = 'E';
     ExpAccountChoice = 18;  // 280 Meals and Entertainment, not deductible
     look(*forms().Account, "account-expense");
     EXPECT_FALSE(forms().Account->CheckBox1->isChecked());
     CloseAllTables();
     OpenIncomeAccounts();
-    AccountKind = "I";
+    AccountKind = 'I';
     IncAccountChoice = 0;
     look(*forms().Account, "account-income-new");
 }
@@ -144,7 +144,7 @@ TEST_F(RecordScreens, PickListsAfterEdits) {
     CloseAllTables();
 
     OpenIncomeAccounts();
-    AccountKind = "I";
+    AccountKind = 'I';
     IncAccountChoice = 2;
     look(*forms().PickAcc, "pick-income-accounts");
     EXPECT_EQ(forms().PickAcc->cell(2, 0), "Taxable");

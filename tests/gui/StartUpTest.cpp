@@ -1,10 +1,13 @@
 // Start-up, shutdown and the program's forms.
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <cstdint>
 #include <fstream>
+#include <iterator>
 
 #include "GuiFixture.h"
 #include "app/MaskEdit.h"
@@ -54,6 +57,38 @@ std::filesystem::path findFile(const std::filesystem::path& dir, const std::stri
 
 using StartUp = FormTest;
 
+std::string fileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The ways a table is found damaged: cut in the middle of a record, a header count one past
+// the records the file holds, garbage in the header-length bytes.
+struct TableDamage {
+    const char* what;
+    void (*apply)(const std::filesystem::path& table);
+};
+const TableDamage kTableDamage[] = {
+    {"cut mid-record",
+     [](const std::filesystem::path& t) {
+         std::filesystem::resize_file(t, std::filesystem::file_size(t) - 40);
+     }},
+    {"count past the file",
+     [](const std::filesystem::path& t) {
+         std::fstream f(t, std::ios::binary | std::ios::in | std::ios::out);
+         const std::uint32_t n = headerRecordCount(t) + 1;
+         const char bytes[4] = {char(n), char(n >> 8), char(n >> 16), char(n >> 24)};
+         f.seekp(4);
+         f.write(bytes, 4);
+     }},
+    {"header length garbage",
+     [](const std::filesystem::path& t) {
+         std::fstream f(t, std::ios::binary | std::ios::in | std::ios::out);
+         f.seekp(8);
+         f.write("\xff\x7f", 2);
+     }},
+};
+
 TEST_F(StartUp, MissingTableShowsMessageEndsProgramAndMakesNoIndex) {
     std::filesystem::remove(findFile(dataDir(), "INC5.dbf"));
     EXPECT_THROW(startUp(), ProgramEnded);
@@ -69,6 +104,74 @@ TEST_F(StartUp, MissingTableShowsMessageEndsProgramAndMakesNoIndex) {
         EXPECT_NE(ext, ".cgp") << entry.path();
     }
     EXPECT_NE(main().windowTitle(), "Tarvel Cantabook 1.11");
+}
+
+TEST_F(StartUp, DamagedTableMetByTheIndexBuildIsNamedAndLeftAsItWas) {
+    for (const char* table : {"EXP5", "ACC"}) {
+        for (const TableDamage& damage : kTableDamage) {
+            SCOPED_TRACE(std::string(table) + ", " + damage.what);
+            const std::filesystem::path file = findFile(dataDir(), std::string(table) + ".dbf");
+            const std::string sound = fileBytes(file);
+            damage.apply(file);
+            const std::string damaged = fileBytes(file);
+            platform_->messages.clear();
+            EXPECT_THROW(startUp(), ProgramEnded);  // the index files are missing: a build
+            ASSERT_EQ(platform_->messages.shown.size(), 1u);
+            EXPECT_EQ(platform_->messages.shown[0].text, "Unable to open file " +
+                                                             std::string(table) +
+                                                             ".DBF\r\nProgram will now terminate.");
+            EXPECT_EQ(fileBytes(file), damaged);
+
+            // The same table met by Re-Index after a sound start.
+            std::ofstream(file, std::ios::binary | std::ios::trunc) << sound;
+            ShutDownDataStore(false);
+            startUp();
+            damage.apply(file);
+            platform_->messages.clear();
+            EXPECT_THROW(main().BtnReIndexClick(), ProgramEnded);
+            ASSERT_EQ(platform_->messages.shown.size(), 1u);
+            EXPECT_EQ(platform_->messages.shown[0].text, "Unable to open file " +
+                                                             std::string(table) +
+                                                             ".DBF\r\nProgram will now terminate.");
+            EXPECT_EQ(fileBytes(file), damaged);
+            CloseAllTables();
+            ShutDownDataStore(false);
+            std::ofstream(file, std::ios::binary | std::ios::trunc) << sound;
+            for (const char* index : {"AccTag.ntx", "EDate.ntx"})
+                std::filesystem::remove(findFile(dataDir(), index));
+        }
+    }
+}
+
+TEST_F(StartUp, MainWindowOpensCentredOnTheScreen) {
+    main().show();  // the first showing runs the start-up
+    QApplication::processEvents();
+    ASSERT_NE(main().screen(), nullptr);
+    const QPoint offset =
+        main().frameGeometry().center() - main().screen()->availableGeometry().center();
+    EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
+    main().hide();
+}
+
+TEST_F(StartUp, ScrambledIndexIsBuiltAgainAtStartUp) {
+    startUp();
+    ShutDownDataStore(false);
+    const std::filesystem::path index = findFile(dataDir(), "EDate.ntx");
+    std::string bytes = fileBytes(index);
+    for (char& c : bytes) c = char(c * 31 + 7);
+    std::ofstream(index, std::ios::binary | std::ios::trunc) << bytes;
+    platform_->messages.clear();
+    startUp();
+    EXPECT_TRUE(platform_->messages.shown.empty());
+    bool listed = false;
+    platform_->modal.once("TPickExp", [&](platform::ModalForm&) {
+        listed = true;
+        ExpenseChoice = -1;
+        return platform::mrCancel;
+    });
+    main().BtnExpenseClick();  // the first expense command opens the table and its indexes
+    EXPECT_TRUE(listed);
+    EXPECT_TRUE(platform_->messages.shown.empty());
 }
 
 TEST_F(StartUp, MissingIndexFilesAreBuiltWithoutProgressBox) {

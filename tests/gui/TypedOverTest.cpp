@@ -129,7 +129,7 @@ TEST_F(TypedOver, FolderNumberTypedOverRenumbersToTheTypedNumber) {
 TEST_F(TypedOver, AccountNumberTypedOverIsStoredAndTheNextOfferIsTypedOverToo) {
     OpenAccounts();
     OpenExpenses();
-    AccountKind = "E";
+    AccountKind = 'E';
     ExpAccountChoice = 0;
     TAccount& form = *forms().Account;
     answer({Answer::Yes, Answer::No});  // another account after the first; not after the second

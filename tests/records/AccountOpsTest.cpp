@@ -253,8 +253,8 @@ TEST_F(AccountOps, IncomeAccountDeleteAsksInItsOwnWordsAndMarksOnlyIncome) {
 }
 
 TEST(AccountChartOf, KindIChoosesIncomeAndAnythingElseExpense) {
-    EXPECT_EQ(ChartOf("I"), AccountChart::Income);
-    EXPECT_EQ(ChartOf("E"), AccountChart::Expense);
+    EXPECT_EQ(ChartOf('I'), AccountChart::Income);
+    EXPECT_EQ(ChartOf('E'), AccountChart::Expense);
     EXPECT_EQ(TaxCaption(AccountChart::Expense), "Tax Deductible");
     EXPECT_EQ(TaxCaption(AccountChart::Income), "Taxable");
     EXPECT_EQ(AccountChangedMessage(AccountChart::Income, 20, "25"),
