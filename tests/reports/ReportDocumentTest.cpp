@@ -1,0 +1,3 @@
+#include "reports/ReportDocument.h"
+
+#include <gtest/gtest.h>
