@@ -233,6 +233,8 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request) {
         d4go(t.entries, start);
     }
 
+    // Each entry takes one row, or two with a memo; every page adds its header.
+    doc.ReserveRows(count * (t.expense ? 2 : 1) + count / 4 + 32);
     showProgress();
     ScanProgress progress(count);
     const int lines = t.expense ? 2 : 1;

@@ -140,6 +140,10 @@ void Document::AddRow() {
     ++lineOnPage;
 }
 
+void Document::ReserveRows(long rows) {
+    if (rows > 0) cells_.reserve(cells_.size() + std::size_t(rows) * std::size_t(cellsPerRow));
+}
+
 bool Document::CheckPage(int neededLine, bool withHeadings) {
     if (pageNumber > 0 && neededLine <= linesPerPage) return false;
     ++pageNumber;

@@ -87,6 +87,8 @@ public:
 
     // Appends a row of empty cells.
     void AddRow();
+    // Makes room for `rows` more rows, for a builder that knows roughly how many it writes.
+    void ReserveRows(long rows);
 
     // Starts a page when none is started yet or `neededLine` would pass the page length.
     // Returns whether it did. A page ends with an "EJECT" row (after a "U" on the closing
