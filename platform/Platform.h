@@ -73,6 +73,9 @@ struct RegionalSettings {
     char dateSeparator = '/';
     char decimalSeparator = '.';
     char thousandSeparator = ',';
+    // The short date format itself, in the locale's pattern letters ("M/d/yy"): report
+    // title lines and page dates show dates in it as it stands.
+    std::string shortDateFormat = "M/d/yy";
 };
 
 class Regional {

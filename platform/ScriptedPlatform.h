@@ -113,9 +113,9 @@ public:
     RegionalSettings settings() override { return value; }
 
     void setMdy() { value = RegionalSettings{}; }
-    void setDmy() { value = RegionalSettings{DateOrder::DMY, '.', ',', '.'}; }
+    void setDmy() { value = RegionalSettings{DateOrder::DMY, '.', ',', '.', "dd.MM.yy"}; }
 
-    RegionalSettings value;  // month/day/year with "/", "." and "," unless set
+    RegionalSettings value;  // "M/d/yy": month/day/year with "/", "." and "," unless set
 };
 
 // ---- help -----------------------------------------------------------------------------

@@ -55,7 +55,9 @@ RegionalSettings dateSettingsOf(const QString& shortDateFormat) {
 }
 
 RegionalSettings regionalSettingsOf(const QLocale& locale) {
-    RegionalSettings settings = dateSettingsOf(locale.dateFormat(QLocale::ShortFormat));
+    const QString shortFormat = locale.dateFormat(QLocale::ShortFormat);
+    RegionalSettings settings = dateSettingsOf(shortFormat);
+    settings.shortDateFormat = shortFormat.toStdString();
     settings.decimalSeparator = asciiOf(locale.decimalPoint()).value_or('.');
     const QString group = locale.groupSeparator();
     settings.thousandSeparator = asciiOf(group).value_or(group.isEmpty() ? '\0' : ' ');

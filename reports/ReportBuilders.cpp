@@ -1,0 +1,306 @@
+#include "reports/ReportBuilders.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "data/Database.h"
+#include "data/Records.h"
+#include "data/StoredForms.h"
+#include "platform/Platform.h"
+#include "records/EntryRules.h"
+#include "reports/ReportDocument.h"
+
+namespace reports {
+
+using namespace engine;
+
+namespace {
+
+std::string amount(double value) {
+    return records::FormatNumber("%13.2n", value);
+}
+
+std::string trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
+// Membership of an entry's folder in the selection, asked once per entry scanned.
+class FolderSet {
+public:
+    explicit FolderSet(const std::vector<std::int32_t>& folders) : folders_(folders) {
+        for (std::int32_t f : folders)
+            if (f >= 0 && f < kDirect) direct_[std::size_t(f)] = true;
+    }
+    bool contains(std::int32_t f) const {
+        if (f >= 0 && f < kDirect) return direct_[std::size_t(f)];
+        return std::find(folders_.begin(), folders_.end(), f) != folders_.end();
+    }
+
+private:
+    static constexpr std::int32_t kDirect = 10000;  // every four-digit folder number
+    std::vector<bool> direct_ = std::vector<bool>(kDirect);
+    const std::vector<std::int32_t>& folders_;
+};
+
+// Progress of a scan of `total` steps; the box is told only when the percentage moves.
+class ScanProgress {
+public:
+    explicit ScanProgress(long total) : total_(total) {}
+    void step() {
+        ++done_;
+        const int percent = total_ > 0 ? int(done_ * 100 / total_) : 0;
+        if (percent != shown_) platform::progress().SetProgress(shown_ = percent);
+    }
+
+private:
+    long total_;
+    long done_ = 0;
+    int shown_ = 0;
+};
+
+void showProgress() {
+    platform::progress().ShowProgress(true, std::string(kBuildingReport));
+}
+void hideProgress() {
+    platform::progress().ShowProgress(false, "");
+}
+
+// ---- summaries ------------------------------------------------------------------------
+struct SummaryTables {
+    std::string_view title;
+    std::string_view firstSection;
+    std::string_view secondSection;
+    Data4* accounts;
+    Field4* accNo;
+    Field4* acDesc;
+    Field4* acDed;
+    Data4* entries;
+    Tag4* byAccount;
+    Field4* entryAccount;
+    Field4* date;
+    Field4* amount;
+    Field4* folder;
+};
+
+// Amounts are summed unrounded; an account (or section) counts as empty when its sums round
+// to zero cents, so entries that cancel leave no row of zeros behind a binary remainder.
+bool nonZero(double value) {
+    return std::llround(value * 100.0) != 0;
+}
+
+void summaryHeadings(Document& doc) {
+    doc.columnPrefixes = {"R05", "L07", "R50", "R63", "R76"};
+    doc.columnHeadings = {{"", "", "R50Period", "R63Prior", "R76Year", ""},
+                          {"R05Acnt.", "L07Account Name", "R50Totals", "R63Totals", "R76To Date",
+                           std::string(kRuleFlag)}};
+}
+
+void summaryRow(Document& doc, std::string_view number, std::string_view name, double period,
+                double prior) {
+    doc.WriteRow(1, {number, name, amount(period), amount(prior), amount(period + prior)});
+}
+
+void BuildSummary(const SummaryTables& t, const ReportRequest& request) {
+    Document& doc = ReportDocument;
+    doc.reportWidth = 76;
+    doc.cellsPerRow = 6;
+    doc.StartDocument(request.linesPerPage);
+    doc.titleLines = {TitleLine(t.title, request.folders),
+                      PeriodLine(request.from, request.through)};
+    summaryHeadings(doc);
+
+    const platform::DateTime fiscalStart =
+        FiscalYearStart(request.from, request.fyMonth, request.fyDay);
+    const std::string fiscalText = cbk::DateToStored(fiscalStart);
+    const std::string fromText = cbk::DateToStored(request.from);
+    const std::string throughText = cbk::DateToStored(request.through);
+    const FolderSet folders(request.folders);
+
+    doc.sectionText = t.firstSection;
+    d4tagSelect(t.entries, t.byAccount);
+    showProgress();
+    ScanProgress progress(2 * d4recCount(t.accounts));
+
+    double grandPeriod = 0, grandPrior = 0;
+    for (const bool deductible : {true, false}) {
+        double sectionPeriod = 0, sectionPrior = 0;
+        for (cbk::ResultWord = d4top(t.accounts); cbk::ResultWord == r4success;
+             cbk::ResultWord = d4skip(t.accounts, 1)) {
+            double period = 0, prior = 0;
+            if ((f4true(t.acDed) == 1) == deductible) {
+                const std::int32_t number = f4int(t.accNo);
+                int rc = d4seek(t.entries, cbk::PadNumber(number, 4) + fiscalText);
+                for (; rc != r4eof && !d4eof(t.entries) && f4int(t.entryAccount) == number;
+                     rc = d4skip(t.entries, 1)) {
+                    const std::string date = f4str(t.date);
+                    // The account's entries come by date: none after this one can count.
+                    if (date > throughText) break;
+                    if (!folders.contains(f4int(t.folder))) continue;
+                    if (date < fromText) {
+                        if (date >= fiscalText) prior += f4double(t.amount);
+                    } else {
+                        period += f4double(t.amount);
+                    }
+                }
+                if (nonZero(period) || nonZero(prior))
+                    summaryRow(doc, std::to_string(number), f4str(t.acDesc), period, prior);
+            }
+            sectionPeriod += period;
+            sectionPrior += prior;
+            progress.step();
+        }
+        hideProgress();
+        if (!doc.empty()) {
+            doc.SetFlag(kRuleFlag);
+            summaryRow(doc, "", "Total " + doc.sectionText, sectionPeriod, sectionPrior);
+        }
+        grandPeriod += sectionPeriod;
+        grandPrior += sectionPrior;
+        if (deductible) {
+            doc.sectionText = t.secondSection;
+            if (!doc.empty() && !doc.CheckPage(doc.lineOnPage + 6, true)) {
+                doc.AddRow();
+                doc.AddRow();
+                doc.AddRow();
+                doc.cell(doc.lastRow, 0) = "L00" + doc.sectionText;
+                doc.AddRow();
+                for (const auto& heading : doc.columnHeadings) {
+                    doc.AddRow();
+                    for (int c = 0; c < doc.cellsPerRow; ++c)
+                        doc.cell(doc.lastRow, c) = heading[std::size_t(c)];
+                }
+            }
+        } else {
+            doc.sectionText.clear();
+        }
+    }
+
+    if (doc.empty()) return;
+    doc.SetFlag(kRuleFlag);
+    doc.AddRow();
+    summaryRow(doc, "", "GRAND TOTAL", grandPeriod, grandPrior);
+    if (request.folders.size() > 1) ListIncludedFolders(request.folders);
+}
+
+// ---- details --------------------------------------------------------------------------
+struct DetailTables {
+    bool expense;
+    Data4* entries;
+    Tag4* byDate;
+    Field4* date;
+    Field4* account;
+    Field4* folder;
+};
+
+std::string detailTitle(bool expense, const ReportRequest& request) {
+    const std::string_view title = expense ? "Expense Detail Report" : "Income Detail Report";
+    if (!request.account) return std::string(title);
+    return trimmed(request.accountName) + " " + std::string(title);
+}
+
+void BuildDetail(const DetailTables& t, const ReportRequest& request) {
+    Document& doc = ReportDocument;
+    doc.reportWidth = t.expense ? 67 : 72;
+    doc.cellsPerRow = t.expense ? 6 : 5;
+    doc.StartDocument(request.linesPerPage);
+    doc.titleLines = {TitleLine(detailTitle(t.expense, request), request.folders),
+                      PeriodLine(request.from, request.through)};
+    if (t.expense) {
+        doc.columnPrefixes = {"L00", "R19", "R24", "L26", "R67"};
+        doc.columnHeadings = {{"L00Date", "R19Check No", "R24Acnt", "L26Paid to / Memo",
+                               "R67Amount", std::string(kRuleFlag)}};
+    } else {
+        doc.columnPrefixes = {"L00", "R18", "L21", "R72"};
+        doc.columnHeadings = {
+            {"L00Date", "R18Account", "L21Description", "R72Amount", std::string(kRuleFlag)}};
+    }
+    double total = 0;
+
+    const std::string throughText = cbk::DateToStored(request.through);
+    const FolderSet folders(request.folders);
+    d4tagSelect(t.entries, t.byDate);
+    cbk::ResultWord = d4seek(t.entries, cbk::DateToStored(request.from));
+    long count = 0;
+    if (cbk::ResultWord != r4eof) {
+        const long start = d4recNo(t.entries);
+        for (int rc = cbk::ResultWord; rc != r4eof && f4str(t.date) <= throughText;
+             rc = d4skip(t.entries, 1))
+            ++count;
+        d4go(t.entries, start);
+    }
+
+    // Each entry takes one row, or two with a memo; every page adds its header.
+    doc.ReserveRows(count * (t.expense ? 2 : 1) + count / 4 + 32);
+    showProgress();
+    ScanProgress progress(count);
+    const int lines = t.expense ? 2 : 1;
+    for (int rc = cbk::ResultWord; rc != r4eof && !d4eof(t.entries) && f4str(t.date) <= throughText;
+         rc = d4skip(t.entries, 1)) {
+        if (folders.contains(f4int(t.folder)) &&
+            (!request.account || f4int(t.account) == *request.account)) {
+            if (t.expense) {
+                cbk::LoadExpense();
+                const cbk::ExpenseRec& e = cbk::CurExpense;
+                doc.WriteRow(
+                    lines, {FormatDate(e.ExpDate, doc.detailDateFormat), std::to_string(e.CheckNo),
+                            std::to_string(e.AccNo), trimmed(e.PayTo), amount(e.Amount)});
+                const std::string memo = trimmed(e.EMemo);
+                if (!memo.empty()) {
+                    doc.AddRow();
+                    doc.cell(doc.lastRow, 3) = doc.columnPrefixes[3] + memo;
+                }
+                total += e.Amount;
+            } else {
+                cbk::LoadIncome();
+                const cbk::IncomeRec& e = cbk::CurIncome;
+                doc.WriteRow(lines, {FormatDate(e.IncDate, doc.detailDateFormat),
+                                     std::to_string(e.IncAcc), e.IncDesc, amount(e.IncAmt)});
+                total += e.IncAmt;
+            }
+        }
+        progress.step();
+    }
+    hideProgress();
+
+    if (doc.empty()) return;
+    doc.SetFlag(kRuleFlag);
+    if (t.expense)
+        doc.WriteRow(lines, {"TOTAL EXPENSES", "", "", "", amount(total)});
+    else
+        doc.WriteRow(lines, {"Total", "", "", amount(total)});
+    if (request.folders.size() > 1) ListIncludedFolders(request.folders);
+}
+
+}  // namespace
+
+void BuildExpenseSummary(const ReportRequest& request) {
+    using namespace cbk;
+    BuildSummary({"Expense Summary Report", "Deductible Expenses", "Non-Deductible Expenses",
+                  Accounts, AccNoField, AcDescField, AcDedField, Expenses, EAccTag, ExpAccNoField,
+                  ExpDateField, AmountField, ExpFolNoField},
+                 request);
+}
+
+void BuildIncomeSummary(const ReportRequest& request) {
+    using namespace cbk;
+    BuildSummary({"Income Summary Report", "Taxable Income", "Non-Taxable Income", IncomeAccounts,
+                  IncAccNoField, IncAcDescField, IncAcDedField, Income, IncAccTag, IncAccField,
+                  IncDateField, IncAmtField, IncFolNoField},
+                 request);
+}
+
+void BuildExpenseDetail(const ReportRequest& request) {
+    using namespace cbk;
+    BuildDetail({true, Expenses, EDateTag, ExpDateField, ExpAccNoField, ExpFolNoField}, request);
+}
+
+void BuildIncomeDetail(const ReportRequest& request) {
+    using namespace cbk;
+    BuildDetail({false, Income, IncDateTag, IncDateField, IncAccField, IncFolNoField}, request);
+}
+
+}  // namespace reports

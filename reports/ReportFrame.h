@@ -1,0 +1,117 @@
+#pragma once
+
+// What the report builders share: the folder selection, the lookups of folder names, fiscal
+// years and account flags, the title block, the included-folders list, the request a builder
+// is given and the runner that takes a report command from the folder choice to the viewer.
+//
+// The tables a report reads are open through the openers of data/Database.h (each with its
+// default tag) for as long as the runner works; the runner never opens or closes them.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/DateTime.h"
+#include "platform/Platform.h"
+
+namespace reports {
+
+inline constexpr std::string_view kCreateFolders = "Create folders before running reports";
+inline constexpr std::string_view kNoData = "Report contains no data.";
+inline constexpr std::string_view kBuildingReport = "Building Report";
+inline constexpr std::string_view kIncludedFolders = "Included Folders:";
+
+// The folders the current report covers, in the order chosen; empty when no report is to run.
+// The folder dialog TMultFol fills it.
+extern std::vector<std::int32_t> SelectedFolders;
+
+// ---- lookups (FOLDER, ACC, ACCI open) --------------------------------------------------
+// The trimmed name of folder `number`; empty when there is no such folder.
+std::string FolderName(std::int32_t number);
+
+// The first day of the fiscal year that holds `date`, for a fiscal year starting on day
+// `fyDay` of month `fyMonth`. A stored start that is not a day of every year is read as the
+// settings form would have let it be entered: the month held to 1..12 and the day to 1 and the
+// month's length in a common year, so 29 February starts the year on 28 February.
+platform::DateTime FiscalYearStart(const platform::DateTime& date, int fyMonth, int fyDay);
+
+// Whether account `number` exists in ACC (ACCI) and is marked deductible (taxable).
+bool IsDeductible(std::int32_t number);
+bool IsTaxable(std::int32_t number);
+
+// ---- folder selection -----------------------------------------------------------------
+// The lines of the folder dialog: each live folder in number order as its number right-aligned
+// in four characters, " - " and its stored name.
+std::vector<std::string> FolderDialogLines();
+
+// The folder numbers of the chosen dialog lines, in list order.
+std::vector<std::int32_t> FoldersOfLines(const std::vector<std::string>& chosenLines);
+
+// Empties SelectedFolders and fills it: with no folder, "Create folders before running
+// reports" is shown; a single folder is taken without asking; otherwise `folderDialog`
+// (TMultFol) is shown modally and fills the selection itself.
+void SelectReportFolders(platform::ModalForm& folderDialog);
+
+// ---- the document frame ---------------------------------------------------------------
+// Line 1 of the title block: the title, after the folder's name and a blank when exactly one
+// folder is selected.
+std::string TitleLine(std::string_view title, const std::vector<std::int32_t>& folders);
+// Line 2: "for <from> through <through>" in the short date format.
+std::string PeriodLine(const platform::DateTime& from, const platform::DateTime& through);
+
+// Two blank rows, then one row per folder: "Included Folders:" on the first, and the folder's
+// stored name in column 18. Pages begun here carry no headings.
+void ListIncludedFolders(const std::vector<std::int32_t>& folders);
+
+// ---- running a report -----------------------------------------------------------------
+// Everything a builder reads, filled once by the report command.
+struct ReportRequest {
+    platform::DateTime from;
+    platform::DateTime through;
+    int fyMonth = 1;
+    int fyDay = 1;
+    std::vector<std::int32_t> folders;
+    // The account variants of the detail reports: the chosen account.
+    std::optional<std::int32_t> account;
+    std::string accountName;  // AcDesc as stored
+    int linesPerPage = 60;
+};
+
+enum class ReportKind {
+    ExpenseSummary,
+    ExpenseDetail,
+    ExpenseAccountDetail,
+    IncomeSummary,
+    IncomeDetail,
+    IncomeAccountDetail,
+};
+
+// The report commands: the tables each opens (in order) and its builder. A builder fills
+// ReportDocument from the open tables and leaves it empty when there is nothing to list.
+struct ReportCommand {
+    ReportKind kind;
+    std::vector<bool (*)()> openers;
+    void (*build)(const ReportRequest&);
+    char accountKind;  // 'E' or 'I' for the account variants, 0 for the others
+};
+const ReportCommand& CommandOf(ReportKind kind);
+
+// The forms a report command shows.
+struct ReportForms {
+    platform::ModalForm* folderDialog = nullptr;  // TMultFol: fills SelectedFolders
+    platform::ModalForm* viewer = nullptr;        // TReportF: reads ReportDocument
+    // Account variants: shows the account pick list TPickAcc for the command's account kind
+    // and returns the record number it leaves (negative for Exit, 0 for New).
+    std::function<long()> pickAccount;
+};
+
+// Runs a report whose tables are open: the account choice (variants; Exit or New end it
+// without a report), the folder selection, the builder, then the viewer or "Report contains
+// no data.", and the document cleared. `request` brings the period, the fiscal start and the
+// lines per page; the folders and the account are filled here.
+void RunReport(ReportKind kind, ReportRequest request, const ReportForms& forms);
+
+}  // namespace reports

@@ -1,0 +1,173 @@
+#include "reports/ReportDocument.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/ScriptedPlatform.h"
+#include "reports/ReportTestRows.h"
+
+using namespace reports;
+using reports::testing::Rows;
+
+namespace {
+
+platform::DateTime Day(int y, int m, int d) {
+    return *platform::DateTime::fromYmd(y, m, d);
+}
+
+class ReportDocumentTest : public ::testing::Test {
+protected:
+    // A width-40 document of three cells with one title line, a section and one heading row.
+    void Start(int linesPerPage) {
+        doc.reportWidth = 40;
+        doc.cellsPerRow = 3;
+        doc.StartDocument(linesPerPage);
+        doc.titleLines = {"Chart"};
+        doc.sectionText = "Accounts";
+        doc.columnPrefixes = {"R05", "L07"};
+        doc.columnHeadings = {{"R05No.", "L07Name", "U"}};
+    }
+
+    platform::ScriptedPlatformScope platform_;  // clock at 14 March 2026, "M/d/yy"
+    Document doc;
+};
+
+}  // namespace
+
+TEST(ReportPages, LinesPerPageFollowThePrinter) {
+    struct Case {
+        PrintingFacts facts;
+        int lines;
+    } cases[] = {
+        {{false, 6600, 100}, 60},  // no printer: always 60
+        {{true, 6600, 100}, 60},   // 66 lines less 6
+        {{true, 6699, 100}, 60},   // truncated
+        {{true, 3300, 40}, 76},
+        {{true, 6600, 0}, 60},  // a printer without a line height counts as none
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LinesPerPage(c.facts), c.lines)
+            << c.facts.printerInstalled << " " << c.facts.pageHeight << "/" << c.facts.lineHeight;
+}
+
+TEST(ReportDates, DetailFormatDoublesTheFirstSingleLetters) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"M/d/yy", "MM/DD/YY"},     {"dd.MM.yyyy", "DD.MM.YYYY"}, {"yyyy-M-d", "YYYY-MM-DD"},
+        {"d/M/y", "DD/MM/YY"},      {"MM/dd/yy", "MM/DD/YY"},     {"MMM d, yyyy", "MMM DD, YYYY"},
+        {"d.M.yy M", "DD.MM.YY M"},  // only the first "M" is looked at
+    };
+    for (const auto& [shortFormat, detail] : cases)
+        EXPECT_EQ(DetailDateFormat(shortFormat), detail) << shortFormat;
+}
+
+TEST(ReportDates, FormatDateTakesEitherCaseAndQuotedText) {
+    const auto date = Day(2026, 3, 5);
+    const std::pair<const char*, const char*> cases[] = {
+        {"M/d/yy", "3/5/26"},
+        {"MM/DD/YY", "03/05/26"},
+        {"dd.MM.yyyy", "05.03.2026"},
+        {"YYYY-MM-DD", "2026-03-05"},
+        {"d 'de' MMMM", "5 de March"},
+        {"ddd d MMM", "Thu 5 Mar"},
+        {"d''M", "5'3"},
+        {"'unclosed", "unclosed"},
+    };
+    for (const auto& [format, text] : cases) EXPECT_EQ(FormatDate(date, format), text) << format;
+    EXPECT_EQ(FormatDate(Day(2009, 12, 31), "M/d/yy"), "12/31/09");
+}
+
+TEST(ReportCells, CellsParseByCodeAndTwoCharacterColumn) {
+    PlacedCell cell;
+    ASSERT_TRUE(ParseCell("R50     1,234.50", cell));
+    EXPECT_EQ(cell.code, 'R');
+    EXPECT_EQ(cell.column, 50);
+    EXPECT_EQ(cell.text, "     1,234.50");
+    ASSERT_TRUE(ParseCell("L 7x", cell));
+    EXPECT_EQ(cell.column, 7);
+    ASSERT_TRUE(ParseCell("R19", cell));  // a bare prefix is a cell that draws nothing
+    EXPECT_EQ(cell.text, "");
+    for (const char* notPlaced : {"", "EJECT", "B", "U", "X05a", "L", "L0", "Lxyz", "L  a"})
+        EXPECT_FALSE(ParseCell(notPlaced, cell)) << notPlaced;
+    EXPECT_EQ(CellPrefix('C', 38), "C38");
+    EXPECT_EQ(CellPrefix('R', 5), "R 5");
+}
+
+TEST_F(ReportDocumentTest, AReportWithNoRowsHasNoPages) {
+    Start(60);
+    EXPECT_TRUE(doc.empty());
+    EXPECT_EQ(doc.pageNumber, 0);
+    EXPECT_EQ(doc.detailDateFormat, "MM/DD/YY");
+    ASSERT_EQ(doc.columnHeadings.size(), 1u);
+    doc.SetFlag("U");  // nothing to flag: no row appears
+    EXPECT_TRUE(doc.empty());
+}
+
+TEST_F(ReportDocumentTest, PagesOpenWithTheirHeaderAndCloseWithARuleAndEject) {
+    Start(9);  // the header takes 7 lines: two rows fit on a page
+    for (const char* name : {"Cash", "Bank", "Rent"}) doc.WriteRow(1, {"1", name});
+    const std::vector<std::string> expected = {
+        "L00Page 1|R403/14/26|",
+        "||",
+        "C20Chart||B",
+        "||",
+        "L00Accounts||",
+        "||",
+        "R05No.|L07Name|U",
+        "R051|L07Cash|",
+        "R051|L07Bank|U",  // the closing page's table ends with a rule
+        "EJECT||",
+        "L00Page 2|R403/14/26|",
+        "||",
+        "C20Chart||B",
+        "||",
+        "L00Accounts||",
+        "||",
+        "R05No.|L07Name|U",
+        "R051|L07Rent|",
+    };
+    EXPECT_EQ(Rows(doc), expected);
+    EXPECT_EQ(doc.pageNumber, 2);
+    EXPECT_EQ(doc.lineOnPage, 8);
+}
+
+TEST_F(ReportDocumentTest, PagesWithoutHeadingsGetNoRuleAndNoHeadingRows) {
+    Start(6);
+    platform_->regional.value.shortDateFormat = "dd.MM.yyyy";
+    doc.StartDocument(6);
+    doc.sectionText.clear();
+    for (int i = 0; i < 2; ++i) {
+        doc.CheckPage(doc.lineOnPage + 1, false);
+        doc.AddRow();
+    }
+    const std::vector<std::string> expected = {
+        "L00Page 1|R4014.03.2026|",
+        "||",
+        "C20Chart||B",
+        "||",
+        "L00||",
+        "||",
+        "EJECT||",  // the row before keeps no flag
+        "L00Page 2|R4014.03.2026|",
+        "||",
+        "C20Chart||B",
+        "||",
+        "L00||",
+        "||",
+    };
+    EXPECT_EQ(Rows(doc), expected);
+    EXPECT_EQ(doc.detailDateFormat, "DD.MM.YYYY");
+}
+
+TEST_F(ReportDocumentTest, ClearingDropsRowsHeadingsAndPrefixes) {
+    Start(60);
+    doc.WriteRow(1, {"1", "Cash"});
+    doc.ClearDocument();
+    EXPECT_TRUE(doc.empty());
+    EXPECT_TRUE(doc.columnHeadings.empty());
+    EXPECT_TRUE(doc.columnPrefixes.empty());
+    Start(60);  // and starts afresh
+    doc.WriteRow(1, {"2", "Bank"});
+    EXPECT_EQ(Rows(doc).front(), "L00Page 1|R403/14/26|");
+}
