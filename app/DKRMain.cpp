@@ -24,11 +24,6 @@
 #include <chrono>
 
 #include "app/Forms.h"
-#include "app/HelpWindow.h"
-#include "app/MainVars.h"
-#include "app/MaskEdit.h"
-#include "app/Pictures.h"
-#include "app/ProgressBox.h"
 #include "data/Database.h"
 #include "maintenance/forms/About.h"
 #include "maintenance/forms/ArchiveU.h"
@@ -43,6 +38,12 @@
 #include "records/forms/PickExpU.h"
 #include "records/forms/PickFolU.h"
 #include "records/forms/PickIncU.h"
+#include "state/MainVars.h"
+#include "widgets/FieldParts.h"
+#include "widgets/HelpWindow.h"
+#include "widgets/MaskEdit.h"
+#include "widgets/Pictures.h"
+#include "widgets/ProgressBox.h"
 
 namespace cbk {
 
@@ -103,16 +104,6 @@ void PickThenEdit(std::int32_t& choice, platform::ModalForm& pick, platform::Mod
 
 }  // namespace
 
-void FolderComboBox::keyPressEvent(QKeyEvent* event) {
-    // Arrow keys still move through the list; characters never reach it.
-    if (!event->text().isEmpty() && event->text().at(0).isPrint()) {
-        emit keyDiscarded();
-        event->accept();
-        return;
-    }
-    QComboBox::keyPressEvent(event);
-}
-
 TFormMain::TFormMain() {
     setObjectName(QStringLiteral("TFormMain"));
     setWindowTitle(QStringLiteral("CBK"));
@@ -157,7 +148,7 @@ QWidget* TFormMain::buildIncomeExpensesTab() {
     BtnRateChange = makePictureButton(Picture::RateChange, "BtnRateChange",
                                       "Adjust rate based expense amounts.", page);
     Label1 = colouredLabel(QStringLiteral("Default Folder"), Qt::yellow, page);
-    FolderCBox = new FolderComboBox(page);
+    FolderCBox = new ChoiceBox(page);
     FolderCBox->setObjectName(QStringLiteral("FolderCBox"));
     FolderCBox->setToolTip(QStringLiteral("Change to limit view to a single folder"));
     FolderCBox->setEditable(false);
@@ -199,7 +190,7 @@ QWidget* TFormMain::buildIncomeExpensesTab() {
     connect(BtnRateChange, &QToolButton::clicked, this, &TFormMain::BtnRateChangeClick);
     // Only a choice the user makes changes the default folder; a refill does not.
     connect(FolderCBox, &QComboBox::activated, this, &TFormMain::FolderCBoxChange);
-    connect(FolderCBox, &FolderComboBox::keyDiscarded, this, &TFormMain::FolderCBoxKeyPress);
+    connect(FolderCBox, &ChoiceBox::keyDiscarded, this, &TFormMain::FolderCBoxKeyPress);
     return page;
 }
 

@@ -27,23 +27,10 @@ class QToolButton;
 
 namespace cbk {
 
+class ChoiceBox;
 class HelpWindow;
 class MaskEdit;
 class ProgressBox;
-
-// The default-folder box: typing never changes it, only choosing from its list.
-class FolderComboBox : public QComboBox {
-    Q_OBJECT
-
-public:
-    using QComboBox::QComboBox;
-
-signals:
-    void keyDiscarded();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-};
 
 class TFormMain : public QMainWindow, public platform::ModalForm {
     Q_OBJECT
@@ -90,8 +77,8 @@ public:
     QToolButton* BtnExpense = nullptr;
     QToolButton* BtnImport = nullptr;
     QToolButton* BtnRateChange = nullptr;
-    QLabel* Label1 = nullptr;  // "Default Folder"
-    FolderComboBox* FolderCBox = nullptr;
+    QLabel* Label1 = nullptr;         // "Default Folder"
+    ChoiceBox* FolderCBox = nullptr;  // the default folder: chosen, never typed
     // Report Generation
     QToolButton* BtnExpRpt = nullptr;
     QToolButton* BtnIncRpt = nullptr;

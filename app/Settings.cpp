@@ -6,12 +6,13 @@
 #include <string>
 
 #include "app/DKRMain.h"
-#include "app/MainVars.h"
-#include "app/MaskEdit.h"
-#include "app/ProgressBox.h"
 #include "data/Database.h"
 #include "data/Records.h"
-#include "records/EntryRules.h"
+#include "rules/EntryRules.h"
+#include "state/MainVars.h"
+#include "widgets/FieldParts.h"
+#include "widgets/MaskEdit.h"
+#include "widgets/ProgressBox.h"
 
 namespace cbk {
 
@@ -24,7 +25,7 @@ std::string trimmed(const QString& text) {
 // The whole number in a fiscal year field; the standard error box when there is none.
 std::optional<std::int32_t> fieldNumber(const MaskEdit* field) {
     const std::string text = trimmed(field->text());
-    const auto n = records::ToWholeNumber(text);
+    const auto n = rules::ToWholeNumber(text);
     if (!n) platform::messages().error("'" + text + "' is not a valid integer value");
     return n;
 }
@@ -66,8 +67,8 @@ void TFormMain::SetDefaultPeriod() {
 }
 
 void TFormMain::ShowPeriodAndFiscalYear() {
-    MaskEdit1->setText(QString::fromStdString(records::DateToText(ReportFrom)));
-    MaskEdit2->setText(QString::fromStdString(records::DateToText(ReportThrough)));
+    MaskEdit1->setText(QString::fromStdString(rules::DateToText(ReportFrom)));
+    MaskEdit2->setText(QString::fromStdString(rules::DateToText(ReportThrough)));
     MaskEdit3->setText(QString::number(Settings.FyMonth));
     MaskEdit4->setText(QString::number(Settings.FyDay));
 }
@@ -76,17 +77,17 @@ void TFormMain::ShowPeriodAndFiscalYear() {
 
 void TFormMain::PeriodFieldChange(MaskEdit* field, platform::DateTime& setting) {
     // While the user is still typing the text is no date and nothing happens.
-    if (const auto date = records::TextToDate(field->text().toStdString())) setting = *date;
+    if (const auto date = rules::TextToDate(field->text().toStdString())) setting = *date;
 }
 
 bool TFormMain::PeriodFieldExit(MaskEdit* field, platform::DateTime& setting) {
     std::string text = field->text().toStdString();
-    if (!records::CheckDate(text)) {
+    if (!rules::CheckDate(text)) {
         field->setFocus();
         return false;
     }
     field->setText(QString::fromStdString(text));
-    if (const auto date = records::TextToDate(text)) setting = *date;
+    if (const auto date = rules::TextToDate(text)) setting = *date;
     return true;
 }
 
@@ -170,7 +171,7 @@ void TFormMain::FormPaint() {
 void TFormMain::FolderCBoxChange(int index) {
     FolderIndex = index;
     const QString entry = FolderCBox->itemText(index);
-    DefaultFolder = records::ChoiceNumber(entry.toStdString()).value_or(-1);
+    DefaultFolder = rules::ChoiceNumber(entry.toStdString()).value_or(-1);
 }
 
 void TFormMain::FolderCBoxKeyPress() {}

@@ -7,10 +7,10 @@
 
 #include "app/DKRMain.h"
 #include "app/Forms.h"
-#include "app/HelpWindow.h"
-#include "app/Pictures.h"
-#include "app/ProgressBox.h"
 #include "platform/qt/QtPlatform.h"
+#include "widgets/HelpWindow.h"
+#include "widgets/Pictures.h"
+#include "widgets/ProgressBox.h"
 
 namespace {
 

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <initializer_list>
 #include <memory>
 #include <vector>
 
 #include "data/Records.h"
+#include "data/TableCatalogue.h"
 #include "platform/Platform.h"
 
 namespace cbk {
@@ -68,70 +70,39 @@ std::unique_ptr<engine::Code4>& EngineOwner() {
     return owner;
 }
 
-constexpr const char* kNotDeleted = ".NOT. DELETED()";
+// The data store's file system as it was started with, its "today" taken from the platform's
+// clock so that the date a table's header carries is the program's date.
+class StoreFileSystem final : public engine::FileSystem {
+public:
+    void use(engine::FileSystem& inner) { inner_ = &inner; }
+    engine::FileSystem& inner() { return *inner_; }
 
-// One table's index group: the files whose absence makes the quiet build re-create it, the
-// group name given to i4create, its tags, and the progress of the full build after it.
-struct IndexGroup {
-    const char* table;
-    std::vector<const char*> files;
-    const char* group;
-    std::vector<engine::Tag4Info> tags;
-    int progressAfter;
-};
-
-const std::vector<IndexGroup>& IndexGroups() {
-    static const std::vector<IndexGroup> groups = {
-        {"ACC", {"AccTag.ntx", "Acc.cgp"}, "Acc", {{"AccTag", "STR(ACCNO, 4)", kNotDeleted}}, 35},
-        {"ACCI",
-         {"AccITag.ntx", "AccI.cgp"},
-         "AccI",
-         {{"AccITag", "STR(ACCNO, 4)", kNotDeleted}},
-         45},
-        {"FOLDER", {"FolTag.ntx", "Folder.cgp"}, "Folder", {{"FolTag", "FOLNO", kNotDeleted}}, 50},
-        {"EXP5",
-         {"EDate.ntx", "EAcc.ntx", "Exp5.cgp"},
-         "exp5",
-         {{"EDate", "DTOS(EXPDATE) + STR(ACCNO,4)", kNotDeleted},
-          {"EAcc", "STR(ACCNO,4) + DTOS(EXPDATE)", kNotDeleted}},
-         80},
-        {"INC5",
-         {"IncDate.ntx", "IncAcc.ntx", "INC5.cgp"},
-         "INC5",
-         {{"IncDate", "DTOS(INCDATE)", kNotDeleted},
-          {"IncAcc", "Str(IncAcc,4,0)+DTOS(INCDATE)", kNotDeleted}},
-         100},
-    };
-    return groups;
-}
-
-// The table alone, for building its indexes; one that cannot be opened ends the program with
-// its name, as the openers do.
-engine::Data4* OpenForIndexBuild(const IndexGroup& group) {
-    engine::Data4* table = engine::d4open(cb, group.table);
-    if (engine::code4errorCode(cb, 0) < 0 || table == nullptr)
-        FailOpen(std::string(group.table) + ".DBF");
-    return table;
-}
-
-bool AnyFileMissing(const IndexGroup& group) {
-    for (const char* file : group.files) {
-        if (!engine::fileExists(engine::posixFileSystem(), engine::code4dir(cb), file)) {
-            return true;
-        }
+    int open(const std::string& path, engine::OpenMode mode,
+             std::unique_ptr<engine::File>& out) override {
+        return inner_->open(path, mode, out);
     }
-    return false;
+    int rename(const std::string& from, const std::string& to) override {
+        return inner_->rename(from, to);
+    }
+    int remove(const std::string& path) override { return inner_->remove(path); }
+    int list(const std::string& dir, std::vector<std::string>& names) override {
+        return inner_->list(dir, names);
+    }
+    int syncDir(const std::string& dir) override { return inner_->syncDir(dir); }
+    // Before the platform is installed (the sample-data tool) the system's own date.
+    std::chrono::sys_days today() override {
+        return platform::services().clock != nullptr ? platform::clock().today().day
+                                                     : inner_->today();
+    }
+
+private:
+    engine::FileSystem* inner_ = &engine::posixFileSystem();
+};
+
+StoreFileSystem& Store() {
+    static StoreFileSystem store;
+    return store;
 }
-
-struct FieldBinding {
-    engine::Field4** handle;
-    const char* name;
-};
-
-struct TagBinding {
-    engine::Tag4** handle;
-    const char* name;
-};
 
 bool SameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -140,93 +111,98 @@ bool SameName(std::string_view a, std::string_view b) {
            });
 }
 
-const IndexGroup* GroupOf(std::string_view tableName) {
-    for (const IndexGroup& group : IndexGroups())
-        if (tableName == group.table) return &group;
-    return nullptr;
+const TableSpec& Spec(std::string_view name) {
+    return *FindTable(name);
+}
+
+// The table alone, for building its indexes; one that cannot be opened ends the program with
+// its name, as the openers do.
+engine::Data4* OpenForIndexBuild(const TableSpec& spec) {
+    engine::Data4* table = engine::d4open(cb, spec.name);
+    if (engine::code4errorCode(cb, 0) < 0 || table == nullptr)
+        FailOpen(std::string(spec.name) + ".DBF");
+    return table;
+}
+
+bool AnyFileMissing(const TableSpec& spec) {
+    for (const std::string& file : IndexFilesOf(spec))
+        if (!engine::fileExists(Store(), engine::code4dir(cb), file)) return true;
+    return false;
 }
 
 // A table that would not open with its group file: when the table alone opens, the fault is
 // in an index file, and the user is told which one and that a rebuild cures it (the table is
 // not to be blamed for its index). Returns only when the table itself is at fault.
-void FailIndexOpen(const char* tableName, std::initializer_list<TagBinding> tags) {
-    const IndexGroup* group = GroupOf(tableName);
+void FailIndexOpen(const TableSpec& spec) {
     engine::code4autoOpen(cb, 0);
-    engine::Data4* bare = engine::d4open(cb, tableName);
+    engine::Data4* bare = engine::d4open(cb, spec.name);
     engine::code4autoOpen(cb, 1);
-    if (engine::code4errorCode(cb, 0) < 0 || bare == nullptr || group == nullptr) return;
+    if (engine::code4errorCode(cb, 0) < 0 || bare == nullptr) return;
     std::string unsound;
-    engine::i4groupCheck(bare, group->group, group->tags, &unsound);
+    engine::i4groupCheck(bare, spec.group, CreateTags(spec), &unsound);
     engine::d4close(bare);
     engine::code4errorCode(cb, 0);
     // Named as the opener asks for the tag ("eDate.Ntx"), like a tag that is missing.
-    std::string name = unsound.empty() ? std::string(group->group) + ".cgp" : unsound;
-    for (const TagBinding& tag : tags)
+    std::string name = unsound.empty() ? std::string(spec.group) + ".cgp" : unsound;
+    for (const TagSpec& tag : spec.tags)
         if (SameName(unsound, std::string(tag.name) + ".ntx"))
-            name = std::string(tag.name) + ".Ntx";
+            name = std::string(tag.asked) + ".Ntx";
     FailIndex(name);
 }
 
-// The steps every opener shares: open, test, bind fields, ask for each tag and test it at
-// once, select the first tag as the default and move to the first record.
-engine::Data4* OpenTable(const char* tableName, std::initializer_list<FieldBinding> fields,
-                         std::initializer_list<TagBinding> tags, bool withGroupFile = true) {
-    const std::string fileName = std::string(tableName) + ".DBF";
+// The steps every opener shares: open, test, bind the fields, ask for each tag and test it at
+// once, select the first tag as the default and move to the first record. The settings table
+// is opened without any group file.
+bool OpenTable(const TableSpec& spec) {
+    const std::string fileName = std::string(spec.name) + ".DBF";
+    const bool withGroupFile = spec.group != nullptr;
     if (!withGroupFile) engine::code4autoOpen(cb, 0);
-    engine::Data4* table = engine::d4open(cb, tableName);
+    engine::Data4* table = engine::d4open(cb, spec.name);
     if (!withGroupFile) engine::code4autoOpen(cb, 1);
     if (engine::code4errorCode(cb, 0) < 0 || table == nullptr) {
-        if (withGroupFile) FailIndexOpen(tableName, tags);
+        if (withGroupFile) FailIndexOpen(spec);
         FailOpen(fileName);
     }
 
     // A table without one of the fields the program reads is as unusable as a damaged one;
     // without this test the first load would read through a missing field.
     bool fieldsBound = true;
-    for (const FieldBinding& field : fields) {
+    for (const FieldSpec& field : spec.fields) {
+        if (field.handle == nullptr) continue;
         *field.handle = engine::d4field(table, field.name);
         if (*field.handle == nullptr) fieldsBound = false;
     }
     if (engine::code4errorCode(cb, 0) < 0 || !fieldsBound) FailOpen(fileName);
 
-    for (const TagBinding& tag : tags) {
-        *tag.handle = engine::d4tag(table, tag.name);
-        if (engine::code4errorCode(cb, 0) < 0 || *tag.handle == nullptr) {
-            FailIndex(std::string(tag.name) + ".Ntx");
-        }
+    for (const TagSpec& tag : spec.tags) {
+        *tag.handle = engine::d4tag(table, tag.asked);
+        if (engine::code4errorCode(cb, 0) < 0 || *tag.handle == nullptr)
+            FailIndex(std::string(tag.asked) + ".Ntx");
     }
-    if (tags.size() > 0) engine::d4tagSelect(table, *tags.begin()->handle);
+    if (!spec.tags.empty()) engine::d4tagSelect(table, *spec.tags.front().handle);
     ResultWord = engine::d4top(table);
-    return table;
+    *spec.handle = table;
+    return true;
 }
 
 void ClearHandles() {
-    for (engine::Data4** table :
-         {&Accounts, &IncomeAccounts, &Folders, &Expenses, &Income, &SettingsTable}) {
-        *table = nullptr;
-    }
-    for (engine::Field4** field :
-         {&AccNoField,      &AcDescField,   &AcDedField,      &IncAccNoField, &IncAcDescField,
-          &IncAcDedField,   &FolNoField,    &FolNameField,    &ExpDateField,  &CheckNoField,
-          &ExpAccNoField,   &ExpFolNoField, &PayToField,      &AmountField,   &EMemoField,
-          &ExpArchiveField, &IncAccField,   &IncImpField,     &IncDateField,  &IncDescField,
-          &IncAmtField,     &IncFolNoField, &IncArchiveField, &FyMonthField,  &FyDayField,
-          &FontNameField,   &FontSizeField}) {
-        *field = nullptr;
-    }
-    for (engine::Tag4** tag :
-         {&AccTag, &AcciTag, &FolTag, &EDateTag, &EAccTag, &IncDateTag, &IncAccTag}) {
-        *tag = nullptr;
+    for (const TableSpec& spec : TableCatalogue()) {
+        *spec.handle = nullptr;
+        for (const FieldSpec& field : spec.fields)
+            if (field.handle != nullptr) *field.handle = nullptr;
+        for (const TagSpec& tag : spec.tags) *tag.handle = nullptr;
     }
 }
 
 }  // namespace
 
+engine::FileSystem& DataFileSystem() {
+    return Store();
+}
+
 bool DataFilesPresent() {
-    for (const char* file :
-         {"CBK1.dbf", "ACC.dbf", "EXP5.dbf", "FOLDER.dbf", "INC5.dbf", "ACCI.dbf"}) {
-        if (!engine::fileExists(engine::posixFileSystem(), ".", file)) return false;
-    }
+    for (const TableSpec& spec : TableCatalogue())
+        if (!engine::fileExists(Store(), ".", std::string(spec.name) + ".dbf")) return false;
     return true;
 }
 
@@ -252,60 +228,27 @@ std::string EngineErrorMessage(const std::string& what) {
 }
 
 bool OpenAccounts() {
-    Accounts =
-        OpenTable("ACC", {{&AccNoField, "AccNo"}, {&AcDescField, "AcDesc"}, {&AcDedField, "AcDed"}},
-                  {{&AccTag, "AccTag"}});
-    return true;
+    return OpenTable(Spec("ACC"));
 }
 
 bool OpenIncomeAccounts() {
-    IncomeAccounts = OpenTable(
-        "ACCI", {{&IncAccNoField, "AccNo"}, {&IncAcDescField, "AcDesc"}, {&IncAcDedField, "AcDed"}},
-        {{&AcciTag, "AcciTag"}});
-    return true;
+    return OpenTable(Spec("ACCI"));
 }
 
 bool OpenFolders() {
-    Folders = OpenTable("FOLDER", {{&FolNoField, "FolNo"}, {&FolNameField, "FolName"}},
-                        {{&FolTag, "FolTag"}});
-    return true;
+    return OpenTable(Spec("FOLDER"));
 }
 
 bool OpenExpenses() {
-    Expenses = OpenTable("EXP5",
-                         {{&ExpDateField, "ExpDate"},
-                          {&CheckNoField, "CheckNo"},
-                          {&ExpAccNoField, "AccNo"},
-                          {&ExpFolNoField, "FolNo"},
-                          {&PayToField, "PayTo"},
-                          {&AmountField, "Amount"},
-                          {&EMemoField, "EMemo"},
-                          {&ExpArchiveField, "Archive"}},
-                         {{&EDateTag, "eDate"}, {&EAccTag, "eAcc"}});
-    return true;
+    return OpenTable(Spec("EXP5"));
 }
 
 bool OpenIncome() {
-    Income = OpenTable("INC5",
-                       {{&IncAccField, "IncAcc"},
-                        {&IncImpField, "IncImp"},
-                        {&IncDateField, "IncDate"},
-                        {&IncDescField, "IncDesc"},
-                        {&IncAmtField, "IncAmt"},
-                        {&IncFolNoField, "FolNo"},
-                        {&IncArchiveField, "Archive"}},
-                       {{&IncDateTag, "IncDate"}, {&IncAccTag, "IncAcc"}});
-    return true;
+    return OpenTable(Spec("INC5"));
 }
 
 bool OpenSettings() {
-    SettingsTable = OpenTable("CBK1",
-                              {{&FyMonthField, "FyMonth"},
-                               {&FyDayField, "FyDay"},
-                               {&FontNameField, "FontName"},
-                               {&FontSizeField, "FontSize"}},
-                              {}, /*withGroupFile=*/false);
-    return true;
+    return OpenTable(Spec("CBK1"));
 }
 
 void CloseAllTables() {
@@ -314,17 +257,14 @@ void CloseAllTables() {
 }
 
 int CreateTableIndexes(engine::Data4* table, std::string_view tableName) {
-    for (const IndexGroup& group : IndexGroups()) {
-        if (tableName == group.table) return engine::i4create(table, group.group, group.tags);
-    }
-    return engine::e4parm;
+    const TableSpec* spec = FindTable(tableName);
+    if (spec == nullptr || spec->group == nullptr) return engine::e4parm;
+    return engine::i4create(table, spec->group, CreateTags(*spec));
 }
 
 std::vector<std::string> IndexFilesOf(std::string_view tableName) {
-    for (const IndexGroup& group : IndexGroups()) {
-        if (tableName == group.table) return {group.files.begin(), group.files.end()};
-    }
-    return {};
+    const TableSpec* spec = FindTable(tableName);
+    return spec == nullptr ? std::vector<std::string>{} : IndexFilesOf(*spec);
 }
 
 void BuildIndexes(bool quiet) {
@@ -336,24 +276,18 @@ void BuildIndexes(bool quiet) {
         platform::progress().ShowProgress(true, "Rebuilding Indexes");
         platform::progress().SetProgress(20);
     }
-    for (const IndexGroup& group : IndexGroups()) {
-        if (!quiet || AnyFileMissing(group)) {
-            engine::Data4* table = OpenForIndexBuild(group);
-            engine::i4create(table, group.group, group.tags);
+    for (const TableSpec* spec : IndexedTables()) {
+        engine::Data4* table = OpenForIndexBuild(*spec);
+        // Present is not enough at start-up: an index file that is no sound index of its tag
+        // (damaged, or of another key) would stop the first command that opens the table, so
+        // it is built again like a missing one. Only headers and root pages are read.
+        if (!quiet || AnyFileMissing(*spec) ||
+            engine::i4groupCheck(table, spec->group, CreateTags(*spec)) != 0) {
+            engine::i4create(table, spec->group, CreateTags(*spec));
             engine::error4exitTest(cb);
-            CloseAllTables();
-        } else {
-            // Present is not enough: an index file that is no sound index of its tag (damaged,
-            // or of another key) would stop the first command that opens the table, so it is
-            // built again like a missing one. Only headers and root pages are read.
-            engine::Data4* table = OpenForIndexBuild(group);
-            if (engine::i4groupCheck(table, group.group, group.tags) != 0) {
-                engine::i4create(table, group.group, group.tags);
-                engine::error4exitTest(cb);
-            }
-            CloseAllTables();
         }
-        if (!quiet) platform::progress().SetProgress(group.progressAfter);
+        CloseAllTables();
+        if (!quiet) platform::progress().SetProgress(spec->rebuildProgress);
     }
     engine::code4autoOpen(cb, 1);
     engine::code4safety(cb, 1);
@@ -361,9 +295,10 @@ void BuildIndexes(bool quiet) {
     if (!quiet) platform::progress().ShowProgress(false, "");
 }
 
-void StartDataStore() {
+void StartDataStore(engine::FileSystem& fs) {
     if (cb != nullptr) ShutDownDataStore(false);
-    EngineOwner() = engine::code4init(engine::posixFileSystem(), ".");
+    Store().use(fs);
+    EngineOwner() = engine::code4init(Store(), ".");
     cb = EngineOwner().get();
     if (cb == nullptr) platform::endProgram();
     // Whatever engine error ends the program is shown first, naming the file and the fault;
@@ -413,11 +348,9 @@ void PackDataFiles() {
     engine::code4accessMode(cb, 1);
     platform::progress().ShowProgress(true, "Packing Data Files");
     platform::progress().SetProgress(10);
-    static const std::pair<const char*, int> kOrder[] = {
-        {"INC5", 40}, {"FOLDER", 50}, {"EXP5", 90}, {"ACC", 95}, {"ACCI", 100}};
-    for (const auto& [table, progressAfter] : kOrder) {
-        PackTable(table);
-        platform::progress().SetProgress(progressAfter);
+    for (const TableSpec* spec : TablesInPackOrder()) {
+        PackTable(spec->name);
+        platform::progress().SetProgress(spec->packProgress);
     }
     platform::progress().ShowProgress(false, "");
     engine::code4accessMode(cb, 0);

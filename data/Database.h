@@ -120,10 +120,14 @@ std::vector<std::string> IndexFilesOf(std::string_view tableName);
 // An engine error ends the program.
 void BuildIndexes(bool quiet);
 
-// Start-up of the data store, after DataFilesPresent: makes the engine handle (its exit
-// handler ends the program through the platform), builds missing indexes quietly and reads
-// the settings record into Settings.
-void StartDataStore();
+// Start-up of the data store, after DataFilesPresent: makes the engine handle on `fs` (its
+// exit handler ends the program through the platform), builds missing indexes quietly and
+// reads the settings record into Settings.
+void StartDataStore(engine::FileSystem& fs = engine::posixFileSystem());
+
+// The one file system all work below the user interface goes through: the one the data store
+// was started with (the real one before that), with "today" from the platform's clock.
+engine::FileSystem& DataFileSystem();
 
 // Shutdown: ends the program on a pending engine error, packs when `pack` is set (records were
 // deleted during the run), then releases the engine.

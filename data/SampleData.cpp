@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "data/Database.h"
+#include "data/TableCatalogue.h"
 #include "data/engine/Engine.h"
 
 namespace cbk {
@@ -20,22 +21,8 @@ namespace {
 
 using engine::Field4Info;
 
+// In the catalogue's order: CBK1, ACC, ACCI, FOLDER, EXP5, INC5.
 const char* const kTables[] = {"CBK1", "ACC", "ACCI", "FOLDER", "EXP5", "INC5"};
-const char* const kRecordTables[] = {"ACC", "ACCI", "FOLDER", "EXP5", "INC5"};
-
-const std::vector<Field4Info> kAccountFields = {
-    {"ACCNO", 'N', 4, 0}, {"ACDESC", 'C', 30, 0}, {"ACDED", 'L', 1, 0}};
-const std::vector<Field4Info> kFolderFields = {{"FOLNO", 'N', 4, 0}, {"FOLNAME", 'C', 30, 0}};
-const std::vector<Field4Info> kExpenseFields = {
-    {"EXPDATE", 'D', 8, 0}, {"CHECKNO", 'N', 8, 0}, {"ACCNO", 'N', 4, 0},  {"FOLNO", 'N', 4, 0},
-    {"PAYTO", 'C', 30, 0},  {"AMOUNT", 'N', 10, 2}, {"EMEMO", 'C', 30, 0}, {"ARCHIVE", 'L', 1, 0}};
-const std::vector<Field4Info> kIncomeFields = {
-    {"INCACC", 'N', 4, 0},  {"INCIMP", 'L', 1, 0}, {"INCDATE", 'D', 8, 0}, {"INCDESC", 'C', 30, 0},
-    {"INCAMT", 'N', 10, 2}, {"FOLNO", 'N', 4, 0},  {"ARCHIVE", 'L', 1, 0}};
-// COMPANY and ADDRESS are kept for the user; the program never reads them.
-const std::vector<Field4Info> kSettingsFields = {{"FYMONTH", 'N', 2, 0},   {"FYDAY", 'N', 2, 0},
-                                                 {"FONTNAME", 'C', 60, 0}, {"FONTSIZE", 'N', 3, 0},
-                                                 {"COMPANY", 'C', 40, 0},  {"ADDRESS", 'C', 60, 0}};
 
 struct Folder {
     int no;
@@ -441,27 +428,19 @@ void WriteGenerated(engine::Data4* expenses, engine::Data4* income, Days today, 
 std::string ExistingTable(const std::string& dir) {
     for (const char* table : kTables) {
         const std::string file = std::string(table) + ".dbf";
-        if (engine::fileExists(engine::posixFileSystem(), dir, file)) return file;
+        if (engine::fileExists(DataFileSystem(), dir, file)) return file;
     }
     return {};
 }
 
 // Index files of replaced tables would no longer match them.
 void RemoveIndexFiles(const std::string& dir) {
-    engine::FileSystem& fs = engine::posixFileSystem();
-    for (const char* table : kRecordTables) {
-        for (const std::string& file : IndexFilesOf(table)) {
+    engine::FileSystem& fs = DataFileSystem();
+    for (const TableSpec* table : IndexedTables()) {
+        for (const std::string& file : IndexFilesOf(*table)) {
             if (engine::fileExists(fs, dir, file)) fs.remove(engine::resolvePath(fs, dir, file));
         }
     }
-}
-
-const std::vector<Field4Info>& FieldsOf(std::string_view table) {
-    if (table == "CBK1") return kSettingsFields;
-    if (table == "ACC" || table == "ACCI") return kAccountFields;
-    if (table == "FOLDER") return kFolderFields;
-    if (table == "EXP5") return kExpenseFields;
-    return kIncomeFields;
 }
 
 int Fail(std::string* message, std::string text) {
@@ -483,7 +462,7 @@ int MakeSampleTables(const std::string& dir, const SampleOptions& options, std::
     }
     if (options.force) RemoveIndexFiles(dir);
 
-    std::unique_ptr<engine::Code4> h = engine::code4init(engine::posixFileSystem(), dir);
+    std::unique_ptr<engine::Code4> h = engine::code4init(DataFileSystem(), dir);
     engine::code4optimizeWrite(h.get(), 1);  // generated records: gather the appends
     if (h == nullptr) return Fail(message, "The table engine did not start");
     engine::code4safety(h.get(), 0);
@@ -491,7 +470,7 @@ int MakeSampleTables(const std::string& dir, const SampleOptions& options, std::
 
     engine::Data4* tables[std::size(kTables)] = {};
     for (std::size_t i = 0; i < std::size(kTables); ++i) {
-        tables[i] = engine::d4create(h.get(), kTables[i], FieldsOf(kTables[i]));
+        tables[i] = engine::d4create(h.get(), kTables[i], CreateFields(*FindTable(kTables[i])));
         if (tables[i] == nullptr || engine::code4errorCode(h.get(), 0) < 0) {
             const std::string why = engine::code4errorText(h.get());
             engine::code4initUndo(h.get());

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <memory>
 
+#include "data/Database.h"
+#include "data/TableCatalogue.h"
 #include "data/engine/Dbf.h"
 #include "data/engine/FileSystem.h"
 
@@ -49,20 +51,15 @@ bool typeFits(char have, char need) {
 
 }  // namespace
 
+// What the program reads of a data table, as the catalogue gives it.
+static std::vector<FieldNeed> NeedsOf(const TableSpec& table) {
+    std::vector<FieldNeed> needs;
+    for (const FieldSpec& f : table.fields)
+        if (f.needLen > 0) needs.push_back({f.name, f.type, f.needLen, f.dec, f.exact});
+    return needs;
+}
+
 const std::vector<FieldNeed>& FieldsNeeded(std::string_view table) {
-    static const std::vector<FieldNeed> settings = {
-        {"FYMONTH", 'N', 2}, {"FYDAY", 'N', 2}, {"FONTNAME", 'C', 1}, {"FONTSIZE", 'N', 1}};
-    static const std::vector<FieldNeed> accounts = {
-        {"ACCNO", 'N', 4}, {"ACDESC", 'C', 30}, {"ACDED", 'L', 1}};
-    // The default-folder list takes the first four characters of the number's text.
-    static const std::vector<FieldNeed> folders = {{"FOLNO", 'N', 4, 0, true},
-                                                   {"FOLNAME", 'C', 30}};
-    static const std::vector<FieldNeed> expenses = {
-        {"EXPDATE", 'D', 8}, {"CHECKNO", 'N', 8},    {"ACCNO", 'N', 4},  {"FOLNO", 'N', 4},
-        {"PAYTO", 'C', 30},  {"AMOUNT", 'N', 10, 2}, {"EMEMO", 'C', 30}, {"ARCHIVE", 'L', 1}};
-    static const std::vector<FieldNeed> income = {
-        {"INCACC", 'N', 4},     {"INCIMP", 'L', 1}, {"INCDATE", 'D', 8}, {"INCDESC", 'C', 30},
-        {"INCAMT", 'N', 10, 2}, {"FOLNO", 'N', 4},  {"ARCHIVE", 'L', 1}};
     static const std::vector<FieldNeed> payments = {
         {"PDATE", 'D', 8}, {"PAMT", 'N', 1}, {"IVNO", 'C', 1}};
     static const std::vector<FieldNeed> oldExpenses = {
@@ -74,15 +71,19 @@ const std::vector<FieldNeed>& FieldsNeeded(std::string_view table) {
                                                      {"FOLNO", 'N', 1},
                                                      {"INCIMP", 'L', 1}};
     static const std::vector<FieldNeed> none;
+    static const auto dataTables = [] {
+        std::vector<std::pair<const TableSpec*, std::vector<FieldNeed>>> all;
+        for (const TableSpec& spec : TableCatalogue()) all.emplace_back(&spec, NeedsOf(spec));
+        return all;
+    }();
+    if (const TableSpec* spec = FindTable(table)) {
+        for (const auto& [have, needs] : dataTables)
+            if (have == spec) return needs;
+    }
     auto is = [&](const char* name) {
         return table.size() == std::strlen(name) &&
                ::strncasecmp(table.data(), name, table.size()) == 0;
     };
-    if (is("CBK1")) return settings;
-    if (is("ACC") || is("ACCI")) return accounts;
-    if (is("FOLDER")) return folders;
-    if (is("EXP5")) return expenses;
-    if (is("INC5")) return income;
     if (is("PMT")) return payments;
     if (is("EXP3")) return oldExpenses;
     if (is("INC3")) return oldIncome;
@@ -92,7 +93,7 @@ const std::vector<FieldNeed>& FieldsNeeded(std::string_view table) {
 bool CheckTableLayout(const std::string& path, const std::vector<FieldNeed>& needs,
                       std::string* message) {
     std::string file = baseName(path);
-    engine::FileSystem& fs = engine::posixFileSystem();
+    engine::FileSystem& fs = DataFileSystem();
     std::unique_ptr<engine::File> f;
     int err = fs.open(path, engine::OpenMode::ReadOnly, f);
     if (err == ENOENT) return fail(message, file + " was not found");

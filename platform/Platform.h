@@ -125,7 +125,6 @@ class Files {
 public:
     virtual ~Files() = default;
     virtual bool exists(const std::string& path) = 0;
-    virtual CopyResult copy(const std::string& from, const std::string& to) = 0;  // overwrite
     virtual bool remove(const std::string& path) = 0;
     virtual std::string currentDir() = 0;
     virtual bool setCurrentDir(const std::string& dir) = 0;

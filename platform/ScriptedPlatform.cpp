@@ -129,17 +129,6 @@ bool ScriptedFiles::exists(const std::string& path) {
     return std::filesystem::exists(findNoCase(path), ec);
 }
 
-CopyResult ScriptedFiles::copy(const std::string& from, const std::string& to) {
-    CopyResult result = CopyResult::Ok;
-    if (!copyResults.empty()) {
-        result = copyResults.front();
-        copyResults.pop_front();
-    }
-    if (result == CopyResult::Ok) result = copyFile(from, to);
-    copies.push_back({from, to, result});
-    return result;
-}
-
 bool ScriptedFiles::remove(const std::string& path) {
     removed.push_back(path);
     std::error_code ec;

@@ -2,7 +2,7 @@
 
 // The scripted platform every test installs: a pinned clock and regional settings, recorded
 // messages answered from a queue, modal forms run by per-form scripts, recorded progress and
-// help calls, settable printing facts, the real file system with injectable copy failures,
+// help calls, settable printing facts, the real file system,
 // and a program end that throws ProgramEnded.
 
 #include <chrono>
@@ -161,26 +161,13 @@ public:
 };
 
 // ---- files ----------------------------------------------------------------------------
-struct CopyCall {
-    std::string from;
-    std::string to;
-    CopyResult result;
-};
-
 class ScriptedFiles : public Files {
 public:
     bool exists(const std::string& path) override;
-    // Takes the next queued result: Ok (or an empty queue) copies for real, anything else
-    // fails without touching the files.
-    CopyResult copy(const std::string& from, const std::string& to) override;
     bool remove(const std::string& path) override;
     std::string currentDir() override;
     bool setCurrentDir(const std::string& dir) override;
 
-    void failCopy(CopyResult result) { copyResults.push_back(result); }
-
-    std::deque<CopyResult> copyResults;
-    std::vector<CopyCall> copies;
     std::vector<std::string> removed;
     std::vector<std::string> dirChanges;
 };

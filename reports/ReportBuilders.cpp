@@ -9,8 +9,8 @@
 #include "data/Records.h"
 #include "data/StoredForms.h"
 #include "platform/Platform.h"
-#include "records/EntryRules.h"
 #include "reports/ReportDocument.h"
+#include "rules/EntryRules.h"
 
 namespace reports {
 
@@ -19,7 +19,7 @@ using namespace engine;
 namespace {
 
 std::string amount(double value) {
-    return records::FormatNumber("%13.2n", value);
+    return rules::FormatNumber("%13.2n", value);
 }
 
 std::string trimmed(std::string_view text) {

@@ -6,9 +6,9 @@
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/StoredForms.h"
-#include "records/EntryRules.h"
 #include "reports/ReportBuilders.h"
 #include "reports/ReportDocument.h"
+#include "rules/EntryRules.h"
 
 namespace reports {
 
@@ -75,7 +75,7 @@ std::vector<std::string> FolderDialogLines() {
 std::vector<std::int32_t> FoldersOfLines(const std::vector<std::string>& chosenLines) {
     std::vector<std::int32_t> folders;
     for (const std::string& line : chosenLines)
-        if (const auto number = records::ChoiceNumber(line)) folders.push_back(*number);
+        if (const auto number = rules::ChoiceNumber(line)) folders.push_back(*number);
     return folders;
 }
 

@@ -62,9 +62,9 @@ bool knownVersion(std::uint8_t v) {
 }
 
 // Today's date in the header's three bytes (year − 1900, month, day).
-void stampDate(char* p) {
+void stampDate(char* p, std::chrono::sys_days today) {
     using namespace std::chrono;
-    year_month_day ymd{floor<days>(system_clock::now())};
+    const year_month_day ymd{today};
     p[0] = static_cast<char>((static_cast<int>(ymd.year()) - 1900) & 0xFF);
     p[1] = static_cast<char>(static_cast<unsigned>(ymd.month()));
     p[2] = static_cast<char>(static_cast<unsigned>(ymd.day()));
@@ -226,7 +226,7 @@ int makeDbfHeader(std::vector<FieldLayout>& fields, std::string& bytes, std::str
     bytes.assign(headerLength + 1, '\0');
     char* h = bytes.data();
     h[0] = 0x03;
-    stampDate(h + 1);
+    stampDate(h + 1, std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()));
     put32(h + 4, 0);
     put16(h + 8, static_cast<std::uint32_t>(headerLength));
     put16(h + 10, static_cast<std::uint32_t>(offset));
@@ -316,6 +316,7 @@ int Dbf::create(FileSystem& fs, const std::string& path, std::vector<FieldLayout
     std::string bytes;
     int rc = makeDbfHeader(fields, bytes, why);
     if (rc) return rc;
+    stampDate(bytes.data() + 1, fs.today());
     std::string temp = path + ".tmp";
     std::unique_ptr<File> f;
     int err = fs.open(temp, OpenMode::Create, f);
@@ -449,7 +450,7 @@ int Dbf::writeHeader() {
     if (!headerDirty_) return 0;
     if (readOnly_) return e4access;
     char h[7];
-    stampDate(h);
+    stampDate(h, fs_->today());
     put32(h + 3, layout_.count);
     int err = file_->write(1, h, sizeof h);
     if (err) return errnoToError(err, e4write);
@@ -513,7 +514,7 @@ int Dbf::rewrite(const std::function<bool(std::uint32_t n, const char* rec)>& ke
     buf.push_back(static_cast<char>(kEndMarker));
     err = out->write(pos, buf.data(), buf.size());
     if (err) return abandon(errnoToError(err, e4write));
-    stampDate(head.data() + 1);
+    stampDate(head.data() + 1, fs_->today());
     put32(head.data() + 4, kept);
     err = out->write(0, head.data(), head.size());
     if (!err) err = out->sync();

@@ -163,6 +163,10 @@ std::string joinPath(const std::string& dir, const std::string& name) {
 
 }  // namespace
 
+std::chrono::sys_days FileSystem::today() {
+    return std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
+}
+
 FileSystem& posixFileSystem() {
     static PosixFileSystem fs;
     return fs;

@@ -6,6 +6,7 @@
 //
 // Calls return 0 on success or a positive errno value (ENOSPC, EIO, EACCES, ENOENT, ...).
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -52,6 +53,9 @@ public:
     virtual int list(const std::string& dir, std::vector<std::string>& names) = 0;
     // Makes a rename in `dir` durable.
     virtual int syncDir(const std::string& dir) = 0;
+    // Today, for the date a table's header carries; the system's clock unless the program
+    // gives its own.
+    virtual std::chrono::sys_days today();
 };
 
 // The real file system (POSIX calls).

@@ -4,8 +4,8 @@
 #include <QPushButton>
 #include <QShowEvent>
 
-#include "app/MainVars.h"
-#include "app/Pictures.h"
+#include "state/MainVars.h"
+#include "widgets/Pictures.h"
 
 namespace cbk {
 

@@ -18,12 +18,6 @@ bool QtFiles::exists(const std::string& path) {
     return QFileInfo::exists(found(path));
 }
 
-// QFile::copy neither overwrites nor says why it failed, so the copy is the POSIX one that
-// reports the disk's errno.
-CopyResult QtFiles::copy(const std::string& from, const std::string& to) {
-    return copyFile(from, to);
-}
-
 bool QtFiles::remove(const std::string& path) {
     return QFile::remove(found(path));
 }

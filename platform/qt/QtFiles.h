@@ -1,7 +1,7 @@
 #pragma once
 
-// The real file system. File names are matched without regard to case; a copy tells a full
-// disk from a write-protected one.
+// The real file system: existence, removal and the current directory, file names matched
+// without regard to case.
 
 #include "platform/Platform.h"
 
@@ -10,7 +10,6 @@ namespace platform::qt {
 class QtFiles : public Files {
 public:
     bool exists(const std::string& path) override;
-    CopyResult copy(const std::string& from, const std::string& to) override;
     bool remove(const std::string& path) override;
     std::string currentDir() override;
     bool setCurrentDir(const std::string& dir) override;

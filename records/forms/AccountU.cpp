@@ -6,14 +6,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/MainVars.h"
-#include "app/MaskEdit.h"
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/StoredForms.h"
 #include "records/AccountOps.h"
-#include "records/EntryRules.h"
 #include "records/forms/FormParts.h"
+#include "rules/EntryRules.h"
+#include "state/MainVars.h"
+#include "widgets/MaskEdit.h"
 
 namespace cbk {
 
@@ -71,7 +71,7 @@ void TAccount::FormShow() {
 
 void TAccount::MaskEdit1Exit() {
     std::string text = MaskEdit1->text().toStdString();
-    if (records::CheckAccountNumber(text))
+    if (rules::CheckAccountNumber(text))
         MaskEdit1->setText(QString::fromStdString(text));
     else
         MaskEdit1->setFocus();
@@ -80,8 +80,8 @@ void TAccount::MaskEdit1Exit() {
 void TAccount::BtnSaveClick() {
     if (!LeaveFocusedField(this)) return;
     std::string text = MaskEdit1->text().toStdString();
-    if (!records::CheckWholeNumber(text, 4)) return;  // reported; nothing written
-    const records::AccountEntry entry{*records::ToWholeNumber(text), Trimmed(MaskEdit1->text()),
+    if (!rules::CheckWholeNumber(text, 4)) return;  // reported; nothing written
+    const records::AccountEntry entry{*rules::ToWholeNumber(text), Trimmed(MaskEdit1->text()),
                                       Trimmed(Edit1->text()), CheckBox1->isChecked()};
     const records::AccountChart chart = Chart();
     records::AccountOutcome out;
@@ -110,7 +110,7 @@ void TAccount::BtnCancelClick() {
 }
 
 void TAccount::BitBtn1Click() {
-    records::ShowFormHelp(kHelpContext);
+    rules::ShowFormHelp(kHelpContext);
 }
 
 }  // namespace cbk

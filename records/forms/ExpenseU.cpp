@@ -4,14 +4,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/MainVars.h"
-#include "app/MaskEdit.h"
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/StoredForms.h"
-#include "records/EntryRules.h"
 #include "records/RecordTables.h"
 #include "records/forms/FormParts.h"
+#include "rules/EntryRules.h"
+#include "state/MainVars.h"
+#include "widgets/MaskEdit.h"
 
 namespace cbk {
 
@@ -72,8 +72,8 @@ void TExpense::FormShow() {
         BtnDelete->hide();
     }
     MaskEdit1->setText(QString::fromStdString(PadNumber(CurExpense.CheckNo, 8)));
-    MaskEdit2->setText(QString::fromStdString(records::DateToText(CurExpense.ExpDate)));
-    ShowAmount(MaskEdit3, CurExpense.Amount);
+    MaskEdit2->setText(QString::fromStdString(rules::DateToText(CurExpense.ExpDate)));
+    ShowAmount(MaskEdit3, CurExpense.Amount, rules::kEntryAmountPattern);
     Edit1->setText(Trimmed(CurExpense.PayTo));
     Edit2->setText(Trimmed(CurExpense.EMemo));
     BtnSave->setEnabled(true);
@@ -91,30 +91,30 @@ void TExpense::FormShow() {
 
 void TExpense::MaskEdit1Exit() {
     std::string text = MaskEdit1->text().toStdString();
-    if (records::CheckWholeNumber(text, 8)) MaskEdit1->setText(QString::fromStdString(text));
+    if (rules::CheckWholeNumber(text, 8)) MaskEdit1->setText(QString::fromStdString(text));
 }
 
 void TExpense::MaskEdit2Exit() {
     std::string text = MaskEdit2->text().toStdString();
-    if (records::CheckDate(text))
+    if (rules::CheckDate(text))
         MaskEdit2->setText(QString::fromStdString(text));
     else
         MaskEdit2->setFocus();
 }
 
 bool TExpense::MaskEdit3KeyPress(QChar key) {
-    return AmountKeyTyped(MaskEdit3, key);
+    return AmountKeyTyped(MaskEdit3, key, rules::kEntryAmountPattern);
 }
 
 void TExpense::MaskEdit3Exit() {
-    AmountFieldExit(MaskEdit3);
+    AmountFieldExit(MaskEdit3, rules::kEntryAmountPattern);
 }
 
 void TExpense::BtnSaveClick() {
     if (!BtnSave->isEnabled()) return;  // no account or no folder to file it under
     if (!LeaveFocusedField(this)) return;
     ExpenseRec entered = CurExpense;
-    records::SaveConversion convert;
+    rules::SaveConversion convert;
     convert.number(MaskEdit1->text().toStdString(), entered.CheckNo)
         .date(MaskEdit2->text().toStdString(), entered.ExpDate)
         .amount(MaskEdit3->text().toStdString(), entered.Amount)
@@ -136,7 +136,7 @@ void TExpense::BtnSaveClick() {
         CurExpense.Amount = 0;
         CurExpense.EMemo.clear();
         MaskEdit1->setText(QString::fromStdString(PadNumber(0, 8)));
-        ShowAmount(MaskEdit3, 0);
+        ShowAmount(MaskEdit3, 0, rules::kEntryAmountPattern);
         Edit1->clear();
         Edit2->clear();
         MaskEdit1->setFocus();
@@ -155,7 +155,7 @@ void TExpense::BtnCancelClick() {
 }
 
 void TExpense::BitBtn1Click() {
-    records::ShowFormHelp(kHelpContext);
+    rules::ShowFormHelp(kHelpContext);
 }
 
 }  // namespace cbk

@@ -4,14 +4,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/MainVars.h"
-#include "app/MaskEdit.h"
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/StoredForms.h"
-#include "records/EntryRules.h"
 #include "records/FolderOps.h"
 #include "records/forms/FormParts.h"
+#include "rules/EntryRules.h"
+#include "state/MainVars.h"
+#include "widgets/MaskEdit.h"
 
 namespace cbk {
 
@@ -57,7 +57,7 @@ void TFolderF::FormShow() {
 
 void TFolderF::MaskEdit1Exit() {
     std::string text = MaskEdit1->text().toStdString();
-    if (records::CheckWholeNumber(text, 4)) MaskEdit1->setText(QString::fromStdString(text));
+    if (rules::CheckWholeNumber(text, 4)) MaskEdit1->setText(QString::fromStdString(text));
 }
 
 void TFolderF::BtnSaveClick() {
@@ -74,8 +74,8 @@ void TFolderF::BtnSaveClick() {
         }
     } else {
         std::string text = MaskEdit1->text().toStdString();
-        if (!records::CheckWholeNumber(text, 4)) return;  // reported; nothing written
-        const std::int32_t n = *records::ToWholeNumber(text);
+        if (!rules::CheckWholeNumber(text, 4)) return;  // reported; nothing written
+        const std::int32_t n = *rules::ToWholeNumber(text);
         out = records::SaveExistingFolder(FolderChoice, loadedNo_, n, Trimmed(MaskEdit1->text()),
                                           name);
     }
@@ -93,7 +93,7 @@ void TFolderF::BtnCancelClick() {
 }
 
 void TFolderF::BitBtn1Click() {
-    records::ShowFormHelp(kHelpContext);
+    rules::ShowFormHelp(kHelpContext);
 }
 
 }  // namespace cbk

@@ -4,13 +4,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/MainVars.h"
-#include "app/MaskEdit.h"
 #include "data/Database.h"
 #include "data/Records.h"
-#include "records/EntryRules.h"
 #include "records/RecordTables.h"
 #include "records/forms/FormParts.h"
+#include "rules/EntryRules.h"
+#include "state/MainVars.h"
+#include "widgets/MaskEdit.h"
 
 namespace cbk {
 
@@ -65,8 +65,8 @@ void TIncome::FormShow() {
         CurIncome.FolNo = DefaultFolder;
         BtnDelete->hide();
     }
-    MaskEdit1->setText(QString::fromStdString(records::DateToText(CurIncome.IncDate)));
-    ShowAmount(MaskEdit2, CurIncome.IncAmt);
+    MaskEdit1->setText(QString::fromStdString(rules::DateToText(CurIncome.IncDate)));
+    ShowAmount(MaskEdit2, CurIncome.IncAmt, rules::kEntryAmountPattern);
     Edit1->setText(Trimmed(CurIncome.IncDesc));
 
     const records::ChoiceList accounts =
@@ -82,18 +82,18 @@ void TIncome::FormShow() {
 
 void TIncome::MaskEdit1Exit() {
     std::string text = MaskEdit1->text().toStdString();
-    if (records::CheckDate(text))
+    if (rules::CheckDate(text))
         MaskEdit1->setText(QString::fromStdString(text));
     else
         MaskEdit1->setFocus();
 }
 
 bool TIncome::MaskEdit2Keypress(QChar key) {
-    return AmountKeyTyped(MaskEdit2, key);
+    return AmountKeyTyped(MaskEdit2, key, rules::kEntryAmountPattern);
 }
 
 void TIncome::MaskEdit2Exit() {
-    AmountFieldExit(MaskEdit2);
+    AmountFieldExit(MaskEdit2, rules::kEntryAmountPattern);
 }
 
 void TIncome::BtnSaveClick() {
@@ -101,7 +101,7 @@ void TIncome::BtnSaveClick() {
     if (!LeaveFocusedField(this)) return;
     // The buffer holds the record as loaded, so an imported record keeps its import mark.
     IncomeRec entered = CurIncome;
-    records::SaveConversion convert;
+    rules::SaveConversion convert;
     convert.choice(ComboBox1->chosenEntry(), entered.IncAcc)
         .date(MaskEdit1->text().toStdString(), entered.IncDate)
         .amount(MaskEdit2->text().toStdString(), entered.IncAmt)
@@ -118,7 +118,7 @@ void TIncome::BtnSaveClick() {
         // Date, account and folder stay for the next record of the run.
         CurIncome.IncAmt = 0;
         CurIncome.IncDesc.clear();
-        ShowAmount(MaskEdit2, 0);
+        ShowAmount(MaskEdit2, 0, rules::kEntryAmountPattern);
         Edit1->clear();
         MaskEdit1->setFocus();
         return;
@@ -136,7 +136,7 @@ void TIncome::BtnCancelClick() {
 }
 
 void TIncome::BitBtn1Click() {
-    records::ShowFormHelp(kHelpContext);
+    rules::ShowFormHelp(kHelpContext);
 }
 
 }  // namespace cbk

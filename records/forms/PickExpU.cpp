@@ -2,10 +2,10 @@
 
 #include <QPushButton>
 
-#include "app/MainVars.h"
 #include "data/Database.h"
 #include "data/Records.h"
-#include "records/EntryRules.h"
+#include "rules/EntryRules.h"
+#include "state/MainVars.h"
 
 namespace cbk {
 
@@ -36,11 +36,11 @@ bool TPickExp::loadAndFilter() {
 }
 
 QStringList TPickExp::cells() const {
-    return {QString::fromStdString(records::DateToText(CurExpense.ExpDate)),
+    return {QString::fromStdString(rules::DateToText(CurExpense.ExpDate)),
             QString::number(CurExpense.AccNo),
             QString::number(CurExpense.FolNo),
             QString::number(CurExpense.CheckNo),
-            QString::fromStdString(records::FormatNumber("%12.2n", CurExpense.Amount)),
+            QString::fromStdString(rules::FormatNumber("%12.2n", CurExpense.Amount)),
             QString::fromStdString(CurExpense.PayTo)};
 }
 

@@ -2,9 +2,9 @@
 
 #include <QPushButton>
 
-#include "app/MainVars.h"
 #include "data/Database.h"
 #include "data/Records.h"
+#include "state/MainVars.h"
 
 namespace cbk {
 

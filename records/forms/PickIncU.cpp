@@ -2,11 +2,11 @@
 
 #include <QPushButton>
 
-#include "app/MainVars.h"
 #include "data/Database.h"
 #include "data/Records.h"
-#include "records/EntryRules.h"
 #include "records/forms/PickExpU.h"
+#include "rules/EntryRules.h"
+#include "state/MainVars.h"
 
 namespace cbk {
 
@@ -38,9 +38,9 @@ bool TPickInc::loadAndFilter() {
 }
 
 QStringList TPickInc::cells() const {
-    return {QString::fromStdString(records::DateToText(CurIncome.IncDate)),
+    return {QString::fromStdString(rules::DateToText(CurIncome.IncDate)),
             QString::number(CurIncome.FolNo),
-            QString::fromStdString(records::FormatNumber("%12.2n", CurIncome.IncAmt)),
+            QString::fromStdString(rules::FormatNumber("%12.2n", CurIncome.IncAmt)),
             QString::fromStdString(CurIncome.IncDesc)};
 }
 

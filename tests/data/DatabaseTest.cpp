@@ -343,6 +343,18 @@ TEST_F(DatabaseTest, ShutDownWithAPendingErrorEndsTheProgramBeforeThePack) {
     EXPECT_EQ(shown[0].text, EngineErrorMessage("table NOSUCH not found"));
 }
 
+TEST_F(DatabaseTest, AChangedTableCarriesTheProgramsDateInItsHeader) {
+    platform_->clock.set(2031, 11, 30, std::chrono::hours{9});
+    StartDataStore();
+    OpenFolders();
+    LoadFolder();
+    CurFolder.FolName = "Renamed";
+    StoreFolder();
+    CloseAllTables();
+    const std::string head = Bytes(fileIn("FOLDER.dbf")).substr(1, 3);
+    EXPECT_EQ(head, std::string({char(131), char(11), char(30)}));  // 2031 - 1900, 11, 30
+}
+
 TEST_F(DatabaseTest, StartUpBuildsAgainAnIndexThatIsNoSoundIndexOfItsTag) {
     StartDataStore();
     const fs::path eDate = fileIn("EDate.ntx"), eAcc = fileIn("EAcc.ntx"),

@@ -6,10 +6,10 @@
 #include <QPushButton>
 
 #include "RecordFormFixture.h"
-#include "records/EntryRules.h"
 #include "records/RecordTables.h"
 #include "records/forms/ExpenseU.h"
 #include "records/forms/FormParts.h"
+#include "rules/EntryRules.h"
 
 namespace cbk::testing {
 namespace {
@@ -136,7 +136,7 @@ TEST_F(ExpenseForm, EditingStoresIntoTheSameRecordWithoutAsking) {
     ExpenseChoice = 3;
     form().FormShow();
     EXPECT_FALSE(form().BtnDelete->isHidden());
-    EXPECT_EQ(text(form().MaskEdit2), records::DateToText(was.ExpDate));
+    EXPECT_EQ(text(form().MaskEdit2), rules::DateToText(was.ExpDate));
     EXPECT_EQ(form().ComboBox1->currentText().left(4).trimmed().toInt(), was.AccNo);
     EXPECT_EQ(form().ComboBox2->currentText().left(4).trimmed().toInt(), was.FolNo);
     const long count = engine::d4recCount(Expenses);

@@ -14,11 +14,11 @@
 
 #include "app/DKRMain.h"
 #include "app/Forms.h"
-#include "app/MainVars.h"
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/SampleData.h"
 #include "platform/ScriptedPlatform.h"
+#include "state/MainVars.h"
 
 namespace cbk::testing {
 

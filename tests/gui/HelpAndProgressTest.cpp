@@ -4,8 +4,8 @@
 #include <QTextBrowser>
 
 #include "GuiFixture.h"
-#include "app/HelpWindow.h"
-#include "app/ProgressBox.h"
+#include "widgets/HelpWindow.h"
+#include "widgets/ProgressBox.h"
 
 namespace cbk::testing {
 namespace {

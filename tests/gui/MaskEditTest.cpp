@@ -4,7 +4,7 @@
 #include <QKeyEvent>
 
 #include "GuiFixture.h"
-#include "app/MaskEdit.h"
+#include "widgets/MaskEdit.h"
 
 namespace cbk::testing {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "GuiFixture.h"
-#include "app/MaskEdit.h"
 #include "records/forms/PickList.h"
+#include "widgets/MaskEdit.h"
 
 namespace cbk::testing {
 

@@ -22,6 +22,7 @@
 #include "records/forms/PickAccU.h"
 #include "records/forms/PickExpU.h"
 #include "records/forms/PickFolU.h"
+#include "rules/EntryRules.h"
 
 namespace cbk::testing {
 namespace {
@@ -108,7 +109,7 @@ TEST_F(RecordScreens, ExpenseWithANegativeAmountIsRed) {
     EXPECT_GT(redPixels(shot), 10);
     MaskEdit* amount = form.MaskEdit3;
     amount->setText("    86.40");
-    AmountFieldExit(amount);
+    AmountFieldExit(amount, rules::kEntryAmountPattern);
     EXPECT_EQ(redPixels(amount->grab().toImage()), 0);
 }
 

@@ -6,7 +6,8 @@
 #include <QLineEdit>
 
 #include "GuiFixture.h"
-#include "app/MaskEdit.h"
+#include "widgets/FieldParts.h"
+#include "widgets/MaskEdit.h"
 
 namespace cbk::testing {
 namespace {

@@ -10,7 +10,6 @@
 #include <iterator>
 
 #include "GuiFixture.h"
-#include "app/MaskEdit.h"
 #include "maintenance/forms/About.h"
 #include "maintenance/forms/ArchiveU.h"
 #include "maintenance/forms/DriveDirU.h"
@@ -26,6 +25,7 @@
 #include "records/forms/PickIncU.h"
 #include "reports/forms/MultFolU.h"
 #include "reports/forms/ReportU.h"
+#include "widgets/MaskEdit.h"
 
 namespace cbk::testing {
 namespace {

@@ -25,11 +25,6 @@ private:
     std::string name_;
 };
 
-std::string readFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 void writeFile(const std::filesystem::path& p, const std::string& bytes) {
     std::ofstream(p, std::ios::binary) << bytes;
 }
@@ -206,47 +201,6 @@ TEST(ScriptedPlatform, ProgramEndThrows) {
     ScriptedPlatformScope sp;
     EXPECT_THROW(endProgram(), ProgramEnded);
     EXPECT_EQ(sp->programEnd.ends, 1);
-}
-
-TEST(ScriptedFiles, CopyOverwritesAndMatchesNamesWithoutCase) {
-    ScriptedPlatformScope sp;
-    TempDir dir;
-    writeFile(dir.path() / "ACC.dbf", "new bytes");
-    writeFile(dir.path() / "acc.bak", "old bytes that are longer");
-    EXPECT_TRUE(files().exists((dir.path() / "Acc.DBF").string()));
-    EXPECT_FALSE(files().exists((dir.path() / "EXP5.dbf").string()));
-    EXPECT_EQ(files().copy((dir.path() / "acc.DBF").string(), (dir.path() / "ACC.bak").string()),
-              CopyResult::Ok);
-    EXPECT_EQ(readFile(dir.path() / "acc.bak"), "new bytes");
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "ACC.bak.cbk-copy"));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
-}
-
-TEST(ScriptedFiles, InjectedCopyFailuresLeaveTheTargetAlone) {
-    ScriptedPlatformScope sp;
-    TempDir dir;
-    writeFile(dir.path() / "EXP5.dbf", "records");
-    writeFile(dir.path() / "EXP5.bak", "backup");
-    sp->files.failCopy(CopyResult::Ok);
-    sp->files.failCopy(CopyResult::DiskFull);
-    sp->files.failCopy(CopyResult::WriteProtected);
-    const std::string from = (dir.path() / "EXP5.dbf").string();
-    const std::string to = (dir.path() / "EXP5.bak").string();
-    EXPECT_EQ(files().copy(from, to), CopyResult::Ok);
-    writeFile(dir.path() / "EXP5.dbf", "changed");
-    EXPECT_EQ(files().copy(from, to), CopyResult::DiskFull);
-    EXPECT_EQ(files().copy(from, to), CopyResult::WriteProtected);
-    EXPECT_EQ(readFile(dir.path() / "EXP5.bak"), "records");
-    ASSERT_EQ(sp->files.copies.size(), 3u);
-    EXPECT_EQ(sp->files.copies[1].result, CopyResult::DiskFull);
-}
-
-TEST(ScriptedFiles, CopyOfAMissingFileFails) {
-    ScriptedPlatformScope sp;
-    TempDir dir;
-    EXPECT_EQ(files().copy((dir.path() / "none.dbf").string(), (dir.path() / "x").string()),
-              CopyResult::Failed);
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "x"));
 }
 
 TEST(ScriptedFiles, RemoveAndCurrentDirectoryAreRealAndRestoredByTheScope) {

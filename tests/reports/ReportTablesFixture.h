@@ -13,10 +13,10 @@
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/engine/Engine.h"
-#include "records/EntryRules.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportFrame.h"
 #include "reports/ReportTestRows.h"
+#include "rules/EntryRules.h"
 
 namespace reports::testing {
 

@@ -203,7 +203,7 @@ TEST_F(SummaryReport, RowsMatchSumsOverEveryRecord) {
             if (e.date >= fiscal && e.date < c.from) sums[e.account].second += e.cents;
             if (e.date >= c.from && e.date <= c.through) sums[e.account].first += e.cents;
         }
-        auto money = [](long cents) { return records::FormatNumber("%13.2n", cents / 100.0); };
+        auto money = [](long cents) { return rules::FormatNumber("%13.2n", cents / 100.0); };
         std::vector<std::string> expected;
         for (const auto& [account, s] : sums)
             if (s.first != 0 || s.second != 0)

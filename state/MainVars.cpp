@@ -1,4 +1,4 @@
-#include "app/MainVars.h"
+#include "state/MainVars.h"
 
 namespace cbk {
 

@@ -1,4 +1,4 @@
-#include "records/EntryRules.h"
+#include "rules/EntryRules.h"
 
 #include <charconv>
 #include <cmath>
@@ -8,7 +8,7 @@
 #include "data/StoredForms.h"
 #include "platform/Platform.h"
 
-namespace records {
+namespace rules {
 
 namespace {
 
@@ -401,4 +401,4 @@ void ShowFormHelp(int helpContext) {
     platform::help().jump(std::to_string(helpContext));
 }
 
-}  // namespace records
+}  // namespace rules

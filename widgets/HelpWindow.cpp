@@ -1,4 +1,4 @@
-#include "app/HelpWindow.h"
+#include "widgets/HelpWindow.h"
 
 #include <QApplication>
 #include <QFile>

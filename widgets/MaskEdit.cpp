@@ -1,4 +1,4 @@
-#include "app/MaskEdit.h"
+#include "widgets/MaskEdit.h"
 
 #include <QApplication>
 #include <QFocusEvent>

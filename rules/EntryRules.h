@@ -13,7 +13,7 @@
 
 #include "platform/DateTime.h"
 
-namespace records {
+namespace rules {
 
 // ---- dates ----------------------------------------------------------------------------
 // Month, day and year (or two of them, for the current year) in the short date order; a
@@ -35,6 +35,9 @@ std::optional<std::int32_t> ToWholeNumber(std::string_view text);
 // A number as the amount fields hold it: optional sign, digits, the decimal separator,
 // digits; blanks around it ignored.
 std::optional<double> ToFloat(std::string_view text);
+
+// The amount fields of the record forms show their amounts by this pattern.
+inline constexpr std::string_view kEntryAmountPattern = "%9.2f";
 
 // One number formatted by "%W.Pf" (fixed) or "%W.Pn" (fixed with thousands separators),
 // right-aligned in W characters, with the regional decimal and thousands separators.
@@ -95,4 +98,4 @@ private:
 // jump identifier is the form's help context.
 void ShowFormHelp(int helpContext);
 
-}  // namespace records
+}  // namespace rules

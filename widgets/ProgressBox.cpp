@@ -1,4 +1,4 @@
-#include "app/ProgressBox.h"
+#include "widgets/ProgressBox.h"
 
 #include <QProgressBar>
 #include <QVBoxLayout>

@@ -1,11 +1,11 @@
-#include "records/EntryRules.h"
+#include "rules/EntryRules.h"
 
 #include <gtest/gtest.h>
 
 #include "data/StoredForms.h"
 #include "platform/ScriptedPlatform.h"
 
-using namespace records;
+using namespace rules;
 using cbk::DateToStored;
 using cbk::StoredToDate;
 using platform::DateTime;

@@ -1,0 +1,140 @@
+#include "data/TableCatalogue.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "data/Database.h"
+
+namespace cbk {
+
+const std::vector<TableSpec>& TableCatalogue() {
+    // COMPANY and ADDRESS of the settings table are kept for the user; the program never
+    // reads them. The default-folder list takes the first four characters of FOLNO's text,
+    // so a folder table from outside must have it four wide exactly.
+    static const std::vector<TableSpec> tables = {
+        {"CBK1",
+         {{"FYMONTH", 'N', 2, 0, 2, false, &FyMonthField},
+          {"FYDAY", 'N', 2, 0, 2, false, &FyDayField},
+          {"FONTNAME", 'C', 60, 0, 1, false, &FontNameField},
+          {"FONTSIZE", 'N', 3, 0, 1, false, &FontSizeField},
+          {"COMPANY", 'C', 40, 0, 0, false, nullptr},
+          {"ADDRESS", 'C', 60, 0, 0, false, nullptr}},
+         nullptr,
+         {},
+         0,
+         0,
+         0,
+         &SettingsTable},
+        {"ACC",
+         {{"ACCNO", 'N', 4, 0, 4, false, &AccNoField},
+          {"ACDESC", 'C', 30, 0, 30, false, &AcDescField},
+          {"ACDED", 'L', 1, 0, 1, false, &AcDedField}},
+         "Acc",
+         {{"AccTag", "AccTag", "STR(ACCNO, 4)", &AccTag}},
+         35,
+         4,
+         95,
+         &Accounts},
+        {"ACCI",
+         {{"ACCNO", 'N', 4, 0, 4, false, &IncAccNoField},
+          {"ACDESC", 'C', 30, 0, 30, false, &IncAcDescField},
+          {"ACDED", 'L', 1, 0, 1, false, &IncAcDedField}},
+         "AccI",
+         {{"AccITag", "AcciTag", "STR(ACCNO, 4)", &AcciTag}},
+         45,
+         5,
+         100,
+         &IncomeAccounts},
+        {"FOLDER",
+         {{"FOLNO", 'N', 4, 0, 4, true, &FolNoField},
+          {"FOLNAME", 'C', 30, 0, 30, false, &FolNameField}},
+         "Folder",
+         {{"FolTag", "FolTag", "FOLNO", &FolTag}},
+         50,
+         2,
+         50,
+         &Folders},
+        {"EXP5",
+         {{"EXPDATE", 'D', 8, 0, 8, false, &ExpDateField},
+          {"CHECKNO", 'N', 8, 0, 8, false, &CheckNoField},
+          {"ACCNO", 'N', 4, 0, 4, false, &ExpAccNoField},
+          {"FOLNO", 'N', 4, 0, 4, false, &ExpFolNoField},
+          {"PAYTO", 'C', 30, 0, 30, false, &PayToField},
+          {"AMOUNT", 'N', 10, 2, 10, false, &AmountField},
+          {"EMEMO", 'C', 30, 0, 30, false, &EMemoField},
+          {"ARCHIVE", 'L', 1, 0, 1, false, &ExpArchiveField}},
+         "exp5",
+         {{"EDate", "eDate", "DTOS(EXPDATE) + STR(ACCNO,4)", &EDateTag},
+          {"EAcc", "eAcc", "STR(ACCNO,4) + DTOS(EXPDATE)", &EAccTag}},
+         80,
+         3,
+         90,
+         &Expenses},
+        {"INC5",
+         {{"INCACC", 'N', 4, 0, 4, false, &IncAccField},
+          {"INCIMP", 'L', 1, 0, 1, false, &IncImpField},
+          {"INCDATE", 'D', 8, 0, 8, false, &IncDateField},
+          {"INCDESC", 'C', 30, 0, 30, false, &IncDescField},
+          {"INCAMT", 'N', 10, 2, 10, false, &IncAmtField},
+          {"FOLNO", 'N', 4, 0, 4, false, &IncFolNoField},
+          {"ARCHIVE", 'L', 1, 0, 1, false, &IncArchiveField}},
+         "INC5",
+         {{"IncDate", "IncDate", "DTOS(INCDATE)", &IncDateTag},
+          {"IncAcc", "IncAcc", "Str(IncAcc,4,0)+DTOS(INCDATE)", &IncAccTag}},
+         100,
+         1,
+         40,
+         &Income},
+    };
+    return tables;
+}
+
+const TableSpec* FindTable(std::string_view name) {
+    for (const TableSpec& table : TableCatalogue()) {
+        const std::string_view have = table.name;
+        if (have.size() == name.size() &&
+            std::equal(have.begin(), have.end(), name.begin(), [](char a, char b) {
+                return std::toupper(static_cast<unsigned char>(a)) ==
+                       std::toupper(static_cast<unsigned char>(b));
+            }))
+            return &table;
+    }
+    return nullptr;
+}
+
+std::vector<const TableSpec*> IndexedTables() {
+    std::vector<const TableSpec*> tables;
+    for (const TableSpec& table : TableCatalogue())
+        if (table.group != nullptr) tables.push_back(&table);
+    return tables;
+}
+
+std::vector<const TableSpec*> TablesInPackOrder() {
+    std::vector<const TableSpec*> tables;
+    for (const TableSpec& table : TableCatalogue())
+        if (table.packStep > 0) tables.push_back(&table);
+    std::sort(tables.begin(), tables.end(),
+              [](const TableSpec* a, const TableSpec* b) { return a->packStep < b->packStep; });
+    return tables;
+}
+
+std::vector<engine::Field4Info> CreateFields(const TableSpec& table) {
+    std::vector<engine::Field4Info> fields;
+    for (const FieldSpec& f : table.fields) fields.push_back({f.name, f.type, f.len, f.dec});
+    return fields;
+}
+
+std::vector<engine::Tag4Info> CreateTags(const TableSpec& table) {
+    std::vector<engine::Tag4Info> tags;
+    for (const TagSpec& t : table.tags) tags.push_back({t.name, t.expression, kNotDeleted});
+    return tags;
+}
+
+std::vector<std::string> IndexFilesOf(const TableSpec& table) {
+    std::vector<std::string> files;
+    for (const TagSpec& t : table.tags) files.push_back(std::string(t.name) + ".ntx");
+    if (table.group != nullptr) files.push_back(std::string(table.group) + ".cgp");
+    return files;
+}
+
+}  // namespace cbk
