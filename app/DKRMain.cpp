@@ -601,13 +601,20 @@ std::optional<reports::ReportKind> RunnerReport(TFormMain::Report report) {
     using R = TFormMain::Report;
     using K = reports::ReportKind;
     switch (report) {
-        case R::ExpenseSummary: return K::ExpenseSummary;
-        case R::ExpenseDetail: return K::ExpenseDetail;
-        case R::ExpenseAccountDetail: return K::ExpenseAccountDetail;
-        case R::IncomeSummary: return K::IncomeSummary;
-        case R::IncomeDetail: return K::IncomeDetail;
-        case R::IncomeAccountDetail: return K::IncomeAccountDetail;
-        default: return std::nullopt;
+        case R::ExpenseSummary:
+            return K::ExpenseSummary;
+        case R::ExpenseDetail:
+            return K::ExpenseDetail;
+        case R::ExpenseAccountDetail:
+            return K::ExpenseAccountDetail;
+        case R::IncomeSummary:
+            return K::IncomeSummary;
+        case R::IncomeDetail:
+            return K::IncomeDetail;
+        case R::IncomeAccountDetail:
+            return K::IncomeAccountDetail;
+        default:
+            return std::nullopt;
     }
 }
 

@@ -77,7 +77,8 @@ void TMultFol::BtnAllClick() {
 void TMultFol::BtnRunClick() {
     std::vector<std::string> chosen;
     for (int i = 0; i < ListBox1->count(); ++i)
-        if (ListBox1->item(i)->isSelected()) chosen.push_back(ListBox1->item(i)->text().toStdString());
+        if (ListBox1->item(i)->isSelected())
+            chosen.push_back(ListBox1->item(i)->text().toStdString());
     reports::SelectedFolders = reports::FoldersOfLines(chosen);
     accept();
 }

@@ -34,7 +34,8 @@ QString qtFilter(const std::string& filter) {
     std::string description = filter.substr(0, bar);
     if (const std::size_t open = description.find(" ("); open != std::string::npos)
         description.erase(open);
-    QString pattern = QString::fromStdString(bar == std::string::npos ? "" : filter.substr(bar + 1));
+    QString pattern =
+        QString::fromStdString(bar == std::string::npos ? "" : filter.substr(bar + 1));
     const QString lower = pattern.toLower();
     if (lower != pattern) pattern = lower + ' ' + pattern;
     return QString::fromStdString(description) + " (" + pattern + ')';
@@ -99,7 +100,7 @@ int TSaveDialog::execModal() {
     const int result = exec();
     const QStringList chosen = selectedFiles();
     FileName = result == QDialog::Accepted && !chosen.isEmpty() ? chosen.front().toStdString()
-                                                                 : std::string();
+                                                                : std::string();
     return result;
 }
 
@@ -235,13 +236,27 @@ void TReportF::ScrollBar1Change(int position) {
 void TReportF::keyPressEvent(QKeyEvent* event) {
     QAbstractSlider::SliderAction action = QAbstractSlider::SliderNoAction;
     switch (event->key()) {
-        case Qt::Key_Up: action = QAbstractSlider::SliderSingleStepSub; break;
-        case Qt::Key_Down: action = QAbstractSlider::SliderSingleStepAdd; break;
-        case Qt::Key_PageUp: action = QAbstractSlider::SliderPageStepSub; break;
-        case Qt::Key_PageDown: action = QAbstractSlider::SliderPageStepAdd; break;
-        case Qt::Key_Home: action = QAbstractSlider::SliderToMinimum; break;
-        case Qt::Key_End: action = QAbstractSlider::SliderToMaximum; break;
-        default: QDialog::keyPressEvent(event); return;
+        case Qt::Key_Up:
+            action = QAbstractSlider::SliderSingleStepSub;
+            break;
+        case Qt::Key_Down:
+            action = QAbstractSlider::SliderSingleStepAdd;
+            break;
+        case Qt::Key_PageUp:
+            action = QAbstractSlider::SliderPageStepSub;
+            break;
+        case Qt::Key_PageDown:
+            action = QAbstractSlider::SliderPageStepAdd;
+            break;
+        case Qt::Key_Home:
+            action = QAbstractSlider::SliderToMinimum;
+            break;
+        case Qt::Key_End:
+            action = QAbstractSlider::SliderToMaximum;
+            break;
+        default:
+            QDialog::keyPressEvent(event);
+            return;
     }
     ScrollBar1->triggerAction(action);
     event->accept();
