@@ -128,11 +128,6 @@ TReportF::TReportF() {
     setObjectName(QStringLiteral("TReportF"));
     setWindowTitle(QStringLiteral("Report"));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
-    setAutoFillBackground(true);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    white.setColor(QPalette::WindowText, Qt::black);
-    setPalette(white);
 
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));

@@ -352,7 +352,7 @@ TEST_F(ReportViewer, MainWindowCommandShowsTheReportAndClearsItAfter) {
         for (int r = 0; r < ReportDocument.rowCount() && r < 6; ++r)
             firstCells.push_back(ReportDocument.cell(r, 0));
         linesPerPage = ReportDocument.linesPerPage;
-        shown.resize(1024, 700);
+        shown.resize(1024, 600);
         shown.FormShow();
         if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR")) {
             shown.grab().save(QString::fromLocal8Bit(dir) + "/report-viewer.png");
