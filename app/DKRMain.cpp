@@ -22,9 +22,11 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <chrono>
+#include <optional>
 
 #include "app/Forms.h"
 #include "data/Database.h"
+#include "data/Records.h"
 #include "maintenance/forms/About.h"
 #include "maintenance/forms/ArchiveU.h"
 #include "maintenance/forms/DriveDirU.h"
@@ -38,6 +40,10 @@
 #include "records/forms/PickExpU.h"
 #include "records/forms/PickFolU.h"
 #include "records/forms/PickIncU.h"
+#include "reports/ReportDocument.h"
+#include "reports/ReportFrame.h"
+#include "reports/forms/MultFolU.h"
+#include "reports/forms/ReportU.h"
 #include "state/MainVars.h"
 #include "widgets/FieldParts.h"
 #include "widgets/HelpWindow.h"
@@ -579,9 +585,56 @@ void TFormMain::BtnProfRptClick() {
     PopupAtCursor(PopupMenu3);
 }
 
-// Until a builder is plugged in, a report command opens and closes its tables and shows nothing.
+namespace {
+
+// The reports the report runner builds; the others still go to the ReportBuilder hook.
+std::optional<reports::ReportKind> RunnerReport(TFormMain::Report report) {
+    using R = TFormMain::Report;
+    using K = reports::ReportKind;
+    switch (report) {
+        case R::ExpenseSummary:
+            return K::ExpenseSummary;
+        case R::ExpenseDetail:
+            return K::ExpenseDetail;
+        case R::ExpenseAccountDetail:
+            return K::ExpenseAccountDetail;
+        case R::IncomeSummary:
+            return K::IncomeSummary;
+        case R::IncomeDetail:
+            return K::IncomeDetail;
+        case R::IncomeAccountDetail:
+            return K::IncomeAccountDetail;
+        default:
+            return std::nullopt;
+    }
+}
+
+// The account pick list of the account details, in the kind AccountKind names; its choice.
+long PickReportAccount() {
+    platform::modal().showModal(*forms().PickAcc);
+    return AccountKind == 'I' ? IncAccountChoice : ExpAccountChoice;
+}
+
+}  // namespace
+
+// The request carries the period, the fiscal year start and the page length the report font
+// gives on the chosen printer; the folders and the account are chosen by the runner.
 void TFormMain::RunReport(Report report) {
-    if (ReportBuilder) ReportBuilder(report);
+    const std::optional<reports::ReportKind> kind = RunnerReport(report);
+    if (!kind) {
+        if (ReportBuilder) ReportBuilder(report);
+        return;
+    }
+    reports::ReportRequest request;
+    request.from = ReportFrom;
+    request.through = ReportThrough;
+    request.fyMonth = Settings.FyMonth;
+    request.fyDay = Settings.FyDay;
+    platform::Printing& printing = platform::printing();
+    request.linesPerPage = reports::LinesPerPage(
+        {printing.printerInstalled(), printing.pageHeight(), printing.lineHeight(ReportFont)});
+    reports::RunReport(*kind, request,
+                       reports::ReportForms{forms().MultFol, forms().ReportF, PickReportAccount});
 }
 
 void TFormMain::BtnGLRptClick() {

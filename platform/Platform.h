@@ -112,6 +112,13 @@ public:
     // The printer's entry as the printer list gives it, e.g. "Office on lp0".
     virtual std::string printerEntry() = 0;
     virtual bool landscape() = 0;
+    // The printable part of the chosen printer's page, in its device pixels, with the
+    // orientation of the page setup; 0 when no printer is installed.
+    virtual int pageWidth() = 0;
+    virtual int pageHeight() = 0;
+    // The height of a line of text in `font` on that printer, in its device pixels; 0 when no
+    // printer is installed.
+    virtual int lineHeight(const FontSpec& font) = 0;
     virtual void printerSetupDialog() = 0;
     // Runs the font dialog loaded with `font`; returns true when confirmed. On cancel
     // `font` keeps what it was loaded with.

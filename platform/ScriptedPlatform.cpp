@@ -116,6 +116,11 @@ void ScriptedPrinting::printerSetupDialog() {
     if (setupScript) setupScript(*this);
 }
 
+int ScriptedPrinting::lineHeight(const FontSpec& font) {
+    fontsMeasured.push_back(font);
+    return installed ? line : 0;
+}
+
 bool ScriptedPrinting::fontDialog(FontSpec& font) {
     fontsLoaded.push_back(font);
     if (!fontAnswer) return false;

@@ -143,6 +143,10 @@ public:
     int printerIndex() override { return index; }
     std::string printerEntry() override { return entry; }
     bool landscape() override { return isLandscape; }
+    int pageWidth() override { return installed ? width : 0; }
+    int pageHeight() override { return installed ? height : 0; }
+    // The same height whatever the font; `fontsMeasured` records the fonts asked about.
+    int lineHeight(const FontSpec& font) override;
     void printerSetupDialog() override;
     bool fontDialog(FontSpec& font) override;
 
@@ -150,6 +154,11 @@ public:
     int index = 0;
     std::string entry = "Office on lp0";
     bool isLandscape = false;
+    // A letter page at 600 dots per inch less a quarter inch all round, and 10 points of text.
+    int width = 4800;
+    int height = 6300;
+    int line = 100;
+    std::vector<FontSpec> fontsMeasured;
 
     // Runs inside printerSetupDialog(), to change the facts as a user would.
     std::function<void(ScriptedPrinting&)> setupScript;

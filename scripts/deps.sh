@@ -10,6 +10,7 @@ packages=(
     clang libclang-rt-dev clang-format
     python3 python3-dbf libdbd-xbase-perl
     xvfb xauth x11-utils
+    poppler-utils
 )
 
 missing=()

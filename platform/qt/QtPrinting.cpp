@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDialog>
+#include <QFontMetrics>
 #include <QPageLayout>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -36,6 +37,21 @@ bool QtPrinting::landscape() {
     return printer_->pageLayout().orientation() == QPageLayout::Landscape;
 }
 
+int QtPrinting::pageWidth() {
+    return printerInstalled() ? printer_->width() : 0;
+}
+
+int QtPrinting::pageHeight() {
+    return printerInstalled() ? printer_->height() : 0;
+}
+
+// QFontMetrics on the printer itself, so the height is in the printer's pixels at its
+// resolution, as the report will be drawn there.
+int QtPrinting::lineHeight(const FontSpec& font) {
+    if (!printerInstalled()) return 0;
+    return QFontMetrics(toQFont(font), printer_.get()).height();
+}
+
 void QtPrinting::printerSetupDialog() {
     QWidget* parent = QApplication::activeWindow();
     if (printerInstalled()) {
@@ -56,6 +72,11 @@ bool QtPrinting::fontDialog(FontSpec& font) {
                                               QStringLiteral("Font"));
     if (ok) font = toFontSpec(chosen, font.colour);
     return ok;
+}
+
+QPrinter* PrinterOf(Printing& printing) {
+    auto* qt = dynamic_cast<QtPrinting*>(&printing);
+    return qt ? &qt->printer() : nullptr;
 }
 
 QFont toQFont(const FontSpec& attributes) {

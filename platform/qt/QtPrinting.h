@@ -21,15 +21,22 @@ public:
     int printerIndex() override;
     std::string printerEntry() override;
     bool landscape() override;
+    int pageWidth() override;
+    int pageHeight() override;
+    int lineHeight(const FontSpec& font) override;
     void printerSetupDialog() override;
     bool fontDialog(FontSpec& font) override;
 
-    // The printer object itself, for printing the reports.
+    // The printer object itself, for printing the reports. Without an installed printer it
+    // still carries the paper and orientation of the page setup.
     QPrinter& printer() { return *printer_; }
 
 private:
     std::unique_ptr<QPrinter> printer_;
 };
+
+// The Qt printer behind `printing`, or nullptr when it is not the Qt implementation.
+QPrinter* PrinterOf(Printing& printing);
 
 QFont toQFont(const FontSpec& attributes);
 // The attributes of `font`; the colour, which a QFont does not carry, is taken from `colour`.

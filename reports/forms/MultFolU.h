@@ -1,11 +1,16 @@
 #pragma once
 
-// TMultFol: the choice of the folders a report covers.
+// TMultFol: the choice of the folders a report covers. Every live folder is a line of the
+// list; single clicks select and deselect lines, "All" selects them all, "Run" hands the
+// selected folders to the report (reports::SelectedFolders) and "Cancel" leaves it empty.
 
 #include <QDialog>
 #include <string>
 
 #include "platform/Platform.h"
+
+class QListWidget;
+class QPushButton;
 
 namespace cbk {
 
@@ -15,11 +20,22 @@ class TMultFol : public QDialog, public platform::ModalForm {
 public:
     TMultFol();
     std::string formName() const override { return "TMultFol"; }
-    // Shown once its fields are in place; until then the form closes at once, as cancelled.
-    int execModal() override { return platform::mrCancel; }
+    int execModal() override { return exec(); }
+
+    QListWidget* ListBox1 = nullptr;
+    QPushButton* BtnRun = nullptr;
+    QPushButton* BtnAll = nullptr;
+    QPushButton* BtnCancel = nullptr;
 
 public slots:
-    void FormShow() {}
+    // Fills the list from FOLDER (open) and empties the selection.
+    void FormShow();
+    void BtnRunClick();
+    void BtnAllClick();
+    void BtnCancelClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };
 
 }  // namespace cbk

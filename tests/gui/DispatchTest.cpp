@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <functional>
+#include <optional>
 #include <set>
 
 #include "GuiFixture.h"
@@ -146,53 +147,67 @@ TEST_F(Dispatch, FormCommandsOpenTheirTables) {
 }
 
 TEST_F(Dispatch, ReportCommandsOpenTheirTablesAndCloseAll) {
+    // The built reports show their first form (the account list, else the folder dialog)
+    // while their tables are open; the others go to the ReportBuilder hook.
     struct ReportCase {
         QAction* action;
-        TFormMain::Report report;
+        std::optional<TFormMain::Report> hooked;
+        const char* firstForm;
         Tables tables;
         const char* kind;  // AccountKind afterwards, or nullptr
     };
     TFormMain& m = main();
+    using R = TFormMain::Report;
     const Tables summaryE = {"FOLDER", "EXP5", "ACC"};
     const Tables summaryI = {"FOLDER", "INC5", "ACCI"};
     const Tables profit = {"FOLDER", "EXP5", "INC5", "ACC", "ACCI"};
     const ReportCase cases[] = {
-        {m.ExpenseSummary1, TFormMain::Report::ExpenseSummary, summaryE, nullptr},
-        {m.ExpenseDetail1, TFormMain::Report::ExpenseDetail, summaryE, nullptr},
-        {m.AccountDetail1, TFormMain::Report::ExpenseAccountDetail, summaryE, "E"},
-        {m.ChartofAccounts1, TFormMain::Report::ExpenseChart, {"ACC"}, nullptr},
-        {m.IncomeSummary1, TFormMain::Report::IncomeSummary, summaryI, nullptr},
-        {m.IncomeDetail1, TFormMain::Report::IncomeDetail, summaryI, nullptr},
-        {m.AccountDetail2, TFormMain::Report::IncomeAccountDetail, summaryI, "I"},
-        {m.ChartofAccounts2, TFormMain::Report::IncomeChart, {"ACCI"}, nullptr},
-        {m.WeeklyProfit1, TFormMain::Report::WeeklyProfit, profit, nullptr},
-        {m.MonthlyProfit1, TFormMain::Report::MonthlyProfit, profit, nullptr},
+        {m.ExpenseSummary1, {}, "TMultFol", summaryE, nullptr},
+        {m.ExpenseDetail1, {}, "TMultFol", summaryE, nullptr},
+        {m.AccountDetail1, {}, "TPickAcc", summaryE, "E"},
+        {m.ChartofAccounts1, R::ExpenseChart, nullptr, {"ACC"}, nullptr},
+        {m.IncomeSummary1, {}, "TMultFol", summaryI, nullptr},
+        {m.IncomeDetail1, {}, "TMultFol", summaryI, nullptr},
+        {m.AccountDetail2, {}, "TPickAcc", summaryI, "I"},
+        {m.ChartofAccounts2, R::IncomeChart, nullptr, {"ACCI"}, nullptr},
+        {m.WeeklyProfit1, R::WeeklyProfit, nullptr, profit, nullptr},
+        {m.MonthlyProfit1, R::MonthlyProfit, nullptr, profit, nullptr},
     };
+    recordTablesWhileShown({"TMultFol", "TPickAcc"});
     for (const ReportCase& c : cases) {
-        std::vector<TFormMain::Report> ran;
+        const std::string name = c.action->text().toStdString();
+        std::vector<R> ran;
         Tables open;
-        m.ReportBuilder = [&](TFormMain::Report r) {
+        m.ReportBuilder = [&](R r) {
             ran.push_back(r);
             open = openTables();
         };
+        seen_.clear();
+        platform_->modal.shown.clear();
         AccountKind = c.kind && c.kind[0] == 'E' ? 'I' : 'E';
         c.action->trigger();
-        EXPECT_EQ(ran, std::vector<TFormMain::Report>{c.report}) << c.action->text().toStdString();
-        EXPECT_EQ(open, c.tables) << c.action->text().toStdString();
+        if (c.hooked) {
+            EXPECT_EQ(ran, std::vector<R>{*c.hooked}) << name;
+            EXPECT_EQ(open, c.tables) << name;
+        } else {
+            EXPECT_TRUE(ran.empty()) << name;
+            EXPECT_EQ(platform_->modal.shown, std::vector<std::string>{c.firstForm}) << name;
+            EXPECT_EQ(seen_[c.firstForm], c.tables) << name;
+        }
         if (c.kind) {
             EXPECT_EQ(AccountKind, c.kind[0]);
         }
         EXPECT_FALSE(anyTableOpen());
     }
 
-    std::vector<TFormMain::Report> ran;
+    std::vector<R> ran;
     Tables open;
-    m.ReportBuilder = [&](TFormMain::Report r) {
+    m.ReportBuilder = [&](R r) {
         ran.push_back(r);
         open = openTables();
     };
     m.BtnGLRptClick();
-    EXPECT_EQ(ran, std::vector<TFormMain::Report>{TFormMain::Report::GeneralLedger});
+    EXPECT_EQ(ran, std::vector<R>{R::GeneralLedger});
     EXPECT_EQ(open, (Tables{"FOLDER", "EXP5", "INC5"}));
     EXPECT_FALSE(anyTableOpen());
 }

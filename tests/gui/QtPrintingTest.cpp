@@ -29,4 +29,8 @@ TEST(QtPrinting, WithoutAnInstalledPrinterNoneIsSelected) {
     if (printing.printerInstalled()) GTEST_SKIP() << "a printer is installed here";
     EXPECT_EQ(printing.printerIndex(), -1);
     EXPECT_FALSE(printing.landscape());
+    // No page to measure: the report pages hold 60 lines.
+    EXPECT_EQ(printing.pageHeight(), 0);
+    EXPECT_EQ(printing.pageWidth(), 0);
+    EXPECT_EQ(printing.lineHeight({"DejaVu Sans", 10}), 0);
 }
