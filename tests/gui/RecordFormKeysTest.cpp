@@ -1,15 +1,21 @@
-// The record forms under the keyboard, shown on the offscreen screen: typing into the masked
-// fields, Tab between them, Enter to save and Escape to cancel.
+// The record forms under the keyboard. What a user types into a field that shows a value is
+// what is stored: every masked number, amount and date field, entered as a user enters it (the
+// form opening on it, or Tab), typed over with real key events and saved through the form's
+// own path to the table; Enter saves and Escape undoes, then cancels.
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLineEdit>
-#include <QPushButton>
+#include <QMouseEvent>
+#include <QTabWidget>
 #include <QTimer>
 
 #include "RecordFormFixture.h"
+#include "records/AccountOps.h"
+#include "records/FolderOps.h"
+#include "records/forms/AccountU.h"
 #include "records/forms/ExpenseU.h"
-#include "records/forms/FormParts.h"
+#include "records/forms/FolderU.h"
+#include "records/forms/IncomeU.h"
 
 namespace cbk::testing {
 namespace {
@@ -18,16 +24,6 @@ using platform::Answer;
 
 class RecordFormKeys : public RecordFormTest {
 protected:
-    void SetUp() override {
-        RecordFormTest::SetUp();
-        if (HasFatalFailure()) return;
-        OpenExpenses();
-        OpenFolders();
-        OpenAccounts();
-        ExpenseChoice = 0;
-    }
-    TExpense& form() { return *forms().Expense; }
-
     static void type(const QString& keys) {
         for (QChar c : keys) {
             QWidget* w = QApplication::focusWidget();
@@ -42,35 +38,187 @@ protected:
         QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
         QApplication::sendEvent(w, &press);
     }
+    // The expense form for a new record, with the tables its command opens.
+    TExpense& newExpenseForm() {
+        OpenExpenses();
+        OpenFolders();
+        OpenAccounts();
+        ExpenseChoice = 0;
+        return *forms().Expense;
+    }
+    static MaskEdit* focused() { return qobject_cast<MaskEdit*>(QApplication::focusWidget()); }
 
-    // Runs `user` once the form is up and waiting in its own event loop; returns the result.
-    int runModal(std::function<void()> user) {
+    // Shows `form` modally as the program does and runs `user` in its event loop.
+    template <class Form>
+    int runModal(Form& form, std::function<void()> user) {
         QTimer::singleShot(0, [&] {
-            form().activateWindow();
+            form.activateWindow();
             QApplication::processEvents();
             user();
-            if (form().isVisible()) form().reject();
+            if (form.isVisible()) form.reject();
         });
-        return form().execModal();
+        return form.execModal();
     }
 };
 
+TEST_F(RecordFormKeys, NewExpenseStoresTheCheckNumberDateAndAmountAsTyped) {
+    TExpense& form = newExpenseForm();
+    const long count = engine::d4recCount(Expenses);
+    answer({Answer::No});  // no further expense
+    runModal(form, [&] {
+        ASSERT_EQ(focused(), form.MaskEdit1);  // the form opens on Check No, showing 0
+        type("1234");
+        key(Qt::Key_Tab);
+        EXPECT_EQ(text(form.MaskEdit1), "    1234");
+        ASSERT_EQ(focused(), form.MaskEdit2);
+        type("021426");
+        key(Qt::Key_Tab);
+        EXPECT_EQ(text(form.MaskEdit2), "02/14/26");
+        key(Qt::Key_Tab);  // Pay to
+        ASSERT_EQ(focused(), form.MaskEdit3);
+        type("1234.5");  // the separator right-aligns the integer part
+        EXPECT_EQ(text(form.MaskEdit3), "  1234.50");
+        key(Qt::Key_Return);
+    });
+    ASSERT_EQ(engine::d4recCount(Expenses), count + 1);
+    engine::d4go(Expenses, count + 1);
+    LoadExpense();
+    EXPECT_EQ(CurExpense.CheckNo, 1234);
+    EXPECT_EQ(CurExpense.ExpDate, *platform::DateTime::fromYmd(2026, 2, 14));
+    EXPECT_DOUBLE_EQ(CurExpense.Amount, 1234.5);
+}
+
+TEST_F(RecordFormKeys, NewIncomeStoresTheDateAndAmountAsTyped) {
+    OpenIncome();
+    OpenFolders();
+    OpenIncomeAccounts();
+    IncomeChoice = 0;
+    TIncome& form = *forms().Income;
+    const long count = engine::d4recCount(Income);
+    answer({Answer::No});
+    runModal(form, [&] {
+        ASSERT_EQ(focused(), form.MaskEdit1);
+        type("030126");
+        key(Qt::Key_Tab);
+        ASSERT_EQ(focused(), form.MaskEdit2);
+        type("87");
+        key(Qt::Key_Return);
+    });
+    ASSERT_EQ(engine::d4recCount(Income), count + 1);
+    engine::d4go(Income, count + 1);
+    LoadIncome();
+    EXPECT_EQ(CurIncome.IncDate, *platform::DateTime::fromYmd(2026, 3, 1));
+    EXPECT_DOUBLE_EQ(CurIncome.IncAmt, 87.0);
+}
+
+TEST_F(RecordFormKeys, FolderNumberTypedOverRenumbersToTheTypedNumber) {
+    OpenFolders();
+    OpenExpenses();
+    OpenIncome();
+    FolderChoice = std::int32_t(records::LiveFolderRecord(5));
+    ASSERT_GT(FolderChoice, 0);
+    TFolderF& form = *forms().FolderF;
+    answer({Answer::Yes});  // renumber folder 5 to 8
+    runModal(form, [&] {
+        ASSERT_EQ(focused(), form.MaskEdit1);
+        type("8");
+        key(Qt::Key_Tab);
+        EXPECT_EQ(text(form.MaskEdit1), "   8");
+        form.BtnSaveClick();
+    });
+    EXPECT_EQ(records::LiveFolderRecord(85), 0);
+    EXPECT_GT(records::LiveFolderRecord(8), 0);
+    EXPECT_EQ(records::LiveFolderRecord(5), 0);
+}
+
+TEST_F(RecordFormKeys, AccountNumberTypedOverIsStoredAndTheNextOfferIsTypedOverToo) {
+    OpenAccounts();
+    OpenExpenses();
+    AccountKind = 'E';
+    ExpAccountChoice = 0;
+    TAccount& form = *forms().Account;
+    answer({Answer::Yes, Answer::No});  // another account after the first; not after the second
+    runModal(form, [&] {
+        ASSERT_EQ(focused(), form.MaskEdit1);
+        type("400");
+        key(Qt::Key_Tab);
+        type("Postage");
+        key(Qt::Key_Return);
+        ASSERT_EQ(focused(), form.MaskEdit1);  // the next number offered, in the same field
+        type("401");
+        key(Qt::Key_Tab);
+        type("Freight");
+        key(Qt::Key_Return);
+    });
+    const records::AccountChart chart = records::AccountChart::Expense;
+    EXPECT_FALSE(records::AccountNoFree(chart, 400));
+    EXPECT_FALSE(records::AccountNoFree(chart, 401));
+    EXPECT_TRUE(records::AccountNoFree(chart, 4001));
+}
+
+TEST_F(RecordFormKeys, SettingsFieldsEnteredByTabAreTypedOver) {
+    main().FormShow();
+    main().show();
+    main().activateWindow();
+    QApplication::processEvents();
+    main().PageControl1->setCurrentIndex(2);  // Program Setup
+    main().MaskEdit3->setFocus(Qt::TabFocusReason);
+    type("7");
+    key(Qt::Key_Tab);
+    ASSERT_EQ(focused(), main().MaskEdit4);
+    type("1");
+    key(Qt::Key_Tab);
+    EXPECT_EQ(Settings.FyMonth, 7);
+    EXPECT_EQ(Settings.FyDay, 1);
+
+    main().PageControl1->setCurrentIndex(1);  // Report Generation
+    main().MaskEdit1->setFocus(Qt::TabFocusReason);
+    type("011526");
+    key(Qt::Key_Tab);
+    ASSERT_EQ(focused(), main().MaskEdit2);
+    type("013126");
+    key(Qt::Key_Tab);
+    EXPECT_EQ(ReportFrom, *platform::DateTime::fromYmd(2026, 1, 15));
+    EXPECT_EQ(ReportThrough, *platform::DateTime::fromYmd(2026, 1, 31));
+    main().hide();
+}
+
+TEST_F(RecordFormKeys, AClickPlacesTheCursorWithoutSelecting) {
+    TExpense& form = newExpenseForm();
+    runModal(form, [&] {
+        MaskEdit* amount = form.MaskEdit3;
+        const QPoint at(amount->width() - 4, amount->height() / 2);
+        // A real click gives the focus first (only spontaneous events do it on their own).
+        amount->setFocus(Qt::MouseFocusReason);
+        QMouseEvent press(QEvent::MouseButtonPress, at, amount->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(amount, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, amount->mapToGlobal(at), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(amount, &release);
+        ASSERT_EQ(focused(), amount);
+        EXPECT_FALSE(amount->hasSelectedText());
+        EXPECT_GT(amount->cursorPosition(), 0);
+    });
+}
+
 TEST_F(RecordFormKeys, TypedAmountRightAlignsAtTheSeparatorAndEnterSavesTheRun) {
+    TExpense& form = newExpenseForm();
     const long count = engine::d4recCount(Expenses);
     platform_->messages.answer(Answer::No);
-    const int result = runModal([&] {
-        ASSERT_EQ(QApplication::focusWidget(), form().MaskEdit1);
+    const int result = runModal(form, [&] {
+        ASSERT_EQ(QApplication::focusWidget(), form.MaskEdit1);
         type("512");
         key(Qt::Key_Tab);
-        EXPECT_EQ(text(form().MaskEdit1), "     512");
-        EXPECT_EQ(QApplication::focusWidget(), form().MaskEdit2);
+        EXPECT_EQ(text(form.MaskEdit1), "     512");
+        EXPECT_EQ(QApplication::focusWidget(), form.MaskEdit2);
         key(Qt::Key_Tab);
         type("Valley Gazette");
         key(Qt::Key_Tab);
-        ASSERT_EQ(QApplication::focusWidget(), form().MaskEdit3);
+        ASSERT_EQ(QApplication::focusWidget(), form.MaskEdit3);
         type("-42.5");
-        EXPECT_EQ(text(form().MaskEdit3), "   -42.50");
-        EXPECT_EQ(form().MaskEdit3->palette().color(QPalette::Text), QColor(Qt::red));
+        EXPECT_EQ(text(form.MaskEdit3), "   -42.50");
+        EXPECT_EQ(form.MaskEdit3->palette().color(QPalette::Text), QColor(Qt::red));
         key(Qt::Key_Return);  // Save, from inside the amount field
     });
     EXPECT_EQ(result, QDialog::Accepted);
@@ -83,12 +231,13 @@ TEST_F(RecordFormKeys, TypedAmountRightAlignsAtTheSeparatorAndEnterSavesTheRun) 
 }
 
 TEST_F(RecordFormKeys, EscapeUndoesTheFieldThenCancelsTheForm) {
+    TExpense& form = newExpenseForm();
     const long count = engine::d4recCount(Expenses);
-    const int result = runModal([&] {
+    const int result = runModal(form, [&] {
         type("77");
         key(Qt::Key_Escape);  // the field's edit is abandoned; the form stays
-        EXPECT_EQ(text(form().MaskEdit1), "       0");
-        EXPECT_TRUE(form().isVisible());
+        EXPECT_EQ(text(form.MaskEdit1), "       0");
+        EXPECT_TRUE(form.isVisible());
         key(Qt::Key_Escape);
     });
     EXPECT_EQ(result, QDialog::Rejected);
