@@ -52,6 +52,11 @@ void MarkRange(engine::Data4* table, engine::Field4* date, engine::Field4* archi
 
 }  // namespace
 
+platform::DateTime Windowed(const platform::DateTime& date) {
+    const cbk::StoredDate stored = cbk::StoredToDate(cbk::DateToStored(date));
+    return stored.ok() ? stored.date.dateOnly() : date.dateOnly();
+}
+
 DateRange DefaultArchiveRange(const platform::DateTime& today, int fyMonth, int fyDay) {
     int y = today.year();
     const int m = today.month();

@@ -15,6 +15,9 @@ struct DateRange {
     platform::DateTime end;
 };
 
+// The date after the century window of the stored form, as a whole day.
+platform::DateTime Windowed(const platform::DateTime& date);
+
 // The last complete fiscal year before `today` for a fiscal year starting on month `fyMonth`,
 // day `fyDay` (a day past the month's end counts as its last day).
 DateRange DefaultArchiveRange(const platform::DateTime& today, int fyMonth, int fyDay);

@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 #include "data/StoredForms.h"
+#include "maintenance/Archive.h"
 #include "platform/Platform.h"
 #include "rules/EntryRules.h"
 
@@ -13,12 +14,6 @@ bool Refuse(std::string_view warning) {
     platform::messages().show(platform::MessageKind::Warning, std::string(warning),
                               platform::Buttons::OK);
     return false;
-}
-
-// The century window, leaving whole days.
-platform::DateTime Windowed(const platform::DateTime& date) {
-    const cbk::StoredDate stored = cbk::StoredToDate(cbk::DateToStored(date));
-    return stored.ok() ? stored.date.dateOnly() : date.dateOnly();
 }
 
 }  // namespace
