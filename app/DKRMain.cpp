@@ -764,6 +764,9 @@ void TFormMain::BtnRestoreClick() {
         ShowInformation(maintenance::kRestoreFailed);
     platform::progress().ShowProgress(false, "");
     BuildIndexes(false);
+    // The folders may be others now; the default-folder list must not offer the old ones.
+    FolderListStale = true;
+    update();
 }
 
 void TFormMain::BtnUpgradeClick() {
