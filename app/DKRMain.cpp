@@ -23,10 +23,13 @@
 #include <algorithm>
 #include <chrono>
 #include <optional>
+#include <string_view>
 
 #include "app/Forms.h"
 #include "data/Database.h"
 #include "data/Records.h"
+#include "maintenance/CopyData.h"
+#include "maintenance/EraseData.h"
 #include "maintenance/forms/About.h"
 #include "maintenance/forms/ArchiveU.h"
 #include "maintenance/forms/DriveDirU.h"
@@ -97,6 +100,11 @@ QToolButton* makePictureButton(Picture picture, const char* name, const char* hi
     b->setFocusPolicy(Qt::StrongFocus);
     if (hint) b->setToolTip(QString::fromLatin1(hint));
     return b;
+}
+
+void ShowInformation(std::string_view text) {
+    platform::messages().show(platform::MessageKind::Information, std::string(text),
+                              platform::Buttons::OK);
 }
 
 // Repeats a pick list and its edit form until the pick list says leave (choice < 0).
@@ -730,18 +738,35 @@ void TFormMain::MonthlyProfit1Click() {
 // ---- file maintenance ---------------------------------------------------------------------
 
 // Backup, restore and upgrade first let the user choose a directory; an empty choice is a
-// cancel and nothing is copied, converted or rebuilt. The copying and conversion come with the
-// maintenance routines.
+// cancel and nothing is copied, converted or rebuilt.
 void TFormMain::BtnBackupClick() {
     TDriveDir& chooser = *forms().DriveDir;
     chooser.Setup("Choose Backup Drive & Directory", "Backup");
     platform::modal().showModal(chooser);
+    repaint();
+    const std::string dir = chooser.ChosenDirectory;
+    if (dir.empty()) return;
+    if (!maintenance::CopyDataFiles(true, dir, maintenance::OnRemovableMedium(dir)))
+        ShowInformation(maintenance::kBackupFailed);
+    platform::progress().ShowProgress(false, "");
 }
 
+// The indexes are rebuilt whether the copy went through or not: they must match whatever
+// tables are now in place.
 void TFormMain::BtnRestoreClick() {
     TDriveDir& chooser = *forms().DriveDir;
     chooser.Setup("Choose Drive & Directory Containing BACKUP", "Restore");
     platform::modal().showModal(chooser);
+    const std::string dir = chooser.ChosenDirectory;
+    if (dir.empty()) return;
+    repaint();
+    if (!maintenance::CopyDataFiles(false, dir, maintenance::OnRemovableMedium(dir)))
+        ShowInformation(maintenance::kRestoreFailed);
+    platform::progress().ShowProgress(false, "");
+    BuildIndexes(false);
+    // The folders may be others now; the default-folder list must not offer the old ones.
+    FolderListStale = true;
+    update();
 }
 
 void TFormMain::BtnUpgradeClick() {
@@ -769,6 +794,7 @@ void TFormMain::Image2Click() {
 }
 
 void TFormMain::BtnEraseDataClick() {
+    maintenance::EraseData();
     FolderListStale = true;
     repaint();
 }

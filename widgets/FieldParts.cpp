@@ -101,6 +101,10 @@ bool AmountKeyTyped(MaskEdit* field, QChar key, std::string_view pattern) {
     return used;
 }
 
+void InstallKeyRule(MaskEdit* field, std::function<bool(QChar)> keyPress) {
+    field->installEventFilter(new AmountKeyFilter(field, std::move(keyPress)));
+}
+
 void AmountFieldExit(MaskEdit* field, std::string_view pattern) {
     if (const auto formatted = rules::FormatAmount(field->text().toStdString(), pattern))
         field->setText(QString::fromStdString(*formatted));
@@ -165,7 +169,7 @@ MaskEdit* MakeAmountField(QWidget* form, const char* name, std::function<bool(QC
                           std::function<void()> exited) {
     MaskEdit* field = MakeMaskField(form, name, AmountMask(), "-000000.000");
     field->setAlignment(Qt::AlignRight);
-    field->installEventFilter(new AmountKeyFilter(field, std::move(keyPress)));
+    InstallKeyRule(field, std::move(keyPress));
     QObject::connect(field, &MaskEdit::exited, form, std::move(exited));
     // The colour follows each key at once; the key rule only saw the text before it.
     QObject::connect(field, &QLineEdit::textEdited, form, [field] { ColourAmount(field); });

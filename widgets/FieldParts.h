@@ -52,6 +52,9 @@ bool FillChoiceBox(ChoiceBox* box, const std::vector<std::string>& entries, int 
 // forms, and the cursor put on the decimals, so the separator itself is not typed again).
 // Returns true when the key was used up.
 bool AmountKeyTyped(MaskEdit* field, QChar key, std::string_view pattern);
+// Hands each typed character to `keyPress` before the field sees it; the key is used up when
+// that returns true.
+void InstallKeyRule(MaskEdit* field, std::function<bool(QChar)> keyPress);
 // The amount field's exit rule: reformatted by `pattern` (a text that is no number is reported
 // and stays), then coloured.
 void AmountFieldExit(MaskEdit* field, std::string_view pattern);

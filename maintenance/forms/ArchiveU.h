@@ -1,13 +1,19 @@
 #pragma once
 
-// TArchive: archives or de-archives the income and expenses of a date range (help context 430).
+// TArchive: archives or de-archives the income and expenses of a date range (help context
+// 430). The range's checks are here; the walk of the tables is maintenance/Archive.h.
 
 #include <QDialog>
 #include <string>
 
 #include "platform/Platform.h"
 
+class QLabel;
+class QPushButton;
+
 namespace cbk {
+
+class MaskEdit;
 
 class TArchive : public QDialog, public platform::ModalForm {
     Q_OBJECT
@@ -15,14 +21,26 @@ class TArchive : public QDialog, public platform::ModalForm {
 public:
     TArchive();
     std::string formName() const override { return "TArchive"; }
-    // Shown once its fields are in place; until then the form closes at once, as cancelled.
-    int execModal() override { return platform::mrCancel; }
+    int execModal() override { return exec(); }
 
     // Set by the main window before the form is shown: true archive, false de-archive.
     bool ArchiveMode = true;
 
+    QLabel* Label1 = nullptr;  // by mode
+    QLabel* Label2 = nullptr;  // "Through:"
+    MaskEdit* MaskEdit1 = nullptr;
+    MaskEdit* MaskEdit2 = nullptr;
+    QPushButton* BtnOK = nullptr;
+    QPushButton* BtnCancel = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+
 public slots:
-    void FormShow() {}
+    void FormShow();
+    void MaskEdit1Exit();
+    void MaskEdit2Exit();
+    void BtnOKClick();
+    void BtnCancelClick();
+    void BitBtn1Click();
 };
 
 }  // namespace cbk

@@ -1,11 +1,23 @@
 #pragma once
 
-// TDriveDir: the drive and directory chooser of backup, restore and upgrade.
+// TDriveDir: the drive and directory chooser of backup, restore, upgrade and payment import.
+// The caller sets the title, the action button's caption and, if it likes, a directory to
+// start in; shows the form modally; and reads ChosenDirectory (empty: cancelled). The working
+// directory is the same after the form as before it, whichever button closed it.
 
 #include <QDialog>
+#include <functional>
 #include <string>
+#include <vector>
 
+#include "maintenance/Drives.h"
 #include "platform/Platform.h"
+
+class QComboBox;
+class QFileSystemModel;
+class QListWidget;
+class QPushButton;
+class QTreeView;
 
 namespace cbk {
 
@@ -15,17 +27,49 @@ class TDriveDir : public QDialog, public platform::ModalForm {
 public:
     TDriveDir();
     std::string formName() const override { return "TDriveDir"; }
-    // Shown once its fields are in place; until then the form closes at once, as cancelled.
-    int execModal() override { return platform::mrCancel; }
+    int execModal() override { return exec(); }
 
-    // Set before the form is shown: the form's title and the caption of its action button.
-    void Setup(const std::string& title, const std::string& action);
+    // Set before each showing: the form's title, the caption of BtnOK and a directory to
+    // select when the form opens (empty: the working directory).
+    void Setup(const std::string& title, const std::string& action,
+               const std::string& preselected = {});
     // The directory chosen when the form closed; empty when the user cancelled.
     std::string ChosenDirectory;
     std::string ActionCaption;
+    // The drives offered: the system's root, home and removable media unless replaced.
+    std::function<std::vector<maintenance::Drive>()> DriveLister;
+
+    // The directory selected in the tree.
+    const std::string& Directory() const { return directory_; }
+    // Selects `dir` in the tree of the drive showing (false when it is not there).
+    bool SelectDirectory(const std::string& dir);
+
+    QComboBox* DriveComboBox1 = nullptr;
+    QTreeView* DirectoryListBox1 = nullptr;
+    QListWidget* FileListBox1 = nullptr;
+    QPushButton* BtnOK = nullptr;
+    QPushButton* BtnCancel = nullptr;
 
 public slots:
-    void FormShow() {}
+    void FormShow();
+    void FormActivate();
+    void DriveComboBox1Change(int index);
+    void BtnOKClick();
+    void BtnCancelClick();
+
+protected:
+    void reject() override;
+
+private:
+    bool ShowDrive(int index);
+    void ShowFiles();
+
+    QFileSystemModel* model_ = nullptr;
+    std::vector<maintenance::Drive> drives_;
+    std::string startDir_;  // the working directory when the form was shown
+    int activeDrive_ = 0;   // the drive showing when the form was activated
+    std::string directory_;
+    std::string preselected_;
 };
 
 }  // namespace cbk

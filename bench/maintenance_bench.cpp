@@ -1,0 +1,152 @@
+// File maintenance benchmarks on generated data: an archive of one year, a backup and a
+// restore with its index rebuild, each beside its floor (the record tables read sequentially;
+// the same five files copied and synced by plain reads and writes).
+//
+// The data (N expense and N income records over ten years, N = CBK_BENCH_RECORDS or
+// 1,000,000) is made once in a temporary directory, or kept in CBK_BENCH_DIR when set. The
+// rebuild's own floor is foundation_bench's BM_FloorRebuildReadExtractSort on the same data.
+
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "data/Database.h"
+#include "data/SampleData.h"
+#include "maintenance/Archive.h"
+#include "maintenance/CopyData.h"
+#include "platform/ScriptedPlatform.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path DataDir;
+fs::path BackupDir;
+long Records = 1'000'000;
+const char* const kTables[] = {"ACC", "ACCI", "FOLDER", "EXP5", "INC5"};
+
+platform::DateTime Day(int y, int m, int d) {
+    return *platform::DateTime::fromYmd(y, m, d);
+}
+
+fs::path FileIn(const fs::path& dir, const std::string& name) {
+    return engine::resolvePath(engine::posixFileSystem(), dir.string(), name);
+}
+
+std::uint64_t ReadSequentially(const fs::path& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return 0;
+    std::vector<char> buffer(1 << 20);
+    std::uint64_t sum = 0;
+    std::size_t got;
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), f)) > 0) sum += buffer[got - 1];
+    std::fclose(f);
+    return sum;
+}
+
+// Reads `from` and writes it to `to` through a 64 KiB buffer, then syncs: what any copy that
+// must survive a power loss costs at least.
+void CopyAndSync(const fs::path& from, const fs::path& to) {
+    const int in = ::open(from.c_str(), O_RDONLY);
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<char> buffer(1 << 16);
+    ssize_t got;
+    while ((got = ::read(in, buffer.data(), buffer.size())) > 0)
+        if (::write(out, buffer.data(), std::size_t(got)) != got) break;
+    ::fsync(out);
+    ::close(out);
+    ::close(in);
+}
+
+void BM_FloorReadRecordTables(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ReadSequentially(FileIn(DataDir, "EXP5.dbf")));
+        benchmark::DoNotOptimize(ReadSequentially(FileIn(DataDir, "INC5.dbf")));
+    }
+}
+BENCHMARK(BM_FloorReadRecordTables)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Arg 1 archives the year 2025, arg 0 de-archives it again.
+void BM_ArchiveOneYear(benchmark::State& state) {
+    cbk::StartDataStore();
+    for (auto _ : state)
+        maintenance::ArchiveRecords(state.range(0) == 1, Day(2025, 1, 1), Day(2025, 12, 31));
+    cbk::ShutDownDataStore(false);
+}
+BENCHMARK(BM_ArchiveOneYear)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_FloorCopyFiveTables(benchmark::State& state) {
+    const fs::path scratch = BackupDir / "floor";
+    fs::create_directories(scratch);
+    for (auto _ : state)
+        for (const char* t : kTables)
+            CopyAndSync(FileIn(DataDir, std::string(t) + ".dbf"),
+                        scratch / (std::string(t) + ".bin"));
+    fs::remove_all(scratch);
+}
+BENCHMARK(BM_FloorCopyFiveTables)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_Backup(benchmark::State& state) {
+    cbk::StartDataStore();
+    for (auto _ : state) maintenance::CopyDataFiles(true, BackupDir.string(), false);
+    cbk::ShutDownDataStore(false);
+}
+BENCHMARK(BM_Backup)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Arg 0: the copies alone (each backup file checked, then copied in); arg 1: with the full
+// index rebuild that follows every restore.
+void BM_Restore(benchmark::State& state) {
+    cbk::StartDataStore();
+    maintenance::CopyDataFiles(true, BackupDir.string(), false);
+    for (auto _ : state) {
+        maintenance::CopyDataFiles(false, BackupDir.string(), false);
+        if (state.range(0) == 1) cbk::BuildIndexes(false);
+    }
+    cbk::ShutDownDataStore(false);
+}
+BENCHMARK(BM_Restore)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    platform::ScriptedPlatformScope platform;
+    platform->clock.set(2026, 3, 5);
+
+    if (const char* records = std::getenv("CBK_BENCH_RECORDS")) Records = std::atol(records);
+    bool madeHere = false;
+    if (const char* dir = std::getenv("CBK_BENCH_DIR")) {
+        DataDir = dir;
+    } else {
+        std::string pattern = (fs::temp_directory_path() / "cbk-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) return 1;
+        DataDir = pattern;
+        madeHere = true;
+    }
+    if (!engine::fileExists(engine::posixFileSystem(), DataDir.string(), "EXP5.dbf")) {
+        cbk::SampleOptions options;
+        options.records = Records;
+        options.today = Day(2026, 3, 5);
+        std::string message;
+        if (cbk::MakeSampleTables(DataDir.string(), options, &message) != 0) {
+            std::fprintf(stderr, "maintenance_bench: %s\n", message.c_str());
+            return 1;
+        }
+    }
+    BackupDir = DataDir / "cbk-bench-backup";
+    fs::create_directories(BackupDir);
+    fs::current_path(DataDir);
+
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    fs::current_path(fs::temp_directory_path());
+    fs::remove_all(BackupDir);
+    if (madeHere) fs::remove_all(DataDir);
+    return 0;
+}

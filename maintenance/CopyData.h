@@ -1,0 +1,56 @@
+#pragma once
+
+// Backup and restore of the five data tables: whole files copied between the data directory
+// (TABLE.dbf) and a chosen directory (TABLE.bak), in the order ACC, ACCI, FOLDER, EXP5, INC5,
+// with the progress box "Copying Data Files". The settings table and the index and group files
+// are never copied; a restore is followed by a full index rebuild, which the caller runs.
+//
+// Every copy goes through the data store's file copy: written beside its target, synced and
+// renamed over it, so a copy that fails leaves the previous file whole (an old backup is never
+// removed before the new one exists). A backup file is checked to be a table of its kind
+// before it replaces a live table.
+
+#include <string>
+#include <string_view>
+
+namespace maintenance {
+
+inline constexpr std::string_view kCopyingDataFiles = "Copying Data Files";
+inline constexpr std::string_view kBackupFailed =
+    "Backup Failed . . Check that disk is not write protected";
+inline constexpr std::string_view kRestoreFailed =
+    "Restore Failed . . Check that your disk is not full.";
+inline constexpr std::string_view kInsertDisk = "Insert disk containing ";
+inline constexpr std::string_view kUnableToFind = "Unable to find ";
+inline constexpr std::string_view kFunctionAborted = "Function Aborted";
+inline constexpr std::string_view kDiskFull = "Disk Full. Insert another disk.";
+inline constexpr std::string_view kWriteProtected = "Disk is Write Protected";
+
+// The chosen directory as the copy uses it: blanks trimmed from both ends and a final "/"
+// added when missing ("/" itself stays as it is).
+std::string CopyDirectory(std::string_view chosen);
+
+// Whether `dir` lies on a removable medium: under /media, /run/media or /mnt, where the
+// system mounts USB sticks, memory cards and discs. Only there do the copies ask for another
+// disk instead of failing.
+bool OnRemovableMedium(std::string_view dir);
+
+// Copies the five tables: backup (true) from the data directory into `directory`, restore
+// (false) from it. Shows the progress box (10, then 30, 40, 50, 90, 100 after each table) and
+// leaves it up for the caller to hide. A restore first checks every backup file present, and
+// one that is not a table of its kind stops it before anything is copied. The first copy that
+// fails ends the run with false; the tables copied before it stay copied.
+bool CopyDataFiles(bool backup, std::string_view directory, bool removable);
+
+// Copies one table (`directory` as CopyDirectory makes it). A restore waits for a missing
+// backup file on a removable medium ("Insert disk containing ...", OK looks again, Cancel
+// gives up) and reports it missing elsewhere. A backup onto a removable medium that is full or
+// write-protected asks for another disk and copies again on OK.
+bool CopyDataFile(bool backup, const std::string& directory, std::string_view table,
+                  bool removable);
+
+// Whether the backup file at `path` is a table of the kind `table` names; otherwise shows why
+// (information box, naming the file) with "Function Aborted" and returns false.
+bool BackupFits(const std::string& path, std::string_view table);
+
+}  // namespace maintenance

@@ -1,0 +1,30 @@
+#pragma once
+
+// Erasing the sample data: five questions, each emptying one table on OK. Account tables can
+// be emptied only together with the records that use them, folders only with both record
+// tables. The removal is physical; the index files stay valid.
+
+#include <string_view>
+
+namespace maintenance {
+
+inline constexpr std::string_view kEraseIncome = "ERASE ALL INCOME DATA?";
+inline constexpr std::string_view kEraseExpense = "ERASE ALL EXPENSE DATA?";
+inline constexpr std::string_view kEraseIncomeAccounts = "ERASE ALL INCOME ACCOUNT DEFINITIONS?";
+inline constexpr std::string_view kEraseExpenseAccounts = "ERASE ALL EXPENSE ACCOUNT DEFINITIONS?";
+inline constexpr std::string_view kEraseFolders = "ERASE ALL FOLDER DEFINITIONS?";
+
+// Which tables were emptied.
+struct EraseOutcome {
+    bool income = false;
+    bool expense = false;
+    bool incomeAccounts = false;
+    bool expenseAccounts = false;
+    bool folders = false;
+};
+
+// Asks the questions (information boxes with OK and Cancel) and empties the tables confirmed.
+// A table that cannot be opened ends the program through FailOpen.
+EraseOutcome EraseData();
+
+}  // namespace maintenance

@@ -1,0 +1,102 @@
+#pragma once
+
+// Set-up of the file maintenance tests: the example tables with the engine started, a
+// directory beside them for backups, and hand-made expense and income records.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "data/DataFixture.h"
+#include "data/Database.h"
+#include "data/Records.h"
+#include "data/engine/Engine.h"
+#include "tests/engine/FaultyFileSystem.h"
+
+namespace cbk::testing {
+
+inline platform::DateTime Ymd(int y, int m, int d) {
+    return *platform::DateTime::fromYmd(y, m, d);
+}
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+class MaintenanceTest : public DataTest {
+protected:
+    void SetUp() override {
+        DataTest::SetUp();
+        if (HasFatalFailure()) return;
+        backupDir_ = std::filesystem::path(dir_->path()) / "backup";
+        std::filesystem::create_directory(backupDir_);
+        StartDataStore();
+    }
+    void TearDown() override {
+        CloseAllTables();
+        DataTest::TearDown();
+    }
+
+    // Empties EXP5 and INC5, for tables of hand-made records only.
+    void EmptyRecordTables() {
+        OpenExpenses();
+        OpenIncome();
+        engine::d4zap(Expenses, 1, engine::d4recCount(Expenses));
+        engine::d4zap(Income, 1, engine::d4recCount(Income));
+        CloseAllTables();
+    }
+
+    // Appends an expense (EXP5 must be open); returns its record number.
+    long AddExpense(const platform::DateTime& date, int accNo, double amount,
+                    bool archived = false) {
+        engine::d4appendBlank(Expenses);
+        CurExpense = {date, 0, accNo, 1, "Payee", amount, "", archived};
+        StoreExpense();
+        return engine::d4recNo(Expenses);
+    }
+    long AddIncome(const platform::DateTime& date, double amount, bool archived = false) {
+        engine::d4appendBlank(Income);
+        CurIncome = {400, date, "Income", amount, 1, false, archived};
+        StoreIncome();
+        return engine::d4recNo(Income);
+    }
+
+    // A field of a record by number, the table opened and closed here.
+    std::string FieldOf(const char* table, long recNo, const char* field) {
+        engine::Data4* t = engine::d4open(cb, table);
+        EXPECT_NE(t, nullptr);
+        engine::d4go(t, recNo);
+        std::string value = engine::f4str(engine::d4field(t, field));
+        engine::d4close(t);
+        return value;
+    }
+
+    long RecordsIn(const char* table) {
+        engine::Data4* t = engine::d4open(cb, table);
+        const long n = engine::d4recCount(t);
+        engine::d4close(t);
+        return n;
+    }
+
+    void ExpectSound(const char* table) {
+        engine::Data4* t = engine::d4open(cb, table);
+        ASSERT_NE(t, nullptr) << table;
+        std::string report;
+        EXPECT_EQ(engine::d4check(t, &report), 0) << table << ": " << report;
+        engine::d4close(t);
+    }
+
+    std::filesystem::path backupDir_;
+    // Outlives the data store that a test starts on it.
+    engine::FaultyFileSystem faulty_;
+};
+
+}  // namespace cbk::testing
