@@ -25,6 +25,10 @@ class QPushButton;
 class QTabWidget;
 class QToolButton;
 
+namespace reports {
+enum class ReportKind;
+}
+
 namespace cbk {
 
 class ChoiceBox;
@@ -41,24 +45,6 @@ public:
 
     std::string formName() const override { return "TFormMain"; }
     int execModal() override;
-
-    // The reports the menus and picture buttons run.
-    enum class Report {
-        ExpenseSummary,
-        ExpenseDetail,
-        ExpenseAccountDetail,
-        ExpenseChart,
-        IncomeSummary,
-        IncomeDetail,
-        IncomeAccountDetail,
-        IncomeChart,
-        WeeklyProfit,
-        MonthlyProfit,
-        GeneralLedger,
-    };
-
-    // Builds and shows a report while its tables are open; the report builders plug in here.
-    std::function<void(Report)> ReportBuilder;
 
     ProgressBox& progressBox() const { return *ProgressBox1; }
     HelpWindow& helpWindow() const { return *Help; }
@@ -208,8 +194,8 @@ private:
     bool PeriodFieldExit(MaskEdit* field, platform::DateTime& setting);
     void PeriodFieldChange(MaskEdit* field, platform::DateTime& setting);
 
-    // Runs the report once its builder is there; the tables are open.
-    void RunReport(Report report);
+    // Runs a report through the report runner while its tables are open.
+    void RunReport(reports::ReportKind report);
     void PopupAtCursor(QMenu* menu);
 
     bool started_ = false;
