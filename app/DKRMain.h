@@ -10,7 +10,6 @@
 #include <QComboBox>
 #include <QMainWindow>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "platform/DateTime.h"
