@@ -595,28 +595,6 @@ void TFormMain::BtnProfRptClick() {
 
 namespace {
 
-// The reports the report runner builds; the others still go to the ReportBuilder hook.
-std::optional<reports::ReportKind> RunnerReport(TFormMain::Report report) {
-    using R = TFormMain::Report;
-    using K = reports::ReportKind;
-    switch (report) {
-        case R::ExpenseSummary:
-            return K::ExpenseSummary;
-        case R::ExpenseDetail:
-            return K::ExpenseDetail;
-        case R::ExpenseAccountDetail:
-            return K::ExpenseAccountDetail;
-        case R::IncomeSummary:
-            return K::IncomeSummary;
-        case R::IncomeDetail:
-            return K::IncomeDetail;
-        case R::IncomeAccountDetail:
-            return K::IncomeAccountDetail;
-        default:
-            return std::nullopt;
-    }
-}
-
 // The account pick list of the account details, in the kind AccountKind names; its choice.
 long PickReportAccount() {
     platform::modal().showModal(*forms().PickAcc);
@@ -625,31 +603,22 @@ long PickReportAccount() {
 
 }  // namespace
 
-// The request carries the period, the fiscal year start and the page length the report font
-// gives on the chosen printer; the folders and the account are chosen by the runner.
-void TFormMain::RunReport(Report report) {
-    const std::optional<reports::ReportKind> kind = RunnerReport(report);
-    if (!kind) {
-        if (ReportBuilder) ReportBuilder(report);
-        return;
-    }
-    reports::ReportRequest request;
-    request.from = ReportFrom;
-    request.through = ReportThrough;
-    request.fyMonth = Settings.FyMonth;
-    request.fyDay = Settings.FyDay;
+// The request carries the run's period and fiscal year start and the page length the report
+// font gives on the chosen printer; the folders and the account are chosen by the runner.
+void TFormMain::RunReport(reports::ReportKind report) {
     platform::Printing& printing = platform::printing();
-    request.linesPerPage = reports::LinesPerPage(
-        {printing.printerInstalled(), printing.pageHeight(), printing.lineHeight(ReportFont)});
-    reports::RunReport(*kind, request,
-                       reports::ReportForms{forms().MultFol, forms().ReportF, PickReportAccount});
+    reports::RunReport(
+        report,
+        reports::RunRequest(reports::LinesPerPage(
+            {printing.printerInstalled(), printing.pageHeight(), printing.lineHeight(ReportFont)})),
+        reports::ReportForms{forms().MultFol, forms().ReportF, PickReportAccount});
 }
 
 void TFormMain::BtnGLRptClick() {
     OpenFolders();
     OpenExpenses();
     OpenIncome();
-    RunReport(Report::GeneralLedger);
+    RunReport(reports::ReportKind::GeneralLedger);
     CloseAllTables();
 }
 
@@ -657,7 +626,7 @@ void TFormMain::ExpenseSummary1Click() {
     OpenFolders();
     OpenExpenses();
     OpenAccounts();
-    RunReport(Report::ExpenseSummary);
+    RunReport(reports::ReportKind::ExpenseSummary);
     CloseAllTables();
 }
 
@@ -665,7 +634,7 @@ void TFormMain::ExpenseDetail1Click() {
     OpenFolders();
     OpenExpenses();
     OpenAccounts();
-    RunReport(Report::ExpenseDetail);
+    RunReport(reports::ReportKind::ExpenseDetail);
     CloseAllTables();
 }
 
@@ -674,13 +643,13 @@ void TFormMain::AccountDetail1Click() {
     OpenFolders();
     OpenExpenses();
     OpenAccounts();
-    RunReport(Report::ExpenseAccountDetail);
+    RunReport(reports::ReportKind::ExpenseAccountDetail);
     CloseAllTables();
 }
 
 void TFormMain::ChartofAccounts1Click() {
     OpenAccounts();
-    RunReport(Report::ExpenseChart);
+    RunReport(reports::ReportKind::ExpenseChart);
     CloseAllTables();
 }
 
@@ -688,7 +657,7 @@ void TFormMain::IncomeSummary1Click() {
     OpenFolders();
     OpenIncome();
     OpenIncomeAccounts();
-    RunReport(Report::IncomeSummary);
+    RunReport(reports::ReportKind::IncomeSummary);
     CloseAllTables();
 }
 
@@ -696,7 +665,7 @@ void TFormMain::IncomeDetail1Click() {
     OpenFolders();
     OpenIncome();
     OpenIncomeAccounts();
-    RunReport(Report::IncomeDetail);
+    RunReport(reports::ReportKind::IncomeDetail);
     CloseAllTables();
 }
 
@@ -705,13 +674,13 @@ void TFormMain::AccountDetail2Click() {
     OpenFolders();
     OpenIncome();
     OpenIncomeAccounts();
-    RunReport(Report::IncomeAccountDetail);
+    RunReport(reports::ReportKind::IncomeAccountDetail);
     CloseAllTables();
 }
 
 void TFormMain::ChartofAccounts2Click() {
     OpenIncomeAccounts();
-    RunReport(Report::IncomeChart);
+    RunReport(reports::ReportKind::IncomeChart);
     CloseAllTables();
 }
 
@@ -721,7 +690,7 @@ void TFormMain::WeeklyProfit1Click() {
     OpenIncome();
     OpenAccounts();
     OpenIncomeAccounts();
-    RunReport(Report::WeeklyProfit);
+    RunReport(reports::ReportKind::WeeklyProfit);
     CloseAllTables();
 }
 
@@ -731,7 +700,7 @@ void TFormMain::MonthlyProfit1Click() {
     OpenIncome();
     OpenAccounts();
     OpenIncomeAccounts();
-    RunReport(Report::MonthlyProfit);
+    RunReport(reports::ReportKind::MonthlyProfit);
     CloseAllTables();
 }
 

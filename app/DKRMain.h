@@ -10,7 +10,6 @@
 #include <QComboBox>
 #include <QMainWindow>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "platform/DateTime.h"
@@ -24,6 +23,10 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QToolButton;
+
+namespace reports {
+enum class ReportKind;
+}
 
 namespace cbk {
 
@@ -41,24 +44,6 @@ public:
 
     std::string formName() const override { return "TFormMain"; }
     int execModal() override;
-
-    // The reports the menus and picture buttons run.
-    enum class Report {
-        ExpenseSummary,
-        ExpenseDetail,
-        ExpenseAccountDetail,
-        ExpenseChart,
-        IncomeSummary,
-        IncomeDetail,
-        IncomeAccountDetail,
-        IncomeChart,
-        WeeklyProfit,
-        MonthlyProfit,
-        GeneralLedger,
-    };
-
-    // Builds and shows a report while its tables are open; the report builders plug in here.
-    std::function<void(Report)> ReportBuilder;
 
     ProgressBox& progressBox() const { return *ProgressBox1; }
     HelpWindow& helpWindow() const { return *Help; }
@@ -208,8 +193,8 @@ private:
     bool PeriodFieldExit(MaskEdit* field, platform::DateTime& setting);
     void PeriodFieldChange(MaskEdit* field, platform::DateTime& setting);
 
-    // Runs the report once its builder is there; the tables are open.
-    void RunReport(Report report);
+    // Runs a report through the report runner while its tables are open.
+    void RunReport(reports::ReportKind report);
     void PopupAtCursor(QMenu* menu);
 
     bool started_ = false;

@@ -1,7 +1,8 @@
 // Report benchmarks on generated data: the expense summary and the expense detail for one
-// month and for one year, and the income summary for one year, all folders selected. Each
-// runs beside its floor: the very records the report visits, in the order its tag gives them,
-// copied out of the mapped table without decoding.
+// month and for one year, the income summary for one year, the general ledger for the last
+// year of the data, the monthly profit for one year and the weekly profit for all ten years,
+// all folders selected. Each runs beside its floor: the very records the report visits, in the
+// order its tag gives them, copied out of the mapped table without decoding.
 //
 // The data (N expense and N income records over ten years up to 5 March 2026, N =
 // CBK_BENCH_RECORDS or 1,000,000) is made once in a temporary directory, or kept in
@@ -124,44 +125,62 @@ std::vector<long> SummaryRecords(bool income, Period p) {
 
 // The record numbers a detail visits, by the date tag, from the start date through the first
 // entry after the end date.
-std::vector<long> DetailRecords(Period p) {
-    engine::d4tagSelect(cbk::Expenses, cbk::EDateTag);
-    const std::string end = cbk::DateToStored(p.through);
+std::vector<long> DateRecords(bool income, platform::DateTime from, platform::DateTime through) {
+    engine::Data4* entries = income ? cbk::Income : cbk::Expenses;
+    engine::Field4* date = income ? cbk::IncDateField : cbk::ExpDateField;
+    engine::d4tagSelect(entries, income ? cbk::IncDateTag : cbk::EDateTag);
+    const std::string end = cbk::DateToStored(through);
     std::vector<long> recs;
-    for (int s = engine::d4seek(cbk::Expenses, cbk::DateToStored(p.from)); s != engine::r4eof;
-         s = engine::d4skip(cbk::Expenses, 1)) {
-        recs.push_back(engine::d4recNo(cbk::Expenses));
-        if (engine::f4str(cbk::ExpDateField) > end) break;
+    for (int s = engine::d4seek(entries, cbk::DateToStored(from)); s != engine::r4eof;
+         s = engine::d4skip(entries, 1)) {
+        recs.push_back(engine::d4recNo(entries));
+        if (engine::f4str(date) > end) break;
     }
     return recs;
+}
+std::vector<long> DetailRecords(Period p) {
+    return DateRecords(false, p.from, p.through);
 }
 
 // Two floors: each record copied out of the mapped table (what the engine's own reads come
 // to when the table is mapped), and each record read at its offset through the file seam, one
 // call per record (what a reader that does not map the file pays).
-void ReadFloor(benchmark::State& state, const char* table, const std::vector<long>& recs,
-               bool mapped) {
-    const MappedTable map(table);
-    std::unique_ptr<engine::File> file;
-    engine::posixFileSystem().open(
-        engine::resolvePath(engine::posixFileSystem(), DataDir.string(), table),
-        engine::OpenMode::ReadOnly, file);
-    std::vector<unsigned char> buffer(map.recordLength);
+struct TableRecords {
+    const char* table;
+    std::vector<long> recs;
+};
+
+void ReadFloor(benchmark::State& state, const std::vector<TableRecords>& tables, bool mapped) {
+    std::vector<std::unique_ptr<MappedTable>> maps;
+    std::vector<std::unique_ptr<engine::File>> files;
+    for (const TableRecords& t : tables) {
+        maps.push_back(std::make_unique<MappedTable>(t.table));
+        files.emplace_back();
+        engine::posixFileSystem().open(
+            engine::resolvePath(engine::posixFileSystem(), DataDir.string(), t.table),
+            engine::OpenMode::ReadOnly, files.back());
+    }
+    std::vector<unsigned char> buffer(4096);
+    double records = 0;
+    for (const TableRecords& t : tables) records += double(t.recs.size());
     for (auto _ : state) {
         std::uint64_t sum = 0;
-        for (long r : recs) {
-            if (mapped) {
-                std::memcpy(buffer.data(), map.record(r), buffer.size());
-            } else {
-                std::size_t got = 0;
-                file->read(map.headerLength + std::uint64_t(r - 1) * map.recordLength,
-                           buffer.data(), buffer.size(), got);
+        for (std::size_t i = 0; i < tables.size(); ++i) {
+            const MappedTable& map = *maps[i];
+            for (long r : tables[i].recs) {
+                if (mapped) {
+                    std::memcpy(buffer.data(), map.record(r), map.recordLength);
+                } else {
+                    std::size_t got = 0;
+                    files[i]->read(map.headerLength + std::uint64_t(r - 1) * map.recordLength,
+                                   buffer.data(), map.recordLength, got);
+                }
+                sum += buffer[1];
             }
-            sum += buffer[1];
         }
         benchmark::DoNotOptimize(sum);
     }
-    state.counters["records"] = double(recs.size());
+    state.counters["records"] = records;
 }
 
 // Opens the tables of a report command around the benchmark.
@@ -179,6 +198,18 @@ struct OpenTables {
     ~OpenTables() { cbk::CloseAllTables(); }
 };
 
+// The ledger's and the profit reports' tables.
+struct OpenBothSides {
+    OpenBothSides() {
+        cbk::OpenFolders();
+        cbk::OpenExpenses();
+        cbk::OpenIncome();
+        cbk::OpenAccounts();
+        cbk::OpenIncomeAccounts();
+    }
+    ~OpenBothSides() { cbk::CloseAllTables(); }
+};
+
 void RunBuilder(benchmark::State& state, void (*build)(const reports::ReportRequest&),
                 const reports::ReportRequest& request) {
     long rows = 0;
@@ -194,7 +225,7 @@ void RunBuilder(benchmark::State& state, void (*build)(const reports::ReportRequ
 void BM_FloorExpenseSummary(benchmark::State& state) {
     OpenTables open(false);
     const std::vector<long> recs = SummaryRecords(false, PeriodOf(int(state.range(0))));
-    ReadFloor(state, "EXP5.dbf", recs, state.range(1) == 0);
+    ReadFloor(state, {{"EXP5.dbf", recs}}, state.range(1) == 0);
 }
 void BM_ExpenseSummary(benchmark::State& state) {
     OpenTables open(false);
@@ -204,7 +235,8 @@ void BM_ExpenseSummary(benchmark::State& state) {
 
 void BM_FloorExpenseDetail(benchmark::State& state) {
     OpenTables open(false);
-    ReadFloor(state, "EXP5.dbf", DetailRecords(PeriodOf(int(state.range(0)))), state.range(1) == 0);
+    ReadFloor(state, {{"EXP5.dbf", DetailRecords(PeriodOf(int(state.range(0))))}},
+              state.range(1) == 0);
 }
 void BM_ExpenseDetail(benchmark::State& state) {
     OpenTables open(false);
@@ -214,11 +246,62 @@ void BM_ExpenseDetail(benchmark::State& state) {
 
 void BM_FloorIncomeSummaryYear(benchmark::State& state) {
     OpenTables open(true);
-    ReadFloor(state, "INC5.dbf", SummaryRecords(true, Year()), state.range(0) == 0);
+    ReadFloor(state, {{"INC5.dbf", SummaryRecords(true, Year())}}, state.range(0) == 0);
 }
 void BM_IncomeSummaryYear(benchmark::State& state) {
     OpenTables open(true);
     RunBuilder(state, reports::BuildIncomeSummary, Request(Year().from, Year().through));
+}
+
+// The ledger: the last year of the data, its opening rows reading every record before it.
+Period LastYear() {
+    return {Day(2025, 3, 6), Day(2026, 3, 5)};
+}
+// The weekly profit: the whole data, from its first day on.
+Period AllYears() {
+    return {Day(2016, 3, 5), Day(2026, 3, 5)};
+}
+
+// The ledger reads every record in record order for its opening rows, then the period's by
+// the date tags.
+std::vector<long> LedgerRecords(bool income) {
+    std::vector<long> recs(std::size_t(engine::d4recCount(income ? cbk::Income : cbk::Expenses)));
+    for (std::size_t i = 0; i < recs.size(); ++i) recs[i] = long(i + 1);
+    const std::vector<long> period = DateRecords(income, LastYear().from, LastYear().through);
+    recs.insert(recs.end(), period.begin(), period.end());
+    return recs;
+}
+void BM_FloorGeneralLedger(benchmark::State& state) {
+    OpenBothSides open;
+    ReadFloor(state, {{"INC5.dbf", LedgerRecords(true)}, {"EXP5.dbf", LedgerRecords(false)}},
+              state.range(0) == 0);
+}
+void BM_GeneralLedger(benchmark::State& state) {
+    OpenBothSides open;
+    RunBuilder(state, reports::BuildGeneralLedger, Request(LastYear().from, LastYear().through));
+}
+
+// The profit reports read both date tags over their period, bucket by bucket.
+void ProfitFloor(benchmark::State& state, Period p) {
+    OpenBothSides open;
+    ReadFloor(state,
+              {{"INC5.dbf", DateRecords(true, p.from, p.through)},
+               {"EXP5.dbf", DateRecords(false, p.from, p.through)}},
+              state.range(0) == 0);
+}
+void BM_FloorMonthlyProfitYear(benchmark::State& state) {
+    ProfitFloor(state, Year());
+}
+void BM_MonthlyProfitYear(benchmark::State& state) {
+    OpenBothSides open;
+    RunBuilder(state, reports::BuildMonthlyProfit, Request(Year().from, Year().through));
+}
+void BM_FloorWeeklyProfitTenYears(benchmark::State& state) {
+    ProfitFloor(state, AllYears());
+}
+void BM_WeeklyProfitTenYears(benchmark::State& state) {
+    OpenBothSides open;
+    RunBuilder(state, reports::BuildWeeklyProfit, Request(AllYears().from, AllYears().through));
 }
 
 // First argument 0: one month, 1: one year. Floors' last argument 0: mapped, 1: read per
@@ -229,6 +312,12 @@ BENCHMARK(BM_FloorExpenseDetail)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark:
 BENCHMARK(BM_ExpenseDetail)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FloorIncomeSummaryYear)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IncomeSummaryYear)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FloorGeneralLedger)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GeneralLedger)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FloorMonthlyProfitYear)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MonthlyProfitYear)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FloorWeeklyProfitTenYears)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WeeklyProfitTenYears)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

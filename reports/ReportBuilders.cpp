@@ -9,6 +9,7 @@
 #include "data/Records.h"
 #include "data/StoredForms.h"
 #include "platform/Platform.h"
+#include "reports/BuilderParts.h"
 #include "reports/ReportDocument.h"
 #include "rules/EntryRules.h"
 
@@ -17,57 +18,6 @@ namespace reports {
 using namespace engine;
 
 namespace {
-
-std::string amount(double value) {
-    return rules::FormatNumber("%13.2n", value);
-}
-
-std::string trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
-
-// Membership of an entry's folder in the selection, asked once per entry scanned.
-class FolderSet {
-public:
-    explicit FolderSet(const std::vector<std::int32_t>& folders) : folders_(folders) {
-        for (std::int32_t f : folders)
-            if (f >= 0 && f < kDirect) direct_[std::size_t(f)] = true;
-    }
-    bool contains(std::int32_t f) const {
-        if (f >= 0 && f < kDirect) return direct_[std::size_t(f)];
-        return std::find(folders_.begin(), folders_.end(), f) != folders_.end();
-    }
-
-private:
-    static constexpr std::int32_t kDirect = 10000;  // every four-digit folder number
-    std::vector<bool> direct_ = std::vector<bool>(kDirect);
-    const std::vector<std::int32_t>& folders_;
-};
-
-// Progress of a scan of `total` steps; the box is told only when the percentage moves.
-class ScanProgress {
-public:
-    explicit ScanProgress(long total) : total_(total) {}
-    void step() {
-        ++done_;
-        const int percent = total_ > 0 ? int(done_ * 100 / total_) : 0;
-        if (percent != shown_) platform::progress().SetProgress(shown_ = percent);
-    }
-
-private:
-    long total_;
-    long done_ = 0;
-    int shown_ = 0;
-};
-
-void showProgress() {
-    platform::progress().ShowProgress(true, std::string(kBuildingReport));
-}
-void hideProgress() {
-    platform::progress().ShowProgress(false, "");
-}
 
 // ---- summaries ------------------------------------------------------------------------
 struct SummaryTables {
@@ -101,7 +51,7 @@ void summaryHeadings(Document& doc) {
 
 void summaryRow(Document& doc, std::string_view number, std::string_view name, double period,
                 double prior) {
-    doc.WriteRow(1, {number, name, amount(period), amount(prior), amount(period + prior)});
+    doc.WriteRow(1, {number, name, Amount(period), Amount(prior), Amount(period + prior)});
 }
 
 void BuildSummary(const SummaryTables& t, const ReportRequest& request) {
@@ -122,7 +72,7 @@ void BuildSummary(const SummaryTables& t, const ReportRequest& request) {
 
     doc.sectionText = t.firstSection;
     d4tagSelect(t.entries, t.byAccount);
-    showProgress();
+    ShowBuildingProgress();
     ScanProgress progress(2 * d4recCount(t.accounts));
 
     double grandPeriod = 0, grandPrior = 0;
@@ -153,7 +103,7 @@ void BuildSummary(const SummaryTables& t, const ReportRequest& request) {
             sectionPrior += prior;
             progress.step();
         }
-        hideProgress();
+        HideBuildingProgress();
         if (!doc.empty()) {
             doc.SetFlag(kRuleFlag);
             summaryRow(doc, "", "Total " + doc.sectionText, sectionPeriod, sectionPrior);
@@ -162,18 +112,7 @@ void BuildSummary(const SummaryTables& t, const ReportRequest& request) {
         grandPrior += sectionPrior;
         if (deductible) {
             doc.sectionText = t.secondSection;
-            if (!doc.empty() && !doc.CheckPage(doc.lineOnPage + 6, true)) {
-                doc.AddRow();
-                doc.AddRow();
-                doc.AddRow();
-                doc.cell(doc.lastRow, 0) = "L00" + doc.sectionText;
-                doc.AddRow();
-                for (const auto& heading : doc.columnHeadings) {
-                    doc.AddRow();
-                    for (int c = 0; c < doc.cellsPerRow; ++c)
-                        doc.cell(doc.lastRow, c) = heading[std::size_t(c)];
-                }
-            }
+            OpenNextSection(doc);
         } else {
             doc.sectionText.clear();
         }
@@ -199,7 +138,7 @@ struct DetailTables {
 std::string detailTitle(bool expense, const ReportRequest& request) {
     const std::string_view title = expense ? "Expense Detail Report" : "Income Detail Report";
     if (!request.account) return std::string(title);
-    return trimmed(request.accountName) + " " + std::string(title);
+    return Trimmed(request.accountName) + " " + std::string(title);
 }
 
 void BuildDetail(const DetailTables& t, const ReportRequest& request) {
@@ -235,7 +174,7 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request) {
 
     // Each entry takes one row, or two with a memo; every page adds its header.
     doc.ReserveRows(count * (t.expense ? 2 : 1) + count / 4 + 32);
-    showProgress();
+    ShowBuildingProgress();
     ScanProgress progress(count);
     const int lines = t.expense ? 2 : 1;
     for (int rc = cbk::ResultWord; rc != r4eof && !d4eof(t.entries) && f4str(t.date) <= throughText;
@@ -247,8 +186,8 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request) {
                 const cbk::ExpenseRec& e = cbk::CurExpense;
                 doc.WriteRow(
                     lines, {FormatDate(e.ExpDate, doc.detailDateFormat), std::to_string(e.CheckNo),
-                            std::to_string(e.AccNo), trimmed(e.PayTo), amount(e.Amount)});
-                const std::string memo = trimmed(e.EMemo);
+                            std::to_string(e.AccNo), Trimmed(e.PayTo), Amount(e.Amount)});
+                const std::string memo = Trimmed(e.EMemo);
                 if (!memo.empty()) {
                     doc.AddRow();
                     doc.cell(doc.lastRow, 3) = doc.columnPrefixes[3] + memo;
@@ -258,20 +197,20 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request) {
                 cbk::LoadIncome();
                 const cbk::IncomeRec& e = cbk::CurIncome;
                 doc.WriteRow(lines, {FormatDate(e.IncDate, doc.detailDateFormat),
-                                     std::to_string(e.IncAcc), e.IncDesc, amount(e.IncAmt)});
+                                     std::to_string(e.IncAcc), e.IncDesc, Amount(e.IncAmt)});
                 total += e.IncAmt;
             }
         }
         progress.step();
     }
-    hideProgress();
+    HideBuildingProgress();
 
     if (doc.empty()) return;
     doc.SetFlag(kRuleFlag);
     if (t.expense)
-        doc.WriteRow(lines, {"TOTAL EXPENSES", "", "", "", amount(total)});
+        doc.WriteRow(lines, {"TOTAL EXPENSES", "", "", "", Amount(total)});
     else
-        doc.WriteRow(lines, {"Total", "", "", amount(total)});
+        doc.WriteRow(lines, {"Total", "", "", Amount(total)});
     if (request.folders.size() > 1) ListIncludedFolders(request.folders);
 }
 

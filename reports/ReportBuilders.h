@@ -21,4 +21,20 @@ void BuildIncomeSummary(const ReportRequest& request);
 void BuildExpenseDetail(const ReportRequest& request);
 void BuildIncomeDetail(const ReportRequest& request);
 
+// The chart of accounts of ACC (ACCI): the deductible (taxable) accounts, then the others,
+// each with its number and stored name. Never empty while the table has live accounts.
+void BuildExpenseChart(const ReportRequest& request);
+void BuildIncomeChart(const ReportRequest& request);
+
+// Income (credit) and expenses (debit) of the period merged by date with a running balance,
+// after the totals of the years before the fiscal year and of the fiscal year up to the
+// period, and before the cumulative totals. Never empty. FOLDER, EXP5 and INC5 open.
+void BuildGeneralLedger(const ReportRequest& request);
+
+// The period cut into weeks from its first day (months by the calendar): taxable income,
+// deductible expenses, taxable profit, other income, other expenses and net profit per
+// bucket, and their totals. Empty only when the period is. FOLDER, EXP5, INC5, ACC, ACCI open.
+void BuildWeeklyProfit(const ReportRequest& request);
+void BuildMonthlyProfit(const ReportRequest& request);
+
 }  // namespace reports

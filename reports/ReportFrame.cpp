@@ -6,9 +6,11 @@
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/StoredForms.h"
+#include "reports/BuilderParts.h"
 #include "reports/ReportBuilders.h"
 #include "reports/ReportDocument.h"
 #include "rules/EntryRules.h"
+#include "state/MainVars.h"
 
 namespace reports {
 
@@ -17,12 +19,6 @@ using namespace engine;
 std::vector<std::int32_t> SelectedFolders;
 
 namespace {
-
-std::string trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
 
 // Seeks FOLDER for folder `number`; true only when the seek stops on that very folder, so a
 // number with no folder never borrows the next folder's name.
@@ -42,7 +38,7 @@ constexpr std::array<int, 12> kCommonYear = {31, 28, 31, 30, 31, 30, 31, 31, 30,
 }  // namespace
 
 std::string FolderName(std::int32_t number) {
-    return seekFolder(number) ? trimmed(f4str(cbk::FolNameField)) : std::string();
+    return seekFolder(number) ? Trimmed(f4str(cbk::FolNameField)) : std::string();
 }
 
 platform::DateTime FiscalYearStart(const platform::DateTime& date, int fyMonth, int fyDay) {
@@ -123,7 +119,7 @@ void ListIncludedFolders(const std::vector<std::int32_t>& folders) {
 
 const ReportCommand& CommandOf(ReportKind kind) {
     using namespace cbk;
-    static const std::array<ReportCommand, 6> commands = {{
+    static const std::array<ReportCommand, 11> commands = {{
         {ReportKind::ExpenseSummary,
          {OpenFolders, OpenExpenses, OpenAccounts},
          BuildExpenseSummary,
@@ -148,6 +144,19 @@ const ReportCommand& CommandOf(ReportKind kind) {
          {OpenFolders, OpenIncome, OpenIncomeAccounts},
          BuildIncomeDetail,
          'I'},
+        {ReportKind::ExpenseChart, {OpenAccounts}, BuildExpenseChart, 0, false},
+        {ReportKind::IncomeChart, {OpenIncomeAccounts}, BuildIncomeChart, 0, false},
+        {ReportKind::GeneralLedger, {OpenFolders, OpenExpenses, OpenIncome}, BuildGeneralLedger, 0},
+        {ReportKind::WeeklyProfit,
+         {OpenFolders, OpenExpenses, OpenIncome, OpenAccounts, OpenIncomeAccounts},
+         BuildWeeklyProfit,
+         0},
+        {ReportKind::MonthlyProfit,
+         {OpenFolders, OpenExpenses, OpenIncome, OpenAccounts, OpenIncomeAccounts},
+         BuildMonthlyProfit,
+         0,
+         true,
+         true},
     }};
     return commands[static_cast<std::size_t>(kind)];
 }
@@ -171,6 +180,16 @@ bool takeAccount(char accountKind, long recNo, ReportRequest& request) {
 
 }  // namespace
 
+ReportRequest RunRequest(int linesPerPage) {
+    ReportRequest request;
+    request.from = cbk::ReportFrom;
+    request.through = cbk::ReportThrough;
+    request.fyMonth = cbk::Settings.FyMonth;
+    request.fyDay = cbk::Settings.FyDay;
+    request.linesPerPage = linesPerPage;
+    return request;
+}
+
 void RunReport(ReportKind kind, ReportRequest request, const ReportForms& forms) {
     const ReportCommand& command = CommandOf(kind);
     if (command.accountKind != 0) {
@@ -179,9 +198,12 @@ void RunReport(ReportKind kind, ReportRequest request, const ReportForms& forms)
         const long chosen = forms.pickAccount();
         if (chosen <= 0 || !takeAccount(command.accountKind, chosen, request)) return;
     }
-    SelectReportFolders(*forms.folderDialog);
-    if (SelectedFolders.empty()) return;
-    request.folders = SelectedFolders;
+    if (command.choosesFolders) {
+        SelectReportFolders(*forms.folderDialog);
+        if (SelectedFolders.empty()) return;
+        request.folders = SelectedFolders;
+    }
+    if (command.startsOnFirstOfMonth) cbk::ReportFrom = request.from = FirstOfMonth(request.from);
 
     command.build(request);
     if (ReportDocument.empty())

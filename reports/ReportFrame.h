@@ -87,6 +87,11 @@ enum class ReportKind {
     IncomeSummary,
     IncomeDetail,
     IncomeAccountDetail,
+    ExpenseChart,
+    IncomeChart,
+    GeneralLedger,
+    WeeklyProfit,
+    MonthlyProfit,
 };
 
 // The report commands: the tables each opens (in order) and its builder. A builder fills
@@ -95,7 +100,9 @@ struct ReportCommand {
     ReportKind kind;
     std::vector<bool (*)()> openers;
     void (*build)(const ReportRequest&);
-    char accountKind;  // 'E' or 'I' for the account variants, 0 for the others
+    char accountKind;                   // 'E' or 'I' for the account variants, 0 for the others
+    bool choosesFolders = true;         // the charts list accounts, not entries of folders
+    bool startsOnFirstOfMonth = false;  // the monthly profit's buckets are whole months
 };
 const ReportCommand& CommandOf(ReportKind kind);
 
@@ -108,10 +115,18 @@ struct ReportForms {
     std::function<long()> pickAccount;
 };
 
+// A request for the run's report period (cbk::ReportFrom, cbk::ReportThrough) and fiscal year
+// start (Settings), with `linesPerPage`.
+ReportRequest RunRequest(int linesPerPage);
+
 // Runs a report whose tables are open: the account choice (variants; Exit or New end it
-// without a report), the folder selection, the builder, then the viewer or "Report contains
-// no data.", and the document cleared. `request` brings the period, the fiscal start and the
-// lines per page; the folders and the account are filled here.
+// without a report), the folder selection (not for the charts), the builder, then the viewer
+// or "Report contains no data.", and the document cleared. `request` brings the period, the
+// fiscal start and the lines per page; the folders and the account are filled here.
+//
+// Once folders are chosen, the monthly profit moves the report start back to the first of its
+// month, and the run keeps that start (cbk::ReportFrom) for its later reports; the main
+// window's field still shows what was typed.
 void RunReport(ReportKind kind, ReportRequest request, const ReportForms& forms);
 
 }  // namespace reports

@@ -21,6 +21,7 @@
 #include "reports/ReportFrame.h"
 #include "reports/forms/MultFolU.h"
 #include "reports/forms/ReportU.h"
+#include "widgets/MaskEdit.h"
 
 namespace cbk::testing {
 namespace {
@@ -382,6 +383,43 @@ TEST_F(ReportViewer, MainWindowCommandShowsTheReportAndClearsItAfter) {
     main().AccountDetail1->trigger();
     EXPECT_EQ(platform_->modal.shown, std::vector<std::string>{"TPickAcc"});
     EXPECT_TRUE(platform_->messages.texts().empty());
+    EXPECT_FALSE(anyTableOpen());
+}
+
+// The monthly profit starts its run's reports on the first of the month; the field keeps what
+// was typed. With CBK_SCREENSHOT_DIR set, the three reports of the example data are written
+// there as report-ledger.png, report-monthly.png and report-chart.png.
+TEST_F(ReportViewer, MonthlyProfitMovesTheRunsStartButNotTheField) {
+    startUp();
+    const QString typed = main().MaskEdit1->text();
+    ReportFrom = *platform::DateTime::fromYmd(2026, 2, 15);
+    std::vector<std::string> titles;
+    platform_->modal.onShow("TMultFol", [](platform::ModalForm& form) {
+        auto& dialog = dynamic_cast<TMultFol&>(form);
+        dialog.FormShow();
+        dialog.BtnAllClick();
+        dialog.BtnRunClick();
+        return platform::mrOk;
+    });
+    platform_->modal.onShow("TReportF", [&](platform::ModalForm& form) {
+        auto& shown = dynamic_cast<TReportF&>(form);
+        titles.push_back(ReportDocument.cell(2, 0) + " " + ReportDocument.cell(3, 0));
+        if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR")) {
+            const char* names[] = {"report-monthly.png", "report-ledger.png", "report-chart.png"};
+            shown.resize(1024, 600);
+            shown.FormShow();
+            shown.grab().save(QString::fromLocal8Bit(dir) + "/" + names[titles.size() - 1]);
+        }
+        return platform::mrOk;
+    });
+    main().MonthlyProfit1->trigger();
+    main().BtnGLRptClick();
+    main().ChartofAccounts1->trigger();
+    EXPECT_EQ(ReportFrom, *platform::DateTime::fromYmd(2026, 2, 1));
+    EXPECT_EQ(main().MaskEdit1->text(), typed);
+    EXPECT_EQ(titles, (std::vector<std::string>{"C49Profit Report C49for 2/1/26 through 3/31/26",
+                                                "C36General Ledger C36for 2/1/26 through 3/31/26",
+                                                "C20Expense Accounts "}));  // one title line
     EXPECT_FALSE(anyTableOpen());
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "reports/ReportTablesFixture.h"
+#include "state/MainVars.h"
 
 using namespace reports;
 using namespace reports::testing;
@@ -200,4 +201,50 @@ TEST_F(ReportFrame, AccountVariantEndsOnExitOrNewAndOtherwiseTakesThePickedAccou
     ASSERT_EQ(viewed.size(), 10u);
     EXPECT_EQ(viewed[2], "C33Main Street " + std::string("Meals") + " Expense Detail Report|||||B");
     EXPECT_EQ(viewed[8].substr(0, 26), "L0004/03/24|R190|R24200|L2");
+}
+
+TEST_F(ReportFrame, MonthlyProfitKeepsTheFirstOfTheMonthForTheRun) {
+    Folder(1, "Main Street");
+    Folder(2, "Harbor");
+    Expense(Day(2024, 3, 2), 100, 1, 5.00, "Before the day typed");
+    cbk::ReportFrom = Day(2024, 3, 15);
+    cbk::ReportThrough = Day(2024, 5, 10);
+    auto run = [this](ReportKind kind) {
+        viewed.clear();
+        RunReport(kind, RunRequest(60), forms);
+    };
+
+    DialogChooses({});  // no folders chosen: no report, the start as it was
+    run(ReportKind::MonthlyProfit);
+    EXPECT_EQ(cbk::ReportFrom, Day(2024, 3, 15));
+
+    DialogChooses({1});
+    run(ReportKind::MonthlyProfit);
+    EXPECT_EQ(cbk::ReportFrom, Day(2024, 3, 1));
+    ASSERT_EQ(viewed.size(), 13u);
+    EXPECT_EQ(viewed[3], "C49for 3/1/24 through 5/10/24|||||||B");
+    EXPECT_EQ(viewed[9].substr(0, 11), "L0003/31/24");
+    EXPECT_EQ(viewed[10].substr(0, 11), "L0004/30/24");
+    EXPECT_EQ(viewed[11].substr(0, 11), "L0005/10/24");
+
+    // A later report of the run starts there too.
+    DialogChooses({1});
+    run(ReportKind::ExpenseSummary);
+    ASSERT_GE(viewed.size(), 10u);
+    EXPECT_EQ(viewed[3], "C38for 3/1/24 through 5/10/24|||||B");
+    EXPECT_EQ(viewed[9], SummaryRow("100", Stored("Advertising"), "5.00", "0.00", "5.00", "U"));
+}
+
+TEST_F(ReportFrame, ChartsAskForNoFolders) {
+    // No folder at all: the charts run anyway, and an empty chart is reported.
+    Run(ReportKind::IncomeChart);
+    EXPECT_EQ(platform_->modal.shown, std::vector<std::string>{"TReportF"});
+    ASSERT_GE(viewed.size(), 3u);
+    EXPECT_EQ(viewed[2], "C20Income Accounts||B");
+
+    Delete(cbk::Accounts, 1);
+    Delete(cbk::Accounts, 2);
+    Run(ReportKind::ExpenseChart);
+    EXPECT_EQ(platform_->messages.texts(), std::vector<std::string>{"Report contains no data."});
+    EXPECT_EQ(platform_->modal.shown.size(), 1u);
 }

@@ -23,4 +23,15 @@ inline std::vector<std::string> Rows(const Document& doc) {
     return rows;
 }
 
+inline std::string Spaces(int n) {
+    return std::string(std::size_t(n), ' ');
+}
+
+// The bytes of an export: each line ended by CR LF.
+inline std::string ExportLines(const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const std::string& line : lines) bytes += line + "\r\n";
+    return bytes;
+}
+
 }  // namespace reports::testing

@@ -1,0 +1,59 @@
+#pragma once
+
+// Pieces the report builders share: the amount form, the folder test asked once per entry,
+// the progress of a scan, and the opening of a report's second section.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "reports/ReportDocument.h"
+
+namespace reports {
+
+// The first day of the month of `date`.
+platform::DateTime FirstOfMonth(const platform::DateTime& date);
+
+// An amount as every report shows it: "%13.2n".
+std::string Amount(double value);
+
+std::string Trimmed(std::string_view text);
+
+// Membership of an entry's folder in the selection, in constant time for four-digit numbers.
+// Holds a reference to `folders`, which must outlive it.
+class FolderSet {
+public:
+    explicit FolderSet(const std::vector<std::int32_t>& folders);
+    bool contains(std::int32_t folder) const;
+
+private:
+    static constexpr std::int32_t kDirect = 10000;  // every four-digit folder number
+    std::vector<bool> direct_;
+    const std::vector<std::int32_t>& folders_;
+};
+
+// Progress of a scan of `total` steps, Trunc(done × 100 / total); the box is told only when
+// the percentage moves.
+class ScanProgress {
+public:
+    explicit ScanProgress(long total) : total_(total) {}
+    void step(long steps = 1);
+
+private:
+    long total_;
+    long done_ = 0;
+    int shown_ = 0;
+};
+
+// The progress box with "Building Report", and its hiding.
+void ShowBuildingProgress();
+void HideBuildingProgress();
+
+// Opens the section now in `doc.sectionText` under the rows already written: when the
+// current page has room for six more lines, two blanks, the section line, a blank and the
+// heading rows; otherwise the next page opens with them. Nothing while the document is
+// empty, so a first section without rows leaves the second to open page 1.
+void OpenNextSection(Document& doc);
+
+}  // namespace reports
