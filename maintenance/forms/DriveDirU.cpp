@@ -11,7 +11,9 @@ TDriveDir::TDriveDir() {
 
 namespace cbk {
 
-void TDriveDir::Setup(const std::string& title, const std::string& action) {
+void TDriveDir::Setup(const std::string& title, const std::string& action,
+                      const std::string& preselected) {
+    Preselected = preselected;
     setWindowTitle(QString::fromStdString(title));
     ActionCaption = action;
     ChosenDirectory.clear();

@@ -19,7 +19,9 @@ public:
     int execModal() override { return platform::mrCancel; }
 
     // Set before the form is shown: the form's title and the caption of its action button.
-    void Setup(const std::string& title, const std::string& action);
+    void Setup(const std::string& title, const std::string& action,
+               const std::string& preselected = "");
+    std::string Preselected;  // the directory shown first; empty: the current one
     // The directory chosen when the form closed; empty when the user cancelled.
     std::string ChosenDirectory;
     std::string ActionCaption;
