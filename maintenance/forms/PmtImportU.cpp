@@ -81,7 +81,9 @@ TPmtImport::TPmtImport() {
 
     BtnBrowse = new QPushButton(QStringLiteral("LUMA / MARLO Directory"), this);
     BtnBrowse->setObjectName(QStringLiteral("BtnBrowse"));
-    Edit1 = MakeTextField(this, "Edit1");
+    // A path is shown whole: this is no 30-character record field.
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setEnabled(false);
     Label1 = MakeLabel(this, "Import Income Beginning:");
     MaskEdit1 = MakeMaskField(this, "MaskEdit1", QStringLiteral("!99/99/00;1;_"), "00/00/000");
