@@ -761,6 +761,9 @@ void TFormMain::BtnUpgradeClick() {
     engine::code4autoOpen(cb, 1);
     BuildIndexes(false);
     PackDataFiles();
+    // The folders may be others now: the default-folder list is filled afresh.
+    FolderListStale = true;
+    repaint();
 }
 
 void TFormMain::BtnArchiveClick() {
