@@ -30,6 +30,7 @@
 #include "data/Records.h"
 #include "maintenance/CopyData.h"
 #include "maintenance/EraseData.h"
+#include "maintenance/Upgrade.h"
 #include "maintenance/forms/About.h"
 #include "maintenance/forms/ArchiveU.h"
 #include "maintenance/forms/DriveDirU.h"
@@ -739,9 +740,24 @@ void TFormMain::BtnRestoreClick() {
 }
 
 void TFormMain::BtnUpgradeClick() {
+    platform::Files& files = platform::files();
+    const std::string dataDir = files.currentDir();
     TDriveDir& chooser = *forms().DriveDir;
-    chooser.Setup("Choose Drive & Directory Containing Old DKR Data", "Upgrade");
+    chooser.Setup(std::string(maintenance::kUpgradeTitle), std::string(maintenance::kUpgradeAction),
+                  maintenance::PreselectedOldData(maintenance::OldDataPlaces()));
     platform::modal().showModal(chooser);
+    if (files.currentDir() != dataDir) files.setCurrentDir(dataDir);
+    if (chooser.ChosenDirectory.empty()) return;
+    repaint();
+    maintenance::ConvertOldData(chooser.ChosenDirectory);
+    // Whatever the conversion came to, the indexes are made afresh and the tables packed.
+    CloseAllTables();
+    engine::code4autoOpen(cb, 1);
+    BuildIndexes(false);
+    PackDataFiles();
+    // The folders may be others now: the default-folder list is filled afresh.
+    FolderListStale = true;
+    repaint();
 }
 
 void TFormMain::BtnArchiveClick() {

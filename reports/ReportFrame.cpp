@@ -32,21 +32,10 @@ bool flaggedAccount(Data4* table, Field4* accNo, Field4* acDed, std::int32_t num
     return cbk::ResultWord != r4eof && f4int(accNo) == number && f4true(acDed) == 1;
 }
 
-// Month lengths of a common year: the days the settings form offers.
-constexpr std::array<int, 12> kCommonYear = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-
 }  // namespace
 
 std::string FolderName(std::int32_t number) {
     return seekFolder(number) ? Trimmed(f4str(cbk::FolNameField)) : std::string();
-}
-
-platform::DateTime FiscalYearStart(const platform::DateTime& date, int fyMonth, int fyDay) {
-    const int month = std::clamp(fyMonth, 1, 12);
-    const int day = std::clamp(fyDay, 1, kCommonYear[std::size_t(month - 1)]);
-    int year = date.year();
-    if ((date.month() == month && date.dayOfMonth() < day) || date.month() < month) --year;
-    return *platform::DateTime::fromYmd(year, month, day);
 }
 
 bool IsDeductible(std::int32_t number) {

@@ -16,6 +16,7 @@
 
 #include "platform/DateTime.h"
 #include "platform/Platform.h"
+#include "rules/FiscalYear.h"
 
 namespace reports {
 
@@ -32,11 +33,8 @@ extern std::vector<std::int32_t> SelectedFolders;
 // The trimmed name of folder `number`; empty when there is no such folder.
 std::string FolderName(std::int32_t number);
 
-// The first day of the fiscal year that holds `date`, for a fiscal year starting on day
-// `fyDay` of month `fyMonth`. A stored start that is not a day of every year is read as the
-// settings form would have let it be entered: the month held to 1..12 and the day to 1 and the
-// month's length in a common year, so 29 February starts the year on 28 February.
-platform::DateTime FiscalYearStart(const platform::DateTime& date, int fyMonth, int fyDay);
+// FiscalYearStart: the fiscal year of a date (rules/FiscalYear.h).
+using rules::FiscalYearStart;
 
 // Whether account `number` exists in ACC (ACCI) and is marked deductible (taxable).
 bool IsDeductible(std::int32_t number);

@@ -85,7 +85,7 @@ void TDriveDir::Setup(const std::string& title, const std::string& action,
     setWindowTitle(QString::fromStdString(title));
     ActionCaption = action;
     BtnOK->setText(QString::fromStdString(action));
-    preselected_ = preselected;
+    Preselected = preselected;
     ChosenDirectory.clear();
 }
 
@@ -97,7 +97,7 @@ void TDriveDir::FormShow() {
     for (const maintenance::Drive& drive : drives_)
         DriveComboBox1->addItem(QString::fromStdString(drive.name),
                                 QString::fromStdString(drive.root));
-    const std::string start = preselected_.empty() ? startDir_ : preselected_;
+    const std::string start = Preselected.empty() ? startDir_ : Preselected;
     int drive = maintenance::DriveOf(drives_, start);
     if (drive < 0 || !ShowDrive(drive)) {
         drive = 0;

@@ -33,6 +33,8 @@ public:
     // select when the form opens (empty: the working directory).
     void Setup(const std::string& title, const std::string& action,
                const std::string& preselected = {});
+    // The directory the form opens on, as Setup was given it; empty: the working directory.
+    std::string Preselected;
     // The directory chosen when the form closed; empty when the user cancelled.
     std::string ChosenDirectory;
     std::string ActionCaption;
@@ -69,7 +71,6 @@ private:
     std::string startDir_;  // the working directory when the form was shown
     int activeDrive_ = 0;   // the drive showing when the form was activated
     std::string directory_;
-    std::string preselected_;
 };
 
 }  // namespace cbk

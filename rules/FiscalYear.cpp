@@ -1,0 +1,24 @@
+#include "rules/FiscalYear.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
+namespace rules {
+
+namespace {
+
+// Month lengths of a common year: the days the settings form offers.
+constexpr std::array<int, 12> kCommonYear = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+
+}  // namespace
+
+platform::DateTime FiscalYearStart(const platform::DateTime& date, int fyMonth, int fyDay) {
+    const int month = std::clamp(fyMonth, 1, 12);
+    const int day = std::clamp(fyDay, 1, kCommonYear[std::size_t(month - 1)]);
+    int year = date.year();
+    if ((date.month() == month && date.dayOfMonth() < day) || date.month() < month) --year;
+    return *platform::DateTime::fromYmd(year, month, day);
+}
+
+}  // namespace rules
