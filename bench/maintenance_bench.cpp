@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchData.h"
 #include "data/Database.h"
 #include "data/SampleData.h"
 #include "maintenance/Archive.h"
@@ -119,26 +120,10 @@ int main(int argc, char** argv) {
     platform::ScriptedPlatformScope platform;
     platform->clock.set(2026, 3, 5);
 
-    if (const char* records = std::getenv("CBK_BENCH_RECORDS")) Records = std::atol(records);
-    bool madeHere = false;
-    if (const char* dir = std::getenv("CBK_BENCH_DIR")) {
-        DataDir = dir;
-    } else {
-        std::string pattern = (fs::temp_directory_path() / "cbk-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) return 1;
-        DataDir = pattern;
-        madeHere = true;
-    }
-    if (!engine::fileExists(engine::posixFileSystem(), DataDir.string(), "EXP5.dbf")) {
-        cbk::SampleOptions options;
-        options.records = Records;
-        options.today = Day(2026, 3, 5);
-        std::string message;
-        if (cbk::MakeSampleTables(DataDir.string(), options, &message) != 0) {
-            std::fprintf(stderr, "maintenance_bench: %s\n", message.c_str());
-            return 1;
-        }
-    }
+    bench::BenchData data("maintenance_bench");
+    if (!data.ok()) return 1;
+    DataDir = data.dir();
+    Records = data.records();
     BackupDir = DataDir / "cbk-bench-backup";
     fs::create_directories(BackupDir);
     fs::current_path(DataDir);
@@ -147,6 +132,5 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     fs::current_path(fs::temp_directory_path());
     fs::remove_all(BackupDir);
-    if (madeHere) fs::remove_all(DataDir);
     return 0;
 }

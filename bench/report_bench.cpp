@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchData.h"
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/SampleData.h"
@@ -326,35 +327,15 @@ int main(int argc, char** argv) {
     platform::ScriptedPlatformScope platform;
     platform->clock.set(2026, 3, 5);
 
-    if (const char* records = std::getenv("CBK_BENCH_RECORDS")) Records = std::atol(records);
-    bool madeHere = false;
-    if (const char* dir = std::getenv("CBK_BENCH_DIR")) {
-        DataDir = dir;
-    } else {
-        std::string pattern = (fs::temp_directory_path() / "cbk-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) return 1;
-        DataDir = pattern;
-        madeHere = true;
-    }
-    if (!engine::fileExists(engine::posixFileSystem(), DataDir.string(), "EXP5.dbf")) {
-        cbk::SampleOptions options;
-        options.records = Records;
-        options.today = Day(2026, 3, 5);
-        std::string message;
-        if (cbk::MakeSampleTables(DataDir.string(), options, &message) != 0) {
-            std::fprintf(stderr, "report_bench: %s\n", message.c_str());
-            return 1;
-        }
-    }
+    bench::BenchData data("report_bench");
+    if (!data.ok()) return 1;
+    DataDir = data.dir();
+    Records = data.records();
     fs::current_path(DataDir);
     cbk::StartDataStore();  // builds missing indexes
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     cbk::ShutDownDataStore(false);
-    if (madeHere) {
-        fs::current_path(fs::temp_directory_path());
-        fs::remove_all(DataDir);
-    }
     return 0;
 }

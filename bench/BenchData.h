@@ -1,0 +1,68 @@
+#pragma once
+
+// The tables every benchmark works on: those in CBK_BENCH_DIR when it is set (made there when
+// it holds none), otherwise a temporary directory made here and removed again. The tables
+// hold CBK_BENCH_RECORDS expense and income records (1,000,000 by default) over the ten years
+// up to 5 March 2026, the date the benchmarks' clock is pinned to.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "data/SampleData.h"
+#include "data/engine/FileSystem.h"
+
+namespace bench {
+
+class BenchData {
+public:
+    explicit BenchData(const char* program) {
+        namespace fs = std::filesystem;
+        if (const char* records = std::getenv("CBK_BENCH_RECORDS")) records_ = std::atol(records);
+        if (const char* dir = std::getenv("CBK_BENCH_DIR")) {
+            dir_ = dir;
+        } else {
+            std::string pattern = (fs::temp_directory_path() / "cbk-bench-XXXXXX").string();
+            if (mkdtemp(pattern.data()) == nullptr) {
+                std::fprintf(stderr, "%s: cannot make a temporary directory\n", program);
+                return;
+            }
+            dir_ = pattern;
+            madeHere_ = true;
+        }
+        if (!engine::fileExists(engine::posixFileSystem(), dir_.string(), "EXP5.dbf")) {
+            cbk::SampleOptions options;
+            options.records = records_;
+            options.today = *platform::DateTime::fromYmd(2026, 3, 5);
+            std::string message;
+            if (cbk::MakeSampleTables(dir_.string(), options, &message) != 0) {
+                std::fprintf(stderr, "%s: %s\n", program, message.c_str());
+                return;
+            }
+        }
+        ok_ = true;
+    }
+    ~BenchData() {
+        if (!madeHere_) return;
+        std::error_code ec;
+        std::filesystem::current_path(std::filesystem::temp_directory_path(), ec);
+        std::filesystem::remove_all(dir_, ec);
+    }
+    BenchData(const BenchData&) = delete;
+    BenchData& operator=(const BenchData&) = delete;
+
+    bool ok() const { return ok_; }
+    const std::filesystem::path& dir() const { return dir_; }
+    long records() const { return records_; }
+
+private:
+    std::filesystem::path dir_;
+    long records_ = 1'000'000;
+    bool madeHere_ = false;
+    bool ok_ = false;
+};
+
+}  // namespace bench
