@@ -5,6 +5,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPrinter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QWheelEvent>
@@ -158,6 +159,9 @@ TReportF::TReportF() {
 }
 
 int TReportF::execModal() {
+    // The whole screen even where no window manager acts on the maximised state (it would
+    // otherwise open at the few pixels its menu asks for).
+    if (const QScreen* shown = screen()) setGeometry(shown->availableGeometry());
     setWindowState(windowState() | Qt::WindowMaximized);
     return exec();
 }
