@@ -70,6 +70,8 @@ public:
     std::uint32_t recNoAhead(int ahead) const;
 
     int flush();
+    // flush(), then the file is synced when anything was written to it since the last sync.
+    int sync();
     // Full structural check: page structure, key order, entry count into `entries`.
     int check(std::string* report, std::uint64_t* entries);
 
