@@ -320,6 +320,7 @@ int Dbf::load(std::string* why) {
     headerDirty_ = clamped;
     dateWritten_ = false;
     inFlux_ = inFlux;
+    othersMark_ = inFlux && !sole_;
     unsynced_ = false;
     viewOffered_ = true;
     return inFlux_ ? mendTail(why) : 0;
@@ -371,7 +372,7 @@ int Dbf::mendTail(std::string* why) {
 }
 
 int Dbf::markInFlux(bool on) {
-    if (inFlux_ == on) return 0;
+    if (inFlux_ == on || (!on && othersMark_)) return 0;
     if (readOnly_) return e4access;
     char flag = on ? 1 : 0;
     int rc = put(14, &flag, 1);

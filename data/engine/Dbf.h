@@ -97,8 +97,9 @@ public:
     // ends before the first record that was never written (its delete flag still the zero of
     // a hole or the old end marker); when the file is writable the header and the end of the
     // file are set right and synced. The mark stays for the caller to rebuild the indexes.
-    // Only an opener that has the table to itself (mayMend) mends it: another holder's mark
-    // is a change in progress, and its records are only read as far as the file holds them.
+    // Only an opener that has the table to itself (mayMend) mends it or clears the mark:
+    // another holder's mark is a change in progress, and its records are only read as far as
+    // the file holds them.
     bool inFlux() const { return inFlux_; }
     bool mayMend() const { return sole_ && !readOnly_; }
     int markInFlux(bool on);
@@ -116,7 +117,8 @@ private:
     std::unique_ptr<File> file_;
     bool readOnly_ = false;
     bool exclusive_ = false;
-    bool sole_ = false;  // nobody else had the table open when it was opened
+    bool sole_ = false;        // nobody else had the table open when it was opened
+    bool othersMark_ = false;  // the mark was another holder's when the table was opened
     DbfLayout layout_;
     std::string blank_;
     const CodePage* codePage_ = nullptr;
