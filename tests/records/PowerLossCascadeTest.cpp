@@ -27,6 +27,13 @@ constexpr const char* kTables[] = {"INC5", "EXP5", "FOLDER"};
 
 class PowerLossCascade : public DataTest {
 protected:
+    // The data store goes back to the real disk before the simulated one is gone.
+    void TearDown() override {
+        StartDataStore();
+        ShutDownDataStore(false);
+        DataTest::TearDown();
+    }
+
     // The example tables as a synced disk, named as the data store names them.
     Disk startingDisk() const {
         Disk disk;
