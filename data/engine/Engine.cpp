@@ -261,6 +261,10 @@ void readAhead(Data4* t, int direction) {
     }
 }
 
+int bindTag(Data4* t, std::unique_ptr<Tag4> tag, const NtxHeader& head, std::unique_ptr<Tag4>& out);
+int buildTag(Data4* t, const std::string& path, const NtxHeader& header, const KeyExpression& key,
+             const KeyExpression* filter, std::unique_ptr<Ntx>& out);
+
 int openTag(Data4* t, const std::string& name, bool readOnly, std::unique_ptr<Tag4>& out) {
     Code4* h = t->code;
     auto tag = std::make_unique<Tag4>();
@@ -270,9 +274,32 @@ int openTag(Data4* t, const std::string& name, bool readOnly, std::unique_ptr<Ta
     if (!fileExists(*h->fs, t->dir, name + ".ntx"))
         return setError(h, e4open, "index file " + name + ".ntx not found");
     int rc = Ntx::open(*h->fs, tag->path, readOnly, tag->ntx);
+    if (rc && t->dbf->inFlux() && t->dbf->mayMend()) {
+        // The index was being changed when the power went, and its pages may not have reached
+        // the disk together: it is built again from its header, as the mark asks anyway.
+        NtxHeader header;
+        if (Ntx::readHeader(*h->fs, tag->path, header) == 0) {
+            std::unique_ptr<Tag4> bound;
+            rc = bindTag(t, std::move(tag), header, bound);
+            if (rc) return rc;
+            rc = buildTag(t, bound->path, header, *bound->key,
+                          bound->filter ? &*bound->filter : nullptr, bound->ntx);
+            if (rc) return setError(h, rc, "cannot rebuild index " + bound->path);
+            out = std::move(bound);
+            return 0;
+        }
+    }
     if (rc) return setError(h, rc, "cannot open index " + tag->path);
+    const NtxHeader head = tag->ntx->header();
+    return bindTag(t, std::move(tag), head, out);
+}
+
+// Gives the tag the key expression and filter its index header names, checked against the
+// table's fields.
+int bindTag(Data4* t, std::unique_ptr<Tag4> tag, const NtxHeader& head,
+            std::unique_ptr<Tag4>& out) {
+    Code4* h = t->code;
     std::string why;
-    const auto& head = tag->ntx->header();
     tag->key = KeyExpression::parse(head.expression, t->dbf->fields(), &why);
     if (!tag->key || tag->key->type() == 'L')
         return setError(h, e4index, tag->path + ": key expression: " + why);

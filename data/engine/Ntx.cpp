@@ -1157,6 +1157,21 @@ int Ntx::open(FileSystem& fs, const std::string& path, bool readOnly, std::uniqu
     return 0;
 }
 
+int Ntx::readHeader(FileSystem& fs, const std::string& path, NtxHeader& out) {
+    Impl m(fs, path, true);
+    int err = fs.open(path, OpenMode::ReadOnly, m.file);
+    if (err) return errnoToError(err, e4open);
+    std::size_t got = 0;
+    err = m.file->read(0, m.rawHeader.data(), kPage, got);
+    if (err) return errnoToError(err, e4read);
+    if (got != kPage) return e4index;
+    // As if the file reached as far as a page offset can: the tree is not looked at.
+    int rc = m.parseHeader(std::uint64_t{UINT32_MAX} + 1);
+    if (rc) return rc;
+    out = m.hdr;
+    return 0;
+}
+
 const NtxHeader& Ntx::header() const {
     return impl_->hdr;
 }

@@ -44,6 +44,9 @@ public:
     static int open(FileSystem& fs, const std::string& path, bool readOnly,
                     std::unique_ptr<Ntx>& out);
     ~Ntx();
+    // Only the header of the file at `path` (key expression, filter, sizes), whatever state
+    // its pages are in: enough to build the index again.
+    static int readHeader(FileSystem& fs, const std::string& path, NtxHeader& out);
 
     const NtxHeader& header() const;
 

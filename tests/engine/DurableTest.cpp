@@ -161,6 +161,29 @@ TEST(Durable, HeaderCountClaimedAppendsThePowerLost) {
     EXPECT_EQ(code4errorCode(h.get(), 0), e4data);
 }
 
+TEST(Durable, IndexPagesThePowerLostStoppedTheOpenInsteadOfItsRebuild) {
+    // The header of CDate.ntx reached the disk, the pages it points to did not.
+    for (char mark : {1, 0}) {
+        Disk disk = tableWith(3);
+        disk.at("d/CDate.ntx").resize(1024);
+        disk.at(kDbf)[14] = mark;
+        PowerLossFileSystem fs(disk);
+        auto h = code4init(fs, "d");
+        Data4* t = d4open(h.get(), crashtest::kTable);
+        if (mark == 0) {
+            // Without the mark it is damage, as before: the index build cures it.
+            EXPECT_EQ(t, nullptr);
+            EXPECT_EQ(code4errorCode(h.get(), 0), e4index);
+            continue;
+        }
+        ASSERT_NE(t, nullptr) << code4errorText(h.get());
+        std::string report;
+        EXPECT_EQ(d4check(t, &report), 0) << report;
+        EXPECT_EQ(d4seek(t, "20260302"), 0);
+        EXPECT_EQ(d4recNo(t), 2);
+    }
+}
+
 TEST(Durable, SecondOpenerClearedTheMarkOfAChangeInProgress) {
     enginetest::TempDir dir;
     for (const auto& [name, bytes] : tableWith(2))

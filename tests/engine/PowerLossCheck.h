@@ -82,6 +82,7 @@ inline ::testing::AssertionResult reopenTable(const Disk& disk, const std::strin
     auto h = code4init(fs, dir);
     code4exitHandler(h.get(), [] { throw std::runtime_error("program ends"); });
     Data4* t = d4open(h.get(), table);
+    std::string why = code4errorText(h.get());
     if (t == nullptr && code4errorCode(h.get(), 0) == e4open && !group.empty()) {
         // As start-up does for a missing index file: the table alone, and a build.
         out.tagsMissing = true;
@@ -92,7 +93,8 @@ inline ::testing::AssertionResult reopenTable(const Disk& disk, const std::strin
             return ::testing::AssertionFailure() << "index build: " << code4errorText(h.get());
     }
     if (t == nullptr)
-        return ::testing::AssertionFailure() << "does not open: " << code4errorText(h.get());
+        return ::testing::AssertionFailure()
+               << "does not open: " << why << " " << code4errorText(h.get());
     std::string report;
     if (d4check(t, &report) != 0)
         return ::testing::AssertionFailure() << "d4check after reopening: " << report;
