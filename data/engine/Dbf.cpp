@@ -281,6 +281,29 @@ int Dbf::load(std::string* why) {
     std::size_t got = 0;
     err = file->read(0, head.data(), head.size(), got);
     if (err) return ioError(err, e4read, why, "cannot read " + path_);
+    const bool inFlux = got > 14 && head[14] != 0;
+    // The mark of a table another holder has open is that holder's change in progress, not
+    // the trace of one that stopped: only an opener that has the table to itself mends it.
+    sole_ = exclusive_;
+    if (inFlux && !exclusive_ && !readOnly_ && file->lock(true) == 0) {
+        sole_ = true;
+        err = file->lock(false);
+        if (err) return ioError(err, e4lock, why, "cannot lock " + path_);
+    }
+    bool clamped = false;
+    if (inFlux && got >= 12) {
+        // A count written before the records it claims reached the disk: the file's whole
+        // records are what there is.
+        const std::uint32_t headerLength = u16(head.data() + 8);
+        const std::uint32_t recordLength = u16(head.data() + 10);
+        if (recordLength > 0 && headerLength <= size) {
+            const std::uint64_t whole = (size - headerLength) / recordLength;
+            if (u32(head.data() + 4) > whole) {
+                put32(head.data() + 4, static_cast<std::uint32_t>(whole));
+                clamped = true;
+            }
+        }
+    }
     DbfLayout layout;
     int rc = parseDbfHeader(head.data(), got, size, layout, why);
     if (rc) return rc;
@@ -294,21 +317,68 @@ int Dbf::load(std::string* why) {
     fileSize_ = size;
     written_ = layout_.count;
     pending_.clear();
-    headerDirty_ = false;
+    headerDirty_ = clamped;
     dateWritten_ = false;
-    inFlux_ = got > 14 && head[14] != 0;
+    inFlux_ = inFlux;
+    othersMark_ = inFlux && !sole_;
+    unsynced_ = false;
     viewOffered_ = true;
+    return inFlux_ ? mendTail(why) : 0;
+}
+
+// Every write goes through here, so that a durable flush knows whether there is anything to
+// sync.
+int Dbf::put(std::uint64_t offset, const char* bytes, std::size_t n) {
+    int err = file_->write(offset, bytes, n);
+    if (err) return errnoToError(err, e4write);
+    unsynced_ = true;
     return 0;
 }
 
-int Dbf::markIndexesInFlux(bool on) {
-    if (inFlux_ == on) return 0;
+int Dbf::mendTail(std::string* why) {
+    // An append lost with the power leaves the zeros of a hole, or the old end marker, where
+    // its delete flag should be; a record a program wrote never starts with either.
+    std::uint32_t whole = 0;
+    while (whole < layout_.count) {
+        const char* rec = nullptr;
+        int rc = record(whole + 1, rec);
+        if (rc) return fail(why, rc, "cannot read " + path_);
+        if (rec[0] == '\0' || rec[0] == static_cast<char>(kEndMarker)) break;
+        ++whole;
+    }
+    const std::uint64_t end =
+        layout_.headerLength + static_cast<std::uint64_t>(whole) * layout_.recordLength;
+    char last = 0;
+    std::size_t got = 0;
+    if (!headerDirty_ && whole == layout_.count && fileSize_ == end + 1 &&
+        file_->read(end, &last, 1, got) == 0 && got == 1 && last == static_cast<char>(kEndMarker))
+        return 0;
+    layout_.count = whole;
+    written_ = whole;
+    if (readOnly_ || !sole_) {
+        headerDirty_ = false;
+        return 0;
+    }
+    dropView();
+    const char marker = static_cast<char>(kEndMarker);
+    int rc = put(end, &marker, 1);
+    if (rc) return fail(why, rc, "cannot mend " + path_);
+    int err = file_->truncate(end + 1);
+    if (err) return ioError(err, e4write, why, "cannot mend " + path_);
+    fileSize_ = end + 1;
+    headerDirty_ = true;
+    rc = flush(true);
+    return rc ? fail(why, rc, "cannot mend " + path_) : 0;
+}
+
+int Dbf::markInFlux(bool on) {
+    if (inFlux_ == on || (!on && othersMark_)) return 0;
     if (readOnly_) return e4access;
     char flag = on ? 1 : 0;
-    int err = file_->write(14, &flag, 1);
-    if (err) return errnoToError(err, e4write);
+    int rc = put(14, &flag, 1);
+    if (rc) return rc;
     inFlux_ = on;
-    return 0;
+    return flush(true);
 }
 
 int Dbf::create(FileSystem& fs, const std::string& path, std::vector<FieldLayout> fields,
@@ -410,8 +480,8 @@ int Dbf::write(std::uint32_t n, const char* rec) {
     }
     std::uint64_t off =
         layout_.headerLength + static_cast<std::uint64_t>(n - 1) * layout_.recordLength;
-    int err = file_->write(off, rec, layout_.recordLength);
-    if (err) return errnoToError(err, e4write);
+    int rc = put(off, rec, layout_.recordLength);
+    if (rc) return rc;
     if (!block_.empty() && off < blockOff_ + block_.size() &&
         off + layout_.recordLength > blockOff_)
         block_.clear();
@@ -435,9 +505,9 @@ int Dbf::writeAppends() {
         layout_.headerLength + static_cast<std::uint64_t>(written_) * layout_.recordLength;
     // Records and end marker in one write; the count that claims them comes after.
     pending_.push_back(static_cast<char>(kEndMarker));
-    int err = file_->write(off, pending_.data(), pending_.size());
+    int rc = put(off, pending_.data(), pending_.size());
     pending_.pop_back();
-    if (err) return errnoToError(err, e4write);
+    if (rc) return rc;
     if (!block_.empty() && off < blockOff_ + block_.size()) block_.clear();
     fileSize_ = std::max(fileSize_, off + pending_.size() + 1);
     written_ = layout_.count;
@@ -452,8 +522,8 @@ int Dbf::writeHeader() {
     char h[7];
     stampDate(h, fs_->today());
     put32(h + 3, layout_.count);
-    int err = file_->write(1, h, sizeof h);
-    if (err) return errnoToError(err, e4write);
+    int rc = put(1, h, sizeof h);
+    if (rc) return rc;
     headerDirty_ = false;
     dateWritten_ = true;
     return 0;
@@ -465,9 +535,10 @@ int Dbf::flush(bool durable) {
     if (rc) return rc;
     rc = writeHeader();
     if (rc) return rc;
-    if (durable && !readOnly_) {
+    if (durable && unsynced_ && !readOnly_) {
         int err = file_->sync();
         if (err) return errnoToError(err, e4write);
+        unsynced_ = false;
     }
     return 0;
 }
@@ -540,6 +611,7 @@ int Dbf::rewrite(const std::function<bool(std::uint32_t n, const char* rec)>& ke
     codePage_ = fresh->codePage_;
     fileSize_ = fresh->fileSize_;
     inFlux_ = fresh->inFlux_;
+    unsynced_ = false;
     written_ = layout_.count;
     pending_.clear();
     headerDirty_ = false;

@@ -75,7 +75,7 @@ public:
     int append(const char* rec);
     int writeAppends();
     // Writes gathered appends and the header (date and count) if it changed and, with
-    // `durable`, syncs the file.
+    // `durable`, syncs the file when anything was written to it since its last sync.
     int flush(bool durable = false);
 
     // Writes a new table beside this one holding the records `keep` accepts (in order),
@@ -86,16 +86,30 @@ public:
     // Layout and record count against the file's size.
     int check(std::string* report);
 
-    // The mark (header byte 14, dBASE's incomplete-transaction flag) that says the table's
-    // index files are being changed and may not agree with the table. Set before the first
-    // index page of a change can reach the file; cleared once every index file is written.
-    bool indexesInFlux() const { return inFlux_; }
-    int markIndexesInFlux(bool on);
+    // The mark (header byte 14, dBASE's incomplete-transaction flag) that says the table and
+    // its index files are being changed: appended records may not all have reached the disk,
+    // and the index files may not agree with the table. Setting it syncs it before it returns,
+    // so that it is on disk before any record or index page of the change; the caller clears
+    // it only once the table and its index files are synced, and the clearing is synced too.
+    //
+    // A table opened with the mark set was being changed when its program or its machine
+    // stopped. Its header count is taken as at most the whole records the file holds, and it
+    // ends before the first record that was never written (its delete flag still the zero of
+    // a hole or the old end marker); when the file is writable the header and the end of the
+    // file are set right and synced. The mark stays for the caller to rebuild the indexes.
+    // Only an opener that has the table to itself (mayMend) mends it or clears the mark:
+    // another holder's mark is a change in progress, and its records are only read as far as
+    // the file holds them.
+    bool inFlux() const { return inFlux_; }
+    bool mayMend() const { return sole_ && !readOnly_; }
+    int markInFlux(bool on);
 
 private:
     Dbf() = default;
     int load(std::string* why);
     int writeHeader();
+    int put(std::uint64_t offset, const char* bytes, std::size_t n);
+    int mendTail(std::string* why);
     void dropView();
 
     FileSystem* fs_ = nullptr;
@@ -103,6 +117,8 @@ private:
     std::unique_ptr<File> file_;
     bool readOnly_ = false;
     bool exclusive_ = false;
+    bool sole_ = false;        // nobody else had the table open when it was opened
+    bool othersMark_ = false;  // the mark was another holder's when the table was opened
     DbfLayout layout_;
     std::string blank_;
     const CodePage* codePage_ = nullptr;
@@ -110,6 +126,7 @@ private:
     bool headerDirty_ = false;
     bool dateWritten_ = false;
     bool inFlux_ = false;
+    bool unsynced_ = false;  // written since the last sync
     // Appended records not yet on file; they follow record `written_`.
     std::string pending_;
     std::uint32_t written_ = 0;

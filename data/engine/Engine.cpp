@@ -56,6 +56,9 @@ struct Data4 {
     std::vector<std::unique_ptr<Field4>> fields;
     std::vector<std::unique_ptr<Tag4>> tags;
     Tag4* selected = nullptr;
+    // The table has index files that were left shut (code4autoOpen 0): they do not follow
+    // its changes.
+    bool indexesShut = false;
 
     // The current record: its number (0 before the first move, count + 1 at the end), its
     // bytes, and the bytes the file holds while it is changed.
@@ -160,10 +163,12 @@ int tagError(Data4* t, Tag4* tag, int rc, const char* what) {
 // old entry goes and the new one comes when key or filter result differ.
 int flushRecord(Data4* t) {
     if (!t->dirty) return 0;
-    if (!t->tags.empty()) {
-        // Before any index page can change on disk, so that a crash from here until the
-        // index files are written again is seen (and cured) at the next open.
-        int rc = t->dbf->markIndexesInFlux(true);
+    if (!t->tags.empty() || t->isNew || t->indexesShut) {
+        // On disk before any index page or appended record can be, so that a crash or a
+        // power loss from here until the table's close is seen (and cured) at the next open.
+        // A record changed in place needs no mark: the disk keeps its old bytes or its new.
+        // With the index files shut the mark stays until they are built again.
+        int rc = t->dbf->markInFlux(true);
         if (rc) return setError(t->code, rc, t->alias + ": cannot write the header");
     }
     const char* now = t->rec.data();
@@ -256,6 +261,10 @@ void readAhead(Data4* t, int direction) {
     }
 }
 
+int bindTag(Data4* t, std::unique_ptr<Tag4> tag, const NtxHeader& head, std::unique_ptr<Tag4>& out);
+int buildTag(Data4* t, const std::string& path, const NtxHeader& header, const KeyExpression& key,
+             const KeyExpression* filter, std::unique_ptr<Ntx>& out);
+
 int openTag(Data4* t, const std::string& name, bool readOnly, std::unique_ptr<Tag4>& out) {
     Code4* h = t->code;
     auto tag = std::make_unique<Tag4>();
@@ -265,9 +274,32 @@ int openTag(Data4* t, const std::string& name, bool readOnly, std::unique_ptr<Ta
     if (!fileExists(*h->fs, t->dir, name + ".ntx"))
         return setError(h, e4open, "index file " + name + ".ntx not found");
     int rc = Ntx::open(*h->fs, tag->path, readOnly, tag->ntx);
+    if (rc && t->dbf->inFlux() && t->dbf->mayMend()) {
+        // The index was being changed when the power went, and its pages may not have reached
+        // the disk together: it is built again from its header, as the mark asks anyway.
+        NtxHeader header;
+        if (Ntx::readHeader(*h->fs, tag->path, header) == 0) {
+            std::unique_ptr<Tag4> bound;
+            rc = bindTag(t, std::move(tag), header, bound);
+            if (rc) return rc;
+            rc = buildTag(t, bound->path, header, *bound->key,
+                          bound->filter ? &*bound->filter : nullptr, bound->ntx);
+            if (rc) return setError(h, rc, "cannot rebuild index " + bound->path);
+            out = std::move(bound);
+            return 0;
+        }
+    }
     if (rc) return setError(h, rc, "cannot open index " + tag->path);
+    const NtxHeader head = tag->ntx->header();
+    return bindTag(t, std::move(tag), head, out);
+}
+
+// Gives the tag the key expression and filter its index header names, checked against the
+// table's fields.
+int bindTag(Data4* t, std::unique_ptr<Tag4> tag, const NtxHeader& head,
+            std::unique_ptr<Tag4>& out) {
+    Code4* h = t->code;
     std::string why;
-    const auto& head = tag->ntx->header();
     tag->key = KeyExpression::parse(head.expression, t->dbf->fields(), &why);
     if (!tag->key || tag->key->type() == 'L')
         return setError(h, e4index, tag->path + ": key expression: " + why);
@@ -315,16 +347,20 @@ int rebuildTags(Data4* t) {
     return 0;
 }
 
+// Writes and syncs whatever of the table and its index files changed since their last sync
+// (nothing is synced when nothing changed), then clears the in-flux mark: only once the
+// index files and the records are on disk may the mark go, or a power loss could leave
+// unmarked index pages or a count that the disk does not hold.
 int flushAll(Data4* t) {
     int first = flushRecord(t);
     for (auto& tag : t->tags) {
-        int rc = tag->ntx->flush();
+        int rc = tag->ntx->sync();
         if (rc && !first) first = setError(t->code, rc, t->alias + ": cannot write " + tag->path);
     }
-    int rc = t->dbf->flush();
-    if (rc && !first) first = setError(t->code, rc, t->alias + ": cannot write the header");
-    if (!first && !t->tags.empty()) {
-        rc = t->dbf->markIndexesInFlux(false);
+    int rc = t->dbf->flush(/*durable=*/true);
+    if (rc && !first) first = setError(t->code, rc, t->alias + ": cannot write the table");
+    if (!first && !t->indexesShut) {
+        rc = t->dbf->markInFlux(false);
         if (rc) first = setError(t->code, rc, t->alias + ": cannot write the header");
     }
     return first;
@@ -601,7 +637,9 @@ Data4* d4open(Code4* h, std::string_view name) {
         f->layout = l;
         t->fields.push_back(std::move(f));
     }
-    if (h->autoOpen && fileExists(*h->fs, t->dir, base + ".cgp")) {
+    const bool indexed = fileExists(*h->fs, t->dir, base + ".cgp");
+    t->indexesShut = indexed && !h->autoOpen;
+    if (indexed && h->autoOpen) {
         std::vector<std::string> names;
         std::string cgp = resolvePath(*h->fs, t->dir, base + ".cgp");
         rc = readGroupFile(*h->fs, cgp, names);
@@ -617,11 +655,16 @@ Data4* d4open(Code4* h, std::string_view name) {
     }
     t->selected = t->tags.empty() ? nullptr : t->tags.front().get();
     t->rec = t->dbf->blankRecord();
-    if (t->dbf->indexesInFlux() && !t->tags.empty() && !t->dbf->readOnly()) {
-        // The last run ended while these index files were being changed: build them afresh
-        // from the table rather than trust them.
-        if (rebuildTags(t.get()) || t->dbf->markIndexesInFlux(false)) {
+    if (t->dbf->inFlux() && t->dbf->mayMend()) {
+        // The last run ended while this table was being changed (Dbf has mended its records):
+        // build its index files afresh from the table rather than trust them. With its group
+        // file left shut the mark stays, for the index build or the next open to see.
+        if (!t->tags.empty() && rebuildTags(t.get())) {
             setError(h, e4index, path + ": its index files could not be rebuilt");
+            return nullptr;
+        }
+        if (!t->indexesShut && t->dbf->markInFlux(false)) {
+            setError(h, e4write, path + ": cannot write the header");
             return nullptr;
         }
     }
@@ -916,6 +959,10 @@ static int rewriteTable(Data4* t, const std::function<bool(std::uint32_t, const 
                         const char* what) {
     int rc = flushAll(t);
     if (rc) return rc;
+    // Index files left shut cannot follow the new record numbers: the new table carries the
+    // mark, and its next open with them rebuilds them.
+    if (t->indexesShut && (rc = t->dbf->markInFlux(true)))
+        return setError(t->code, rc, t->alias + ": cannot write the header");
     for (auto& tag : t->tags) {
         int err = t->code->fs->remove(tag->path);
         if (err && err != ENOENT)
@@ -1046,7 +1093,8 @@ int i4create(Data4* t, std::string_view groupName, const std::vector<Tag4Info>& 
     rc = writeGroupFile(*h->fs, resolvePath(*h->fs, t->dir, group + ".cgp"), names);
     if (rc) return setError(h, rc, "cannot write group file " + group + ".cgp");
     t->tags = std::move(made);
-    rc = t->dbf->markIndexesInFlux(false);  // every tag was just built from the table
+    t->indexesShut = false;
+    rc = t->dbf->markInFlux(false);  // every tag was just built from the table
     if (rc) return setError(h, rc, t->alias + ": cannot write the header");
     return 0;
 }

@@ -53,7 +53,7 @@ struct Tag4Info {
 // Engine handle. `dir` is the directory in which tables are looked for ("." = current).
 std::unique_ptr<Code4> code4init(FileSystem& fs = posixFileSystem(), std::string dir = ".");
 int code4initUndo(Code4* h);  // closes everything; the handle stays usable for nothing else
-int code4close(Code4* h);     // closes every open table, flushing changes
+int code4close(Code4* h);     // closes every open table as d4close does
 [[noreturn]] void code4exit(Code4* h);  // "the program ends": calls the exit handler
 void code4exitHandler(Code4* h, std::function<void()> handler);  // default: std::exit(1)
 int code4errorCode(Code4* h, int newCode);    // returns the pending code and sets newCode
@@ -73,6 +73,10 @@ const std::string& code4dir(Code4* h);
 // Tables. Names without extension, matched without regard to case.
 Data4* d4open(Code4* h, std::string_view name);
 Data4* d4create(Code4* h, std::string_view name, const std::vector<Field4Info>& fields);
+// A command is durable when these return 0: the table's changed records, its header and its
+// changed index files are written and synced (fdatasync), and then the in-flux mark is cleared
+// and synced. A table that was not changed is not synced. An error leaves the mark set, so
+// that the next open rebuilds the index files.
 int d4close(Data4* t);
 int d4flush(Data4* t);
 

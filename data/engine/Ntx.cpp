@@ -263,6 +263,7 @@ struct Ntx::Impl {
     int minKeys = 1;
     bool descending = false;
     bool headerDirty = false;
+    bool unsynced = false;  // written since the last sync
 
     // Page cache.
     std::vector<std::unique_ptr<Frame>> frames;
@@ -443,6 +444,7 @@ struct Ntx::Impl {
     int writeFrame(Frame* f) {
         int err = file->write(f->offset, f->data.data(), kPage);
         if (err) return errnoToError(err, e4write);
+        unsynced = true;
         f->dirty = false;
         if (f->offset < viewLength) {
             // The mapping may not show our own writes: read through the file until remapped.
@@ -1033,6 +1035,7 @@ struct Ntx::Impl {
         wr32(rawHeader.data() + hFree, freeHead);
         int err = file->write(0, rawHeader.data(), kPage);
         if (err) return errnoToError(err, e4write);
+        unsynced = true;
         headerDirty = false;
         if (remapWanted) remap();
         return 0;
@@ -1151,6 +1154,21 @@ int Ntx::open(FileSystem& fs, const std::string& path, bool readOnly, std::uniqu
     rc = impl->fetch(impl->root, f);
     if (rc) return rc;
     out = std::make_unique<Ntx>(Passkey{}, std::move(impl));
+    return 0;
+}
+
+int Ntx::readHeader(FileSystem& fs, const std::string& path, NtxHeader& out) {
+    Impl m(fs, path, true);
+    int err = fs.open(path, OpenMode::ReadOnly, m.file);
+    if (err) return errnoToError(err, e4open);
+    std::size_t got = 0;
+    err = m.file->read(0, m.rawHeader.data(), kPage, got);
+    if (err) return errnoToError(err, e4read);
+    if (got != kPage) return e4index;
+    // As if the file reached as far as a page offset can: the tree is not looked at.
+    int rc = m.parseHeader(std::uint64_t{UINT32_MAX} + 1);
+    if (rc) return rc;
+    out = m.hdr;
     return 0;
 }
 
@@ -1274,6 +1292,15 @@ std::uint32_t Ntx::recNoAhead(int ahead) const {
 
 int Ntx::flush() {
     return impl_->flush();
+}
+
+int Ntx::sync() {
+    int rc = impl_->flush();
+    if (rc || !impl_->unsynced) return rc;
+    int err = impl_->file->sync();
+    if (err) return errnoToError(err, e4write);
+    impl_->unsynced = false;
+    return 0;
 }
 
 int Ntx::check(std::string* report, std::uint64_t* entries) {

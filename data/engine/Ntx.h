@@ -44,6 +44,9 @@ public:
     static int open(FileSystem& fs, const std::string& path, bool readOnly,
                     std::unique_ptr<Ntx>& out);
     ~Ntx();
+    // Only the header of the file at `path` (key expression, filter, sizes), whatever state
+    // its pages are in: enough to build the index again.
+    static int readHeader(FileSystem& fs, const std::string& path, NtxHeader& out);
 
     const NtxHeader& header() const;
 
@@ -70,6 +73,8 @@ public:
     std::uint32_t recNoAhead(int ahead) const;
 
     int flush();
+    // flush(), then the file is synced when anything was written to it since the last sync.
+    int sync();
     // Full structural check: page structure, key order, entry count into `entries`.
     int check(std::string* report, std::uint64_t* entries);
 

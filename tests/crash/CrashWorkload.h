@@ -157,4 +157,53 @@ inline std::vector<Step> makeWorkload(unsigned seed, int steps) {
     return out;
 }
 
+inline int assignRow(engine::Data4* t, const Values& v) {
+    using namespace engine;
+    if (int rc = f4assign(d4field(t, "EXPDATE"), v.date)) return rc;
+    if (int rc = f4assignInt(d4field(t, "ACCNO"), v.acc)) return rc;
+    if (int rc = f4assign(d4field(t, "PAYTO"), v.payTo)) return rc;
+    return f4assignDouble(d4field(t, "AMOUNT"), static_cast<double>(v.cents) / 100.0);
+}
+
+// Runs one step on the open table `t` (Create makes it and sets `t`), without flushing.
+// Returns 0, or the engine's error with the call that failed in `what`.
+inline int runStep(engine::Code4* h, engine::Data4*& t, const Step& s, std::string& what) {
+    using namespace engine;
+    auto failed = [&what](const char* call, int rc) {
+        what = call;
+        return rc ? rc : e4parm;
+    };
+    switch (s.op) {
+        case Op::Create:
+            t = d4create(h, kTable, tableFields());
+            return t ? 0 : failed("create", code4errorCode(h, 0));
+        case Op::Index: {
+            code4safety(h, 0);
+            int rc = i4create(t, kGroup, tableTags());
+            code4safety(h, 1);
+            return rc ? failed("index", rc) : 0;
+        }
+        case Op::Append:
+            for (const auto& v : s.rows) {
+                if (int rc = d4appendBlank(t)) return failed("append", rc);
+                if (int rc = assignRow(t, v)) return failed("assign", rc);
+            }
+            return 0;
+        case Op::Change:
+            if (int rc = d4go(t, s.rec)) return failed("go", rc);
+            return assignRow(t, s.rows.front()) ? failed("assign", -1) : 0;
+        case Op::Delete:
+            if (int rc = d4go(t, s.rec)) return failed("go", rc);
+            return d4delete(t) ? failed("delete", -1) : 0;
+        case Op::Recall:
+            if (int rc = d4go(t, s.rec)) return failed("go", rc);
+            return d4recall(t) ? failed("recall", -1) : 0;
+        case Op::Pack:
+            return d4pack(t) ? failed("pack", -1) : 0;
+        case Op::Zap:
+            return d4zap(t, s.from, s.to) ? failed("zap", -1) : 0;
+    }
+    return 0;
+}
+
 }  // namespace crashtest

@@ -25,7 +25,6 @@
 namespace {
 
 using namespace engine;
-using crashtest::Op;
 
 int logFd = -1;
 int currentStep = -1;
@@ -127,54 +126,9 @@ private:
     FileSystem& base_;
 };
 
-void assignRow(Data4* t, const crashtest::Values& v) {
-    Code4* h = d4code(t);
-    if (f4assign(d4field(t, "EXPDATE"), v.date) || f4assignInt(d4field(t, "ACCNO"), v.acc) ||
-        f4assign(d4field(t, "PAYTO"), v.payTo) ||
-        f4assignDouble(d4field(t, "AMOUNT"), static_cast<double>(v.cents) / 100.0))
-        fail("assign", h);
-}
-
-void goTo(Data4* t, long rec) {
-    if (d4go(t, rec) != 0) fail("go to record " + std::to_string(rec), d4code(t));
-}
-
 Data4* runStep(Code4* h, Data4* t, const crashtest::Step& s) {
-    switch (s.op) {
-        case Op::Create:
-            t = d4create(h, crashtest::kTable, crashtest::tableFields());
-            if (!t) fail("create", h);
-            break;
-        case Op::Index:
-            code4safety(h, 0);
-            if (i4create(t, crashtest::kGroup, crashtest::tableTags()) != 0) fail("index", h);
-            code4safety(h, 1);
-            break;
-        case Op::Append:
-            for (const auto& v : s.rows) {
-                if (d4appendBlank(t) != 0) fail("append", h);
-                assignRow(t, v);
-            }
-            break;
-        case Op::Change:
-            goTo(t, s.rec);
-            assignRow(t, s.rows.front());
-            break;
-        case Op::Delete:
-            goTo(t, s.rec);
-            if (d4delete(t) != 0) fail("delete", h);
-            break;
-        case Op::Recall:
-            goTo(t, s.rec);
-            if (d4recall(t) != 0) fail("recall", h);
-            break;
-        case Op::Pack:
-            if (d4pack(t) != 0) fail("pack", h);
-            break;
-        case Op::Zap:
-            if (d4zap(t, s.from, s.to) != 0) fail("zap", h);
-            break;
-    }
+    std::string what;
+    if (crashtest::runStep(h, t, s, what) != 0) fail(what, h);
     if (d4flush(t) != 0) fail("flush", h);
     return t;
 }
