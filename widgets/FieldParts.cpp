@@ -111,6 +111,16 @@ void AmountFieldExit(MaskEdit* field, std::string_view pattern) {
     ColourAmount(field);
 }
 
+bool CheckDateField(MaskEdit* field) {
+    std::string text = field->text().toStdString();
+    if (!rules::CheckDate(text)) {
+        field->setFocus();
+        return false;
+    }
+    field->setText(QString::fromStdString(text));
+    return true;
+}
+
 bool LeaveFocusedField(QWidget* form) {
     auto* field = qobject_cast<MaskEdit*>(form->focusWidget());
     return field == nullptr || !field->hasFocus() || field->leaveField();

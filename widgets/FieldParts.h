@@ -63,6 +63,10 @@ void ColourAmount(MaskEdit* field);
 // The amount mask with the regional decimal separator: "!######" + separator + "99;1;_".
 QString AmountMask();
 
+// The date field rule on a masked date field: a date is normalised in place; anything else is
+// reported ("Invalid Date Entered") and the field keeps the focus. False when refused.
+bool CheckDateField(MaskEdit* field);
+
 // Save pressed with Enter leaves the masked field being typed in as a click would: its
 // refusal or its exit rule runs first. False when the field refused to be left.
 bool LeaveFocusedField(QWidget* form);

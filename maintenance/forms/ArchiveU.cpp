@@ -19,17 +19,6 @@ namespace {
 
 constexpr int kHelpContext = 430;
 
-// The date field rule on `field`; a refused text keeps the focus there.
-bool CheckDateField(MaskEdit* field) {
-    std::string text = field->text().toStdString();
-    if (!rules::CheckDate(text)) {
-        field->setFocus();
-        return false;
-    }
-    field->setText(QString::fromStdString(text));
-    return true;
-}
-
 // The field's date after the date rule and the century window; nothing when refused.
 std::optional<platform::DateTime> CheckedDate(MaskEdit* field) {
     if (!CheckDateField(field)) return std::nullopt;

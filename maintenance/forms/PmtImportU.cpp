@@ -41,14 +41,6 @@ void FillImportChoice(ChoiceBox* box, const std::vector<std::string>& entries,
     import->setEnabled(false);
 }
 
-void CheckDateField(MaskEdit* field) {
-    std::string text = field->text().toStdString();
-    if (rules::CheckDate(text))
-        field->setText(QString::fromStdString(text));
-    else
-        field->setFocus();
-}
-
 }  // namespace
 
 // ---- the open dialog ----------------------------------------------------------------------

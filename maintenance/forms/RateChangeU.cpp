@@ -45,14 +45,6 @@ bool RateKeyTyped(MaskEdit* field, QChar key) {
     return true;
 }
 
-void CheckDateField(MaskEdit* field) {
-    std::string text = field->text().toStdString();
-    if (rules::CheckDate(text))
-        field->setText(QString::fromStdString(text));
-    else
-        field->setFocus();
-}
-
 }  // namespace
 
 TRateChange::TRateChange() {

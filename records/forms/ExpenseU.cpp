@@ -95,11 +95,7 @@ void TExpense::MaskEdit1Exit() {
 }
 
 void TExpense::MaskEdit2Exit() {
-    std::string text = MaskEdit2->text().toStdString();
-    if (rules::CheckDate(text))
-        MaskEdit2->setText(QString::fromStdString(text));
-    else
-        MaskEdit2->setFocus();
+    CheckDateField(MaskEdit2);
 }
 
 bool TExpense::MaskEdit3KeyPress(QChar key) {

@@ -81,11 +81,7 @@ void TIncome::FormShow() {
 }
 
 void TIncome::MaskEdit1Exit() {
-    std::string text = MaskEdit1->text().toStdString();
-    if (rules::CheckDate(text))
-        MaskEdit1->setText(QString::fromStdString(text));
-    else
-        MaskEdit1->setFocus();
+    CheckDateField(MaskEdit1);
 }
 
 bool TIncome::MaskEdit2Keypress(QChar key) {
