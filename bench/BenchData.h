@@ -7,15 +7,39 @@
 
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "data/SampleData.h"
 #include "data/engine/FileSystem.h"
 
 namespace bench {
+
+inline platform::DateTime Day(int y, int m, int d) {
+    return *platform::DateTime::fromYmd(y, m, d);
+}
+
+// The file `name` in `dir`, found without regard to case.
+inline std::filesystem::path FileIn(const std::filesystem::path& dir, const std::string& name) {
+    return engine::resolvePath(engine::posixFileSystem(), dir.string(), name);
+}
+
+// Sequential read of a file through a 1 MiB buffer, the floor of a scan in file order; returns
+// a checksum so that nothing is elided.
+inline std::uint64_t ReadSequentially(const std::filesystem::path& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return 0;
+    std::vector<char> buffer(1 << 20);
+    std::uint64_t sum = 0;
+    std::size_t got;
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), f)) > 0) sum += buffer[got - 1];
+    std::fclose(f);
+    return sum;
+}
 
 class BenchData {
 public:
@@ -36,7 +60,7 @@ public:
         if (!engine::fileExists(engine::posixFileSystem(), dir_.string(), "EXP5.dbf")) {
             cbk::SampleOptions options;
             options.records = records_;
-            options.today = *platform::DateTime::fromYmd(2026, 3, 5);
+            options.today = Day(2026, 3, 5);
             std::string message;
             if (cbk::MakeSampleTables(dir_.string(), options, &message) != 0) {
                 std::fprintf(stderr, "%s: %s\n", program, message.c_str());

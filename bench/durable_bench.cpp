@@ -24,6 +24,8 @@
 
 namespace {
 
+using bench::Day;
+
 namespace fs = std::filesystem;
 
 // The real file system with every sync skipped: what the commands cost without durability.
@@ -72,10 +74,6 @@ private:
 engine::FileSystem& FileSystemFor(const benchmark::State& state) {
     static NoSyncFileSystem noSync;
     return state.range(0) ? engine::posixFileSystem() : noSync;
-}
-
-platform::DateTime Day(int y, int m, int d) {
-    return *platform::DateTime::fromYmd(y, m, d);
 }
 
 void BM_SaveOneExpense(benchmark::State& state) {

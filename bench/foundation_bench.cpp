@@ -29,36 +29,20 @@
 
 namespace {
 
+using bench::Day;
+using bench::FileIn;
+using bench::ReadSequentially;
+
 namespace fs = std::filesystem;
 
 fs::path DataDir;
 long Records = 1'000'000;
-
-platform::DateTime Day(int y, int m, int d) {
-    return *platform::DateTime::fromYmd(y, m, d);
-}
-
-fs::path FileIn(const fs::path& dir, const std::string& name) {
-    return engine::resolvePath(engine::posixFileSystem(), dir.string(), name);
-}
 
 std::string ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::string bytes(fs::file_size(path), '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return bytes;
-}
-
-// Sequential read of a file through a 1 MiB buffer; returns a checksum so nothing is elided.
-std::uint64_t ReadSequentially(const fs::path& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return 0;
-    std::vector<char> buffer(1 << 20);
-    std::uint64_t sum = 0;
-    std::size_t got;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), f)) > 0) sum += buffer[got - 1];
-    std::fclose(f);
-    return sum;
 }
 
 // Where a field lies in a .dbf record, read from the table's own header.

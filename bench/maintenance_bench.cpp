@@ -25,31 +25,16 @@
 
 namespace {
 
+using bench::Day;
+using bench::FileIn;
+using bench::ReadSequentially;
+
 namespace fs = std::filesystem;
 
 fs::path DataDir;
 fs::path BackupDir;
 long Records = 1'000'000;
 const char* const kTables[] = {"ACC", "ACCI", "FOLDER", "EXP5", "INC5"};
-
-platform::DateTime Day(int y, int m, int d) {
-    return *platform::DateTime::fromYmd(y, m, d);
-}
-
-fs::path FileIn(const fs::path& dir, const std::string& name) {
-    return engine::resolvePath(engine::posixFileSystem(), dir.string(), name);
-}
-
-std::uint64_t ReadSequentially(const fs::path& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return 0;
-    std::vector<char> buffer(1 << 20);
-    std::uint64_t sum = 0;
-    std::size_t got;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), f)) > 0) sum += buffer[got - 1];
-    std::fclose(f);
-    return sum;
-}
 
 // Reads `from` and writes it to `to` through a 64 KiB buffer, then syncs: what any copy that
 // must survive a power loss costs at least.

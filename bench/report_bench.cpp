@@ -33,14 +33,12 @@
 
 namespace {
 
+using bench::Day;
+
 namespace fs = std::filesystem;
 
 fs::path DataDir;
 long Records = 1'000'000;
-
-platform::DateTime Day(int y, int m, int d) {
-    return *platform::DateTime::fromYmd(y, m, d);
-}
 
 std::vector<std::int32_t> AllFolders() {
     std::vector<std::int32_t> folders;
