@@ -10,9 +10,9 @@
 namespace cbk {
 
 TPickExp::TPickExp() : PickList("TPickExp", QStringLiteral("Select Expense")) {
-    BtnSelect = new QPushButton(QStringLiteral("Select"), this);
-    BtnNew = new QPushButton(QStringLiteral("New"), this);
-    BtnExit = new QPushButton(QStringLiteral("Exit"), this);
+    BtnSelect = new QPushButton(QStringLiteral("&Select"), this);
+    BtnNew = new QPushButton(QStringLiteral("&New"), this);
+    BtnExit = new QPushButton(QStringLiteral("E&xit"), this);
     addButtons(BtnSelect, BtnNew, BtnExit);
 }
 

@@ -9,9 +9,9 @@
 namespace cbk {
 
 TPickFol::TPickFol() : PickList("TPickFol", QStringLiteral("PickFol")) {
-    BtnSelect = new QPushButton(QStringLiteral("Select"), this);
-    BtnNew = new QPushButton(QStringLiteral("New"), this);
-    BtnExit = new QPushButton(QStringLiteral("Exit"), this);
+    BtnSelect = new QPushButton(QStringLiteral("&Select"), this);
+    BtnNew = new QPushButton(QStringLiteral("&New"), this);
+    BtnExit = new QPushButton(QStringLiteral("E&xit"), this);
     addButtons(BtnSelect, BtnNew, BtnExit);
 }
 

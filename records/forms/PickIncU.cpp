@@ -11,9 +11,9 @@
 namespace cbk {
 
 TPickInc::TPickInc() : PickList("TPickInc", QStringLiteral("Select Item")) {
-    Button1 = new QPushButton(QStringLiteral("Select"), this);
-    Button2 = new QPushButton(QStringLiteral("New"), this);
-    Button3 = new QPushButton(QStringLiteral("Exit"), this);
+    Button1 = new QPushButton(QStringLiteral("&Select"), this);
+    Button2 = new QPushButton(QStringLiteral("&New"), this);
+    Button3 = new QPushButton(QStringLiteral("E&xit"), this);
     addButtons(Button1, Button2, Button3);
 }
 

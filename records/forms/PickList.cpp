@@ -160,6 +160,16 @@ void PickList::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) FormShow();
 }
 
+// Escape leaves the list as Exit does. The close box keeps its own way (reject): the choice
+// stays as it was and the loop goes on to the edit form.
+void PickList::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        ExitClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void PickList::done(int result) {
     FormClose();
     QDialog::done(result);

@@ -49,7 +49,8 @@ protected:
     };
 
     PickList(const char* formName, const QString& caption);
-    // Buttons captioned "Select", "New", "Exit"; members keep their own names for them.
+    // Buttons captioned "&Select", "&New", "E&xit" (Alt+S, Alt+N, Alt+X: letters typed
+    // without Alt stay the grid's); members keep their own names for them.
     void addButtons(QPushButton* select, QPushButton* newRecord, QPushButton* exit);
 
     void SelectClick();
@@ -68,6 +69,7 @@ protected:
     virtual int openingRow(int matched, int lastRow) const = 0;
 
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void done(int result) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

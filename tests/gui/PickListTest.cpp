@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 
 #include "GuiFixture.h"
@@ -275,6 +276,41 @@ TEST_F(PickListTest, ReopenedListHasTheGridFocusedAndEnterPressesAFocusedButton)
         pick.execModal();
         EXPECT_EQ(FolderChoice, 0) << "Enter on New, showing " << showing;
     }
+}
+
+// Escape and Alt+X leave, Alt+N asks for a new record, Alt+S selects; a letter without Alt
+// stays the grid's; the close box leaves the choice as it was.
+TEST_F(PickListTest, KeysOfTheButtonsAndEscape) {
+    OpenFolders();
+    TPickFol& pick = *forms().PickFol;
+    std::int32_t firstRecord = 0;
+    const auto run = [&](const std::function<void()>& user) {
+        FolderChoice = 5;
+        QTimer::singleShot(0, [&] {
+            pick.activateWindow();
+            QApplication::processEvents();
+            firstRecord = pick.cell(2, 1).toInt();
+            user();
+            // A button's key clicks it a moment later, as a mouse would.
+            for (int wait = 0; wait < 100 && pick.isVisible(); ++wait) QTest::qWait(10);
+            if (pick.isVisible()) pick.reject();
+        });
+        pick.execModal();
+        return FolderChoice;
+    };
+    const auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        return [&pick, k, m] { QTest::keyClick(pick.StringGrid1, k, m); };
+    };
+    EXPECT_EQ(run(key(Qt::Key_Escape)), -1);
+    EXPECT_EQ(run(key(Qt::Key_X, Qt::AltModifier)), -1);
+    EXPECT_EQ(run(key(Qt::Key_N, Qt::AltModifier)), 0);
+    EXPECT_EQ(run(key(Qt::Key_S, Qt::AltModifier)), firstRecord);
+    EXPECT_EQ(run([&] {
+                  QTest::keyClick(pick.StringGrid1, Qt::Key_X);
+                  EXPECT_TRUE(pick.isVisible());
+              }),
+              5);
+    EXPECT_EQ(run([&] { pick.close(); }), 5);
 }
 
 }  // namespace
