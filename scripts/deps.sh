@@ -11,6 +11,7 @@ packages=(
     python3 python3-dbf libdbd-xbase-perl
     xvfb xauth x11-utils
     poppler-utils
+    dpkg-dev file appstream
 )
 
 missing=()
