@@ -51,7 +51,7 @@ std::string CsvBytes(const Document& doc) {
 
     // A column's heading is its heading rows' texts, top to bottom ("Period Totals").
     std::vector<std::string> headings(static_cast<std::size_t>(texts));
-    for (const std::vector<std::string>& row : doc.columnHeadings) {
+    for (const auto& row : doc.columnHeadings) {
         for (int c = 0; c < texts && std::size_t(c) < row.size(); ++c) {
             PlacedCell placed;
             if (!ParseCell(row[std::size_t(c)], placed)) continue;

@@ -110,7 +110,7 @@ bool IsDataRow(const Document& doc, int r) {
         if (c > 0) beyondFirst = true;
     }
     if (!beyondFirst) return false;
-    for (const std::vector<std::string>& heading : doc.columnHeadings) {
+    for (const auto& heading : doc.columnHeadings) {
         bool same = true;
         for (int c = 0; c < texts && same; ++c)
             same = std::size_t(c) < heading.size() ? doc.cell(r, c) == heading[std::size_t(c)]

@@ -48,7 +48,7 @@ QValueAxis* valueAxis(double low, double high, double room = 0) {
 
 QString titleOf(const reports::Document& doc) {
     QStringList lines;
-    for (const std::string& line : doc.titleLines) lines << QString::fromStdString(line);
+    for (const auto& line : doc.titleLines) lines << QString::fromStdString(std::string(line));
     return lines.join('\n');
 }
 

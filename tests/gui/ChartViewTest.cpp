@@ -1,7 +1,7 @@
 // The viewer's chart and spreadsheet export on the example data: the profit and summary
 // charts carry the report's own figures, print into a PDF without a printer and export as PNG
 // and SVG; other reports offer no chart. With CBK_SCREENSHOT_DIR set, the charts are written
-// there as chart-profit.png and chart-summary.png.
+// there as chart-profit.png and chart-summary.png, and their printed pages as PDF.
 
 #include <QAction>
 #include <QBarSeries>
@@ -94,9 +94,13 @@ TEST_F(ChartView, ChartsDrawTheReportsFiguresPrintAndExport) {
         chart.SvgDrawing1->trigger();
         answerSave("SaveDialog2", dataDir() / (name + ".pdf"));
         chart.mPrint->trigger();
-        if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR"))
-            chart.grab().save(QString::fromLocal8Bit(dir) + "/" + QString::fromStdString(name) +
-                              ".png");
+        if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR")) {
+            const QString shot = QString::fromLocal8Bit(dir) + "/" + QString::fromStdString(name);
+            chart.grab().save(shot + ".png");
+            QFile::remove(shot + ".pdf");
+            QFile::copy(QString::fromStdString((dataDir() / (name + ".pdf")).string()),
+                        shot + ".pdf");
+        }
         chart.hide();
         return platform::mrOk;
     });
