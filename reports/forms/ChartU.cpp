@@ -166,7 +166,14 @@ void TChartF::buildProfit(const reports::Document& doc) {
     chart->addSeries(profit);
     auto* axisX = new QBarCategoryAxis;
     axisX->append(endings);
-    if (endings.size() > 14) axisX->setLabelsAngle(-90);
+    // A year of weeks: the dates stand upright, whole, in a smaller type.
+    if (endings.size() > 14) {
+        axisX->setLabelsAngle(-90);
+        axisX->setTruncateLabels(false);
+        QFont small = axisX->labelsFont();
+        small.setPointSizeF(small.pointSizeF() * 0.8);
+        axisX->setLabelsFont(small);
+    }
     chart->addAxis(axisX, Qt::AlignBottom);
     QValueAxis* axisY = valueAxis(low, high);
     chart->addAxis(axisY, Qt::AlignLeft);
