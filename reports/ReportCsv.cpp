@@ -22,7 +22,16 @@ std::string CsvValue(std::string_view shown, const ShownForms& forms) {
                       date->dayOfMonth());
         return iso;
     }
-    return trimmed(shown);
+    std::string text = trimmed(shown);
+    // A spreadsheet runs a field that starts like a formula ("=HYPERLINK(...)" typed as a
+    // payee); a leading apostrophe keeps it text. Whole numbers ("-5") are left as they are.
+    const bool wholeNumber =
+        text.find_first_not_of("0123456789", text.starts_with('-') ? 1 : 0) == std::string::npos &&
+        text.size() > (text.starts_with('-') ? 1u : 0u);
+    if (!text.empty() && std::string_view("=+-@").find(text.front()) != std::string_view::npos &&
+        !wholeNumber)
+        text.insert(0, 1, '\'');
+    return text;
 }
 
 std::string CsvRecord(const std::vector<std::string>& fields) {

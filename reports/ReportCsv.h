@@ -3,7 +3,8 @@
 // The spreadsheet export (CSV): one header record from the report's column headings, then one
 // record per data row with every text column in its place, empty cells kept. Amounts are
 // written as plain numbers ("-1234.50"), dates as YYYY-MM-DD, other texts without the blanks
-// around them; fields are quoted as RFC 4180 asks and records end with CR LF.
+// around them (and after an apostrophe when they would start a formula); fields are quoted as
+// RFC 4180 asks and records end with CR LF.
 
 #include <string>
 #include <string_view>

@@ -50,6 +50,11 @@ TEST(CsvValue, AmountsPlainDatesIsoOtherTextTrimmed) {
         {de, "05.03.2026", "2026-03-05"},
         {us, "  Advertising  ", "Advertising"},
         {us, "   ", ""},
+        {us, "=HYPERLINK(\"x\")", "'=HYPERLINK(\"x\")"},  // no formula in a spreadsheet
+        {us, "+1 555", "'+1 555"},
+        {us, "@sum", "'@sum"},
+        {us, "-5", "-5"},
+        {us, "- cash -", "'- cash -"},
     };
     for (const Case& c : cases) EXPECT_EQ(CsvValue(c.shown, c.forms), c.value) << c.shown;
 }
