@@ -202,11 +202,13 @@ bool AppendRecords(const std::vector<PreviewLine>& lines, WriteOutcome& outcome)
 bool RebuildIndexes() {
     bool ok = true;
     code4autoOpen(cbk::cb, 0);
+    const int safety = code4safety(cbk::cb, 0);
     for (const char* name : {"EXP5", "INC5"}) {
         Data4* table = d4open(cbk::cb, name);
         ok = ok && table != nullptr && cbk::CreateTableIndexes(table, name) == 0;
         if (table) ok = d4close(table) == 0 && ok;
     }
+    code4safety(cbk::cb, safety);
     code4autoOpen(cbk::cb, 1);
     return code4errorCode(cbk::cb, 0) >= 0 && ok;
 }
