@@ -255,6 +255,7 @@ public:
                        "must be chosen.";
             return st;
         }
+        st.dateOrder = m_.dateOrder;
         const std::vector<CsvRecord> records = SplitCsv(bytes, m_.delimiter);
         const char mark = m_.decimalComma ? ',' : '.';
         for (std::size_t r = m_.header ? 1 : 0; r < records.size(); ++r) {

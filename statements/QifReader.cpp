@@ -109,6 +109,7 @@ public:
             st.dateOrderMatters = st.dateOrderMatters || DateOrderAmbiguous(Trimmed(e.date));
         }
         const platform::DateOrder order = chosen_ ? preferred_ : GuessDateOrder(dates, preferred_);
+        st.dateOrder = order;
         for (const QifEntry& e : entries) {
             StatementLine line;
             line.sourceLine = e.line;

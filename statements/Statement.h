@@ -35,6 +35,8 @@ struct Statement {
     // For QIF and CSV: whether a date order was needed to read the dates (a day and a month
     // of 12 or less), so the user is offered the choice.
     bool dateOrderMatters = false;
+    // The order the dates were read in (QIF and CSV).
+    platform::DateOrder dateOrder = platform::DateOrder::MDY;
 };
 
 enum class Format { Ofx, Qif, Csv, Unknown };
