@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "data/Database.h"
 #include "records/RecordTables.h"
@@ -220,7 +221,7 @@ TStatementImport::TStatementImport(QWidget* parent) : QDialog(parent) {
     layout->addWidget(Grid, 1);
     layout->addLayout(change);
     layout->addLayout(buttons);
-    resize(980, 520);
+    resize(1100, 520);
 
     connect(Grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { CurrentRowChanged(); });
@@ -304,6 +305,8 @@ bool TStatementImport::ReadAndPropose(bool orderChosen) {
     CloseAllTables();
     model_->Reset(std::move(expenseNames), std::move(incomeNames), std::move(folderNames));
     Grid->resizeColumnsToContents();
+    for (int column : {PreviewModel::Account, PreviewModel::Folder})
+        Grid->setColumnWidth(column, std::max(Grid->columnWidth(column), 160));
 
     // Where the dates were read by the order the user may change, the order is offered.
     const bool offerOrder = format_ != statements::Format::Ofx && st.dateOrderMatters;
