@@ -186,6 +186,30 @@ TEST_F(ReadersTest, BankDatesAndAmounts) {
     for (const auto& c : amounts) EXPECT_EQ(ParseAmount(c.text, c.mark), c.cents) << c.text;
 }
 
+TEST_F(ReadersTest, CsvSplitKeepsQuotedDelimitersQuotesAndLineBreaks) {
+    const std::vector<CsvRecord> records = SplitCsv(
+        "\xEF\xBB\xBF"
+        "a;\"b;c\";\"say \"\"hi\"\"\"\r\n\r\n\"two\nlines\";;x\n;\n",
+        ';');
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].fields, std::vector<std::string>({"a", "b;c", "say \"hi\""}));
+    EXPECT_EQ(records[0].line, 1);
+    EXPECT_EQ(records[1].fields, std::vector<std::string>({"two\nlines", "", "x"}));
+    EXPECT_EQ(records[1].line, 3);
+    EXPECT_EQ(records[2].fields, std::vector<std::string>({"", ""}));
+    EXPECT_EQ(records[2].line, 5);
+    EXPECT_EQ(GuessDelimiter("Date\tAmount\t\"a,b\"\n"), '\t');
+    EXPECT_EQ(HeaderLine("\xEF\xBB\xBF"
+                         "Date,Amount\r\n1,2"),
+              "Date,Amount");
+    // Text as the fields hold it: Windows-1252 bytes read as such, cut to the width.
+    EXPECT_EQ(FieldText("  B\xE4"
+                        "ckerei  ",
+                        30),
+              "Bäckerei");
+    EXPECT_EQ(FieldText("ÄÖÜ äöü ß", 5), "ÄÖÜ ä");
+}
+
 TEST_F(ReadersTest, MappingIsRememberedPerHeaderLine) {
     const std::string dir = ::testing::TempDir() + "/stmt-conf";
     std::filesystem::remove_all(dir);

@@ -197,6 +197,16 @@ TEST_F(StatementImportTest, WritesRecordsAsTheFormsStoreThemAndCatchesTheSecondI
     EXPECT_EQ(byId[1].state, LineState::Duplicate);  // the id alone
 }
 
+TEST_F(StatementImportTest, OutcomeMessageCounts) {
+    statements::WriteOutcome o;
+    EXPECT_EQ(statements::OutcomeMessage(o),
+              "0 expenses and 0 income records were added; 0 lines were skipped.");
+    o.income = 1;
+    o.skipped = 1;
+    EXPECT_EQ(statements::OutcomeMessage(o),
+              "0 expenses and 1 income record was added; 1 line was skipped.");
+}
+
 TEST_F(StatementImportTest, FailurePartWayLeavesTablesAsTheyWere) {
     AddExpense(Ymd(2026, 1, 5), 200, 80.0, "Harbor Office Supply");
     AddIncome(Ymd(2026, 1, 10), 20, 900.0, "Lakeside Catering Co");
