@@ -243,6 +243,10 @@ void TStatementImport::Run() {
         Warn(error);
         return;
     }
+    if (statements::Trimmed(bytes_).empty()) {
+        Warn(statements::DisplayName(path_) + ": the file is empty. Nothing was imported.");
+        return;
+    }
     format_ = statements::DetectFormat(path_, bytes_);
     order_ = platform::regional().settings().dateOrder;
     if (format_ == statements::Format::Unknown) {
