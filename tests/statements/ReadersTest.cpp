@@ -142,6 +142,20 @@ TEST_F(ReadersTest, BadInputNamesFileAndLine) {
               "short-row.csv, line 3: 2 columns, but the mapping reads column 3 (Amount).");
     EXPECT_TRUE(shortRow.lines.empty());
 
+    EXPECT_EQ(MakeQifReader(DateOrder::MDY, false)
+                  ->read("/x/cut.qif", "!Type:Bank\nD1/2/26\nT-1.00\n^\nD1/3/26\nT-2")
+                  .error,
+              "cut.qif, line 6: the file ends inside a transaction (no closing ^): it is cut "
+              "short.");
+    EXPECT_EQ(MakeOfxReader()->read("/x/page.ofx", "<html><body>Sign in</body></html>").error,
+              "page.ofx, line 1: this is not an OFX statement (no <OFX> element).");
+    CsvMapping noAmount;
+    noAmount.date = 0;
+    EXPECT_EQ(MakeCsvReader(noAmount)->read("a.csv", "Date\n1/2/26\n").error,
+              "a.csv: the columns of the date and of the amount (or of debit and credit) must "
+              "be chosen.");
+    EXPECT_EQ(DetectFormat("/x/statement.pdf", "%PDF-1.4"), Format::Unknown);
+
     const Statement bad = Read("bad-values.csv");
     ASSERT_EQ(bad.lines.size(), 3u);
     EXPECT_EQ(bad.lines[0].problem, "bad-values.csv, line 2: '02/30/2026' is not a date.");
