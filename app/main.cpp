@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/DKRMain.h"
@@ -150,6 +151,14 @@ int ChooseBooks(const books::StartPlan& plan, RunBooks& run) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // The usage is given without a display.
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(books::kUsage, stdout);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("CBK"));
     // No display name: Qt would append it to every window title and message box caption.

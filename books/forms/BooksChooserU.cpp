@@ -31,7 +31,7 @@ TBooksChooser::TBooksChooser(const std::vector<std::string>& recent, QWidget* pa
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Cantabook: Choose Books"));
 
-    auto* heading = new QLabel(QStringLiteral("<b>Which books do you want to keep?</b>"), this);
+    auto* heading = new QLabel(QStringLiteral("<b>Books you opened before:</b>"), this);
     ListBooks = new QListWidget(this);
     ListBooks->setObjectName(QStringLiteral("ListBooks"));
     ListBooks->setMinimumSize(380, 180);
