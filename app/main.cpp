@@ -148,6 +148,26 @@ int ChooseBooks(const books::StartPlan& plan, RunBooks& run) {
     return 1;
 }
 
+// Makes the books' directory the current one, where the start-up looks for the tables, and
+// remembers the books chosen.
+bool MoveIntoBooks(const RunBooks& run) {
+    std::error_code ec;
+    std::filesystem::current_path(run.dir, ec);
+    if (ec) {
+        Warn("The folder " + run.dir + " cannot be opened: " + ec.message() + ".");
+        return false;
+    }
+    if (run.lock.held() && run.remember) {
+        const std::string file = books::RecentBooksFile();
+        auto& fs = cbk::DataFileSystem();
+        const auto list = books::Remembered(books::LoadRecentBooks(fs, file), run.dir);
+        if (books::SaveRecentBooks(fs, file, list) != 0)
+            std::fprintf(stderr, "cantabook: the books opened could not be noted in %s\n",
+                         file.c_str());
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -181,14 +201,7 @@ int main(int argc, char* argv[]) {
     RunBooks run;
     const int ended = ChooseBooks(plan, run);
     if (ended >= 0) return ended;
-    std::error_code ec;
-    std::filesystem::current_path(run.dir, ec);
-    if (run.lock.held() && run.remember) {
-        const std::string file = books::RecentBooksFile();
-        auto& fs = cbk::DataFileSystem();
-        books::SaveRecentBooks(fs, file,
-                               books::Remembered(books::LoadRecentBooks(fs, file), run.dir));
-    }
+    if (!MoveIntoBooks(run)) return 1;
 
     cbk::FormSet forms;
     cbk::TFormMain& main = forms.main();

@@ -31,21 +31,6 @@ int inSecondProcess(const std::function<int()>& fn) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-int secondTake(const std::string& dir) {
-    return static_cast<int>(BooksLock::take(engine::posixFileSystem(), dir).outcome());
-}
-
-TEST(BooksLock, ASecondProcessIsRefusedWhileTheFirstHoldsIt) {
-    enginetest::TempDir dir;
-    BooksLock first = BooksLock::take(engine::posixFileSystem(), dir.path());
-    ASSERT_TRUE(first.held()) << first.error();
-    EXPECT_EQ(inSecondProcess([&] { return secondTake(dir.path()); }), int(Outcome::InUse));
-    EXPECT_TRUE(first.held());
-    EXPECT_EQ(std::filesystem::file_size(dir.file(kLockFileName)), 0u);
-    first.release();
-    EXPECT_EQ(inSecondProcess([&] { return secondTake(dir.path()); }), int(Outcome::Held));
-}
-
 TEST(BooksLock, AKilledHolderLeavesTheBooksFree) {
     enginetest::TempDir dir;
     int ready[2];
