@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <cstdlib>
+#include <memory>
 
 #include "books/BooksPlaces.h"
 #include "books/NewBooks.h"
@@ -20,13 +21,21 @@
 namespace books {
 namespace {
 
-void ensureApplication() {
-    if (QApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "books_forms_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-}
+// One application for the test program, destroyed after the last test while Qt's own
+// globals are still alive.
+class ApplicationEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
+    void TearDown() override { app_.reset(); }
+
+private:
+    int argc_ = 1;
+    char name_[18] = "books_forms_tests";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QApplication> app_;
+};
+[[maybe_unused]] ::testing::Environment* const environment =
+    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
 void screenshot(QWidget& w, const char* name) {
     if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR"))
@@ -36,7 +45,6 @@ void screenshot(QWidget& w, const char* name) {
 class Chooser : public ::testing::Test {
 protected:
     void SetUp() override {
-        ensureApplication();
         ::setenv("XDG_DATA_HOME", home.path().c_str(), 1);
         std::string why;
         ASSERT_TRUE(CreateNewBooks(acme, &why)) << why;
