@@ -226,8 +226,8 @@ QWidget* TFormMain::buildReportsTab() {
     MaskEdit2 = new MaskEdit(page);
     MaskEdit2->setObjectName(QStringLiteral("MaskEdit2"));
     for (MaskEdit* e : {MaskEdit1, MaskEdit2}) {
-        e->setEditMask(QStringLiteral("!99/99/00;1;_"));
-        e->setFixedWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00")) + 18);
+        e->setEditMask(DateMask());
+        e->setFixedWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 18);
     }
 
     auto* period = new QGridLayout;

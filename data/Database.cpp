@@ -256,6 +256,16 @@ void CloseAllTables() {
     ClearHandles();
 }
 
+engine::Data4* ReopenAfterRefusedWrite(engine::Data4* table) {
+    for (const TableSpec& spec : TableCatalogue()) {
+        if (table == nullptr || *spec.handle != table) continue;
+        engine::d4discard(table);
+        OpenTable(spec);
+        return *spec.handle;
+    }
+    return table;
+}
+
 int CreateTableIndexes(engine::Data4* table, std::string_view tableName) {
     const TableSpec* spec = FindTable(tableName);
     if (spec == nullptr || spec->group == nullptr) return engine::e4parm;

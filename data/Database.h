@@ -108,6 +108,13 @@ bool OpenSettings();  // no tags, no group file; first record in file order
 // code4close, and every table, field and tag handle above set to nullptr.
 void CloseAllTables();
 
+// After a change of `table` (one of the open tables above) that the disk refused: the table
+// is closed without writing anything more and opened again by its opener, so that it reads
+// as the disk holds it and no refused write is tried again at its next move or close. The
+// error of the refused write must have been read and cleared first. Returns the table's new
+// handle (also in its shared variable).
+engine::Data4* ReopenAfterRefusedWrite(engine::Data4* table);
+
 // Re-creates the index and group files of the table with engine name `tableName` ("ACC",
 // "EXP5", ...) on the open table `table`. Returns the engine's result (0 or an error).
 int CreateTableIndexes(engine::Data4* table, std::string_view tableName);

@@ -10,8 +10,8 @@ namespace maintenance {
 namespace {
 
 bool Ask(std::string_view question) {
-    return platform::Confirmed(platform::MessageKind::Information, std::string(question),
-                               platform::Buttons::OKCancel);
+    return platform::ConfirmedDestruction(platform::MessageKind::Information, std::string(question),
+                                          platform::Buttons::OKCancel);
 }
 
 // Empties the table `opener` opened into `table` and closes it. True when the removal reported

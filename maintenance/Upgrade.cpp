@@ -344,8 +344,9 @@ bool ConvertOldData(const std::string& directory) {
     std::string dir = directory;
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
     if (!OldDataUsable(dir)) return false;
-    if (!platform::Confirmed(platform::MessageKind::Warning, std::string(kOverwriteWarning),
-                             platform::Buttons::OKCancel))
+    if (!platform::ConfirmedDestruction(platform::MessageKind::Warning,
+                                        std::string(kOverwriteWarning),
+                                        platform::Buttons::OKCancel))
         return false;
 
     platform::progress().ShowProgress(true, std::string(kConvertingDataFiles));

@@ -17,11 +17,16 @@ namespace platform {
 enum class MessageKind { Warning, Information, Confirm };  // captions "Warning", ...
 enum class Buttons { OK, YesNo, OKCancel };
 enum class Answer { OK, Cancel, Yes, No };
+// The button Enter presses: OK or Yes, or, for a question whose OK or Yes destroys data,
+// Cancel or No.
+enum class DefaultButton { Affirmative, Negative };
 
 class Messages {
 public:
     virtual ~Messages() = default;
     virtual Answer show(MessageKind kind, const std::string& text, Buttons buttons) = 0;
+    virtual Answer showWithDefault(MessageKind kind, const std::string& text, Buttons buttons,
+                                   DefaultButton byDefault) = 0;
     // The application's standard error box, used for conversion errors such as
     // "'%s' is not a valid integer value".
     virtual void error(const std::string& text) = 0;
@@ -172,6 +177,11 @@ inline Messages& messages() {
 // A question is answered positively only by Yes, or by OK where the buttons are OK and Cancel.
 inline bool Confirmed(MessageKind kind, const std::string& text, Buttons buttons) {
     const Answer answer = messages().show(kind, text, buttons);
+    return answer == Answer::OK || answer == Answer::Yes;
+}
+// A question whose OK or Yes destroys data: Enter answers Cancel or No.
+inline bool ConfirmedDestruction(MessageKind kind, const std::string& text, Buttons buttons) {
+    const Answer answer = messages().showWithDefault(kind, text, buttons, DefaultButton::Negative);
     return answer == Answer::OK || answer == Answer::Yes;
 }
 inline ModalRunner& modal() {

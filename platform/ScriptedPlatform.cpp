@@ -9,7 +9,12 @@ namespace platform {
 
 // ---- messages -------------------------------------------------------------------------
 Answer ScriptedMessages::show(MessageKind kind, const std::string& text, Buttons buttons) {
-    shown.push_back({kind, text, buttons});
+    return showWithDefault(kind, text, buttons, DefaultButton::Affirmative);
+}
+
+Answer ScriptedMessages::showWithDefault(MessageKind kind, const std::string& text, Buttons buttons,
+                                         DefaultButton byDefault) {
+    shown.push_back({kind, text, buttons, byDefault});
     if (!answers.empty()) {
         const Answer a = answers.front();
         answers.pop_front();

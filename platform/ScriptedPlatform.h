@@ -23,6 +23,7 @@ struct RecordedMessage {
     MessageKind kind;
     std::string text;
     Buttons buttons;
+    DefaultButton byDefault = DefaultButton::Affirmative;
     bool operator==(const RecordedMessage&) const = default;
 };
 
@@ -31,6 +32,8 @@ public:
     // Answers are taken from the queue in order; with the queue empty a box is answered
     // OK (OK, OK/Cancel) or Yes (Yes/No).
     Answer show(MessageKind kind, const std::string& text, Buttons buttons) override;
+    Answer showWithDefault(MessageKind kind, const std::string& text, Buttons buttons,
+                           DefaultButton byDefault) override;
     void error(const std::string& text) override;
 
     void answer(Answer a) { answers.push_back(a); }

@@ -47,7 +47,9 @@ bool NumberAccepted(std::int32_t number) {
     return false;
 }
 
+// A save the disk refused (0) keeps the form open.
 AccountOutcome Stored(AccountChart chart, long recNo, bool marked) {
+    if (recNo == 0) return {};
     d4refresh(AccountTable(chart));
     error4exitTest(cbk::cb);
     return {AccountStep::Close, recNo, marked};
@@ -140,8 +142,10 @@ AccountOutcome SaveExistingAccount(AccountChart chart, long recNo, std::int32_t 
         if (!Confirmed(MessageKind::Information,
                        AccountChangedMessage(chart, loadedNo, entry.typed), Buttons::OKCancel))
             return {};
+        // The account first: when the disk refuses it, no record has moved yet.
+        if (StoreAt(chart, recNo, entry.number, entry) == 0) return {};
         MoveAccount(chart, loadedNo, entry.number);
-        return Stored(chart, StoreAt(chart, recNo, entry.number, entry), false);
+        return Stored(chart, recNo, false);
     }
     // The seek has left the table on the account that has the number already.
     const long target = d4recNo(AccountTable(chart));
@@ -149,13 +153,16 @@ AccountOutcome SaveExistingAccount(AccountChart chart, long recNo, std::int32_t 
                    AccountExistsMessage(chart, entry.typed, loadedNo, entry.description),
                    Buttons::OKCancel))
         return {};
+    if (StoreAt(chart, recNo, entry.number, entry) == 0) return {};
     MoveAccount(chart, loadedNo, entry.number);
     DeleteRecord(AccountTable(chart), target);
-    return Stored(chart, StoreAt(chart, recNo, entry.number, entry), true);
+    return Stored(chart, recNo, true);
 }
 
 AccountOutcome DeleteAccount(AccountChart chart, long recNo, std::int32_t loadedNo) {
-    if (!Confirmed(MessageKind::Warning, DeleteAccountQuestion(chart), Buttons::YesNo)) return {};
+    if (!platform::ConfirmedDestruction(MessageKind::Warning, DeleteAccountQuestion(chart),
+                                        Buttons::YesNo))
+        return {};
     MarkRecordsDeleted(RecordsOf(chart), RecordField::Account, loadedNo);
     DeleteRecord(AccountTable(chart), recNo);
     return {AccountStep::Close, 0, true};

@@ -15,8 +15,10 @@ using platform::MessageKind;
 
 namespace {
 
-// Stores the folder and hands its record back to the pick list, re-read from disk.
+// Hands the stored folder's record back to the pick list, re-read from disk; a save the disk
+// refused (0) keeps the form open.
 FolderOutcome Stored(long recNo, bool marked) {
+    if (recNo == 0) return {};
     d4refresh(cbk::Folders);
     error4exitTest(cbk::cb);
     return {FolderStep::Close, recNo, marked};
@@ -84,16 +86,18 @@ FolderOutcome SaveExistingFolder(long recNo, std::int32_t loadedNo, std::int32_t
         if (!Confirmed(MessageKind::Information, FolderChangedMessage(loadedNo, typed),
                        Buttons::OKCancel))
             return {};
-        MoveFolder(loadedNo, n);
+        // The folder first: when the disk refuses it, no record has moved yet.
         cbk::CurFolder = {n, name};
-        return Stored(StoreRecord(cbk::Folders, recNo, cbk::StoreFolder), false);
+        if (StoreRecord(cbk::Folders, recNo, cbk::StoreFolder) == 0) return {};
+        MoveFolder(loadedNo, n);
+        return Stored(recNo, false);
     }
     if (!Confirmed(MessageKind::Information, FolderExistsMessage(typed, loadedNo, name),
                    Buttons::OKCancel))
         return {};
-    MoveFolder(loadedNo, n);
     cbk::CurFolder = {n, name};
-    StoreRecord(cbk::Folders, recNo, cbk::StoreFolder);
+    if (StoreRecord(cbk::Folders, recNo, cbk::StoreFolder) == 0) return {};
+    MoveFolder(loadedNo, n);
     DeleteRecord(cbk::Folders, target);
     // The pick list comes back to the folder that survives, not to the one merged away.
     d4go(cbk::Folders, recNo);
@@ -101,7 +105,8 @@ FolderOutcome SaveExistingFolder(long recNo, std::int32_t loadedNo, std::int32_t
 }
 
 FolderOutcome DeleteFolder(long recNo, std::int32_t loadedNo) {
-    if (!Confirmed(MessageKind::Warning, std::string(kDeleteFolderQuestion), Buttons::YesNo))
+    if (!platform::ConfirmedDestruction(MessageKind::Warning, std::string(kDeleteFolderQuestion),
+                                        Buttons::YesNo))
         return {};
     MarkRecordsDeleted(RecordTable::Income, RecordField::Folder, loadedNo);
     MarkRecordsDeleted(RecordTable::Expenses, RecordField::Folder, loadedNo);

@@ -84,6 +84,17 @@ long MarkRecordsDeleted(RecordTable table, RecordField field, std::int32_t value
     return WalkMatching(table, field, value, [](Data4* t, Field4*) { d4delete(t); });
 }
 
+namespace {
+
+// The current record as the table holds it: its delete mark and every field.
+std::vector<std::string> RecordImage(Data4* table) {
+    std::vector<std::string> image{d4deleted(table) ? "*" : " "};
+    for (int j = 1; j <= d4numFields(table); ++j) image.push_back(f4str(d4fieldJ(table, j)));
+    return image;
+}
+
+}  // namespace
+
 long StoreRecord(Data4* table, long recNo, void (*store)()) {
     if (recNo > 0) {
         d4go(table, recNo);
@@ -95,7 +106,38 @@ long StoreRecord(Data4* table, long recNo, void (*store)()) {
         return 0;
     }
     store();
-    return d4recNo(table);
+    // Saved means on disk: the record is written and synced now, and a write refused on the
+    // way (a read-only file, a full disk) is reported here, while the form still holds the
+    // entry, instead of surfacing at the next command. The table is then opened afresh, as
+    // the disk holds it.
+    const long stored = d4recNo(table);
+    int refused = code4errorCode(cbk::cb, 0);  // a field the table would not take
+    if (refused == 0) {
+        const std::vector<std::string> entered = RecordImage(table);
+        refused = d4flush(table);
+        if (refused == 0) return stored;
+        code4errorCode(cbk::cb, 0);
+        // Refused after the record itself was written (an index page, the header, the sync):
+        // the open keeps the written record and builds the indexes again, and the save stands.
+        table = cbk::ReopenAfterRefusedWrite(table);
+        if (stored <= d4recCount(table) && d4go(table, stored) == 0 &&
+            RecordImage(table) == entered)
+            return stored;
+    } else {
+        cbk::ReopenAfterRefusedWrite(table);
+    }
+    platform::messages().show(platform::MessageKind::Warning, SaveRefusedMessage(refused),
+                              platform::Buttons::OK);
+    return 0;
+}
+
+std::string SaveRefusedMessage(int error) {
+    std::string why = "the data files could not be written";
+    if (error == e4full) why = "the disk is full";
+    if (error == e4access) why = "the data files are read-only";
+    return "The record could not be saved: " + why +
+           ".\r\nYour entry is still on the form: save it again once that is mended, or "
+           "cancel it.";
 }
 
 void DeleteRecord(Data4* table, long recNo) {

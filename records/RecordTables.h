@@ -35,9 +35,14 @@ long MarkRecordsDeleted(RecordTable table, RecordField field, std::int32_t value
 // switched off, and selects the result: no tag, record-number order.
 void SelectNoTag(engine::Data4* table);
 
+// The message of a save whose write the disk refused: why, and that the entry is kept.
+std::string SaveRefusedMessage(int error);
+
 // Stores a record buffer (`store` is StoreExpense, StoreFolder, ...) into record `recNo`, or,
-// for 0, into a new record appended to `table`. Returns the record number stored, or 0 when
-// the engine refused the append ("Unable to Add Record at this time . . . " is shown).
+// for 0, into a new record appended to `table`, and writes it to disk. Returns the record
+// number stored, or 0 when nothing was saved: the engine refused the append ("Unable to Add
+// Record at this time . . . " is shown), or a write failed (SaveRefusedMessage is shown, the
+// table is opened afresh as the disk holds it and no engine error stays pending).
 long StoreRecord(engine::Data4* table, long recNo, void (*store)());
 
 // Marks record `recNo` of `table` deleted; an engine error ends the program.

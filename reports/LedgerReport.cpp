@@ -1,9 +1,11 @@
 #include <chrono>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/Database.h"
 #include "data/StoredForms.h"
+#include "platform/Platform.h"
 #include "reports/BuilderParts.h"
 #include "reports/ReportBuilders.h"
 #include "reports/ReportDocument.h"
@@ -26,7 +28,28 @@ struct LedgerSide {
     double fiscal = 0;   // from the fiscal start; after the opening rows, everything so far
     std::string next{};  // stored date of the current entry; the day after the end at end of file
     int rc = r4success;
+    // Entries whose stored date is blank are dated now, as every load reads them; the date tag
+    // puts them before any date, so those that fall in the period are kept aside here and
+    // merged in on today's date.
+    struct Undated {
+        double amount;
+        std::string text;
+    };
+    std::vector<Undated> undated{};
+    std::size_t undatedAt = 0;
+    bool onUndated = false;  // the current entry is undated[undatedAt]
 };
+
+bool Blank(std::string_view stored) {
+    return stored.find_first_not_of(' ') == std::string_view::npos;
+}
+
+// The side's current entry: the tag's, or before it an undated one due today.
+void SettleSide(LedgerSide& s, const std::string& todayText, const std::string& afterText) {
+    const std::string tagged = s.rc == r4success ? f4str(s.date) : afterText;
+    s.onUndated = s.undatedAt < s.undated.size() && todayText <= tagged;
+    s.next = s.onUndated ? todayText : tagged;
+}
 
 // Sums the side's entries dated before the period into prior and fiscal, passes over the
 // entries of folders not chosen, and leaves the side on its first entry to merge.
@@ -35,12 +58,19 @@ struct LedgerSide {
 // gives faster in record order than the date tag does (every record before a period late in
 // the data): the same entries counted, summed in another order.
 void OpenSide(LedgerSide& s, const FolderSet& folders, const std::string& fiscalText,
-              const std::string& fromText, const std::string& afterText, ScanProgress& progress) {
+              const std::string& fromText, const std::string& throughText,
+              const std::string& todayText, const std::string& afterText, ScanProgress& progress) {
     d4tagSelect(s.table, nullptr);
     for (int rc = d4top(s.table); rc == r4success; rc = d4skip(s.table, 1)) {
         if (d4deleted(s.table)) continue;
-        const std::string date = f4str(s.date);
-        if (date >= fromText) continue;
+        std::string date = f4str(s.date);
+        const bool undated = Blank(date);
+        if (undated) date = todayText;
+        if (date >= fromText) {
+            if (undated && date <= throughText && folders.contains(f4int(s.folder)))
+                s.undated.push_back({f4double(s.amount), f4str(s.text)});
+            continue;
+        }
         if (folders.contains(f4int(s.folder)))
             (date >= fiscalText ? s.fiscal : s.prior) += f4double(s.amount);
         progress.step();
@@ -50,7 +80,7 @@ void OpenSide(LedgerSide& s, const FolderSet& folders, const std::string& fiscal
     if (s.rc == r4after) s.rc = r4success;
     for (; s.rc == r4success && !folders.contains(f4int(s.folder)); s.rc = d4skip(s.table, 1))
         progress.step();
-    s.next = s.rc == r4success ? f4str(s.date) : afterText;
+    SettleSide(s, todayText, afterText);
 }
 
 // A ledger row; a credit or debit of exactly zero leaves its cell empty, prefix and all, so
@@ -83,14 +113,15 @@ void BuildGeneralLedger(const ReportRequest& request) {
     const std::string throughText = DateToStored(request.through);
     const std::string afterText =
         DateToStored({request.through.day + std::chrono::days(1), std::chrono::milliseconds(0)});
+    const std::string todayText = DateToStored(platform::clock().today());
     const FolderSet folders(request.folders);
 
     LedgerSide income{Income, IncDateTag, IncDateField, IncFolNoField, IncAmtField, IncDescField};
     LedgerSide expense{Expenses, EDateTag, ExpDateField, ExpFolNoField, AmountField, PayToField};
     ShowBuildingProgress();
     ScanProgress progress(d4recCount(Income) + d4recCount(Expenses));
-    OpenSide(income, folders, fiscalText, fromText, afterText, progress);
-    OpenSide(expense, folders, fiscalText, fromText, afterText, progress);
+    OpenSide(income, folders, fiscalText, fromText, throughText, todayText, afterText, progress);
+    OpenSide(expense, folders, fiscalText, fromText, throughText, todayText, afterText, progress);
 
     double balance = income.prior - expense.prior;
     LedgerRow(doc, "", "Prior Year Totals", income.prior, expense.prior, balance);
@@ -105,8 +136,9 @@ void BuildGeneralLedger(const ReportRequest& request) {
     std::string shownStored, shown;
     while (income.next <= throughText || expense.next <= throughText) {
         LedgerSide& side = income.next > expense.next ? expense : income;
-        if (folders.contains(f4int(side.folder))) {
-            const double value = f4double(side.amount);
+        if (side.onUndated || folders.contains(f4int(side.folder))) {
+            const double value =
+                side.onUndated ? side.undated[side.undatedAt].amount : f4double(side.amount);
             const bool credit = &side == &income;
             balance += credit ? value : -value;
             side.fiscal += value;
@@ -115,11 +147,15 @@ void BuildGeneralLedger(const ReportRequest& request) {
                 const StoredDate date = StoredToDate(shownStored);
                 shown = date.ok() ? FormatDate(date.date, doc.detailDateFormat) : shownStored;
             }
-            LedgerRow(doc, shown, f4str(side.text), credit ? value : 0, credit ? 0 : value,
-                      balance);
+            LedgerRow(doc, shown,
+                      side.onUndated ? side.undated[side.undatedAt].text : f4str(side.text),
+                      credit ? value : 0, credit ? 0 : value, balance);
         }
-        side.rc = d4skip(side.table, 1);
-        side.next = side.rc == r4success ? f4str(side.date) : afterText;
+        if (side.onUndated)
+            ++side.undatedAt;
+        else
+            side.rc = d4skip(side.table, 1);
+        SettleSide(side, todayText, afterText);
         progress.step();
     }
     HideBuildingProgress();

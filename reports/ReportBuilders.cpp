@@ -87,12 +87,14 @@ void BuildSummary(const SummaryTables& t, const ReportRequest& request) {
                 for (; rc != r4eof && !d4eof(t.entries) && f4int(t.entryAccount) == number;
                      rc = d4skip(t.entries, 1)) {
                     const std::string date = f4str(t.date);
-                    // The account's entries come by date: none after this one can count.
-                    if (date > throughText) break;
+                    // The account's entries come by date: none past both the period's end and
+                    // the prior days (up to the day before its start) can count. A start
+                    // later than the end still has all its prior days.
+                    if (date > throughText && date >= fromText) break;
                     if (!folders.contains(f4int(t.folder))) continue;
                     if (date < fromText) {
                         if (date >= fiscalText) prior += f4double(t.amount);
-                    } else {
+                    } else if (date <= throughText) {
                         period += f4double(t.amount);
                     }
                 }

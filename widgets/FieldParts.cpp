@@ -131,6 +131,10 @@ QString AmountMask() {
            QLatin1Char(platform::regional().settings().decimalSeparator) + QStringLiteral("99;1;_");
 }
 
+QString DateMask() {
+    return QStringLiteral("!99/99/0099;1; ");
+}
+
 QString Trimmed(const std::string& stored) {
     return QString::fromStdString(stored).trimmed();
 }

@@ -63,6 +63,12 @@ void ColourAmount(MaskEdit* field);
 // The amount mask with the regional decimal separator: "!######" + separator + "99;1;_".
 QString AmountMask();
 
+// The date field mask: two digits of month and day, and a year of two digits or four (a year
+// typed in full means that year), in the regional order and with its separator.
+QString DateMask();
+// The widest text of a date field, for its width.
+inline constexpr const char* kWidestDate = "00/00/00000";
+
 // The date field rule on a masked date field: a date is normalised in place; anything else is
 // reported ("Invalid Date Entered") and the field keeps the focus. False when refused.
 bool CheckDateField(MaskEdit* field);

@@ -54,6 +54,19 @@ void MaskEdit::setEditMask(const QString& mask) {
     }
     setInputMask(qtMask_ + QLatin1Char(';') + blank_);
     setMaxLength(int(positions_.size()));
+    // Optional positions after the required ones of the last group ("0099": a year of two or
+    // four digits) are filled from the left and, left unfilled, are no part of the text.
+    looseTail_ = 0;
+    int last = int(positions_.size());
+    while (last > 0 && positions_[last - 1] == QLatin1Char('o')) --last;
+    if (last > 0 && positions_[last - 1] == QLatin1Char('r'))
+        looseTail_ = int(positions_.size()) - last;
+}
+
+bool MaskEdit::fillsFromLeft(int start, int end) const {
+    const bool decimals = start > 0 && positions_[start - 1] == QLatin1Char('d');
+    return decimals ||
+           (positions_[start] == QLatin1Char('r') && positions_[end - 1] == QLatin1Char('o'));
 }
 
 bool MaskEdit::editable(int pos) const {
@@ -66,6 +79,7 @@ QString MaskEdit::text() const {
     QString shown = displayText();
     for (int i = 0; i < shown.size(); ++i)
         if (editable(i) && shown[i] == blank_) shown[i] = QLatin1Char(' ');
+    for (int k = 0; k < looseTail_ && shown.endsWith(QLatin1Char(' ')); ++k) shown.chop(1);
     return shown;
 }
 
@@ -103,9 +117,8 @@ void MaskEdit::rightAlign() {
         for (int k = i; k < end && k < current.size(); ++k)
             if (current[k] != QLatin1Char(' ')) filled += current[k];
         // Digits after a decimal separator keep their places from the left: "1.5" is 1.50.
-        const bool decimals = i > 0 && positions_[i - 1] == QLatin1Char('d');
         const QString pad(end - i - filled.size(), QLatin1Char(' '));
-        const QString aligned = decimals ? filled + pad : pad + filled;
+        const QString aligned = fillsFromLeft(i, end) ? filled + pad : pad + filled;
         for (int k = i; k < end && k < result.size(); ++k) result[k] = aligned[k - i];
         i = end;
     }
@@ -189,7 +202,63 @@ void MaskEdit::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    if (refuseOverflow(event->text())) {
+        event->accept();
+        return;
+    }
     QLineEdit::keyPressEvent(event);
+}
+
+bool MaskEdit::refuseOverflow(const QString& typed) {
+    if (positions_.isEmpty() || typed.size() != 1 || !typed[0].isDigit()) return false;
+    const int size = int(positions_.size());
+    const QString shown = text();
+    const auto blankFrom = [&](int from, int to) {
+        for (int k = from; k < to; ++k)
+            if (k < shown.size() && shown[k] != QLatin1Char(' ')) return false;
+        return true;
+    };
+    const auto partStart = [&](int end) {
+        while (end > 0 && editable(end - 1)) --end;
+        return end;
+    };
+    // Where the digit would go, and the end of the part it belongs to: a digit typed where its
+    // part of the mask is full would be dropped, or carried past the decimal separator; a date
+    // separator is stepped over.
+    const int at = hasSelectedText() ? selectionStart() : cursorPosition();
+    int end = at;
+    if (at < size && positions_[at] != QLatin1Char('d')) {
+        // The mask carries the cursor over the separator by itself once the whole part is
+        // full: a first digit there, with no decimal typed yet, was meant for the whole part.
+        const bool afterPoint = at > 0 && positions_[at - 1] == QLatin1Char('d');
+        const int whole = afterPoint ? partStart(at - 1) : 0;
+        const bool carried = afterPoint &&
+                             shown.mid(whole, at - 1 - whole).indexOf(QLatin1Char(' ')) < 0 &&
+                             blankFrom(at, size);
+        if (!carried) return false;
+        end = at - 1;
+    }
+    const int start = partStart(end);
+    const int room = end - start;
+    if (room == 0) return false;
+    QString why;
+    if (end < size)
+        why = QStringLiteral(
+                  "Too many digits: the amount holds at most %1 digits before the "
+                  "decimal point.")
+                  .arg(room);
+    else if (start > 0 && positions_[start - 1] == QLatin1Char('d'))
+        why = QStringLiteral(
+                  "Too many decimals: the amount keeps at most %1 digits after the "
+                  "decimal point.")
+                  .arg(room);
+    else
+        why = QStringLiteral("Too many digits: this part of the field holds at most %1.").arg(room);
+    QApplication::beep();
+    platform::messages().show(platform::MessageKind::Warning, why.toStdString(),
+                              platform::Buttons::OK);
+    setFocus(Qt::OtherFocusReason);
+    return true;
 }
 
 }  // namespace cbk

@@ -3,8 +3,13 @@
 // The one masked field of the program. Masks are written in the program's own notation
 // ("!99/99/00;1;_"): "9" an optional digit, "0" a required digit, "#" an optional digit or
 // sign, "/" the date separator, "." the decimal separator, a leading "!" right-aligns what is
-// typed (unfilled optional positions become leading blanks). The field's text always carries
-// the literals and shows unfilled positions as blanks.
+// typed (unfilled optional positions become leading blanks), except in a part whose optional
+// positions follow its required ones ("0099", a year of two or four digits), which fills from
+// the left, as decimals do. The field's text always carries the literals and shows unfilled
+// positions as blanks; the unfilled end of such a last part is left out.
+//
+// A digit typed where its part of the mask is full is refused with a message naming the
+// limit ("at most 6 digits before the decimal point"), never dropped; the focus stays.
 //
 // Leaving the field after an edit with a required position empty is refused: a beep, the
 // standard error box "Invalid input value.  Use escape key to abandon changes", and the focus
@@ -54,6 +59,8 @@ protected:
 private:
     void rightAlign();
     bool editable(int pos) const;
+    bool fillsFromLeft(int start, int end) const;  // the part [start, end)
+    bool refuseOverflow(const QString& typed);
 
     QString mask_;
     QString qtMask_;     // the positions only, as QLineEdit wants them
@@ -63,6 +70,7 @@ private:
     QString entryText_;  // the text when the field was entered
     bool leaving_ = false;
     bool suspended_ = false;  // focus lent to a message box or menu
+    int looseTail_ = 0;       // optional positions closing the last part, filled from the left
 };
 
 }  // namespace cbk

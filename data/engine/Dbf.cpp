@@ -543,6 +543,12 @@ int Dbf::flush(bool durable) {
     return 0;
 }
 
+void Dbf::discardUnwritten() {
+    pending_.clear();
+    layout_.count = written_;
+    headerDirty_ = false;
+}
+
 int Dbf::rewrite(const std::function<bool(std::uint32_t n, const char* rec)>& keep) {
     if (readOnly_) return e4access;
     int rc = flush();

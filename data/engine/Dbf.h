@@ -77,6 +77,9 @@ public:
     // Writes gathered appends and the header (date and count) if it changed and, with
     // `durable`, syncs the file when anything was written to it since its last sync.
     int flush(bool durable = false);
+    // Forgets the appended records and the header change not yet written, so that nothing
+    // more reaches the file: for a table given up after a write the disk refused.
+    void discardUnwritten();
 
     // Writes a new table beside this one holding the records `keep` accepts (in order),
     // syncs it, renames it into place and continues on it. On failure the old file is

@@ -706,6 +706,19 @@ int d4close(Data4* t) {
     return rc;
 }
 
+int d4discard(Data4* t) {
+    if (!t) return e4parm;
+    Code4* h = t->code;
+    t->dirty = false;
+    t->isNew = false;
+    t->dbf->discardUnwritten();
+    for (auto& tag : t->tags) tag->ntx->discardUnwritten();
+    auto it = std::find_if(h->tables.begin(), h->tables.end(),
+                           [t](const auto& p) { return p.get() == t; });
+    if (it != h->tables.end()) h->tables.erase(it);
+    return 0;
+}
+
 int d4flush(Data4* t) {
     if (!t) return e4parm;
     return flushAll(t);

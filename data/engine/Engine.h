@@ -79,6 +79,11 @@ Data4* d4create(Code4* h, std::string_view name, const std::vector<Field4Info>& 
 // that the next open rebuilds the index files.
 int d4close(Data4* t);
 int d4flush(Data4* t);
+// Closes the table without writing anything more: the current record's change, a new record
+// and the index pages not yet written are dropped. For a change the disk refused part-way:
+// the files stay as far as they were written, and when that left the in-flux mark set, the
+// next open builds the index files again. Any error already pending stays pending.
+int d4discard(Data4* t);
 
 int d4top(Data4* t);
 int d4bottom(Data4* t);

@@ -1294,6 +1294,11 @@ int Ntx::flush() {
     return impl_->flush();
 }
 
+void Ntx::discardUnwritten() {
+    for (auto& f : impl_->frames) f->dirty = false;
+    impl_->headerDirty = false;
+}
+
 int Ntx::sync() {
     int rc = impl_->flush();
     if (rc || !impl_->unsynced) return rc;

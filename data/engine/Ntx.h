@@ -73,6 +73,9 @@ public:
     std::uint32_t recNoAhead(int ahead) const;
 
     int flush();
+    // Forgets the pages and header not yet written, so that nothing more reaches the file:
+    // for an index given up after a write the disk refused.
+    void discardUnwritten();
     // flush(), then the file is synced when anything was written to it since the last sync.
     int sync();
     // Full structural check: page structure, key order, entry count into `entries`.

@@ -34,9 +34,9 @@ TArchive::TArchive() {
     setWindowTitle(QStringLiteral("Archive Income & Expenses"));
 
     Label1 = MakeLabel(this, "Archive Data From:");
-    MaskEdit1 = MakeMaskField(this, "MaskEdit1", QStringLiteral("!99/99/00;1;_"), "00/00/000");
+    MaskEdit1 = MakeMaskField(this, "MaskEdit1", DateMask(), kWidestDate);
     Label2 = MakeLabel(this, "Through:");
-    MaskEdit2 = MakeMaskField(this, "MaskEdit2", QStringLiteral("!99/99/00;1;_"), "00/00/000");
+    MaskEdit2 = MakeMaskField(this, "MaskEdit2", DateMask(), kWidestDate);
     BtnOK = new QPushButton(QStringLiteral("OK"), this);
     BtnOK->setObjectName(QStringLiteral("BtnOK"));
     BtnOK->setDefault(true);

@@ -15,6 +15,7 @@
 #include "rules/FiscalYear.h"
 #include "widgets/FieldParts.h"
 #include "widgets/MaskEdit.h"
+#include "widgets/PathField.h"
 
 namespace cbk {
 
@@ -74,13 +75,12 @@ TPmtImport::TPmtImport() {
     BtnBrowse = new QPushButton(QStringLiteral("LUMA / MARLO Directory"), this);
     BtnBrowse->setObjectName(QStringLiteral("BtnBrowse"));
     // A path is shown whole: this is no 30-character record field.
-    Edit1 = new QLineEdit(this);
+    Edit1 = new PathField(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setEnabled(false);
     Label1 = MakeLabel(this, "Import Income Beginning:");
-    MaskEdit1 = MakeMaskField(this, "MaskEdit1", QStringLiteral("!99/99/00;1;_"), "00/00/000");
+    MaskEdit1 = MakeMaskField(this, "MaskEdit1", DateMask(), kWidestDate);
     Label2 = MakeLabel(this, "Through:");
-    MaskEdit2 = MakeMaskField(this, "MaskEdit2", QStringLiteral("!99/99/00;1;_"), "00/00/000");
+    MaskEdit2 = MakeMaskField(this, "MaskEdit2", DateMask(), kWidestDate);
     Label3 = MakeLabel(this, "Import to Account:");
     ComboBox1 = MakeChoiceField(this, "ComboBox1");
     Label4 = MakeLabel(this, "Import to Folder:");
@@ -148,7 +148,7 @@ void TPmtImport::FormShow() {
                      maintenance::kNoFolders, BtnImport);
     PaymentPath = maintenance::FindPaymentFile(
         maintenance::PaymentFilePlaces(QDir::homePath().toStdString()));
-    Edit1->setText(QString::fromStdString(PaymentPath));
+    Edit1->setPath(QString::fromStdString(PaymentPath));
 
     const platform::DateTime today = platform::clock().today();
     MaskEdit1->setText(QString::fromStdString(
@@ -174,7 +174,7 @@ void TPmtImport::BtnBrowseClick() {
     const std::string found = maintenance::PaymentFileBeside(OpenDialog1->FileName);
     if (!found.empty()) {
         PaymentPath = found;
-        Edit1->setText(QString::fromStdString(PaymentPath));
+        Edit1->setPath(QString::fromStdString(PaymentPath));
     } else {
         Inform(OpenDialog1->FileName + "\r\n" + std::string(maintenance::kNotAPaymentFile));
     }

@@ -11,13 +11,13 @@
 #include "platform/Platform.h"
 
 class QLabel;
-class QLineEdit;
 class QPushButton;
 
 namespace cbk {
 
 class ChoiceBox;
 class MaskEdit;
+class PathField;
 
 // The open dialog of the payment file, shown through the platform's modal runner so that a
 // test can answer it. FileName is preset before it is shown; after OK it is the chosen file,
@@ -46,7 +46,7 @@ public:
     int execModal() override;
 
     QPushButton* BtnBrowse = nullptr;
-    QLineEdit* Edit1 = nullptr;  // the payment file, display only
+    PathField* Edit1 = nullptr;  // the payment file, display only
     QLabel* Label1 = nullptr;    // "Import Income Beginning:"
     MaskEdit* MaskEdit1 = nullptr;
     QLabel* Label2 = nullptr;  // "Through:"

@@ -73,9 +73,9 @@ TRateChange::TRateChange() {
     Label5 = MakeLabel(this, "New Expense Rate:");
     MaskEdit2 = MakeMaskField(this, "MaskEdit2", RateMask(), "-00000.00000");
     Label1 = MakeLabel(this, "Apply to Expenses Dated from:");
-    MaskEdit3 = MakeMaskField(this, "MaskEdit3", QStringLiteral("!99/99/00;1;_"), "00/00/000");
+    MaskEdit3 = MakeMaskField(this, "MaskEdit3", DateMask(), kWidestDate);
     Label2 = MakeLabel(this, "Through:");
-    MaskEdit4 = MakeMaskField(this, "MaskEdit4", QStringLiteral("!99/99/00;1;_"), "00/00/000");
+    MaskEdit4 = MakeMaskField(this, "MaskEdit4", DateMask(), kWidestDate);
     for (MaskEdit* rate : {MaskEdit1, MaskEdit2}) rate->setAlignment(Qt::AlignRight);
     BtnApply = new QPushButton(QStringLiteral("Apply"), this);
     BtnApply->setObjectName(QStringLiteral("BtnApply"));

@@ -45,6 +45,19 @@ QMessageBox::StandardButtons buttonsOf(Buttons buttons) {
     return QMessageBox::Ok;
 }
 
+QMessageBox::StandardButton defaultOf(Buttons buttons, DefaultButton byDefault) {
+    const bool negative = byDefault == DefaultButton::Negative;
+    switch (buttons) {
+        case Buttons::OK:
+            return QMessageBox::Ok;
+        case Buttons::YesNo:
+            return negative ? QMessageBox::No : QMessageBox::Yes;
+        case Buttons::OKCancel:
+            return negative ? QMessageBox::Cancel : QMessageBox::Ok;
+    }
+    return QMessageBox::Ok;
+}
+
 Answer answerOf(int button, Buttons buttons) {
     switch (button) {
         case QMessageBox::Yes:
@@ -64,9 +77,14 @@ Answer answerOf(int button, Buttons buttons) {
 }  // namespace
 
 Answer QtMessages::show(MessageKind kind, const std::string& text, Buttons buttons) {
+    return showWithDefault(kind, text, buttons, DefaultButton::Affirmative);
+}
+
+Answer QtMessages::showWithDefault(MessageKind kind, const std::string& text, Buttons buttons,
+                                   DefaultButton byDefault) {
     QMessageBox box(iconOf(kind), captionOf(kind), QString::fromStdString(text), buttonsOf(buttons),
                     QApplication::activeWindow());
-    box.setDefaultButton(buttons == Buttons::YesNo ? QMessageBox::Yes : QMessageBox::Ok);
+    box.setDefaultButton(defaultOf(buttons, byDefault));
     return answerOf(box.exec(), buttons);
 }
 

@@ -10,6 +10,8 @@ namespace platform::qt {
 class QtMessages : public Messages {
 public:
     Answer show(MessageKind kind, const std::string& text, Buttons buttons) override;
+    Answer showWithDefault(MessageKind kind, const std::string& text, Buttons buttons,
+                           DefaultButton byDefault) override;
     // Captioned with the application's title, a stop icon and an OK button.
     void error(const std::string& text) override;
 };

@@ -26,7 +26,7 @@ TExpense::TExpense() {
     Label4 = MakeLabel(this, "Check No:");
     MaskEdit1 = MakeMaskField(this, "MaskEdit1", QStringLiteral("!99999999;1;_"), "000000000");
     Label1 = MakeLabel(this, "Date:");
-    MaskEdit2 = MakeMaskField(this, "MaskEdit2", QStringLiteral("!99/99/00;1;_"), "00/00/000");
+    MaskEdit2 = MakeMaskField(this, "MaskEdit2", DateMask(), kWidestDate);
     Label3 = MakeLabel(this, "Pay to:");
     Edit1 = MakeTextField(this, "Edit1");
     Label2 = MakeLabel(this, "Amount:");

@@ -23,7 +23,7 @@ TIncome::TIncome() {
     setWindowTitle(QStringLiteral("Income"));
 
     Label1 = MakeLabel(this, "Date:");
-    MaskEdit1 = MakeMaskField(this, "MaskEdit1", QStringLiteral("!99/99/00;1;_"), "00/00/000");
+    MaskEdit1 = MakeMaskField(this, "MaskEdit1", DateMask(), kWidestDate);
     Label3 = MakeLabel(this, "Amount:");
     MaskEdit2 = MakeAmountField(
         this, "MaskEdit2", [this](QChar key) { return MaskEdit2Keypress(key); },

@@ -1,6 +1,7 @@
 #include "reports/forms/ReportU.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -107,7 +108,9 @@ void TSaveDialog::Setup(const reports::ExportDialog& spec) {
     setWindowTitle(QString::fromStdString(spec.title));
     setNameFilter(qtFilter(spec.filter));
     setDefaultSuffix(QString::fromStdString(spec.defaultExtension));
-    selectFile(QString());
+    // selectFile() passes over an empty name, so the name field would still offer the last
+    // export's file: it is emptied itself.
+    if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->clear();
     FileName.clear();
 }
 

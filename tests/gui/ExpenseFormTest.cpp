@@ -5,7 +5,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <cerrno>
+
 #include "RecordFormFixture.h"
+#include "engine/FaultyFileSystem.h"
 #include "records/RecordTables.h"
 #include "records/forms/ExpenseU.h"
 #include "records/forms/FormParts.h"
@@ -129,6 +132,34 @@ TEST_F(ExpenseForm, ConversionFailureWritesNothingAndKeepsTheFields) {
     EXPECT_EQ(engine::d4recCount(Expenses), count);
     EXPECT_EQ(form().Edit1->text(), "Somebody");
     EXPECT_EQ(text(form().MaskEdit2), "03/01/26");
+}
+
+TEST_F(ExpenseForm, ASaveTheDiskRefusesIsReportedAndTheFormKeepsTheEntry) {
+    ExpenseChoice = 3;
+    form().FormShow();
+    const ExpenseRec was = load(3);
+    engine::FaultyFileSystem disk;
+    CloseAllTables();
+    StartDataStore(disk);
+    OpenExpenses();
+    OpenFolders();
+    OpenAccounts();
+    form().MaskEdit3->setText("  1451.00");
+    disk.failNth(engine::FsOp::Write, 1, ENOSPC, /*sticky=*/true);
+    form().BtnSaveClick();
+    EXPECT_EQ(texts(), std::vector<std::string>{records::SaveRefusedMessage(engine::e4full)});
+    EXPECT_EQ(form().result(), 0);
+    EXPECT_EQ(text(form().MaskEdit3), "  1451.00");
+    EXPECT_DOUBLE_EQ(load(3).Amount, was.Amount);
+
+    disk.clearFaults();
+    form().BtnSaveClick();
+    EXPECT_EQ(form().result(), QDialog::Accepted);
+    CloseAllTables();  // the next command
+    OpenExpenses();
+    EXPECT_DOUBLE_EQ(load(3).Amount, 1451.0);
+    CloseAllTables();
+    StartDataStore();
 }
 
 TEST_F(ExpenseForm, EditingStoresIntoTheSameRecordWithoutAsking) {

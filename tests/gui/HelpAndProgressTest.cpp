@@ -1,7 +1,11 @@
 // The help window's topics and the progress box.
 
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTextBrowser>
+#include <QVBoxLayout>
 
 #include "GuiFixture.h"
 #include "widgets/HelpWindow.h"
@@ -67,6 +71,51 @@ TEST_F(ProgressBoxTest, PercentagesStayWithinTheBar) {
     EXPECT_EQ(box->ProgressBar1->value(), 100);
     EXPECT_EQ(box->ProgressBar1->minimum(), 0);
     EXPECT_EQ(box->ProgressBar1->maximum(), 100);
+}
+
+}  // namespace
+}  // namespace cbk::testing
+
+namespace cbk::testing {
+namespace {
+
+void Click(QWidget* w) {
+    const QPointF at = w->rect().center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, at, w->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(w, &event);
+    }
+}
+
+TEST_F(ProgressBoxTest, WhileShownTheWindowIsLaidOutAndTakesNoInput) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* button = new QPushButton(QStringLiteral("Backup"), &window);
+    layout->addWidget(button);
+    auto* box = new ProgressBox(&window);
+    layout->addWidget(box);
+    window.show();
+    int clicks = 0;
+    QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
+
+    box->ShowProgress(true, "Converting Data Files");
+    // Painted in its place under the button, caption and bar, while the command still runs.
+    EXPECT_GT(box->y(), button->y() + button->height() / 2);
+    EXPECT_GE(box->height(), box->sizeHint().height());
+    Click(button);
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent space(type, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+        QApplication::sendEvent(button, &space);
+    }
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(clicks, 0);
+
+    box->ShowProgress(false, "");
+    Click(button);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(window.close());
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "maintenance/forms/PmtImportU.h"
 #include "rules/EntryRules.h"
 #include "widgets/FieldParts.h"
+#include "widgets/PathField.h"
 
 namespace cbk::testing {
 namespace {
@@ -56,8 +57,7 @@ TEST_F(PmtImportForm, ShowFindsThePaymentFileAndProposesTheFiscalYearToDate) {
     Settings.FyMonth = 7;
     Settings.FyDay = 1;
     form().FormShow();
-    EXPECT_EQ(form().Edit1->text().toStdString(), "");
-    EXPECT_FALSE(form().Edit1->isEnabled());
+    EXPECT_EQ(form().Edit1->path().toStdString(), "");
     EXPECT_EQ(text(form().MaskEdit1), "07/01/25");
     EXPECT_EQ(text(form().MaskEdit2), "03/05/26");
     EXPECT_TRUE(form().BtnImport->isEnabled());
@@ -67,7 +67,7 @@ TEST_F(PmtImportForm, ShowFindsThePaymentFileAndProposesTheFiscalYearToDate) {
 
     MakePayments("PMT");
     form().FormShow();
-    EXPECT_EQ(form().Edit1->text().toStdString(), "Pmt.dbf");
+    EXPECT_EQ(form().Edit1->path().toStdString(), "Pmt.dbf");
 }
 
 TEST_F(PmtImportForm, EmptyListDisablesImportAfterItsMessage) {
@@ -149,7 +149,7 @@ TEST_F(PmtImportForm, BrowseTakesOnlyThePaymentFileBesideTheChosenOne) {
     form().BtnBrowseClick();
     const std::string found = (dataDir() / "marlo" / "PMT.dbf").string();
     EXPECT_EQ(form().PaymentPath, found);
-    EXPECT_EQ(form().Edit1->text().toStdString(), found);
+    EXPECT_EQ(form().Edit1->path().toStdString(), found);
     EXPECT_TRUE(platform_->messages.shown.empty());
 
     form().BtnBrowseClick();
@@ -171,6 +171,16 @@ TEST_F(PmtImportForm, FormLaysOutItsFieldsWithinItsSize) {
             EXPECT_GE(button->width(), button->sizeHint().width()) << button->text().toStdString();
         }
     }
+    // A path longer than its field is shown whole: its start and its file name, elided between.
+    const QString path = "/home/office/Documents/Bookkeeping/LUMA and MARLO/2026/payments/PMT.dbf";
+    form().Edit1->setPath(path);
+    const QString shown = form().Edit1->text();
+    EXPECT_TRUE(shown.startsWith("/home/") && shown.endsWith("PMT.dbf") &&
+                shown.contains(QChar(0x2026)))
+        << shown.toStdString();
+    EXPECT_LE(form().Edit1->fontMetrics().horizontalAdvance(shown),
+              form().Edit1->contentsRect().width());
+    EXPECT_EQ(form().Edit1->toolTip(), path);
     const QImage image = form().grab().toImage();
     if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR"))
         image.save(QString::fromLocal8Bit(dir) + "/pmt-import.png");

@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 using platform::Answer;
@@ -76,4 +77,32 @@ TEST(QtMessages, TheErrorBoxIsCaptionedWithTheApplicationTitle) {
     EXPECT_EQ(seen.text, "'abc' is not a valid floating point value");
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
     EXPECT_EQ(seen.buttons, QMessageBox::Ok);
+}
+
+TEST(QtMessages, EnterOnADestructiveQuestionAnswersNoOrCancel) {
+    cbk::testing::ensureApplication();
+    platform::qt::QtMessages messages;
+    const auto enterWhenShown = [](const std::function<Answer()>& show) {
+        QTimer::singleShot(0, [] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            box->defaultButton()->click();  // what Enter presses
+        });
+        return show();
+    };
+    EXPECT_EQ(enterWhenShown([&] {
+                  return messages.showWithDefault(MessageKind::Warning, "Delete?", Buttons::YesNo,
+                                                  platform::DefaultButton::Negative);
+              }),
+              Answer::No);
+    EXPECT_EQ(enterWhenShown([&] {
+                  return messages.showWithDefault(MessageKind::Information, "Erase?",
+                                                  Buttons::OKCancel,
+                                                  platform::DefaultButton::Negative);
+              }),
+              Answer::Cancel);
+    EXPECT_EQ(enterWhenShown([&] {
+                  return messages.show(MessageKind::Information, "Erase?", Buttons::OKCancel);
+              }),
+              Answer::OK);
 }

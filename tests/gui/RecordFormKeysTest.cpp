@@ -88,6 +88,64 @@ TEST_F(RecordFormKeys, NewExpenseStoresTheCheckNumberDateAndAmountAsTyped) {
     EXPECT_DOUBLE_EQ(CurExpense.Amount, 1234.5);
 }
 
+TEST_F(RecordFormKeys, FourDigitYearsAreKeptAndDigitsBeyondAFieldAreRefusedNamingTheLimit) {
+    struct Case {
+        const char* date;
+        const char* amount;
+        const char* refusal;  // empty: saved
+        int year, month, day;
+        double stored;
+    };
+    const Case cases[] = {
+        {"11/05/2026", "1250.00", "", 2026, 11, 5, 1250.0},
+        {"110526", "999999.99", "", 2026, 11, 5, 999999.99},
+        {"07/04/1999", "3", "", 1999, 7, 4, 3.0},
+        {"11/05/2026", "1250000",
+         "Too many digits: the amount holds at most 6 digits before the decimal point.", 0, 0, 0,
+         0},
+        {"11/05/2026", "12.345",
+         "Too many decimals: the amount keeps at most 2 digits after the decimal point.", 0, 0, 0,
+         0},
+        {"11/05/20261", "", "Too many digits: this part of the field holds at most 4.", 0, 0, 0, 0},
+    };
+    TExpense& form = newExpenseForm();
+    for (const Case& c : cases) {
+        ExpenseChoice = 0;  // each case a new expense
+        platform_->messages.clear();
+        const long count = engine::d4recCount(Expenses);
+        const bool saves = *c.refusal == 0;
+        if (saves) answer({Answer::No});  // no further expense
+        runModal(form, [&] {
+            key(Qt::Key_Tab);
+            ASSERT_EQ(focused(), form.MaskEdit2);
+            type(c.date);
+            if (*c.amount != 0) {
+                key(Qt::Key_Tab);
+                key(Qt::Key_Tab);  // Pay to
+                ASSERT_EQ(focused(), form.MaskEdit3);
+                type(c.amount);
+            }
+            if (saves) {
+                key(Qt::Key_Return);
+                return;
+            }
+            EXPECT_EQ(texts(), std::vector<std::string>{c.refusal}) << c.date << " " << c.amount;
+            EXPECT_EQ(focused(), *c.amount != 0 ? form.MaskEdit3 : form.MaskEdit2);
+        });
+        if (!saves) {
+            EXPECT_EQ(engine::d4recCount(Expenses), count) << c.amount;
+            continue;
+        }
+        EXPECT_EQ(texts(), std::vector<std::string>{"Add another expense record?"});
+        ASSERT_EQ(engine::d4recCount(Expenses), count + 1) << c.date << " " << c.amount;
+        engine::d4go(Expenses, count + 1);
+        LoadExpense();
+        EXPECT_EQ(CurExpense.ExpDate, *platform::DateTime::fromYmd(c.year, c.month, c.day))
+            << c.date;
+        EXPECT_DOUBLE_EQ(CurExpense.Amount, c.stored) << c.amount;
+    }
+}
+
 TEST_F(RecordFormKeys, NewIncomeStoresTheDateAndAmountAsTyped) {
     OpenIncome();
     OpenFolders();

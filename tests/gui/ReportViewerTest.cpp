@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
 #include <QScrollBar>
@@ -200,10 +201,14 @@ TEST_F(ReportViewer, ExportAsksForTheFileAndReportsOneThatCannotBeMade) {
     const auto answer = [&](std::string name) {
         platform_->modal.once("SaveDialog1", [&, name](platform::ModalForm& form) {
             auto& dialog = dynamic_cast<TSaveDialog&>(form);
+            // The name field comes empty, whatever the last export chose.
+            const auto* nameField = dialog.findChild<QLineEdit*>("fileNameEdit");
             titles.push_back(dialog.windowTitle().toStdString() + " | " +
                              dialog.nameFilters().join(";").toStdString() + " | " +
-                             dialog.defaultSuffix().toStdString());
+                             dialog.defaultSuffix().toStdString() + " | " +
+                             (nameField ? nameField->text().toStdString() : "no name field"));
             std::filesystem::current_path(std::filesystem::temp_directory_path());
+            if (!name.empty()) dialog.selectFile(QString::fromStdString(name));
             dialog.FileName = name;
             return name.empty() ? platform::mrCancel : platform::mrOk;
         });
@@ -219,10 +224,10 @@ TEST_F(ReportViewer, ExportAsksForTheFileAndReportsOneThatCannotBeMade) {
     viewer().AsciiText1Click();
 
     EXPECT_EQ(titles,
-              (std::vector<std::string>{"Export Report | Text files (*.txt *.TXT) | txt",
-                                        "Export Report | Text files (*.txt *.TXT) | txt",
-                                        "Export Report | Delimited files (*.asc *.ASC) | asc",
-                                        "Export Report | Text files (*.txt *.TXT) | txt"}));
+              (std::vector<std::string>{"Export Report | Text files (*.txt *.TXT) | txt | ",
+                                        "Export Report | Text files (*.txt *.TXT) | txt | ",
+                                        "Export Report | Delimited files (*.asc *.ASC) | asc | ",
+                                        "Export Report | Text files (*.txt *.TXT) | txt | "}));
     EXPECT_EQ(fileBytes(target), reports::ExportBytes(ReportDocument, reports::ExportKind::Text));
     EXPECT_EQ(fileBytes(dataDir() / "report.asc"),
               reports::ExportBytes(ReportDocument, reports::ExportKind::Delimited));

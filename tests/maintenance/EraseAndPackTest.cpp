@@ -58,6 +58,7 @@ TEST_F(Erase, EachQuestionFollowsOnlyTheErasuresItDependsOn) {
         for (const auto& m : platform_->messages.shown) {
             EXPECT_EQ(m.kind, platform::MessageKind::Information);
             EXPECT_EQ(m.buttons, platform::Buttons::OKCancel);
+            EXPECT_EQ(m.byDefault, platform::DefaultButton::Negative) << "Enter must not erase";
         }
         const std::vector<long> after = Counts();
         for (std::size_t i = 0; i < after.size(); ++i) {

@@ -211,7 +211,7 @@ TEST_F(Upgrade, CancelAtTheWarningChangesNothing) {
               (std::vector<platform::RecordedMessage>{
                   {platform::MessageKind::Warning,
                    "Warning: All previously entered data will be overwritten",
-                   platform::Buttons::OKCancel}}));
+                   platform::Buttons::OKCancel, platform::DefaultButton::Negative}}));
     EXPECT_EQ(DataTables(), before);
     EXPECT_TRUE(platform_->progress.calls.empty());
 }

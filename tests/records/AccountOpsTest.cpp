@@ -238,7 +238,7 @@ TEST_F(AccountOps, IncomeAccountDeleteAsksInItsOwnWordsAndMarksOnlyIncome) {
               (RecordedMessage{MessageKind::Warning,
                                "WARNING: All income assigned to this account will be "
                                "deleted.\r\n\r\nARE YOU SURE YOU WANT TO DELETE THIS ACCOUNT?",
-                               Buttons::YesNo}));
+                               Buttons::YesNo, platform::DefaultButton::Negative}));
     EXPECT_EQ(Raw("INC5").size(), inc.size());
     EXPECT_EQ(Count(Raw("INC5"), true, 10, true), 1);  // only the one hidden above
 

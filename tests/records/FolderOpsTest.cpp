@@ -191,7 +191,7 @@ TEST_F(FolderOps, DeleteMarksEveryRecordOfTheFolderAndNothingElse) {
               (RecordedMessage{MessageKind::Warning,
                                "WARNING: All income and expenses assigned to this folder will be "
                                "deleted.\r\n\r\nARE YOU SURE YOU WANT TO DELETE THIS FOLDER?",
-                               Buttons::YesNo}));
+                               Buttons::YesNo, platform::DefaultButton::Negative}));
     EXPECT_EQ(out.step, FolderStep::Close);
     EXPECT_EQ(out.choice, 0);
     EXPECT_TRUE(out.marked);

@@ -1,9 +1,9 @@
 // A folder renumbering losing power at every point of its cascade (the power-loss simulation
-// of engine/PowerLossFileSystem.h through the data layer): the records move table by table,
-// INC5 first and closed, then EXP5, then the folder itself. Whatever the disk kept, every table
-// reopens with sound indexes, holds each record either as it was or as moved (none torn, none
-// lost, the count unchanged), and a table whose close had returned holds all of its moves
-// before any later table shows one.
+// of engine/PowerLossFileSystem.h through the data layer): the folder itself is saved first,
+// then the records move table by table, INC5 first and closed, then EXP5. Whatever the disk kept,
+// every table reopens with sound indexes, holds each record either as it was or as moved (none
+// torn, none lost, the count unchanged), and a table whose close had returned holds all of its
+// moves before any later table shows one.
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ using enginetest::Keep;
 using enginetest::PowerLossFileSystem;
 
 // In cascade order: a table's moves all reach the disk before the next table's first.
-constexpr const char* kTables[] = {"INC5", "EXP5", "FOLDER"};
+constexpr const char* kTables[] = {"FOLDER", "INC5", "EXP5"};
 
 class PowerLossCascade : public DataTest {
 protected:

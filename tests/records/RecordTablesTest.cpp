@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "data/Records.h"
+#include "tests/engine/FaultyFileSystem.h"
 #include "tests/records/RecordOpsFixture.h"
 
 using namespace records;
@@ -53,4 +56,63 @@ TEST_F(RecordTables, StoreRecordAppendsForZeroAndRewritesTheGivenRecordOtherwise
     cbk::LoadFolder();
     EXPECT_EQ(cbk::CurFolder.FolName.substr(0, 4), "Two ");
     EXPECT_EQ(engine::d4recCount(cbk::Folders), count + 1);
+}
+
+TEST_F(RecordTables, ASaveIsReportedSavedExactlyWhenTheDiskHoldsItWhicheverWriteFails) {
+    engine::FaultyFileSystem disk;
+    cbk::StartDataStore(disk);
+    for (const long recNo : {0L, 2L}) {
+        bool refused = false;
+        for (int n = 1;; ++n) {
+            cbk::OpenFolders();
+            const long count = engine::d4recCount(cbk::Folders);
+            platform_->messages.clear();
+            cbk::CurFolder = {100 + n, "Renamed"};
+            const int writes = disk.calls(engine::FsOp::Write);
+            disk.failNth(engine::FsOp::Write, n, ENOSPC);
+            const long stored = StoreRecord(cbk::Folders, recNo, cbk::StoreFolder);
+            const bool faultMet = disk.calls(engine::FsOp::Write) - writes >= n;
+            disk.clearFaults();
+            EXPECT_EQ(engine::code4errorCode(cbk::cb, 0), 0) << recNo << " write " << n;
+            // The next command opens the table as the disk holds it.
+            cbk::CloseAllTables();
+            cbk::OpenFolders();
+            const long at = recNo == 0 ? count + 1 : recNo;
+            bool there = false;
+            if (at <= engine::d4recCount(cbk::Folders)) {
+                engine::d4go(cbk::Folders, at);
+                cbk::LoadFolder();
+                there = cbk::CurFolder.FolNo == 100 + n;
+            }
+            EXPECT_EQ(stored != 0, there) << recNo << " write " << n;
+            EXPECT_EQ(platform_->messages.texts(),
+                      stored != 0 ? std::vector<std::string>{}
+                                  : std::vector<std::string>{SaveRefusedMessage(engine::e4full)});
+            refused = refused || stored == 0;
+            cbk::CloseAllTables();
+            ExpectSound("FOLDER");
+            if (!faultMet) break;
+        }
+        EXPECT_TRUE(refused) << recNo;
+    }
+    cbk::StartDataStore();  // back on the real disk before this one goes
+}
+
+TEST_F(RecordTables, AChangeToAReadOnlyTableIsReportedAndTheTableReadsAsBefore) {
+    engine::FaultyFileSystem disk;
+    cbk::StartDataStore(disk);
+    disk.onlyPaths(fileIn("FOLDER.dbf").filename().string());
+    disk.failNth(engine::FsOp::Open, 1, EACCES);  // opened read-only instead
+    cbk::OpenFolders();
+    disk.clearFaults();
+    cbk::CurFolder = {9, "Nine"};
+    EXPECT_EQ(StoreRecord(cbk::Folders, 2, cbk::StoreFolder), 0);
+    EXPECT_EQ(platform_->messages.texts(),
+              std::vector<std::string>{SaveRefusedMessage(engine::e4access)});
+    EXPECT_EQ(engine::code4errorCode(cbk::cb, 0), 0);
+    engine::d4go(cbk::Folders, 2);
+    cbk::LoadFolder();
+    EXPECT_EQ(cbk::CurFolder.FolNo, 2);
+    cbk::CloseAllTables();
+    cbk::StartDataStore();
 }

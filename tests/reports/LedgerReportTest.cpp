@@ -116,6 +116,40 @@ TEST_F(LedgerReport, StartOnTheFiscalStartRepeatsThePriorBalance) {
     EXPECT_EQ(body, expected);
 }
 
+TEST_F(LedgerReport, ABlankStoredDateCountsAsToday) {
+    // Today is 3/5/26; the fiscal year starts 1 January.
+    Expense(Day(2025, 12, 1), 100, 1, 40.00, "Last year");
+    IncomeEntry(Day(2026, 2, 1), 400, 1, 100.00, "February");
+    Expense(Day(2026, 3, 4), 100, 1, 5.00, "Fourth");
+    Expense(Day(2026, 3, 6), 100, 1, 6.00, "Sixth");
+    Expense(Day(2026, 1, 1), 100, 1, 8.00, "Undated");
+    engine::f4assign(cbk::ExpDateField, "");
+    Expense(Day(2026, 1, 1), 100, 2, 9.00, "Undated, Harbor");
+    engine::f4assign(cbk::ExpDateField, "");
+
+    // A period after today: the undated expense is in the fiscal year, not before it.
+    BuildGeneralLedger(Request(Day(2026, 4, 1), Day(2026, 4, 30), {1}));
+    std::vector<std::string> rows = Rows(ReportDocument);
+    EXPECT_EQ(std::vector<std::string>(rows.begin() + 8, rows.begin() + 10),
+              (std::vector<std::string>{
+                  Row("", "Prior Year Totals", "", "40.00", "-40.00"),
+                  Row("", "Fiscal YTD Totals", "100.00", "19.00", "41.00", "U"),
+              }));
+
+    // A period holding today: listed on today's date among the others.
+    BuildGeneralLedger(Request(Day(2026, 3, 1), Day(2026, 3, 31), {1}));
+    rows = Rows(ReportDocument);
+    EXPECT_EQ(std::vector<std::string>(rows.begin() + 8, rows.end()),
+              (std::vector<std::string>{
+                  Row("", "Prior Year Totals", "", "40.00", "-40.00"),
+                  Row("", "Fiscal YTD Totals", "100.00", "", "60.00", "U"),
+                  Row("03/04/26", Stored("Fourth"), "", "5.00", "55.00"),
+                  Row("03/05/26", Stored("Undated"), "", "8.00", "47.00"),
+                  Row("03/06/26", Stored("Sixth"), "", "6.00", "41.00", "U"),
+                  Row("", "Fiscal YTD Totals", "100.00", "59.00", "41.00"),
+              }));
+}
+
 TEST_F(LedgerReport, NoEntriesStillGivesTheOpeningAndClosingRows) {
     BuildGeneralLedger(Request(Day(2024, 4, 1), Day(2024, 4, 30), {1}));
     const std::vector<std::string> rows = Rows(ReportDocument);

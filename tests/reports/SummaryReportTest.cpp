@@ -80,6 +80,25 @@ TEST_F(SummaryReport, PriorAndPeriodSplitAroundTheFiscalStart) {
     EXPECT_FALSE(platform_->progress.visible);
 }
 
+TEST_F(SummaryReport, AStartLaterThanTheEndStillSumsEveryPriorDay) {
+    Accounts();
+    Expense(Day(2024, 1, 5), 100, 1, 10.00);
+    Expense(Day(2024, 4, 10), 100, 1, 20.00);  // the end date
+    Expense(Day(2024, 4, 15), 100, 1, 40.00);  // between the end and the start
+    Expense(Day(2024, 4, 19), 100, 1, 80.00);  // the day before the start
+    Expense(Day(2024, 4, 20), 100, 1, 1000.00);
+    Expense(Day(2024, 4, 12), 110, 1, 5.00);  // an account with prior days only past the end
+
+    BuildExpenseSummary(Request(Day(2024, 4, 20), Day(2024, 4, 10), {1}));
+    const std::vector<std::string> rows = Rows(ReportDocument);
+    const std::vector<std::string> body(rows.begin() + 9, rows.begin() + 12);
+    EXPECT_EQ(body, (std::vector<std::string>{
+                        SummaryRow("100", Stored("Advertising"), "0.00", "150.00", "150.00"),
+                        SummaryRow("110", Stored("Bank Fees"), "0.00", "5.00", "5.00", "U"),
+                        SummaryRow("", "Total Deductible Expenses", "0.00", "155.00", "155.00"),
+                    }));
+}
+
 TEST_F(SummaryReport, OnlyNonDeductibleEntriesOpenPageOneWithTheSecondSection) {
     Accounts();
     Expense(Day(2024, 4, 2), 200, 1, 12.00);
