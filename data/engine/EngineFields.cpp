@@ -1,0 +1,157 @@
+// The field calls: a field's bytes of the current record read as text, number or flag, and
+// assigned (text converted to the table's code page, numbers right-aligned in the field's
+// decimals).
+
+#include <algorithm>
+#include <cstring>
+
+#include "data/engine/EngineNumber.h"
+#include "data/engine/EngineState.h"
+
+namespace engine {
+
+namespace {
+
+int assignRightAligned(Field4* f, const std::string& text) {
+    Data4* t = f->table;
+    const auto& l = f->layout;
+    if (static_cast<int>(text.size()) > l.len)
+        return setError(t->code, e4parm,
+                        t->alias + "." + l.name + ": " + text + " does not fit the field");
+    int rc = beginChange(t);
+    if (rc) return rc;
+    char* p = t->rec.data() + l.offset;
+    std::memset(p, ' ', l.len - text.size());
+    std::memcpy(p + l.len - text.size(), text.data(), text.size());
+    return 0;
+}
+
+bool isBinaryType(char type) {
+    return type == 'I' || type == 'B' || type == 'Y' || type == 'T' || type == '0';
+}
+
+int assignNumber(Field4* f, double v) {
+    Data4* t = f->table;
+    const auto& l = f->layout;
+    if (l.type != 'N' && l.type != 'F')
+        return setError(t->code, e4fieldType, t->alias + "." + l.name + " is not numeric");
+    std::string text;
+    if (!formatNumber(v, l.dec, text))
+        return setError(t->code, e4parm, t->alias + "." + l.name + ": not a number");
+    return assignRightAligned(f, text);
+}
+
+int assignInteger(Field4* f, long long v) {
+    const auto& l = f->layout;
+    if (l.type != 'N' && l.type != 'F')
+        return setError(f->table->code, e4fieldType,
+                        f->table->alias + "." + l.name + " is not numeric");
+    std::string text = std::to_string(v);
+    if (l.dec > 0) text += "." + std::string(l.dec, '0');
+    return assignRightAligned(f, text);
+}
+
+std::string_view fieldBytes(const Field4* f) {
+    return std::string_view(f->table->rec).substr(f->layout.offset, f->layout.len);
+}
+
+}  // namespace
+
+int d4numFields(Data4* t) {
+    return t ? static_cast<int>(t->fields.size()) : 0;
+}
+
+Field4* d4fieldJ(Data4* t, int j) {
+    if (!t || j < 1 || j > static_cast<int>(t->fields.size())) return nullptr;
+    return t->fields[j - 1].get();
+}
+
+Field4* d4field(Data4* t, std::string_view name) {
+    if (!t) return nullptr;
+    for (auto& f : t->fields)
+        if (sameName(f->layout.name, name)) return f.get();
+    setError(t->code, e4fieldName, t->alias + ": no field " + std::string(name));
+    return nullptr;
+}
+
+const std::string& d4alias(Data4* t) {
+    return t ? t->alias : kEmpty;
+}
+Code4* d4code(Data4* t) {
+    return t ? t->code : nullptr;
+}
+
+std::string f4str(Field4* f) {
+    if (!f) return {};
+    return f->table->dbf->codePage().decode(fieldBytes(f));
+}
+
+int f4int(Field4* f) {
+    double v = f ? parseNumber(fieldBytes(f)) : 0;
+    if (v >= 2147483647.0) return 2147483647;
+    if (v <= -2147483648.0) return -2147483647 - 1;
+    return static_cast<int>(v);
+}
+
+long f4long(Field4* f) {
+    double v = f ? parseNumber(fieldBytes(f)) : 0;
+    if (v >= 9.2e18) return 9200000000000000000L;
+    if (v <= -9.2e18) return -9200000000000000000L;
+    return static_cast<long>(v);
+}
+
+double f4double(Field4* f) {
+    return f ? parseNumber(fieldBytes(f)) : 0;
+}
+
+int f4true(Field4* f) {
+    if (!f) return 0;
+    char c = fieldBytes(f)[0];
+    return c == 'T' || c == 't' || c == 'Y' || c == 'y' ? 1 : 0;
+}
+
+int f4assign(Field4* f, std::string_view utf8) {
+    if (!f) return e4parm;
+    Data4* t = f->table;
+    const auto& l = f->layout;
+    if (isBinaryType(l.type))
+        return setError(t->code, e4fieldType, t->alias + "." + l.name + " holds binary data");
+    std::string stored = t->dbf->codePage().encode(utf8);
+    if (l.type == 'N' || l.type == 'F') {
+        auto b = stored.find_first_not_of(' ');
+        auto e = stored.find_last_not_of(' ');
+        return assignRightAligned(f, b == std::string::npos ? "" : stored.substr(b, e - b + 1));
+    }
+    int rc = beginChange(t);
+    if (rc) return rc;
+    char* p = t->rec.data() + l.offset;
+    std::size_t n = std::min<std::size_t>(stored.size(), l.len);
+    std::memcpy(p, stored.data(), n);
+    std::memset(p + n, ' ', l.len - n);
+    return 0;
+}
+
+int f4assignInt(Field4* f, int v) {
+    return f ? assignInteger(f, v) : e4parm;
+}
+int f4assignLong(Field4* f, long v) {
+    return f ? assignInteger(f, v) : e4parm;
+}
+int f4assignDouble(Field4* f, double v) {
+    return f ? assignNumber(f, v) : e4parm;
+}
+
+const std::string& f4name(Field4* f) {
+    return f ? f->layout.name : kEmpty;
+}
+char f4type(Field4* f) {
+    return f ? f->layout.type : '\0';
+}
+int f4len(Field4* f) {
+    return f ? f->layout.len : 0;
+}
+int f4decimals(Field4* f) {
+    return f ? f->layout.dec : 0;
+}
+
+}  // namespace engine

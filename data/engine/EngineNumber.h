@@ -1,0 +1,18 @@
+#pragma once
+
+// Number fields as text: the stored form read into a double and a double written in a
+// field's decimals.
+
+#include <string>
+#include <string_view>
+
+namespace engine {
+
+// The value of a number field's bytes (blanks, sign, digits, one '.' or ',', an exponent);
+// 0 when there are no digits.
+double parseNumber(std::string_view s);
+// `v` in `dec` decimals, rounded half away from zero on its shortest decimal form. False for
+// NaN and infinities.
+bool formatNumber(double v, int dec, std::string& out);
+
+}  // namespace engine
