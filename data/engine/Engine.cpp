@@ -123,6 +123,14 @@ int flushRecord(Data4* t) {
         t->recNo = t->dbf->count();
         for (auto& tag : t->tags) {
             if (!tag->passes(now)) continue;
+            if (t->bulk) {
+                // Collected for one ordered merge; the in-flux mark covers the wait.
+                tag->key->evaluate(now, tag->pending);
+                const std::uint32_t n = t->recNo;
+                tag->pending.append(reinterpret_cast<const char*>(&n), sizeof n);
+                ++tag->pendingCount;
+                continue;
+            }
             t->keyA.clear();
             tag->key->evaluate(now, t->keyA);
             rc = tag->ntx->insert(t->keyA, t->recNo);
@@ -165,7 +173,7 @@ int settle(Data4* t) {
     if (rc) return rc;
     rc = t->dbf->writeAppends();
     if (rc) return setError(t->code, rc, t->alias + ": cannot write appended records");
-    return 0;
+    return mergePending(t);
 }
 
 // Called before a field or the delete mark changes: keeps the file's bytes for the tags.
@@ -210,6 +218,7 @@ void readAhead(Data4* t, int direction) {
 // unmarked index pages or a count that the disk does not hold.
 int flushAll(Data4* t) {
     int first = flushRecord(t);
+    if (!first) first = mergePending(t);
     for (auto& tag : t->tags) {
         int rc = tag->ntx->sync();
         if (rc && !first) first = setError(t->code, rc, t->alias + ": cannot write " + tag->path);
@@ -637,7 +646,7 @@ int d4appendBlank(Data4* t) {
     if (!t) return e4parm;
     // A record the user saved must reach the file at the next move even when the next move
     // is another append; only bulk work that asked for it gathers appends in memory.
-    int rc = t->code->optimizeWrite ? flushRecord(t) : settle(t);
+    int rc = t->code->optimizeWrite || t->bulk ? flushRecord(t) : settle(t);
     if (rc) return rc;
     if (t->dbf->readOnly())
         return setError(t->code, e4access, t->alias + ": the table is read-only");
@@ -649,6 +658,23 @@ int d4appendBlank(Data4* t) {
     t->dirty = true;
     t->cursorOn = false;
     return 0;
+}
+
+int d4appendStart(Data4* t) {
+    if (!t) return e4parm;
+    int rc = settle(t);
+    if (rc) return rc;
+    if (t->dbf->readOnly())
+        return setError(t->code, e4access, t->alias + ": the table is read-only");
+    t->bulk = true;
+    return 0;
+}
+
+int d4appendEnd(Data4* t) {
+    if (!t) return e4parm;
+    int rc = flushAll(t);
+    t->bulk = false;
+    return rc;
 }
 
 int d4refresh(Data4* t) {

@@ -3,6 +3,8 @@
 // decimals).
 
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <cstring>
 
 #include "data/engine/EngineNumber.h"
@@ -12,12 +14,13 @@ namespace engine {
 
 namespace {
 
-int assignRightAligned(Field4* f, const std::string& text) {
+int assignRightAligned(Field4* f, std::string_view text) {
     Data4* t = f->table;
     const auto& l = f->layout;
     if (static_cast<int>(text.size()) > l.len)
-        return setError(t->code, e4parm,
-                        t->alias + "." + l.name + ": " + text + " does not fit the field");
+        return setError(
+            t->code, e4parm,
+            t->alias + "." + l.name + ": " + std::string(text) + " does not fit the field");
     int rc = beginChange(t);
     if (rc) return rc;
     char* p = t->rec.data() + l.offset;
@@ -35,10 +38,10 @@ int assignNumber(Field4* f, double v) {
     const auto& l = f->layout;
     if (l.type != 'N' && l.type != 'F')
         return setError(t->code, e4fieldType, t->alias + "." + l.name + " is not numeric");
-    std::string text;
-    if (!formatNumber(v, l.dec, text))
-        return setError(t->code, e4parm, t->alias + "." + l.name + ": not a number");
-    return assignRightAligned(f, text);
+    char text[kFormatBuffer];
+    const std::size_t len = formatNumber(v, l.dec, text);
+    if (len == 0) return setError(t->code, e4parm, t->alias + "." + l.name + ": not a number");
+    return assignRightAligned(f, std::string_view(text, len));
 }
 
 int assignInteger(Field4* f, long long v) {
@@ -46,9 +49,29 @@ int assignInteger(Field4* f, long long v) {
     if (l.type != 'N' && l.type != 'F')
         return setError(f->table->code, e4fieldType,
                         f->table->alias + "." + l.name + " is not numeric");
-    std::string text = std::to_string(v);
-    if (l.dec > 0) text += "." + std::string(l.dec, '0');
-    return assignRightAligned(f, text);
+    char text[32 + 256];
+    char* end = std::to_chars(text, text + 32, v).ptr;
+    if (l.dec > 0) {
+        *end++ = '.';
+        const int zeros = std::min(l.dec, 255);
+        std::memset(end, '0', static_cast<std::size_t>(zeros));
+        end += zeros;
+    }
+    return assignRightAligned(f, std::string_view(text, static_cast<std::size_t>(end - text)));
+}
+
+// True when every byte is below 0x80, eight at a time: such text reads the same in every
+// code page and in UTF-8.
+bool isAscii(std::string_view s) {
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        if (w & 0x8080808080808080ull) return false;
+    }
+    for (; i < s.size(); ++i)
+        if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
+    return true;
 }
 
 std::string_view fieldBytes(const Field4* f) {
@@ -86,6 +109,15 @@ std::string f4str(Field4* f) {
     return f->table->dbf->codePage().decode(fieldBytes(f));
 }
 
+std::string_view f4strView(Field4* f, std::string& scratch) {
+    if (!f) return {};
+    const std::string_view stored = fieldBytes(f);
+    if (isAscii(stored)) return stored;
+    scratch.clear();
+    f->table->dbf->codePage().decode(stored, scratch);
+    return scratch;
+}
+
 int f4int(Field4* f) {
     double v = f ? parseNumber(fieldBytes(f)) : 0;
     if (v >= 2147483647.0) return 2147483647;
@@ -116,11 +148,15 @@ int f4assign(Field4* f, std::string_view utf8) {
     const auto& l = f->layout;
     if (isBinaryType(l.type))
         return setError(t->code, e4fieldType, t->alias + "." + l.name + " holds binary data");
-    std::string stored = t->dbf->codePage().encode(utf8);
+    // ASCII is stored as it is; other text is converted to the table's code page.
+    std::string encoded;
+    std::string_view stored = utf8;
+    if (!isAscii(utf8)) stored = encoded = t->dbf->codePage().encode(utf8);
     if (l.type == 'N' || l.type == 'F') {
         auto b = stored.find_first_not_of(' ');
         auto e = stored.find_last_not_of(' ');
-        return assignRightAligned(f, b == std::string::npos ? "" : stored.substr(b, e - b + 1));
+        return assignRightAligned(
+            f, b == std::string_view::npos ? std::string_view() : stored.substr(b, e - b + 1));
     }
     int rc = beginChange(t);
     if (rc) return rc;

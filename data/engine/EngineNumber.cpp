@@ -1,8 +1,10 @@
 #include "data/engine/EngineNumber.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 namespace engine {
@@ -79,36 +81,55 @@ double parseNumber(std::string_view s) {
 }
 
 // `v` in `dec` decimals, rounded half away from zero on its shortest decimal form (so 2.675
-// gives 2.68, as a person reading the number expects). False for NaN and infinities.
-bool formatNumber(double v, int dec, std::string& out) {
-    if (!std::isfinite(v)) return false;
-    char buf[512];
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
-    if (r.ec != std::errc()) return false;
-    std::string s(buf, r.ptr);
-    bool neg = !s.empty() && s[0] == '-';
-    if (neg) s.erase(0, 1);
-    auto dot = s.find('.');
-    std::string ip = dot == std::string::npos ? s : s.substr(0, dot);
-    std::string fp = dot == std::string::npos ? "" : s.substr(dot + 1);
-    bool up = fp.size() > static_cast<std::size_t>(dec) && fp[dec] >= '5';
-    fp.resize(dec, '0');
-    std::string digits = ip + fp;
-    if (up) {
-        int i = static_cast<int>(digits.size()) - 1;
-        while (i >= 0 && digits[i] == '9') digits[i--] = '0';
-        if (i < 0)
-            digits.insert(digits.begin(), '1');
-        else
-            ++digits[i];
+// gives 2.68, as a person reading the number expects). False for NaN and infinities. Worked
+// in buffers on the stack: a number is written for every amount of every appended record.
+std::size_t formatNumber(double v, int dec, char* out) {
+    if (!std::isfinite(v) || dec < 0 || dec > kMaxFormatDecimals) return 0;
+    char buf[400];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
+    if (r.ec != std::errc()) return 0;
+    const bool neg = buf[0] == '-';
+    const char* s = buf + (neg ? 1 : 0);
+    const char* end = r.ptr;
+    const char* dot = std::find(s, end, '.');
+    const char* fp = dot == end ? end : dot + 1;
+    const std::size_t fpLen = static_cast<std::size_t>(end - fp);
+    const std::size_t udec = static_cast<std::size_t>(dec);
+    // One spare place in front for a carry out of the top digit.
+    char digits[sizeof buf + kMaxFormatDecimals + 1];
+    char* d = digits + 1;
+    std::size_t n = 0;
+    for (const char* p = s; p < dot; ++p) d[n++] = *p;
+    for (std::size_t i = 0; i < udec; ++i) d[n++] = i < fpLen ? fp[i] : '0';
+    if (fpLen > udec && fp[udec] >= '5') {
+        std::size_t i = n;
+        while (i > 0 && d[i - 1] == '9') d[--i] = '0';
+        if (i == 0) {
+            *--d = '1';
+            ++n;
+        } else {
+            ++d[i - 1];
+        }
     }
-    ip = digits.substr(0, digits.size() - dec);
-    fp = digits.substr(digits.size() - dec);
-    bool zero = digits.find_first_not_of('0') == std::string::npos;
-    out.clear();
-    if (neg && !zero) out.push_back('-');
-    out += ip;
-    if (dec > 0) out += "." + fp;
+    bool zero = true;
+    for (std::size_t i = 0; i < n; ++i) zero = zero && d[i] == '0';
+    std::size_t len = 0;
+    if (neg && !zero) out[len++] = '-';
+    std::memcpy(out + len, d, n - udec);
+    len += n - udec;
+    if (dec > 0) {
+        out[len++] = '.';
+        std::memcpy(out + len, d + n - udec, udec);
+        len += udec;
+    }
+    return len;
+}
+
+bool formatNumber(double v, int dec, std::string& out) {
+    char text[kFormatBuffer];
+    const std::size_t len = formatNumber(v, dec, text);
+    if (len == 0) return false;
+    out.assign(text, len);
     return true;
 }
 

@@ -3,6 +3,7 @@
 // Number fields as text: the stored form read into a double and a double written in a
 // field's decimals.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,5 +15,10 @@ double parseNumber(std::string_view s);
 // `v` in `dec` decimals, rounded half away from zero on its shortest decimal form. False for
 // NaN and infinities.
 bool formatNumber(double v, int dec, std::string& out);
+// The same into `out`, which holds kFormatBuffer bytes; the length written, 0 for NaN,
+// infinities and more than kMaxFormatDecimals decimals.
+inline constexpr int kMaxFormatDecimals = 255;
+inline constexpr std::size_t kFormatBuffer = 400 + kMaxFormatDecimals + 4;
+std::size_t formatNumber(double v, int dec, char* out);
 
 }  // namespace engine

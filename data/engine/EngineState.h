@@ -50,6 +50,10 @@ struct Tag4 {
     std::optional<KeyExpression> filter;
 
     bool passes(const char* rec) const { return !filter || filter->evaluateBool(rec); }
+
+    // Entries of a bulk append not yet in the index: each the key, then the record number.
+    std::string pending;
+    std::size_t pendingCount = 0;
 };
 
 struct Data4 {
@@ -63,6 +67,9 @@ struct Data4 {
     // The table has index files that were left shut (code4autoOpen 0): they do not follow
     // its changes.
     bool indexesShut = false;
+    // Between d4appendStart and d4appendEnd: appended records' index entries are collected
+    // in their tags and merged at the next move, flush or close.
+    bool bulk = false;
 
     // The current record: its number (0 before the first move, count + 1 at the end), its
     // bytes, and the bytes the file holds while it is changed.
@@ -91,6 +98,8 @@ int flushRecord(Data4* t);
 int beginChange(Data4* t);
 // Writes and syncs what changed, then clears the in-flux mark (see d4close).
 int flushAll(Data4* t);
+// Puts the entries a bulk append collected into the tags.
+int mergePending(Data4* t);
 
 // Index files of an open table (EngineTags.cpp).
 int openTag(Data4* t, const std::string& name, bool readOnly, std::unique_ptr<Tag4>& out);
@@ -98,5 +107,7 @@ int bindTag(Data4* t, std::unique_ptr<Tag4> tag, const NtxHeader& head, std::uni
 int buildTag(Data4* t, const std::string& path, const NtxHeader& header, const KeyExpression& key,
              const KeyExpression* filter, std::unique_ptr<Ntx>& out);
 int rebuildTags(Data4* t);
+// Builds one tag's index file again from the table's records.
+int rebuildTag(Data4* t, Tag4& tag);
 
 }  // namespace engine

@@ -2,8 +2,10 @@
 // built again when the table is in flux), built from the table's records, selected; i4create
 // and the group check.
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstring>
 
 #include "data/engine/EngineState.h"
 #include "data/engine/GroupFile.h"
@@ -78,17 +80,64 @@ int buildTag(Data4* t, const std::string& path, const NtxHeader& header, const K
     return builder.finish(out);
 }
 
+int rebuildTag(Data4* t, Tag4& tag) {
+    NtxHeader header = tag.ntx->header();
+    tag.ntx->flush();
+    std::unique_ptr<Ntx> fresh;
+    int rc = buildTag(t, tag.path, header, *tag.key, tag.filter ? &*tag.filter : nullptr, fresh);
+    if (rc) return setError(t->code, rc, t->alias + ": cannot rebuild index " + tag.path);
+    tag.ntx = std::move(fresh);
+    tag.pending.clear();
+    tag.pendingCount = 0;
+    return 0;
+}
+
 int rebuildTags(Data4* t) {
     for (auto& tag : t->tags) {
-        NtxHeader header = tag->ntx->header();
-        tag->ntx->flush();
-        std::unique_ptr<Ntx> fresh;
-        int rc =
-            buildTag(t, tag->path, header, *tag->key, tag->filter ? &*tag->filter : nullptr, fresh);
-        if (rc) return setError(t->code, rc, t->alias + ": cannot rebuild index " + tag->path);
-        tag->ntx = std::move(fresh);
+        int rc = rebuildTag(t, *tag);
+        if (rc) return rc;
     }
     t->cursorOn = false;
+    return 0;
+}
+
+// A batch of at least an eighth of the table is cheaper built afresh with the rest than put
+// into the tree entry by entry.
+int mergePending(Data4* t) {
+    bool any = false;
+    for (auto& tag : t->tags) any |= tag->pendingCount > 0;
+    if (!any) return 0;
+    int rc = t->dbf->writeAppends();
+    if (rc) return setError(t->code, rc, t->alias + ": cannot write appended records");
+    t->cursorOn = false;
+    std::vector<std::uint32_t> order;
+    std::string sorted;
+    for (auto& tag : t->tags) {
+        const std::size_t n = tag->pendingCount;
+        if (n == 0) continue;
+        if (n * 8 >= t->dbf->count()) {
+            if ((rc = rebuildTag(t, *tag))) return rc;
+            continue;
+        }
+        // Record numbers rose with the appends, so a stable sort by key gives the tree's order.
+        const std::size_t len = static_cast<std::size_t>(tag->key->keyLength());
+        const std::size_t stride = len + 4;
+        const char* base = tag->pending.data();
+        const bool descending = tag->ntx->header().descending;
+        order.resize(n);
+        for (std::size_t i = 0; i < n; ++i) order[i] = static_cast<std::uint32_t>(i);
+        std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            const int c = std::memcmp(base + a * stride, base + b * stride, len);
+            return descending ? c > 0 : c < 0;
+        });
+        sorted.resize(n * stride);
+        for (std::size_t i = 0; i < n; ++i)
+            std::memcpy(sorted.data() + i * stride, base + order[i] * stride, stride);
+        tag->pending.clear();
+        tag->pendingCount = 0;
+        rc = tag->ntx->insertOrdered(sorted.data(), n, stride);
+        if (rc) return tagError(t, tag.get(), rc, "take");
+    }
     return 0;
 }
 

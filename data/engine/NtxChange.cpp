@@ -57,6 +57,74 @@ int Ntx::Impl::insertEntry(const unsigned char* key, std::uint32_t rec) {
     return 0;
 }
 
+int Ntx::Impl::findLeaf(const Probe& p, Frame*& leaf) {
+    opPath.clear();
+    std::uint32_t page = root;
+    for (;;) {
+        if (opPath.size() >= kMaxDepth) return e4index;
+        int rc = fetch(page, leaf);
+        if (rc) return rc;
+        const int i = bound(leaf, p, true);
+        opPath.push_back({page, i});
+        if (!isBranch(leaf)) break;
+        page = child(leaf, i);
+    }
+    fenced = false;
+    for (std::size_t lv = opPath.size() - 1; lv-- > 0;) {
+        Frame* f;
+        int rc = fetch(opPath[lv].page, f);
+        if (rc) return rc;
+        const int i = opPath[lv].index;
+        if (i < count(f)) {
+            fence.assign(keyAt(f, i), keyAt(f, i) + geo.keySize);
+            fenceRec = recAt(f, i);
+            fenced = true;
+            break;
+        }
+    }
+    return 0;
+}
+
+// While the next entry sorts below the fence it goes into the leaf the last one went to,
+// found with one binary search of that page; a full leaf, a new leaf or a unique index take
+// the whole way of insertEntry.
+int Ntx::Impl::insertOrderedEntries(const unsigned char* entries, std::size_t n,
+                                    std::size_t stride) {
+    const std::size_t len = static_cast<std::size_t>(geo.keySize);
+    Frame* leaf = nullptr;
+    for (std::size_t e = 0; e < n; ++e) {
+        const unsigned char* key = entries + e * stride;
+        std::uint32_t rec;
+        std::memcpy(&rec, key + len, sizeof rec);
+        const Probe p{key, len, true, rec};
+        if (leaf != nullptr && fenced) {
+            const int c = keyCmp(fence.data(), key, len);
+            if (c < 0 || (c == 0 && fenceRec <= rec)) leaf = nullptr;
+        }
+        if (leaf == nullptr || hdr.unique) {
+            int rc = trim();
+            if (rc) return rc;
+            if (hdr.unique) {
+                rc = insertEntry(key, rec);
+                if (rc) return rc;
+                continue;
+            }
+            rc = findLeaf(p, leaf);
+            if (rc) return rc;
+        }
+        if (count(leaf) >= geo.maxItems) {
+            int rc = insertEntry(key, rec);
+            if (rc) return rc;
+            leaf = nullptr;
+            continue;
+        }
+        const int i = bound(leaf, p, true);
+        if (i > 0 && compare(leaf, i - 1, p) == 0) return e4info;  // already there
+        insertItem(leaf, i, 0, key, rec);
+    }
+    return 0;
+}
+
 // Inserts into a full page by splitting it: the lower half stays in `f`, the upper half
 // goes to a new page, and the middle entry is handed back in carry* for the parent.
 int Ntx::Impl::split(Frame* f, int i, std::vector<unsigned char>& carryKey, std::uint32_t& carryRec,

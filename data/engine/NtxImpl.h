@@ -250,6 +250,16 @@ struct Ntx::Impl {
     // ---- changes ------------------------------------------------------------------------
 
     int insertEntry(const unsigned char* key, std::uint32_t rec);
+    // Entries in the tree's order, each `stride` bytes: the key, then the record number.
+    int insertOrderedEntries(const unsigned char* entries, std::size_t n, std::size_t stride);
+    // Down to the leaf where `p` belongs, with the way in opPath, and the fence: the entry
+    // after that leaf's last (none at the right edge), below which later entries still go
+    // into the same leaf.
+    int findLeaf(const Probe& p, Frame*& leaf);
+    std::vector<unsigned char> fence;
+    std::uint32_t fenceRec = 0;
+    bool fenced = false;
+
     // Inserts into a full page by splitting it: the lower half stays in `f`, the upper half
     // goes to a new page, and the middle entry is handed back in carry* for the parent.
     int split(Frame* f, int i, std::vector<unsigned char>& carryKey, std::uint32_t& carryRec,

@@ -569,6 +569,57 @@ TEST_F(Engine, FailedWriteOnMoveIsReported) {
     code4close(h2.get());
 }
 
+// A bulk append keeps the in-flux mark from its first record to its end; its entries reach
+// every tag by an ordered merge (a small batch) or a fresh build (a large one), and a move in
+// the middle of the batch already finds the records appended so far.
+TEST_F(Engine, BulkAppendMergesIntoEveryTagAndIsDurableAtItsEnd) {
+    std::vector<enginetest::Expense> rows;
+    for (int i = 0; i < 2000; ++i)
+        rows.push_back({"2025" + std::string(i % 12 < 9 ? "0" : "") + std::to_string(1 + i % 12) +
+                            "1" + std::to_string(i % 9),
+                        100 + i % 37, "Payee " + std::to_string(i), i * 0.5});
+    Data4* t = makeExpenses(rows);
+    for (const int batch : {100, 1500}) {
+        ASSERT_EQ(d4appendStart(t), 0);
+        for (int i = 0; i < batch; ++i) {
+            append(t, {"20240" + std::to_string(1 + i % 9) + "15", 100 + (i * 7) % 41, "Bulk",
+                       1.0 * i});
+            if (i == 1) {
+                EXPECT_EQ(readFile(dir.file("EXP5.dbf"))[14], 1) << "marked from the start";
+            }
+        }
+        append(t, {"20240101", 5000 + batch, "Marker", 0.0});
+        ASSERT_EQ(d4tagSelect(t, d4tag(t, "EAcc")), 0);
+        EXPECT_EQ(d4seek(t, std::to_string(5000 + batch)), r4success) << "found before the end";
+        ASSERT_EQ(d4appendStart(t), 0);  // the seek put the batch in; a new one begins
+        append(t, {"20270101", 9999, "Last", 2.0});
+        ASSERT_EQ(d4appendEnd(t), 0);
+        EXPECT_EQ(readFile(dir.file("EXP5.dbf"))[14], 0) << batch;
+        std::string report;
+        EXPECT_EQ(d4check(t, &report), 0) << batch << report;
+        EXPECT_EQ(d4bottom(t), 0);
+        EXPECT_EQ(f4int(d4field(t, "ACCNO")), 9999);
+    }
+    // After the batch an append is a single one again, in the tags at once.
+    append(t, {"20200101", 1, "Single", 3.0});
+    ASSERT_EQ(d4top(t), 0);
+    EXPECT_EQ(f4int(d4field(t, "ACCNO")), 1);
+}
+
+// Text comes as a view of the record while it is ASCII and decoded only where it is not.
+TEST_F(Engine, TextViewsAreTheRecordsBytesUnlessTheyNeedDecoding) {
+    Data4* t = makeExpenses({{"20260101", 1, "Plain", 1.0}, {"20260102", 2, "Caf\xc3\xa9", 2.0}});
+    ASSERT_EQ(d4tagSelect(t, nullptr), 0);
+    ASSERT_EQ(d4top(t), 0);
+    Field4* payTo = d4field(t, "PAYTO");
+    std::string scratch;
+    EXPECT_EQ(f4strView(payTo, scratch), f4str(payTo));
+    EXPECT_TRUE(scratch.empty());
+    ASSERT_EQ(d4skip(t, 1), 0);
+    EXPECT_EQ(f4strView(payTo, scratch), f4str(payTo));
+    EXPECT_EQ(scratch.substr(0, 5), "Caf\xc3\xa9");
+}
+
 // What a crash leaves: the files as they are on disk while the table is still open, with the
 // changed index pages only in the engine's memory.
 TEST_F(Engine, IndexesLeftMidChangeByACrashAreRebuiltAtTheNextOpen) {
