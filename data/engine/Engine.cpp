@@ -129,6 +129,7 @@ int flushRecord(Data4* t) {
                 const std::uint32_t n = t->recNo;
                 tag->pending.append(reinterpret_cast<const char*>(&n), sizeof n);
                 ++tag->pendingCount;
+                t->pendingEntries = true;
                 continue;
             }
             t->keyA.clear();

@@ -119,17 +119,14 @@ std::string_view f4strView(Field4* f, std::string& scratch) {
 }
 
 int f4int(Field4* f) {
-    double v = f ? parseNumber(fieldBytes(f)) : 0;
-    if (v >= 2147483647.0) return 2147483647;
-    if (v <= -2147483648.0) return -2147483647 - 1;
+    const long long v = f ? parseWholeNumber(fieldBytes(f)) : 0;
+    if (v >= 2147483647LL) return 2147483647;
+    if (v <= -2147483648LL) return -2147483647 - 1;
     return static_cast<int>(v);
 }
 
 long f4long(Field4* f) {
-    double v = f ? parseNumber(fieldBytes(f)) : 0;
-    if (v >= 9.2e18) return 9200000000000000000L;
-    if (v <= -9.2e18) return -9200000000000000000L;
-    return static_cast<long>(v);
+    return f ? static_cast<long>(parseWholeNumber(fieldBytes(f))) : 0;
 }
 
 double f4double(Field4* f) {

@@ -48,6 +48,38 @@ std::optional<double> parsePlainNumber(std::string_view s) {
 
 }  // namespace
 
+// A stored whole number, at most 15 digits and no point or exponent, read without a double:
+// its value is the digits themselves, as the full reading would give. Empty for other text.
+static std::optional<long long> parsePlainWhole(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+    long long digits = 0;
+    int count = 0;
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c >= '0' && c <= '9') {
+            if (++count > 15) return std::nullopt;
+            digits = digits * 10 + (c - '0');
+        } else if (c == '.' || c == ',' || c == 'e' || c == 'E') {
+            return std::nullopt;
+        } else {
+            break;
+        }
+    }
+    if (count == 0) return std::nullopt;
+    return negative ? -digits : digits;
+}
+
+long long parseWholeNumber(std::string_view s) {
+    if (const std::optional<long long> plain = parsePlainWhole(s)) return *plain;
+    const double v = parseNumber(s);
+    if (v >= 9.2e18) return 9200000000000000000LL;
+    if (v <= -9.2e18) return -9200000000000000000LL;
+    return static_cast<long long>(v);
+}
+
 double parseNumber(std::string_view s) {
     if (const std::optional<double> plain = parsePlainNumber(s)) return *plain;
     char buf[64];

@@ -12,6 +12,8 @@ namespace engine {
 // The value of a number field's bytes (blanks, sign, digits, one '.' or ',', an exponent);
 // 0 when there are no digits.
 double parseNumber(std::string_view s);
+// The same text as a whole number (the fraction cut off), as f4int and f4long read it.
+long long parseWholeNumber(std::string_view s);
 // `v` in `dec` decimals, rounded half away from zero on its shortest decimal form. False for
 // NaN and infinities.
 bool formatNumber(double v, int dec, std::string& out);

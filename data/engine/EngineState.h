@@ -70,6 +70,7 @@ struct Data4 {
     // Between d4appendStart and d4appendEnd: appended records' index entries are collected
     // in their tags and merged at the next move, flush or close.
     bool bulk = false;
+    bool pendingEntries = false;  // some tag holds collected entries
 
     // The current record: its number (0 before the first move, count + 1 at the end), its
     // bytes, and the bytes the file holds while it is changed.

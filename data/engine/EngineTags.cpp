@@ -104,9 +104,7 @@ int rebuildTags(Data4* t) {
 // A batch of at least an eighth of the table is cheaper built afresh with the rest than put
 // into the tree entry by entry.
 int mergePending(Data4* t) {
-    bool any = false;
-    for (auto& tag : t->tags) any |= tag->pendingCount > 0;
-    if (!any) return 0;
+    if (!t->pendingEntries) return 0;
     int rc = t->dbf->writeAppends();
     if (rc) return setError(t->code, rc, t->alias + ": cannot write appended records");
     t->cursorOn = false;
@@ -138,6 +136,7 @@ int mergePending(Data4* t) {
         rc = tag->ntx->insertOrdered(sorted.data(), n, stride);
         if (rc) return tagError(t, tag.get(), rc, "take");
     }
+    t->pendingEntries = false;
     return 0;
 }
 

@@ -606,6 +606,34 @@ TEST_F(Engine, BulkAppendMergesIntoEveryTagAndIsDurableAtItsEnd) {
     EXPECT_EQ(f4int(d4field(t, "ACCNO")), 1);
 }
 
+// Whole numbers are read as the number's text says, the fraction cut off toward zero, whether
+// the text takes the short way (plain digits) or the full reading.
+TEST_F(Engine, WholeNumbersAreReadAsTheFullReadingCutsThem) {
+    Data4* t = d4create(h.get(), "NUMS", {{"N", 'N', 20, 0}});
+    ASSERT_NE(t, nullptr);
+    ASSERT_EQ(d4appendBlank(t), 0);
+    Field4* n = d4field(t, "N");
+    const struct {
+        const char* text;
+        long whole;
+        int clamped;
+    } cases[] = {{"42", 42, 42},
+                 {"-7", -7, -7},
+                 {"12.75", 12, 12},
+                 {"-12.75", -12, -12},
+                 {"1e3", 1000, 1000},
+                 {"", 0, 0},
+                 {"12abc", 12, 12},
+                 {"123456789012345", 123456789012345L, 2147483647},
+                 {"-99999999999999999", -99999999999999999L - 1, -2147483647 - 1}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(f4assign(n, c.text), 0) << c.text;
+        EXPECT_EQ(f4long(n), static_cast<long>(f4double(n))) << c.text;
+        EXPECT_EQ(f4int(n), c.clamped) << c.text;
+        EXPECT_EQ(f4long(n), c.whole) << c.text;
+    }
+}
+
 // Text comes as a view of the record while it is ASCII and decoded only where it is not.
 TEST_F(Engine, TextViewsAreTheRecordsBytesUnlessTheyNeedDecoding) {
     Data4* t = makeExpenses({{"20260101", 1, "Plain", 1.0}, {"20260102", 2, "Caf\xc3\xa9", 2.0}});
