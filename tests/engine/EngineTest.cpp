@@ -606,6 +606,29 @@ TEST_F(Engine, BulkAppendMergesIntoEveryTagAndIsDurableAtItsEnd) {
     EXPECT_EQ(f4int(d4field(t, "ACCNO")), 1);
 }
 
+// A batch cut short by a crash: some of its records on file, none of their entries; the mark
+// makes the next open build the indexes from the table.
+TEST_F(Engine, BulkAppendCutShortIsRebuiltAtTheNextOpen) {
+    Data4* t = makeExpenses(sampleExpenses());
+    ASSERT_EQ(d4appendStart(t), 0);
+    for (int i = 0; i < 3000; ++i) append(t, {"20260501", 500 + i % 7, "Bulk", 1.0});
+    enginetest::TempDir crashed;
+    for (const char* f : {"EXP5.dbf", "EDate.ntx", "EAcc.ntx", "exp5.cgp"})
+        std::filesystem::copy_file(dir.file(f), crashed.file(f));
+    EXPECT_EQ(readFile(crashed.file("EXP5.dbf"))[14], 1);
+
+    auto other = code4init(posixFileSystem(), crashed.path());
+    Data4* again = d4open(other.get(), "EXP5");
+    ASSERT_NE(again, nullptr) << code4errorText(other.get());
+    std::string report;
+    EXPECT_EQ(d4check(again, &report), 0) << report;
+    ASSERT_EQ(d4tagSelect(again, d4tag(again, "EAcc")), 0);
+    EXPECT_EQ(d4seek(again, " 500"), r4success);
+    code4initUndo(other.get());
+    ASSERT_EQ(d4appendEnd(t), 0);
+    EXPECT_EQ(d4check(t, &report), 0) << report;
+}
+
 // Whole numbers are read as the number's text says, the fraction cut off toward zero, whether
 // the text takes the short way (plain digits) or the full reading.
 TEST_F(Engine, WholeNumbersAreReadAsTheFullReadingCutsThem) {
