@@ -15,8 +15,16 @@ SettingsRec Settings;
 
 namespace {
 
+// Text read as a view of the record where it can be (ASCII), so that a load builds no string
+// but the buffer's own, whose room is kept from one record to the next.
+void LoadText(engine::Field4* field, std::string& into) {
+    std::string scratch;
+    into.assign(engine::f4strView(field, scratch));
+}
+
 bool LoadDate(engine::Field4* field, platform::DateTime& date) {
-    const StoredDate stored = StoredToDate(engine::f4str(field));
+    std::string scratch;
+    const StoredDate stored = StoredToDate(engine::f4strView(field, scratch));
     if (stored.ok()) {
         date = stored.date;
         return true;
@@ -50,7 +58,7 @@ std::string FirstCharacters(const std::string& text, int count) {
 bool LoadAccountFrom(AccountRec& rec, engine::Field4* accNo, engine::Field4* acDesc,
                      engine::Field4* acDed) {
     rec.AccNo = engine::f4int(accNo);
-    rec.AcDesc = engine::f4str(acDesc);
+    LoadText(acDesc, rec.AcDesc);
     rec.AcDed = LoadLogical(acDed);
     return true;
 }
@@ -82,7 +90,7 @@ void StoreIncomeAccount() {
 
 bool LoadFolder() {
     CurFolder.FolNo = engine::f4int(FolNoField);
-    CurFolder.FolName = engine::f4str(FolNameField);
+    LoadText(FolNameField, CurFolder.FolName);
     return true;
 }
 
@@ -96,9 +104,9 @@ bool LoadExpense() {
     CurExpense.CheckNo = static_cast<std::int32_t>(engine::f4long(CheckNoField));
     CurExpense.AccNo = engine::f4int(ExpAccNoField);
     CurExpense.FolNo = engine::f4int(ExpFolNoField);
-    CurExpense.PayTo = engine::f4str(PayToField);
+    LoadText(PayToField, CurExpense.PayTo);
     CurExpense.Amount = engine::f4double(AmountField);
-    CurExpense.EMemo = engine::f4str(EMemoField);
+    LoadText(EMemoField, CurExpense.EMemo);
     CurExpense.Archive = LoadLogical(ExpArchiveField);
     return dateRead;
 }
@@ -117,7 +125,7 @@ void StoreExpense() {
 bool LoadIncome() {
     CurIncome.IncAcc = engine::f4int(IncAccField);
     const bool dateRead = LoadDate(IncDateField, CurIncome.IncDate);
-    CurIncome.IncDesc = engine::f4str(IncDescField);
+    LoadText(IncDescField, CurIncome.IncDesc);
     CurIncome.IncAmt = engine::f4double(IncAmtField);
     CurIncome.FolNo = engine::f4int(IncFolNoField);
     CurIncome.IncImp = LoadLogical(IncImpField);
@@ -138,7 +146,7 @@ void StoreIncome() {
 bool LoadSettings() {
     Settings.FyMonth = engine::f4int(FyMonthField);
     Settings.FyDay = engine::f4int(FyDayField);
-    Settings.FontName = engine::f4str(FontNameField);
+    LoadText(FontNameField, Settings.FontName);
     Settings.FontSize = engine::f4int(FontSizeField);
     return true;
 }

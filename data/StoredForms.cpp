@@ -46,9 +46,20 @@ std::string DateToStored(const platform::DateTime& date) {
     }
     // The year, month and day are written as numbers, not re-encoded: a 29 February moved
     // into a year that has none is stored as it was typed.
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d%02d%02d", year, date.month(), date.dayOfMonth());
-    return text;
+    const int month = date.month();
+    const int day = date.dayOfMonth();
+    if (year < 0 || year > 9999 || month < 0 || month > 99 || day < 0 || day > 99) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%04d%02d%02d", year, month, day);
+        return text;
+    }
+    // Written digit by digit: a date is stored for every appended record.
+    const char text[8] = {
+        static_cast<char>('0' + year / 1000),    static_cast<char>('0' + year / 100 % 10),
+        static_cast<char>('0' + year / 10 % 10), static_cast<char>('0' + year % 10),
+        static_cast<char>('0' + month / 10),     static_cast<char>('0' + month % 10),
+        static_cast<char>('0' + day / 10),       static_cast<char>('0' + day % 10)};
+    return std::string(text, sizeof text);
 }
 
 StoredDate StoredToDate(std::string_view stored) {

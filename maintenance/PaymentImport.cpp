@@ -18,11 +18,11 @@ namespace {
 constexpr const char* kPaymentTable = "pmt.dbf";
 
 // Blanks and control characters off both ends, as the invoice number is taken.
-std::string Trim(std::string_view text) {
+std::string_view Trim(std::string_view text) {
     const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
     while (!text.empty() && blank(text.front())) text.remove_prefix(1);
     while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    return std::string(text);
+    return text;
 }
 
 std::string DirOf(const std::string& path) {
@@ -78,7 +78,8 @@ bool RemoveEarlierImports(const ImportRange& range, ImportOutcome& outcome) {
     for (cbk::ResultWord = d4top(cbk::Income); cbk::ResultWord == r4success;
          cbk::ResultWord = d4skip(cbk::Income, 1)) {
         if (f4true(cbk::IncImpField) == 1) {
-            const std::string date = f4str(cbk::IncDateField);
+            std::string scratch;
+            const std::string_view date = f4strView(cbk::IncDateField, scratch);
             if (date >= from && date <= through) {
                 if (!d4deleted(cbk::Income)) {
                     d4delete(cbk::Income);
@@ -92,28 +93,31 @@ bool RemoveEarlierImports(const ImportRange& range, ImportOutcome& outcome) {
     return cbk::ResultWord == r4eof && d4flush(cbk::Income) == 0;
 }
 
-// Step 7: one income record per payment of the range. False when an append failed.
+// Step 7: one income record per payment of the range, appended in bulk: the records in
+// blocks, their index entries merged into each index at the end. False when an append
+// failed.
 bool AppendPayments(Data4* payments, const ImportRange& range, ImportOutcome& outcome) {
     Field4* pdate = d4field(payments, "PDATE");
     Field4* pamt = d4field(payments, "PAMT");
     Field4* ivno = d4field(payments, "IVNO");
     ProgressSteps progress(d4recCount(payments));
+    std::string scratch;
     for (int rc = d4top(payments); rc == r4success; rc = d4skip(payments, 1)) {
-        const cbk::StoredDate paid = cbk::StoredToDate(f4str(pdate));
+        const cbk::StoredDate paid = cbk::StoredToDate(f4strView(pdate, scratch));
         if (!paid.ok()) {
             ++outcome.undated;
         } else if (range.from <= paid.date && paid.date <= range.through) {
             cbk::CurIncome.IncDate = paid.date;
             cbk::CurIncome.IncAmt = f4double(pamt);
-            cbk::CurIncome.IncDesc = std::string(kPaymentPrefix) + Trim(f4str(ivno));
+            cbk::CurIncome.IncDesc.assign(kPaymentPrefix);
+            cbk::CurIncome.IncDesc += Trim(f4strView(ivno, scratch));
             if (d4appendBlank(cbk::Income) != 0) return false;
             cbk::StoreIncome();
             ++outcome.imported;
         }
         progress.count();
     }
-    // Gathered appends reach the file here; a full disk shows now or never.
-    return d4flush(cbk::Income) == 0;
+    return true;
 }
 
 }  // namespace
@@ -206,9 +210,10 @@ ImportOutcome ImportPayments(Data4* payments, const ImportRange& range) {
         cbk::CurIncome.FolNo = range.folder;
         cbk::CurIncome.IncImp = true;
         cbk::CurIncome.Archive = false;
-        code4optimizeWrite(cbk::cb, 1);
-        written = AppendPayments(payments, range, outcome);
-        code4optimizeWrite(cbk::cb, 0);
+        written = d4appendStart(cbk::Income) == 0 && AppendPayments(payments, range, outcome);
+        // The gathered records and index entries reach the files here; a full disk shows now
+        // or never.
+        if (d4appendEnd(cbk::Income) != 0) written = false;
     }
     d4tagSelect(cbk::Income, cbk::IncDateTag);
 

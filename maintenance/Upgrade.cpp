@@ -197,11 +197,11 @@ private:
         return fail(std::string(tableName) + ".dbf could not be written.");
     }
 
-    // Gathered appends reach the file at the flush; the close must not find an error either.
+    // Gathered appends reach the file at the end of the bulk append; the close must not find
+    // an error either.
     bool finish(Data4* table, const char* tableName) {
-        const bool flushed = d4flush(table) == 0;
-        code4optimizeWrite(cbk::cb, 0);
-        if (!flushed) return fail(std::string(tableName) + ".dbf could not be written.");
+        if (d4appendEnd(table) != 0)
+            return fail(std::string(tableName) + ".dbf could not be written.");
         cbk::CloseAllTables();
         if (code4errorCode(cbk::cb, 0) < 0)
             return fail(std::string(tableName) + ".dbf could not be written.");
@@ -209,19 +209,23 @@ private:
     }
 
     bool readDate(Field4* field, const char* file, Data4* table, platform::DateTime& date) {
-        const std::string stored = f4str(field);
+        const std::string_view stored = f4strView(field, scratch_);
         const cbk::StoredDate read = cbk::StoredToDate(stored);
         if (read.ok()) {
             date = read.date;
             return true;
         }
         return fail(std::string(file) + " record " + std::to_string(d4recNo(table)) +
-                    ": the date '" + stored + "' is not a date.");
+                    ": the date '" + std::string(stored) + "' is not a date.");
     }
+
+    // Text read as a view where it can be, into a buffer whose room is kept.
+    void readText(Field4* field, std::string& into) { into.assign(f4strView(field, scratch_)); }
 
     bool makeIncomeAccount() {
         if (!openCurrent("ACCI") || !emptyCurrent(cbk::IncomeAccounts, "ACCI")) return false;
-        if (!appendTo(cbk::IncomeAccounts, "ACCI")) return false;
+        if (d4appendStart(cbk::IncomeAccounts) != 0 || !appendTo(cbk::IncomeAccounts, "ACCI"))
+            return false;
         progress_.set(15);
         cbk::CurIncAccount = cbk::AccountRec{1, std::string(kOrdinaryIncome), true};
         cbk::StoreIncomeAccount();
@@ -241,20 +245,20 @@ private:
         Field4* imported = d4field(old, "INCIMP");
         if (!date || !desc || !amount || !folder || !imported)
             return fail("Inc3.dbf lacks a field the upgrade reads.");
-        code4optimizeWrite(cbk::cb, 1);
+        if (d4appendStart(cbk::Income) != 0) return fail("INC5.dbf could not be written.");
         const long total = d4recCount(old);
         long n = 0;
+        cbk::IncomeRec rec;  // its text keeps its room from one record to the next
         for (int rc = d4top(old); rc == r4success; rc = d4skip(old, 1)) {
-            cbk::IncomeRec rec;
             if (!readDate(date, "Inc3.dbf", old, rec.IncDate)) return false;
             rec.IncAcc = 1;
-            rec.IncDesc = f4str(desc);
+            readText(desc, rec.IncDesc);
             rec.IncAmt = f4double(amount);
             rec.FolNo = f4int(folder);
             rec.IncImp = f4true(imported) == 1;
             rec.Archive = false;
             if (!appendTo(cbk::Income, "INC5")) return false;
-            cbk::CurIncome = std::move(rec);
+            cbk::CurIncome = rec;
             cbk::StoreIncome();
             progress_.set(20 + static_cast<int>(40 * ++n / total));
         }
@@ -274,21 +278,21 @@ private:
         Field4* amount = d4field(old, "AMOUNT");
         if (!date || !check || !account || !folder || !payTo || !memo || !amount)
             return fail("Exp3.dbf lacks a field the upgrade reads.");
-        code4optimizeWrite(cbk::cb, 1);
+        if (d4appendStart(cbk::Expenses) != 0) return fail("EXP5.dbf could not be written.");
         const long total = d4recCount(old);
         long n = 0;
+        cbk::ExpenseRec rec;
         for (int rc = d4top(old); rc == r4success; rc = d4skip(old, 1)) {
-            cbk::ExpenseRec rec;
             if (!readDate(date, "Exp3.dbf", old, rec.ExpDate)) return false;
             rec.CheckNo = static_cast<std::int32_t>(f4long(check));
             rec.AccNo = f4int(account);
             rec.FolNo = f4int(folder);
-            rec.PayTo = f4str(payTo);
-            rec.EMemo = f4str(memo);
+            readText(payTo, rec.PayTo);
+            readText(memo, rec.EMemo);
             rec.Amount = f4double(amount);
             rec.Archive = false;
             if (!appendTo(cbk::Expenses, "EXP5")) return false;
-            cbk::CurExpense = std::move(rec);
+            cbk::CurExpense = rec;
             cbk::StoreExpense();
             progress_.set(60 + static_cast<int>(40 * ++n / total));
         }
@@ -296,6 +300,7 @@ private:
     }
 
     std::string dir_;
+    std::string scratch_;
     Progress progress_;
 };
 

@@ -103,6 +103,15 @@ bool d4deleted(Data4* t);
 int d4delete(Data4* t);
 int d4recall(Data4* t);
 int d4appendBlank(Data4* t);
+// Bulk appends, for imports and conversions: between d4appendStart and d4appendEnd each
+// d4appendBlank's record is gathered and written in 64 KB blocks, and its index entries are
+// collected instead of put into the trees one by one. At d4appendEnd (or at any earlier
+// move, flush or close) they go into each index in one ordered pass, or the index is built
+// afresh when the batch holds at least an eighth of the table's records. d4appendEnd then
+// makes the batch durable as d4flush does. The in-flux mark is set from the first append,
+// so that a crash before the end leaves a table whose next open rebuilds its indexes.
+int d4appendStart(Data4* t);
+int d4appendEnd(Data4* t);
 int d4refresh(Data4* t);
 int d4pack(Data4* t);
 int d4zap(Data4* t, long startRec, long endRec);
@@ -129,6 +138,10 @@ const std::string& d4alias(Data4* t);
 Code4* d4code(Data4* t);
 
 std::string f4str(Field4* f);  // UTF-8, blank-padded to the field width
+// The text f4str gives, without a string built for it where it can be helped: a view of the
+// current record's bytes when they are ASCII (valid until the record changes or the table
+// moves), else of `scratch`, into which the stored text is decoded.
+std::string_view f4strView(Field4* f, std::string& scratch);
 int f4int(Field4* f);
 long f4long(Field4* f);
 double f4double(Field4* f);

@@ -52,6 +52,11 @@ public:
 
     int insert(std::string_view key, std::uint32_t recNo);
     int erase(std::string_view key, std::uint32_t recNo);  // e4index if absent
+    // Inserts `n` entries that come in the index's order (by key as the index orders keys,
+    // then by record number), each `stride` bytes: the key (keySize bytes), then the record
+    // number (4 bytes, native order). An entry goes into the leaf of the one before it while
+    // it belongs there, so that a batch costs about a search of one page an entry.
+    int insertOrdered(const char* entries, std::size_t n, std::size_t stride);
 
     // Cursor. Results: r4success / r4after / r4eof (Errors.h) or a negative error.
     // seek: the first entry whose key starts with `key` (exact: r4success), else the first

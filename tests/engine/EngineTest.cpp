@@ -569,6 +569,108 @@ TEST_F(Engine, FailedWriteOnMoveIsReported) {
     code4close(h2.get());
 }
 
+// A bulk append keeps the in-flux mark from its first record to its end; its entries reach
+// every tag by an ordered merge (a small batch) or a fresh build (a large one), and a move in
+// the middle of the batch already finds the records appended so far.
+TEST_F(Engine, BulkAppendMergesIntoEveryTagAndIsDurableAtItsEnd) {
+    std::vector<enginetest::Expense> rows;
+    for (int i = 0; i < 2000; ++i)
+        rows.push_back({"2025" + std::string(i % 12 < 9 ? "0" : "") + std::to_string(1 + i % 12) +
+                            "1" + std::to_string(i % 9),
+                        100 + i % 37, "Payee " + std::to_string(i), i * 0.5});
+    Data4* t = makeExpenses(rows);
+    for (const int batch : {100, 1500}) {
+        ASSERT_EQ(d4appendStart(t), 0);
+        for (int i = 0; i < batch; ++i) {
+            append(t, {"20240" + std::to_string(1 + i % 9) + "15", 100 + (i * 7) % 41, "Bulk",
+                       1.0 * i});
+            if (i == 1) {
+                EXPECT_EQ(readFile(dir.file("EXP5.dbf"))[14], 1) << "marked from the start";
+            }
+        }
+        append(t, {"20240101", 5000 + batch, "Marker", 0.0});
+        ASSERT_EQ(d4tagSelect(t, d4tag(t, "EAcc")), 0);
+        EXPECT_EQ(d4seek(t, std::to_string(5000 + batch)), r4success) << "found before the end";
+        ASSERT_EQ(d4appendStart(t), 0);  // the seek put the batch in; a new one begins
+        append(t, {"20270101", 9999, "Last", 2.0});
+        ASSERT_EQ(d4appendEnd(t), 0);
+        EXPECT_EQ(readFile(dir.file("EXP5.dbf"))[14], 0) << batch;
+        std::string report;
+        EXPECT_EQ(d4check(t, &report), 0) << batch << report;
+        EXPECT_EQ(d4bottom(t), 0);
+        EXPECT_EQ(f4int(d4field(t, "ACCNO")), 9999);
+    }
+    // After the batch an append is a single one again, in the tags at once.
+    append(t, {"20200101", 1, "Single", 3.0});
+    ASSERT_EQ(d4top(t), 0);
+    EXPECT_EQ(f4int(d4field(t, "ACCNO")), 1);
+}
+
+// A batch cut short by a crash: some of its records on file, none of their entries; the mark
+// makes the next open build the indexes from the table.
+TEST_F(Engine, BulkAppendCutShortIsRebuiltAtTheNextOpen) {
+    Data4* t = makeExpenses(sampleExpenses());
+    ASSERT_EQ(d4appendStart(t), 0);
+    for (int i = 0; i < 3000; ++i) append(t, {"20260501", 500 + i % 7, "Bulk", 1.0});
+    enginetest::TempDir crashed;
+    for (const char* f : {"EXP5.dbf", "EDate.ntx", "EAcc.ntx", "exp5.cgp"})
+        std::filesystem::copy_file(dir.file(f), crashed.file(f));
+    EXPECT_EQ(readFile(crashed.file("EXP5.dbf"))[14], 1);
+
+    auto other = code4init(posixFileSystem(), crashed.path());
+    Data4* again = d4open(other.get(), "EXP5");
+    ASSERT_NE(again, nullptr) << code4errorText(other.get());
+    std::string report;
+    EXPECT_EQ(d4check(again, &report), 0) << report;
+    ASSERT_EQ(d4tagSelect(again, d4tag(again, "EAcc")), 0);
+    EXPECT_EQ(d4seek(again, " 500"), r4success);
+    code4initUndo(other.get());
+    ASSERT_EQ(d4appendEnd(t), 0);
+    EXPECT_EQ(d4check(t, &report), 0) << report;
+}
+
+// Whole numbers are read as the number's text says, the fraction cut off toward zero, whether
+// the text takes the short way (plain digits) or the full reading.
+TEST_F(Engine, WholeNumbersAreReadAsTheFullReadingCutsThem) {
+    Data4* t = d4create(h.get(), "NUMS", {{"N", 'N', 20, 0}});
+    ASSERT_NE(t, nullptr);
+    ASSERT_EQ(d4appendBlank(t), 0);
+    Field4* n = d4field(t, "N");
+    const struct {
+        const char* text;
+        long whole;
+        int clamped;
+    } cases[] = {{"42", 42, 42},
+                 {"-7", -7, -7},
+                 {"12.75", 12, 12},
+                 {"-12.75", -12, -12},
+                 {"1e3", 1000, 1000},
+                 {"", 0, 0},
+                 {"12abc", 12, 12},
+                 {"123456789012345", 123456789012345L, 2147483647},
+                 {"-99999999999999999", -99999999999999999L - 1, -2147483647 - 1}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(f4assign(n, c.text), 0) << c.text;
+        EXPECT_EQ(f4long(n), static_cast<long>(f4double(n))) << c.text;
+        EXPECT_EQ(f4int(n), c.clamped) << c.text;
+        EXPECT_EQ(f4long(n), c.whole) << c.text;
+    }
+}
+
+// Text comes as a view of the record while it is ASCII and decoded only where it is not.
+TEST_F(Engine, TextViewsAreTheRecordsBytesUnlessTheyNeedDecoding) {
+    Data4* t = makeExpenses({{"20260101", 1, "Plain", 1.0}, {"20260102", 2, "Caf\xc3\xa9", 2.0}});
+    ASSERT_EQ(d4tagSelect(t, nullptr), 0);
+    ASSERT_EQ(d4top(t), 0);
+    Field4* payTo = d4field(t, "PAYTO");
+    std::string scratch;
+    EXPECT_EQ(f4strView(payTo, scratch), f4str(payTo));
+    EXPECT_TRUE(scratch.empty());
+    ASSERT_EQ(d4skip(t, 1), 0);
+    EXPECT_EQ(f4strView(payTo, scratch), f4str(payTo));
+    EXPECT_EQ(scratch.substr(0, 5), "Caf\xc3\xa9");
+}
+
 // What a crash leaves: the files as they are on disk while the table is still open, with the
 // changed index pages only in the engine's memory.
 TEST_F(Engine, IndexesLeftMidChangeByACrashAreRebuiltAtTheNextOpen) {

@@ -284,6 +284,36 @@ TEST(Ntx, RandomInsertsAndErasesMatchAMultiset) {
     EXPECT_EQ(walk(*bulk), want);
 }
 
+// A batch in the tree's order lands leaf after leaf, splitting as it goes, in ascending and
+// descending indexes alike, and ends as the same tree of entries as one insert at a time.
+TEST(Ntx, OrderedBatchInsertMatchesSingleInserts) {
+    TempDir dir;
+    for (const bool descending : {false, true}) {
+        NtxHeader h = accHeader();
+        h.descending = descending;
+        const std::vector<Entry> first = randomEntries(3000, 5);
+        auto ntx = build(dir.file(descending ? "d.ntx" : "a.ntx"), first, h);
+        std::vector<Entry> batch = randomEntries(2500, 6);
+        for (auto& e : batch) e.second += 3000;
+        std::stable_sort(batch.begin(), batch.end(), [descending](const Entry& a, const Entry& b) {
+            return descending ? a.first > b.first : a.first < b.first;
+        });
+        std::string packed;
+        for (const auto& [k, r] : batch) {
+            packed += k;
+            packed.append(reinterpret_cast<const char*>(&r), 4);
+        }
+        ASSERT_EQ(ntx->insertOrdered(packed.data(), batch.size(), 16), 0);
+        std::vector<Entry> all = first;
+        all.insert(all.end(), batch.begin(), batch.end());
+        auto single = build(dir.file("s.ntx"), all, h);
+        EXPECT_EQ(checked(*ntx), all.size());
+        EXPECT_EQ(walk(*ntx), walk(*single)) << descending;
+        // An entry already there stops the batch.
+        EXPECT_EQ(ntx->insertOrdered(packed.data(), 1, 16), e4info);
+    }
+}
+
 TEST(Ntx, ExactRepeatsAreRefusedOrDropped) {
     TempDir dir;
     auto ntx = build(dir.file("p.ntx"), {{accKey(1, 1), 1}, {accKey(1, 1), 1}, {accKey(1, 1), 2}});
