@@ -1,7 +1,7 @@
 #include "reports/ReportExport.h"
 
-#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 
@@ -38,16 +38,19 @@ ExportDialog ExportDialogFor(ExportKind kind) {
     return {std::string(kExportTitle), "Text files (*.txt)|*.TXT", "txt"};
 }
 
-std::string ExportLine(const Document& doc, int r, ExportKind kind) {
-    std::string line;
+namespace {
+
+// Appends the output line of row `r`, without its line end.
+void appendLine(std::string& out, const Document& doc, int r, ExportKind kind) {
+    const std::size_t lineStart = out.size();
     int length = 0;  // characters on the line
-    const std::span<const std::string> cells = doc.row(r);
+    const RowCells cells = doc.row(r);
     for (std::size_t c = 0; c + 1 < cells.size(); ++c) {
         PlacedCell cell;
         if (!ParseCell(cells[c], cell)) continue;
         if (kind == ExportKind::Delimited) {
-            if (!line.empty()) line += '\t';
-            line += cell.text;
+            if (out.size() > lineStart) out += '\t';
+            out += cell.text;
             continue;
         }
         const int width = characters(cell.text);
@@ -55,19 +58,58 @@ std::string ExportLine(const Document& doc, int r, ExportKind kind) {
         if (cell.code == 'R') target -= width;
         if (cell.code == 'C') target -= width / 2;
         if (length < target) {
-            line.append(std::size_t(target - length), ' ');
+            out.append(std::size_t(target - length), ' ');
             length = target;
         }
-        line += cell.text;
+        out += cell.text;
         length += width;
     }
+}
+
+// The file written from its start in blocks of about kBlock bytes; the first failure stops
+// the writing and is kept.
+class BlockWriter {
+public:
+    static constexpr std::size_t kBlock = 1 << 16;
+
+    explicit BlockWriter(engine::File& file) : file_(file) { buffer_.reserve(2 * kBlock); }
+
+    std::string& buffer() { return buffer_; }
+    void writeFullBlock() {
+        if (buffer_.size() >= kBlock) write();
+    }
+    int finish() {
+        write();
+        return err_;
+    }
+
+private:
+    void write() {
+        if (err_ == 0 && !buffer_.empty()) {
+            err_ = file_.write(at_, buffer_.data(), buffer_.size());
+            at_ += buffer_.size();
+        }
+        buffer_.clear();
+    }
+
+    engine::File& file_;
+    std::string buffer_;
+    std::uint64_t at_ = 0;
+    int err_ = 0;
+};
+
+}  // namespace
+
+std::string ExportLine(const Document& doc, int r, ExportKind kind) {
+    std::string line;
+    appendLine(line, doc, r, kind);
     return line;
 }
 
 std::string ExportBytes(const Document& doc, ExportKind kind) {
     std::string bytes;
     for (int r = 0; r <= doc.lastRow; ++r) {
-        bytes += ExportLine(doc, r, kind);
+        appendLine(bytes, doc, r, kind);
         bytes += "\r\n";
     }
     return bytes;
@@ -79,11 +121,14 @@ ExportOutcome ExportReport(const Document& doc, ExportKind kind, const std::stri
     std::unique_ptr<engine::File> file;
     if (fs.open(partial, engine::OpenMode::Create, file) != 0) return failed(path, "");
 
-    const std::string bytes = ExportBytes(doc, kind);
-    constexpr std::size_t kChunk = 1 << 16;
-    int err = 0;
-    for (std::size_t at = 0; at < bytes.size() && err == 0; at += kChunk)
-        err = file->write(at, bytes.data() + at, std::min(kChunk, bytes.size() - at));
+    // Row by row into one block at a time, so a report of any length needs no more memory.
+    BlockWriter writer(*file);
+    for (int r = 0; r <= doc.lastRow; ++r) {
+        appendLine(writer.buffer(), doc, r, kind);
+        writer.buffer() += "\r\n";
+        writer.writeFullBlock();
+    }
+    int err = writer.finish();
     if (err == 0) err = file->sync();
     file.reset();
     if (err == 0) err = fs.rename(partial, path);
