@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "platform/Platform.h"
 #include "reports/ReportFrame.h"
@@ -19,24 +21,57 @@ std::string Amount(double value) {
     return std::string(std::string_view(AmountText(value)));
 }
 
-// The digits of |value| rounded half away from zero at two decimals, taken from its 18
-// significant decimal digits, with the regional separators, right-aligned in 13 characters:
-// the rules' "%13.2n", written backwards into the buffer without a string.
+namespace {
+
+// The cents of |value| rounded half away from zero, found from the binary value itself when
+// it lies clearly off a half cent: then its 18 significant decimal digits, which the exact
+// form rounds, round the same way. Empty near a half cent and for the values no amount holds.
+std::optional<std::uint64_t> quickCents(double magnitude) {
+    if (!(magnitude < 0x1p53)) return std::nullopt;
+    if (magnitude == 0) return 0;
+    int exponent = 0;
+    const double fraction = std::frexp(magnitude, &exponent);
+    const auto mantissa = std::uint64_t(std::ldexp(fraction, 53));
+    const int shift = 53 - exponent;                   // magnitude = mantissa / 2^shift
+    const std::uint64_t hundredfold = mantissa * 100;  // below 2^60
+    if (shift == 0) return hundredfold;
+    if (shift >= 64) return 0;  // below a sixteenth of a cent
+    const std::uint64_t half = std::uint64_t(1) << (shift - 1);
+    const std::uint64_t rest = hundredfold & ((half << 1) - 1);
+    // The 18-digit form lies within 5e-18 of the value, relatively: far inside this margin.
+    const std::uint64_t margin = hundredfold / 1'000'000'000'000'000 + 2;
+    if ((rest > half ? rest - half : half - rest) <= margin) return std::nullopt;
+    return (hundredfold >> shift) + (rest > half ? 1 : 0);
+}
+
+}  // namespace
+
+// The rules' "%13.2n": the digits of |value| rounded half away from zero at two decimals,
+// taken from its 18 significant decimal digits, with the regional separators, right-aligned
+// in 13 characters; written backwards into the buffer without a string.
 AmountText::AmountText(double value) {
     constexpr std::size_t kWidth = 13;
     const platform::RegionalSettings regional = platform::regional().settings();
     auto put = [this](char c) { text_[--start_] = c; };
-    auto putText = [&](std::string_view text) {
+    if (const auto cents = quickCents(std::fabs(value))) {
+        std::uint64_t whole = *cents / 100;
+        put(char('0' + *cents % 10));
+        put(char('0' + *cents / 10 % 10));
+        put(regional.decimalSeparator);
+        for (int i = 0; i == 0 || whole > 0; ++i, whole /= 10) {
+            if (i > 0 && i % 3 == 0 && regional.thousandSeparator != '\0')
+                put(regional.thousandSeparator);
+            put(char('0' + whole % 10));
+        }
+        if (value < 0 && *cents != 0) put('-');
+    } else if (!std::isfinite(value)) {
+        const std::string_view text = std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
         for (std::size_t i = text.size(); i > 0; --i) put(text[i - 1]);
-    };
-    if (!std::isfinite(value)) {
-        putText(std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF"));
     } else {
         char sci[40];
         const auto res = std::to_chars(sci, sci + sizeof sci, std::fabs(value),
                                        std::chars_format::scientific, 17);
-        const std::string_view scientific(sci, std::size_t(res.ptr - sci));
-        const std::size_t e = scientific.find('e');
+        const std::size_t e = std::string_view(sci, std::size_t(res.ptr - sci)).find('e');
         int exponent = 0;
         std::from_chars(sci + e + 1 + (sci[e + 1] == '+' ? 1 : 0), res.ptr, exponent);
 

@@ -176,38 +176,31 @@ void Document::dropRows() {
     blocks_.shrink_to_fit();
     fill_ = 0;
     tailRow_ = -1;
+    lastEnds_ = nullptr;
     cells_ = 0;
-}
-
-std::uint64_t Document::startOf(int r) const {
-    const std::uint16_t* words = record(r);
-    std::uint64_t at = 0;
-    for (int i = kStartWords - 1; i >= 0; --i) at = at << 16 | words[i];
-    return at;
-}
-
-void Document::setStart(int r, std::uint64_t at) {
-    std::uint16_t* words = record(r);
-    for (int i = 0; i < kStartWords; ++i, at >>= 16) words[i] = std::uint16_t(at);
 }
 
 void Document::AddRow() {
     if (lastRow < 0) {
-        // The first row fixes the row's shape until the document is started again.
+        // The first row fixes the rows' shape until the document is started again.
         const int cells = std::max(cellsPerRow, 1);
         if (cells != cells_) rowChunks_.clear();
         cells_ = cells;
-        tailRow_ = -1;
     }
-    if (blocks_.empty()) blocks_.push_back({std::make_unique<char[]>(kFirstBlock), kFirstBlock});
     const int r = lastRow + 1;
     if (std::size_t(r / kRowsPerChunk) == rowChunks_.size())
         rowChunks_.push_back(std::make_unique<std::uint16_t[]>(std::size_t(kRowsPerChunk) *
                                                                std::size_t(kStartWords + cells_)));
     std::uint16_t* words = record(r);
-    std::fill(words + kStartWords, words + kStartWords + cells_, std::uint16_t(0));
-    setStart(r, fillPoint());
-    tailRow_ = r;
+    lastEnds_ = words + kStartWords;
+    std::fill(lastEnds_, lastEnds_ + cells_, std::uint16_t(0));
+    tailRow_ = -1;
+    if (makeRoom(0)) {
+        setStart(words, fillPoint());
+        tailRow_ = r;
+    } else {
+        setStart(words, 0);  // the text is full: the row stays empty
+    }
     lastRow = r;
     ++lineOnPage;
 }
@@ -216,35 +209,37 @@ void Document::ReserveRows(long rows) {
     if (rows > 0) rowChunks_.reserve(std::size_t(rows / kRowsPerChunk + 1));
 }
 
-void Document::makeRoom(std::size_t bytes) {
-    const std::size_t length = tailRow_ >= 0 ? lengthOf(tailRow_) : 0;
-    if (!blocks_.empty() && fill_ + bytes <= blocks_.back().capacity) return;
-    // Blocks grow to the largest size; a row always fits one, since it is never longer than
+bool Document::makeRoom(std::size_t bytes) {
+    if (!blocks_.empty() && fill_ + bytes < blocks_.back().capacity) return true;
+    if (blocks_.size() == kMostBlocks) return false;
+    std::uint16_t* tail = tailRow_ >= 0 ? record(tailRow_) : nullptr;
+    const std::size_t length = tail ? tail[kStartWords + cells_ - 1] : 0;
+    // Blocks double up to the largest size; a row always fits one, being never longer than
     // kLongestRow.
     std::size_t capacity = blocks_.empty() ? kFirstBlock : blocks_.back().capacity * 2;
-    capacity = std::min(std::max(capacity, length + bytes), kLargestBlock);
+    capacity = std::min(std::max(capacity, 2 * (length + bytes)), kLargestBlock);
     Block block{std::make_unique<char[]>(capacity), capacity};
-    if (length > 0) std::memcpy(block.bytes.get(), textOf(startOf(tailRow_)), length);
+    if (length > 0) std::memcpy(block.bytes.get(), textAt(startOf(tail)), length);
     blocks_.push_back(std::move(block));
     fill_ = length;
-    if (tailRow_ >= 0) setStart(tailRow_, std::uint64_t(blocks_.size() - 1) << kOffsetBits);
+    if (tail) setStart(tail, std::uint32_t(blocks_.size() - 1) << kOffsetBits);
+    return true;
 }
 
-void Document::append(int c, std::string_view text) {
-    if (text.empty()) return;
-    std::uint16_t* ends = record(lastRow) + kStartWords;
+void Document::append(int c, std::string_view a, std::string_view b) {
+    std::uint16_t* ends = lastEnds_;
     const std::size_t length = ends[cells_ - 1];
-    if (lastRow != tailRow_ || ends[c] != length) {
-        SetCell(lastRow, c, cell(lastRow, c) + text);
+    const std::size_t n = a.size() + b.size();
+    if (lastRow != tailRow_ || ends[c] != length || length + n > kLongestRow) {
+        if (n > 0) SetCell(lastRow, c, cell(lastRow, c) + a + std::string(b));
         return;
     }
-    if (length + text.size() > kLongestRow)
-        text = text.substr(0, characterBoundary(text, kLongestRow - length));
-    makeRoom(text.size());
-    std::memcpy(blocks_.back().bytes.get() + fill_, text.data(), text.size());
-    fill_ += text.size();
-    ends = record(lastRow) + kStartWords;
-    std::fill(ends + c, ends + cells_, std::uint16_t(length + text.size()));
+    if (!makeRoom(n)) return;
+    char* to = blocks_.back().bytes.get() + fill_;
+    std::memcpy(to, a.data(), a.size());
+    std::memcpy(to + a.size(), b.data(), b.size());
+    fill_ += n;
+    std::fill(ends + c, ends + cells_, std::uint16_t(length + n));
 }
 
 void Document::SetCell(int r, int c, std::string_view text) {
@@ -258,14 +253,19 @@ void Document::SetCell(int r, int c, std::string_view text) {
     }
     // The tail row is written again in its place; any other row moves to the tail, leaving
     // its old text unused.
-    if (r == tailRow_) fill_ = std::size_t(startOf(r) & (kLargestBlock - 1));
+    std::uint16_t* words = record(r);
+    const std::size_t fillBefore = fill_;
+    if (r == tailRow_) fill_ = startOf(words) & (kLargestBlock - 1);
     tailRow_ = -1;
-    makeRoom(image.size());
+    if (!makeRoom(image.size())) {
+        fill_ = fillBefore;  // the text is full: the row stays as it was
+        return;
+    }
+    setStart(words, fillPoint());
     tailRow_ = r;
-    setStart(r, fillPoint());
     std::memcpy(blocks_.back().bytes.get() + fill_, image.data(), image.size());
     fill_ += image.size();
-    std::copy(ends.begin(), ends.end(), record(r) + kStartWords);
+    std::copy(ends.begin(), ends.end(), words + kStartWords);
 }
 
 bool Document::CheckPage(int neededLine, bool withHeadings) {
@@ -279,23 +279,19 @@ bool Document::CheckPage(int neededLine, bool withHeadings) {
     lineOnPage = 0;
 
     AddRow();
-    append(0, "L00Page ");
-    append(0, std::to_string(pageNumber));
-    if (cells_ > 2) {
-        append(1, CellPrefix('R', reportWidth));
-        append(1, FormatDate(platform::clock().today(), shortDateFormat_));
-    }
+    append(0, "L00Page ", std::to_string(pageNumber));
+    if (cells_ > 2)
+        append(1, CellPrefix('R', reportWidth),
+               FormatDate(platform::clock().today(), shortDateFormat_));
     AddRow();
     for (const std::string& title : titleLines) {
         AddRow();
-        append(0, CellPrefix('C', reportWidth / 2));
-        append(0, title);
+        append(0, CellPrefix('C', reportWidth / 2), title);
         append(cells_ - 1, kBoldFlag);
     }
     AddRow();
     AddRow();
-    append(0, "L00");
-    append(0, sectionText);
+    append(0, "L00", sectionText);
     if (withHeadings) {
         AddRow();
         for (const auto& heading : columnHeadings) {
@@ -308,7 +304,12 @@ bool Document::CheckPage(int neededLine, bool withHeadings) {
 }
 
 void Document::SetFlag(std::string_view flag) {
-    if (lastRow >= 0) SetCell(lastRow, cells_ - 1, flag);
+    if (lastRow < 0) return;
+    const std::size_t from = cells_ > 1 ? lastEnds_[cells_ - 2] : 0;
+    if (from == lastEnds_[cells_ - 1])
+        append(cells_ - 1, flag);
+    else
+        SetCell(lastRow, cells_ - 1, flag);
 }
 
 void Document::ClearDocument() {
@@ -320,7 +321,7 @@ void Document::ClearDocument() {
 
 RowCells Document::row(int r) const {
     const std::uint16_t* words = record(r);
-    return {textOf(startOf(r)), words + kStartWords, std::size_t(cells_)};
+    return {textAt(startOf(words)), words + kStartWords, std::size_t(cells_)};
 }
 
 void Document::WriteRow(int linesNeeded, std::initializer_list<std::string_view> texts) {
@@ -329,8 +330,8 @@ void Document::WriteRow(int linesNeeded, std::initializer_list<std::string_view>
     int c = 0;
     for (std::string_view text : texts) {
         if (c >= cells_ - 1) break;
-        if (std::size_t(c) < columnPrefixes.size()) append(c, columnPrefixes[std::size_t(c)]);
-        append(c, text);
+        append(c, std::size_t(c) < columnPrefixes.size() ? columnPrefixes[std::size_t(c)] : "",
+               text);
         ++c;
     }
 }
@@ -339,12 +340,12 @@ void Document::WriteCell(int c, std::string_view text) {
     if (lastRow < 0 || c < 0 || c >= cells_) return;
     const std::string_view prefix =
         std::size_t(c) < columnPrefixes.size() ? columnPrefixes[std::size_t(c)] : "";
-    if (!cell(lastRow, c).empty()) {
+    // An empty cell takes the text at the tail, as a row is written; a written one is replaced.
+    if ((c == 0 ? 0 : lastEnds_[c - 1]) != lastEnds_[c]) {
         SetCell(lastRow, c, std::string(prefix).append(text));
         return;
     }
-    append(c, prefix);
-    append(c, text);
+    append(c, prefix, text);
 }
 
 }  // namespace reports

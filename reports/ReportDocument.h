@@ -253,11 +253,14 @@ public:
     void WriteCell(int c, std::string_view text);
 
 private:
+    // A row's record: where its text starts, as a block number and an offset in 32 bits, then
+    // where each cell ends, counted from that start.
     static constexpr int kRowsPerChunk = 4096;
-    static constexpr unsigned kOffsetBits = 20;  // a text block holds at most 1 MiB
+    static constexpr int kStartWords = 2;
+    static constexpr unsigned kOffsetBits = 20;  // a text block holds less than 1 MiB
     static constexpr std::size_t kLargestBlock = std::size_t(1) << kOffsetBits;
+    static constexpr std::size_t kMostBlocks = std::size_t(1) << (32 - kOffsetBits);
     static constexpr std::size_t kFirstBlock = std::size_t(1) << 12;
-    static constexpr int kStartWords = 4;  // a row's start: block and offset in 64 bits
 
     struct Block {
         std::unique_ptr<char[]> bytes;
@@ -269,27 +272,34 @@ private:
                std::size_t(r % kRowsPerChunk) * std::size_t(kStartWords + cells_);
     }
     const std::uint16_t* record(int r) const { return const_cast<Document*>(this)->record(r); }
-    std::uint64_t startOf(int r) const;
-    void setStart(int r, std::uint64_t at);
-    const char* textOf(std::uint64_t at) const {
-        return blocks_[std::size_t(at >> kOffsetBits)].bytes.get() + (at & (kLargestBlock - 1));
+    static std::uint32_t startOf(const std::uint16_t* record) {
+        return std::uint32_t(record[0]) | std::uint32_t(record[1]) << 16;
     }
-    std::size_t lengthOf(int r) const { return record(r)[kStartWords + cells_ - 1]; }
-    std::uint64_t fillPoint() const {
-        return (std::uint64_t(blocks_.size() - 1) << kOffsetBits) | fill_;
+    static void setStart(std::uint16_t* record, std::uint32_t at) {
+        record[0] = std::uint16_t(at);
+        record[1] = std::uint16_t(at >> 16);
+    }
+    const char* textAt(std::uint32_t at) const {
+        return blocks_[at >> kOffsetBits].bytes.get() + (at & (kLargestBlock - 1));
+    }
+    std::uint32_t fillPoint() const {
+        return std::uint32_t(blocks_.size() - 1) << kOffsetBits | std::uint32_t(fill_);
     }
 
-    // Makes room for `bytes` more after the tail row, moving it to a new block if need be.
-    void makeRoom(std::size_t bytes);
-    // Appends to cell `c` of the last row.
-    void append(int c, std::string_view text);
+    // Makes room for `bytes` more after the tail row (strictly inside the block, so that a row
+    // always starts within one), moving the row to a new block if need be. False only when
+    // the text has reached its limit of kMostBlocks blocks.
+    bool makeRoom(std::size_t bytes);
+    // Appends `a` and `b` to cell `c` of the last row.
+    void append(int c, std::string_view a, std::string_view b = {});
     void dropRows();
 
     int cells_ = 0;  // cells per row while rows are held
     std::vector<std::unique_ptr<std::uint16_t[]>> rowChunks_;
     std::vector<Block> blocks_;
-    std::size_t fill_ = 0;  // bytes used in the last block
-    int tailRow_ = -1;      // the row whose text ends at the fill point
+    std::size_t fill_ = 0;               // bytes used in the last block
+    int tailRow_ = -1;                   // the row whose text ends at the fill point
+    std::uint16_t* lastEnds_ = nullptr;  // the cell ends of the last row
     std::string shortDateFormat_;
 };
 
