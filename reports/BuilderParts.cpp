@@ -125,9 +125,9 @@ NumberText::NumberText(long value) {
 }
 
 std::string_view TrimmedView(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    return text;
 }
 
 std::string Trimmed(std::string_view text) {

@@ -234,7 +234,7 @@ void Document::append(int c, std::string_view a, std::string_view b) {
         if (n > 0) SetCell(lastRow, c, cell(lastRow, c) + a + std::string(b));
         return;
     }
-    if (!makeRoom(n)) return;
+    if (fill_ + n >= blocks_.back().capacity && !makeRoom(n)) return;
     char* to = blocks_.back().bytes.get() + fill_;
     std::memcpy(to, a.data(), a.size());
     std::memcpy(to + a.size(), b.data(), b.size());
