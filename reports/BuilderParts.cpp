@@ -1,6 +1,7 @@
 #include "reports/BuilderParts.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -28,11 +29,11 @@ namespace {
 // form rounds, round the same way. Empty near a half cent and for the values no amount holds.
 std::optional<std::uint64_t> quickCents(double magnitude) {
     if (!(magnitude < 0x1p53)) return std::nullopt;
-    if (magnitude == 0) return 0;
-    int exponent = 0;
-    const double fraction = std::frexp(magnitude, &exponent);
-    const auto mantissa = std::uint64_t(std::ldexp(fraction, 53));
-    const int shift = 53 - exponent;                   // magnitude = mantissa / 2^shift
+    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    const int biased = int(bits >> 52);
+    if (biased == 0) return 0;  // zero, or far below a cent
+    const std::uint64_t mantissa = (bits & ((std::uint64_t(1) << 52) - 1)) | std::uint64_t(1) << 52;
+    const int shift = 1075 - biased;                   // magnitude = mantissa / 2^shift
     const std::uint64_t hundredfold = mantissa * 100;  // below 2^60
     if (shift == 0) return hundredfold;
     if (shift >= 64) return 0;  // below a sixteenth of a cent

@@ -222,3 +222,23 @@ TEST_F(ReportDocumentTest, ARowLongerThanTheLimitIsCutBetweenCharacters) {
     doc.cell(0, 1) = "L07more";
     EXPECT_EQ(RowText(doc, 0), "L00short|L07more|");
 }
+
+// Readers take cells as they took strings: compared, cut, joined, copied and walked by row.
+TEST_F(ReportDocumentTest, CellsReadAsTheStringsTheyWere) {
+    Start(60);
+    doc.WriteRow(1, {"12", "Cash"});
+    doc.SetFlag("U");
+    const Document& read = doc;
+    const int r = read.lastRow;
+    EXPECT_EQ(read.cell(r, 0), "R0512");
+    EXPECT_NE(read.cell(r, 0), read.cell(r, 1));
+    EXPECT_EQ(read.cell(r, 1).substr(3), "Cash");
+    EXPECT_EQ(read.cell(r, 0) + "/" + read.cell(r, 1), "R0512/L07Cash");
+    const std::string copied = read.cell(r, 1);
+    EXPECT_EQ(copied, "L07Cash");
+    EXPECT_EQ(read.flag(r), "U");
+    std::vector<std::string> cells;
+    for (const std::string& cell : read.row(r)) cells.push_back(cell);
+    EXPECT_EQ(cells, (std::vector<std::string>{"R0512", "L07Cash", "U"}));
+    EXPECT_EQ(read.row(r).size(), 3u);
+}
