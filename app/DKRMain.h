@@ -61,6 +61,7 @@ public:
     QToolButton* BtnAccountE = nullptr;
     QToolButton* BtnExpense = nullptr;
     QToolButton* BtnImport = nullptr;
+    QPushButton* BtnStatement = nullptr;  // "Import Statement": bank statements
     QToolButton* BtnRateChange = nullptr;
     QLabel* Label1 = nullptr;         // "Default Folder"
     ChoiceBox* FolderCBox = nullptr;  // the default folder: chosen, never typed
@@ -129,6 +130,7 @@ public slots:
     void BtnAccountIClick();
     void BtnRateChangeClick();
     void BtnImportClick();
+    void BtnStatementClick();
 
     // Reports
     void BtnExpRptClick();

@@ -1,11 +1,13 @@
 #include "reports/ReportExport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 
 #include "platform/Platform.h"
+#include "reports/ReportCsv.h"
 
 namespace reports {
 
@@ -33,6 +35,8 @@ ExportOutcome failed(const std::string& path, std::string_view reason) {
 }  // namespace
 
 ExportDialog ExportDialogFor(ExportKind kind) {
+    if (kind == ExportKind::Csv)
+        return {std::string(kExportTitle), "CSV files (*.csv)|*.CSV", "csv"};
     if (kind == ExportKind::Delimited)
         return {std::string(kExportTitle), "Delimited files (*.asc)|*.ASC", "asc"};
     return {std::string(kExportTitle), "Text files (*.txt)|*.TXT", "txt"};
@@ -82,6 +86,15 @@ public:
         write();
         return err_;
     }
+    // Bytes already whole, written in blocks without a copy.
+    void writeWhole(std::string_view bytes) {
+        write();
+        for (std::size_t at = 0; at < bytes.size() && err_ == 0; at += kBlock) {
+            const std::size_t n = std::min(kBlock, bytes.size() - at);
+            err_ = file_.write(at_, bytes.data() + at, n);
+            at_ += n;
+        }
+    }
 
 private:
     void write() {
@@ -107,6 +120,7 @@ std::string ExportLine(const Document& doc, int r, ExportKind kind) {
 }
 
 std::string ExportBytes(const Document& doc, ExportKind kind) {
+    if (kind == ExportKind::Csv) return CsvBytes(doc);
     std::string bytes;
     for (int r = 0; r <= doc.lastRow; ++r) {
         appendLine(bytes, doc, r, kind);
@@ -115,19 +129,18 @@ std::string ExportBytes(const Document& doc, ExportKind kind) {
     return bytes;
 }
 
-ExportOutcome ExportReport(const Document& doc, ExportKind kind, const std::string& path,
-                           engine::FileSystem& fs) {
+namespace {
+
+// Writes a file beside `path` under a temporary name, with the bytes `body` gives the
+// writer, syncs it and renames it into place; any failure removes the temporary file.
+template <typename Body>
+ExportOutcome writeBeside(const std::string& path, engine::FileSystem& fs, Body body) {
     const std::string partial = path + std::string(kPartialSuffix);
     std::unique_ptr<engine::File> file;
     if (fs.open(partial, engine::OpenMode::Create, file) != 0) return failed(path, "");
 
-    // Row by row into one block at a time, so a report of any length needs no more memory.
     BlockWriter writer(*file);
-    for (int r = 0; r <= doc.lastRow; ++r) {
-        appendLine(writer.buffer(), doc, r, kind);
-        writer.buffer() += "\r\n";
-        writer.writeFullBlock();
-    }
+    body(writer);
     int err = writer.finish();
     if (err == 0) err = file->sync();
     file.reset();
@@ -139,6 +152,26 @@ ExportOutcome ExportReport(const Document& doc, ExportKind kind, const std::stri
     // The file is complete either way; a lost directory sync only risks the rename itself.
     fs.syncDir(directoryOf(path));
     return {};
+}
+
+}  // namespace
+
+ExportOutcome WriteExportFile(const std::string& bytes, const std::string& path,
+                              engine::FileSystem& fs) {
+    return writeBeside(path, fs, [&](BlockWriter& writer) { writer.writeWhole(bytes); });
+}
+
+ExportOutcome ExportReport(const Document& doc, ExportKind kind, const std::string& path,
+                           engine::FileSystem& fs) {
+    if (kind == ExportKind::Csv) return WriteExportFile(CsvBytes(doc), path, fs);
+    // Row by row into one block at a time, so a report of any length needs no more memory.
+    return writeBeside(path, fs, [&](BlockWriter& writer) {
+        for (int r = 0; r <= doc.lastRow; ++r) {
+            appendLine(writer.buffer(), doc, r, kind);
+            writer.buffer() += "\r\n";
+            writer.writeFullBlock();
+        }
+    });
 }
 
 bool ExportCommand(const Document& doc, ExportKind kind,
