@@ -1,8 +1,13 @@
 // Report benchmarks on generated data: the expense summary and the expense detail for one
 // month and for one year, the income summary for one year, the general ledger for the last
-// year of the data, the monthly profit for one year and the weekly profit for all ten years,
-// all folders selected. Each runs beside its floor: the very records the report visits, in the
-// order its tag gives them, copied out of the mapped table without decoding.
+// year of the data and for all ten years, the monthly profit for one year and the weekly
+// profit for all ten years, all folders selected. Each runs beside its floor: the very records
+// the report visits, in the order its tag gives them, copied out of the mapped table without
+// decoding.
+//
+// Each also shows its memory: the peak resident size of the process while it ran (the peak is
+// reset before each benchmark) and the most heap it held above what was held before it, both
+// in MB. The floors' peaks are the mapped tables they read.
 //
 // The data (N expense and N income records over ten years up to 5 March 2026, N =
 // CBK_BENCH_RECORDS or 1,000,000) is made once in a temporary directory, or kept in
@@ -10,15 +15,20 @@
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -30,10 +40,85 @@
 #include "platform/ScriptedPlatform.h"
 #include "reports/ReportBuilders.h"
 #include "reports/ReportDocument.h"
+#include "reports/ReportExport.h"
+
+// ---- memory ---------------------------------------------------------------------------
+// Every heap block counted as it is taken and given back, so a benchmark can tell the most it
+// held at once.
+namespace {
+std::atomic<std::size_t> HeapLive{0};
+std::atomic<std::size_t> HeapPeak{0};
+
+void* CountedAlloc(std::size_t size) {
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (p == nullptr) throw std::bad_alloc();
+    const std::size_t live = HeapLive += malloc_usable_size(p);
+    std::size_t peak = HeapPeak.load(std::memory_order_relaxed);
+    while (live > peak && !HeapPeak.compare_exchange_weak(peak, live)) {
+    }
+    return p;
+}
+
+void CountedFree(void* p) {
+    if (p == nullptr) return;
+    HeapLive -= malloc_usable_size(p);
+    std::free(p);
+}
+}  // namespace
+
+void* operator new(std::size_t size) {
+    return CountedAlloc(size);
+}
+void* operator new[](std::size_t size) {
+    return CountedAlloc(size);
+}
+void operator delete(void* p) noexcept {
+    CountedFree(p);
+}
+void operator delete[](void* p) noexcept {
+    CountedFree(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    CountedFree(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    CountedFree(p);
+}
 
 namespace {
 
 using bench::Day;
+
+// A resident size line of /proc/self/status ("VmHWM:", "VmRSS:") in MB.
+double ResidentMB(const std::string& key) {
+    std::ifstream status("/proc/self/status");
+    std::string word;
+    while (status >> word)
+        if (word == key) {
+            double kb = 0;
+            status >> kb;
+            return kb / 1024;
+        }
+    return 0;
+}
+
+// The memory a benchmark used: its resident peak (the process's peak is reset at the start,
+// which Linux allows through clear_refs) and the most heap it held above the start.
+class MemoryWatch {
+public:
+    MemoryWatch() {
+        std::ofstream("/proc/self/clear_refs") << "5";
+        heapBase_ = HeapLive;
+        HeapPeak = heapBase_;
+    }
+    void report(benchmark::State& state) const {
+        state.counters["peak_rss_MB"] = ResidentMB("VmHWM:");
+        state.counters["heap_MB"] = double(HeapPeak - heapBase_) / (1024.0 * 1024.0);
+    }
+
+private:
+    std::size_t heapBase_ = 0;
+};
 
 namespace fs = std::filesystem;
 
@@ -160,6 +245,7 @@ void ReadFloor(benchmark::State& state, const std::vector<TableRecords>& tables,
             engine::OpenMode::ReadOnly, files.back());
     }
     std::vector<unsigned char> buffer(4096);
+    const MemoryWatch memory;
     double records = 0;
     for (const TableRecords& t : tables) records += double(t.recs.size());
     for (auto _ : state) {
@@ -180,6 +266,7 @@ void ReadFloor(benchmark::State& state, const std::vector<TableRecords>& tables,
         benchmark::DoNotOptimize(sum);
     }
     state.counters["records"] = records;
+    memory.report(state);
 }
 
 // Opens the tables of a report command around the benchmark.
@@ -212,12 +299,14 @@ struct OpenBothSides {
 void RunBuilder(benchmark::State& state, void (*build)(const reports::ReportRequest&),
                 const reports::ReportRequest& request) {
     long rows = 0;
+    const MemoryWatch memory;
     for (auto _ : state) {
         build(request);
         rows = reports::ReportDocument.rowCount();
         reports::ReportDocument.ClearDocument();
     }
     state.counters["rows"] = double(rows);
+    memory.report(state);
 }
 
 // ---- the reports ----------------------------------------------------------------------
@@ -252,32 +341,78 @@ void BM_IncomeSummaryYear(benchmark::State& state) {
     RunBuilder(state, reports::BuildIncomeSummary, Request(Year().from, Year().through));
 }
 
+// The whole data, from its first day on: the ten-year ledger and the weekly profit.
+Period AllYears() {
+    return {Day(2016, 3, 5), Day(2026, 3, 5)};
+}
 // The ledger: the last year of the data, its opening rows reading every record before it.
 Period LastYear() {
     return {Day(2025, 3, 6), Day(2026, 3, 5)};
 }
-// The weekly profit: the whole data, from its first day on.
-Period AllYears() {
-    return {Day(2016, 3, 5), Day(2026, 3, 5)};
-}
 
 // The ledger reads every record in record order for its opening rows, then the period's by
 // the date tags.
-std::vector<long> LedgerRecords(bool income) {
+std::vector<long> LedgerRecords(bool income, Period p) {
     std::vector<long> recs(std::size_t(engine::d4recCount(income ? cbk::Income : cbk::Expenses)));
     for (std::size_t i = 0; i < recs.size(); ++i) recs[i] = long(i + 1);
-    const std::vector<long> period = DateRecords(income, LastYear().from, LastYear().through);
+    const std::vector<long> period = DateRecords(income, p.from, p.through);
     recs.insert(recs.end(), period.begin(), period.end());
     return recs;
 }
-void BM_FloorGeneralLedger(benchmark::State& state) {
+void LedgerFloor(benchmark::State& state, Period p) {
     OpenBothSides open;
-    ReadFloor(state, {{"INC5.dbf", LedgerRecords(true)}, {"EXP5.dbf", LedgerRecords(false)}},
+    ReadFloor(state, {{"INC5.dbf", LedgerRecords(true, p)}, {"EXP5.dbf", LedgerRecords(false, p)}},
               state.range(0) == 0);
+}
+void BM_FloorGeneralLedger(benchmark::State& state) {
+    LedgerFloor(state, LastYear());
 }
 void BM_GeneralLedger(benchmark::State& state) {
     OpenBothSides open;
     RunBuilder(state, reports::BuildGeneralLedger, Request(LastYear().from, LastYear().through));
+}
+// Every entry of the data in the period: a row for each, 2.2 million rows at 1,000,000 records
+// a table.
+void BM_FloorGeneralLedgerTenYears(benchmark::State& state) {
+    LedgerFloor(state, AllYears());
+}
+void BM_GeneralLedgerTenYears(benchmark::State& state) {
+    OpenBothSides open;
+    RunBuilder(state, reports::BuildGeneralLedger, Request(AllYears().from, AllYears().through));
+}
+
+// The ten-year ledger exported as text, beside the same number of bytes written in 64 KB
+// blocks and synced: the export goes out row by row, so its heap stays at a block.
+std::uint64_t ExportedBytes = 0;
+void BM_ExportGeneralLedgerTenYears(benchmark::State& state) {
+    OpenBothSides open;
+    reports::BuildGeneralLedger(Request(AllYears().from, AllYears().through));
+    const std::string path = (DataDir / "ledger.txt").string();
+    const MemoryWatch memory;
+    for (auto _ : state) {
+        const reports::ExportOutcome outcome = reports::ExportReport(
+            reports::ReportDocument, reports::ExportKind::Text, path, engine::posixFileSystem());
+        if (!outcome.ok) state.SkipWithError(outcome.message.c_str());
+    }
+    memory.report(state);
+    reports::ReportDocument.ClearDocument();
+    ExportedBytes = fs::file_size(path);
+    state.counters["MB"] = double(ExportedBytes) / (1024.0 * 1024.0);
+    fs::remove(path);
+}
+void BM_FloorExportGeneralLedgerTenYears(benchmark::State& state) {
+    const std::string path = (DataDir / "floor.txt").string();
+    const std::vector<char> block(1 << 16, 'x');
+    for (auto _ : state) {
+        std::unique_ptr<engine::File> file;
+        engine::posixFileSystem().open(path, engine::OpenMode::Create, file);
+        for (std::uint64_t at = 0; at < ExportedBytes; at += block.size())
+            file->write(at, block.data(),
+                        std::min<std::uint64_t>(block.size(), ExportedBytes - at));
+        file->sync();
+    }
+    state.counters["MB"] = double(ExportedBytes) / (1024.0 * 1024.0);
+    fs::remove(path);
 }
 
 // The profit reports read both date tags over their period, bucket by bucket.
@@ -313,6 +448,10 @@ BENCHMARK(BM_FloorIncomeSummaryYear)->Arg(0)->Arg(1)->Unit(benchmark::kMilliseco
 BENCHMARK(BM_IncomeSummaryYear)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FloorGeneralLedger)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GeneralLedger)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FloorGeneralLedgerTenYears)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GeneralLedgerTenYears)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportGeneralLedgerTenYears)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FloorExportGeneralLedgerTenYears)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FloorMonthlyProfitYear)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MonthlyProfitYear)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FloorWeeklyProfitTenYears)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -1,6 +1,12 @@
 #include "reports/BuilderParts.h"
 
 #include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <optional>
 
 #include "platform/Platform.h"
 #include "reports/ReportFrame.h"
@@ -13,13 +19,129 @@ platform::DateTime FirstOfMonth(const platform::DateTime& date) {
 }
 
 std::string Amount(double value) {
-    return rules::FormatNumber("%13.2n", value);
+    return std::string(std::string_view(AmountText(value)));
+}
+
+namespace {
+
+// The cents of |value| rounded half away from zero, found from the binary value itself when
+// it lies clearly off a half cent: then its 18 significant decimal digits, which the exact
+// form rounds, round the same way. Empty near a half cent and for the values no amount holds.
+std::optional<std::uint64_t> quickCents(double magnitude) {
+    if (!(magnitude < 0x1p53)) return std::nullopt;
+    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    const int biased = int(bits >> 52);
+    if (biased == 0) return 0;  // zero, or far below a cent
+    const std::uint64_t mantissa = (bits & ((std::uint64_t(1) << 52) - 1)) | std::uint64_t(1) << 52;
+    const int shift = 1075 - biased;                   // magnitude = mantissa / 2^shift
+    const std::uint64_t hundredfold = mantissa * 100;  // below 2^60
+    if (shift == 0) return hundredfold;
+    if (shift >= 64) return 0;  // below a sixteenth of a cent
+    const std::uint64_t half = std::uint64_t(1) << (shift - 1);
+    const std::uint64_t rest = hundredfold & ((half << 1) - 1);
+    // The 18-digit form lies within 5e-18 of the value, relatively: far inside this margin.
+    const std::uint64_t margin = hundredfold / 1'000'000'000'000'000 + 2;
+    if ((rest > half ? rest - half : half - rest) <= margin) return std::nullopt;
+    return (hundredfold >> shift) + (rest > half ? 1 : 0);
+}
+
+}  // namespace
+
+// The rules' "%13.2n": the digits of |value| rounded half away from zero at two decimals,
+// taken from its 18 significant decimal digits, with the regional separators, right-aligned
+// in 13 characters; written backwards into the buffer without a string.
+AmountText::AmountText(double value) {
+    constexpr std::size_t kWidth = 13;
+    const platform::RegionalSettings regional = platform::regional().settings();
+    auto put = [this](char c) { text_[--start_] = c; };
+    if (const auto cents = quickCents(std::fabs(value))) {
+        std::uint64_t whole = *cents / 100;
+        put(char('0' + *cents % 10));
+        put(char('0' + *cents / 10 % 10));
+        put(regional.decimalSeparator);
+        for (int i = 0; i == 0 || whole > 0; ++i, whole /= 10) {
+            if (i > 0 && i % 3 == 0 && regional.thousandSeparator != '\0')
+                put(regional.thousandSeparator);
+            put(char('0' + whole % 10));
+        }
+        if (value < 0 && *cents != 0) put('-');
+    } else if (!std::isfinite(value)) {
+        const std::string_view text = std::isnan(value) ? "NAN" : (value < 0 ? "-INF" : "INF");
+        for (std::size_t i = text.size(); i > 0; --i) put(text[i - 1]);
+    } else {
+        char sci[40];
+        const auto res = std::to_chars(sci, sci + sizeof sci, std::fabs(value),
+                                       std::chars_format::scientific, 17);
+        const std::size_t e = std::string_view(sci, std::size_t(res.ptr - sci)).find('e');
+        int exponent = 0;
+        std::from_chars(sci + e + 1 + (sci[e + 1] == '+' ? 1 : 0), res.ptr, exponent);
+
+        // Digits with the decimal point after `point` of them; zeros in front of a small
+        // value, so that the point always has a digit before it.
+        char digits[400];
+        int point = 1 + exponent;
+        std::size_t n = 0;
+        if (point <= 0) {
+            n = std::size_t(1 - point);
+            std::fill(digits, digits + n, '0');
+            point = 1;
+        }
+        for (std::size_t i = 0; i < e; ++i)
+            if (sci[i] >= '0' && sci[i] <= '9') digits[n++] = sci[i];
+        const std::size_t cut = std::size_t(point) + 2;
+        if (n <= cut) {
+            std::fill(digits + n, digits + cut, '0');
+        } else if (digits[cut] >= '5') {
+            std::size_t i = cut;
+            while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
+            if (i == 0) {
+                std::memmove(digits + 1, digits, cut);
+                digits[0] = '1';
+                ++point;
+            } else {
+                ++digits[i - 1];
+            }
+        }
+        const char* whole = digits;
+        std::size_t wholeLength = std::size_t(point);
+        while (wholeLength > 1 && *whole == '0') ++whole, --wholeLength;
+        const char* cents = digits + point;
+        put(cents[1]);
+        put(cents[0]);
+        put(regional.decimalSeparator);
+        for (std::size_t i = 0; i < wholeLength; ++i) {
+            if (i > 0 && i % 3 == 0 && regional.thousandSeparator != '\0')
+                put(regional.thousandSeparator);
+            put(whole[wholeLength - 1 - i]);
+        }
+        const bool allZero =
+            wholeLength == 1 && whole[0] == '0' && cents[0] == '0' && cents[1] == '0';
+        if (value < 0 && !allZero) put('-');
+    }
+    while (kCapacity - start_ < kWidth) put(' ');
+}
+
+NumberText::NumberText(long value) {
+    length_ = std::size_t(std::to_chars(text_, text_ + sizeof text_, value).ptr - text_);
+}
+
+std::string_view TrimmedView(std::string_view text) {
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    return text;
 }
 
 std::string Trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+    return std::string(TrimmedView(text));
+}
+
+std::string_view DayText::of(const platform::DateTime& date) {
+    if (!any_ || date != shown_) {
+        text_ = FormatDate(date, format_);
+        shown_ = date;
+        any_ = true;
+    }
+    return text_;
 }
 
 FolderSet::FolderSet(const std::vector<std::int32_t>& folders)
@@ -52,12 +174,12 @@ void OpenNextSection(Document& doc) {
     doc.AddRow();
     doc.AddRow();
     doc.AddRow();
-    doc.cell(doc.lastRow, 0) = "L00" + doc.sectionText;
+    doc.SetCell(doc.lastRow, 0, "L00" + doc.sectionText);
     doc.AddRow();
     for (const auto& heading : doc.columnHeadings) {
         doc.AddRow();
         for (int c = 0; c < doc.cellsPerRow; ++c)
-            doc.cell(doc.lastRow, c) = heading[std::size_t(c)];
+            doc.SetCell(doc.lastRow, c, heading[std::size_t(c)]);
     }
 }
 

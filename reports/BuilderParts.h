@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "reports/ReportDocument.h"
@@ -18,7 +19,45 @@ platform::DateTime FirstOfMonth(const platform::DateTime& date);
 // An amount as every report shows it: "%13.2n".
 std::string Amount(double value);
 
+// The same, formatted on the stack for a cell written straight into the document.
+class AmountText {
+public:
+    explicit AmountText(double value);
+    operator std::string_view() const { return {text_ + start_, kCapacity - start_}; }
+
+private:
+    // Room for the largest double's 309 digits, their separators, sign and cents.
+    static constexpr std::size_t kCapacity = 480;
+    char text_[kCapacity];
+    std::size_t start_ = kCapacity;
+};
+
+// A whole number in decimal, formatted on the stack.
+class NumberText {
+public:
+    explicit NumberText(long value);
+    operator std::string_view() const { return {text_, length_}; }
+
+private:
+    char text_[24];
+    std::size_t length_ = 0;
+};
+
 std::string Trimmed(std::string_view text);
+std::string_view TrimmedView(std::string_view text);
+
+// The date of a detail row in `format`, formatted once for each run of entries of one day.
+class DayText {
+public:
+    explicit DayText(std::string format) : format_(std::move(format)) {}
+    std::string_view of(const platform::DateTime& date);
+
+private:
+    std::string format_;
+    platform::DateTime shown_{};
+    std::string text_;
+    bool any_ = false;
+};
 
 // Membership of an entry's folder in the selection, in constant time for four-digit numbers.
 // Holds a reference to `folders`, which must outlive it.

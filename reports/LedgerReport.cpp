@@ -88,9 +88,9 @@ void OpenSide(LedgerSide& s, const FolderSet& folders, const std::string& fiscal
 void LedgerRow(Document& doc, std::string_view date, std::string_view text, double credit,
                double debit, double balance) {
     doc.WriteRow(1, {date, text});
-    if (credit != 0) doc.cell(doc.lastRow, 2) = doc.columnPrefixes[2] + Amount(credit);
-    if (debit != 0) doc.cell(doc.lastRow, 3) = doc.columnPrefixes[3] + Amount(debit);
-    doc.cell(doc.lastRow, 4) = doc.columnPrefixes[4] + Amount(balance);
+    if (credit != 0) doc.WriteCell(2, AmountText(credit));
+    if (debit != 0) doc.WriteCell(3, AmountText(debit));
+    doc.WriteCell(4, AmountText(balance));
 }
 
 }  // namespace

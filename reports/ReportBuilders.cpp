@@ -51,7 +51,8 @@ void summaryHeadings(Document& doc) {
 
 void summaryRow(Document& doc, std::string_view number, std::string_view name, double period,
                 double prior) {
-    doc.WriteRow(1, {number, name, Amount(period), Amount(prior), Amount(period + prior)});
+    doc.WriteRow(1,
+                 {number, name, AmountText(period), AmountText(prior), AmountText(period + prior)});
 }
 
 void BuildSummary(const SummaryTables& t, const ReportRequest& request) {
@@ -179,6 +180,7 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request) {
     ShowBuildingProgress();
     ScanProgress progress(count);
     const int lines = t.expense ? 2 : 1;
+    DayText day(doc.detailDateFormat);
     for (int rc = cbk::ResultWord; rc != r4eof && !d4eof(t.entries) && f4str(t.date) <= throughText;
          rc = d4skip(t.entries, 1)) {
         if (folders.contains(f4int(t.folder)) &&
@@ -186,20 +188,19 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request) {
             if (t.expense) {
                 cbk::LoadExpense();
                 const cbk::ExpenseRec& e = cbk::CurExpense;
-                doc.WriteRow(
-                    lines, {FormatDate(e.ExpDate, doc.detailDateFormat), std::to_string(e.CheckNo),
-                            std::to_string(e.AccNo), Trimmed(e.PayTo), Amount(e.Amount)});
-                const std::string memo = Trimmed(e.EMemo);
+                doc.WriteRow(lines, {day.of(e.ExpDate), NumberText(e.CheckNo), NumberText(e.AccNo),
+                                     TrimmedView(e.PayTo), AmountText(e.Amount)});
+                const std::string_view memo = TrimmedView(e.EMemo);
                 if (!memo.empty()) {
                     doc.AddRow();
-                    doc.cell(doc.lastRow, 3) = doc.columnPrefixes[3] + memo;
+                    doc.WriteCell(3, memo);
                 }
                 total += e.Amount;
             } else {
                 cbk::LoadIncome();
                 const cbk::IncomeRec& e = cbk::CurIncome;
-                doc.WriteRow(lines, {FormatDate(e.IncDate, doc.detailDateFormat),
-                                     std::to_string(e.IncAcc), e.IncDesc, Amount(e.IncAmt)});
+                doc.WriteRow(lines, {day.of(e.IncDate), NumberText(e.IncAcc), e.IncDesc,
+                                     AmountText(e.IncAmt)});
                 total += e.IncAmt;
             }
         }

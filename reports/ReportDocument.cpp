@@ -1,8 +1,11 @@
 #include "reports/ReportDocument.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <chrono>
+#include <cstring>
+#include <ostream>
 
 #include "data/StoredForms.h"
 #include "platform/Platform.h"
@@ -121,27 +124,148 @@ std::string CellPrefix(char code, int column) {
     return code + cbk::PadNumber(column, 2);
 }
 
+std::ostream& operator<<(std::ostream& out, const CellText& cell) {
+    return out << cell.view();
+}
+
+CellRef::CellRef(Document& doc, int row, int column)
+    : CellText(static_cast<const Document&>(doc).cell(row, column)),
+      doc_(&doc),
+      row_(row),
+      column_(column) {}
+
+CellRef& CellRef::operator=(std::string_view text) {
+    doc_->SetCell(row_, column_, text);
+    text_ = static_cast<const Document&>(*doc_).cell(row_, column_);
+    return *this;
+}
+
+CellRef& CellRef::operator+=(std::string_view text) {
+    return *this = std::string(view()).append(text);
+}
+
 // ---- the document ---------------------------------------------------------------------
+namespace {
+
+// Where a text of `length` bytes may be cut without splitting a character.
+std::size_t characterBoundary(std::string_view text, std::size_t length) {
+    while (length > 0 && length < text.size() &&
+           (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
+        --length;
+    return length;
+}
+
+}  // namespace
+
 void Document::StartDocument(int pageLines) {
     linesPerPage = pageLines;
     lastRow = -1;
     lineOnPage = -1;
     pageNumber = 0;
-    cells_.clear();
+    dropRows();
     shortDateFormat_ = platform::regional().settings().shortDateFormat;
     detailDateFormat = DetailDateFormat(shortDateFormat_);
     columnHeadings.assign(1, std::vector<std::string>(std::size_t(cellsPerRow)));
     columnPrefixes.clear();
 }
 
+void Document::dropRows() {
+    rowChunks_.clear();
+    rowChunks_.shrink_to_fit();
+    blocks_.clear();
+    blocks_.shrink_to_fit();
+    fill_ = 0;
+    tailRow_ = -1;
+    lastEnds_ = nullptr;
+    cells_ = 0;
+}
+
 void Document::AddRow() {
-    cells_.resize(cells_.size() + std::size_t(cellsPerRow));
-    ++lastRow;
+    if (lastRow < 0) {
+        // The first row fixes the rows' shape until the document is started again.
+        const int cells = std::max(cellsPerRow, 1);
+        if (cells != cells_) rowChunks_.clear();
+        cells_ = cells;
+    }
+    const int r = lastRow + 1;
+    if (std::size_t(r / kRowsPerChunk) == rowChunks_.size())
+        rowChunks_.push_back(std::make_unique<std::uint16_t[]>(std::size_t(kRowsPerChunk) *
+                                                               std::size_t(kStartWords + cells_)));
+    std::uint16_t* words = record(r);
+    lastEnds_ = words + kStartWords;
+    std::fill(lastEnds_, lastEnds_ + cells_, std::uint16_t(0));
+    tailRow_ = -1;
+    if (makeRoom(0)) {
+        setStart(words, fillPoint());
+        tailRow_ = r;
+    } else {
+        setStart(words, 0);  // the text is full: the row stays empty
+    }
+    lastRow = r;
     ++lineOnPage;
 }
 
 void Document::ReserveRows(long rows) {
-    if (rows > 0) cells_.reserve(cells_.size() + std::size_t(rows) * std::size_t(cellsPerRow));
+    if (rows > 0) rowChunks_.reserve(std::size_t(rows / kRowsPerChunk + 1));
+}
+
+bool Document::makeRoom(std::size_t bytes) {
+    if (!blocks_.empty() && fill_ + bytes < blocks_.back().capacity) return true;
+    if (blocks_.size() == kMostBlocks) return false;
+    std::uint16_t* tail = tailRow_ >= 0 ? record(tailRow_) : nullptr;
+    const std::size_t length = tail ? tail[kStartWords + cells_ - 1] : 0;
+    // Blocks double up to the largest size; a row always fits one, being never longer than
+    // kLongestRow.
+    std::size_t capacity = blocks_.empty() ? kFirstBlock : blocks_.back().capacity * 2;
+    capacity = std::min(std::max(capacity, 2 * (length + bytes)), kLargestBlock);
+    Block block{std::make_unique<char[]>(capacity), capacity};
+    if (length > 0) std::memcpy(block.bytes.get(), textAt(startOf(tail)), length);
+    blocks_.push_back(std::move(block));
+    fill_ = length;
+    if (tail) setStart(tail, std::uint32_t(blocks_.size() - 1) << kOffsetBits);
+    return true;
+}
+
+void Document::append(int c, std::string_view a, std::string_view b) {
+    std::uint16_t* ends = lastEnds_;
+    const std::size_t length = ends[cells_ - 1];
+    const std::size_t n = a.size() + b.size();
+    if (lastRow != tailRow_ || ends[c] != length || length + n > kLongestRow) {
+        if (n > 0) SetCell(lastRow, c, cell(lastRow, c) + a + std::string(b));
+        return;
+    }
+    if (fill_ + n >= blocks_.back().capacity && !makeRoom(n)) return;
+    char* to = blocks_.back().bytes.get() + fill_;
+    std::memcpy(to, a.data(), a.size());
+    std::memcpy(to + a.size(), b.data(), b.size());
+    fill_ += n;
+    std::fill(ends + c, ends + cells_, std::uint16_t(length + n));
+}
+
+void Document::SetCell(int r, int c, std::string_view text) {
+    const RowCells cells = row(r);
+    std::string image;
+    std::vector<std::uint16_t> ends(static_cast<std::size_t>(cells_));
+    for (int k = 0; k < cells_; ++k) {
+        const std::string_view part = k == c ? text : cells[std::size_t(k)].view();
+        image.append(part.substr(0, characterBoundary(part, kLongestRow - image.size())));
+        ends[std::size_t(k)] = std::uint16_t(image.size());
+    }
+    // The tail row is written again in its place; any other row moves to the tail, leaving
+    // its old text unused.
+    std::uint16_t* words = record(r);
+    const std::size_t fillBefore = fill_;
+    if (r == tailRow_) fill_ = startOf(words) & (kLargestBlock - 1);
+    tailRow_ = -1;
+    if (!makeRoom(image.size())) {
+        fill_ = fillBefore;  // the text is full: the row stays as it was
+        return;
+    }
+    setStart(words, fillPoint());
+    tailRow_ = r;
+    std::memcpy(blocks_.back().bytes.get() + fill_, image.data(), image.size());
+    fill_ += image.size();
+    std::copy(ends.begin(), ends.end(), words + kStartWords);
 }
 
 bool Document::CheckPage(int neededLine, bool withHeadings) {
@@ -150,49 +274,54 @@ bool Document::CheckPage(int neededLine, bool withHeadings) {
     if (pageNumber > 1) {
         if (withHeadings) SetFlag(kRuleFlag);
         AddRow();
-        cell(lastRow, 0) = kEject;
+        append(0, kEject);
     }
     lineOnPage = 0;
 
     AddRow();
-    cell(lastRow, 0) = "L00Page " + std::to_string(pageNumber);
-    if (cellsPerRow > 2)
-        cell(lastRow, 1) =
-            CellPrefix('R', reportWidth) + FormatDate(platform::clock().today(), shortDateFormat_);
+    append(0, "L00Page ", std::to_string(pageNumber));
+    if (cells_ > 2)
+        append(1, CellPrefix('R', reportWidth),
+               FormatDate(platform::clock().today(), shortDateFormat_));
     AddRow();
     for (const std::string& title : titleLines) {
         AddRow();
-        cell(lastRow, 0) = CellPrefix('C', reportWidth / 2) + title;
-        cell(lastRow, cellsPerRow - 1) = kBoldFlag;
+        append(0, CellPrefix('C', reportWidth / 2), title);
+        append(cells_ - 1, kBoldFlag);
     }
     AddRow();
     AddRow();
-    cell(lastRow, 0) = "L00" + sectionText;
+    append(0, "L00", sectionText);
     if (withHeadings) {
         AddRow();
         for (const auto& heading : columnHeadings) {
             AddRow();
-            for (int c = 0; c < cellsPerRow && std::size_t(c) < heading.size(); ++c)
-                cell(lastRow, c) = heading[std::size_t(c)];
+            for (int c = 0; c < cells_ && std::size_t(c) < heading.size(); ++c)
+                append(c, heading[std::size_t(c)]);
         }
     }
     return true;
 }
 
 void Document::SetFlag(std::string_view flag) {
-    if (lastRow >= 0) cell(lastRow, cellsPerRow - 1) = flag;
+    if (lastRow < 0) return;
+    const std::size_t from = cells_ > 1 ? lastEnds_[cells_ - 2] : 0;
+    if (from == lastEnds_[cells_ - 1])
+        append(cells_ - 1, flag);
+    else
+        SetCell(lastRow, cells_ - 1, flag);
 }
 
 void Document::ClearDocument() {
     columnHeadings.clear();
     columnPrefixes.clear();
-    cells_.clear();
-    cells_.shrink_to_fit();
+    dropRows();
     lastRow = -1;
 }
 
-std::span<const std::string> Document::row(int r) const {
-    return {cells_.data() + index(r, 0), std::size_t(cellsPerRow)};
+RowCells Document::row(int r) const {
+    const std::uint16_t* words = record(r);
+    return {textAt(startOf(words)), words + kStartWords, std::size_t(cells_)};
 }
 
 void Document::WriteRow(int linesNeeded, std::initializer_list<std::string_view> texts) {
@@ -200,12 +329,23 @@ void Document::WriteRow(int linesNeeded, std::initializer_list<std::string_view>
     AddRow();
     int c = 0;
     for (std::string_view text : texts) {
-        if (c >= cellsPerRow - 1) break;
-        std::string& target = cell(lastRow, c);
-        if (std::size_t(c) < columnPrefixes.size()) target = columnPrefixes[std::size_t(c)];
-        target += text;
+        if (c >= cells_ - 1) break;
+        append(c, std::size_t(c) < columnPrefixes.size() ? columnPrefixes[std::size_t(c)] : "",
+               text);
         ++c;
     }
+}
+
+void Document::WriteCell(int c, std::string_view text) {
+    if (lastRow < 0 || c < 0 || c >= cells_) return;
+    const std::string_view prefix =
+        std::size_t(c) < columnPrefixes.size() ? columnPrefixes[std::size_t(c)] : "";
+    // An empty cell takes the text at the tail, as a row is written; a written one is replaced.
+    if ((c == 0 ? 0 : lastEnds_[c - 1]) != lastEnds_[c]) {
+        SetCell(lastRow, c, std::string(prefix).append(text));
+        return;
+    }
+    append(c, prefix, text);
 }
 
 }  // namespace reports

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 
@@ -41,16 +42,19 @@ ExportDialog ExportDialogFor(ExportKind kind) {
     return {std::string(kExportTitle), "Text files (*.txt)|*.TXT", "txt"};
 }
 
-std::string ExportLine(const Document& doc, int r, ExportKind kind) {
-    std::string line;
+namespace {
+
+// Appends the output line of row `r`, without its line end.
+void appendLine(std::string& out, const Document& doc, int r, ExportKind kind) {
+    const std::size_t lineStart = out.size();
     int length = 0;  // characters on the line
-    const std::span<const std::string> cells = doc.row(r);
+    const RowCells cells = doc.row(r);
     for (std::size_t c = 0; c + 1 < cells.size(); ++c) {
         PlacedCell cell;
         if (!ParseCell(cells[c], cell)) continue;
         if (kind == ExportKind::Delimited) {
-            if (!line.empty()) line += '\t';
-            line += cell.text;
+            if (out.size() > lineStart) out += '\t';
+            out += cell.text;
             continue;
         }
         const int width = characters(cell.text);
@@ -58,12 +62,60 @@ std::string ExportLine(const Document& doc, int r, ExportKind kind) {
         if (cell.code == 'R') target -= width;
         if (cell.code == 'C') target -= width / 2;
         if (length < target) {
-            line.append(std::size_t(target - length), ' ');
+            out.append(std::size_t(target - length), ' ');
             length = target;
         }
-        line += cell.text;
+        out += cell.text;
         length += width;
     }
+}
+
+// The file written from its start in blocks of about kBlock bytes; the first failure stops
+// the writing and is kept.
+class BlockWriter {
+public:
+    static constexpr std::size_t kBlock = 1 << 16;
+
+    explicit BlockWriter(engine::File& file) : file_(file) { buffer_.reserve(2 * kBlock); }
+
+    std::string& buffer() { return buffer_; }
+    void writeFullBlock() {
+        if (buffer_.size() >= kBlock) write();
+    }
+    int finish() {
+        write();
+        return err_;
+    }
+    // Bytes already whole, written in blocks without a copy.
+    void writeWhole(std::string_view bytes) {
+        write();
+        for (std::size_t at = 0; at < bytes.size() && err_ == 0; at += kBlock) {
+            const std::size_t n = std::min(kBlock, bytes.size() - at);
+            err_ = file_.write(at_, bytes.data() + at, n);
+            at_ += n;
+        }
+    }
+
+private:
+    void write() {
+        if (err_ == 0 && !buffer_.empty()) {
+            err_ = file_.write(at_, buffer_.data(), buffer_.size());
+            at_ += buffer_.size();
+        }
+        buffer_.clear();
+    }
+
+    engine::File& file_;
+    std::string buffer_;
+    std::uint64_t at_ = 0;
+    int err_ = 0;
+};
+
+}  // namespace
+
+std::string ExportLine(const Document& doc, int r, ExportKind kind) {
+    std::string line;
+    appendLine(line, doc, r, kind);
     return line;
 }
 
@@ -71,22 +123,25 @@ std::string ExportBytes(const Document& doc, ExportKind kind) {
     if (kind == ExportKind::Csv) return CsvBytes(doc);
     std::string bytes;
     for (int r = 0; r <= doc.lastRow; ++r) {
-        bytes += ExportLine(doc, r, kind);
+        appendLine(bytes, doc, r, kind);
         bytes += "\r\n";
     }
     return bytes;
 }
 
-ExportOutcome WriteExportFile(const std::string& bytes, const std::string& path,
-                              engine::FileSystem& fs) {
+namespace {
+
+// Writes a file beside `path` under a temporary name, with the bytes `body` gives the
+// writer, syncs it and renames it into place; any failure removes the temporary file.
+template <typename Body>
+ExportOutcome writeBeside(const std::string& path, engine::FileSystem& fs, Body body) {
     const std::string partial = path + std::string(kPartialSuffix);
     std::unique_ptr<engine::File> file;
     if (fs.open(partial, engine::OpenMode::Create, file) != 0) return failed(path, "");
 
-    constexpr std::size_t kChunk = 1 << 16;
-    int err = 0;
-    for (std::size_t at = 0; at < bytes.size() && err == 0; at += kChunk)
-        err = file->write(at, bytes.data() + at, std::min(kChunk, bytes.size() - at));
+    BlockWriter writer(*file);
+    body(writer);
+    int err = writer.finish();
     if (err == 0) err = file->sync();
     file.reset();
     if (err == 0) err = fs.rename(partial, path);
@@ -99,9 +154,24 @@ ExportOutcome WriteExportFile(const std::string& bytes, const std::string& path,
     return {};
 }
 
+}  // namespace
+
+ExportOutcome WriteExportFile(const std::string& bytes, const std::string& path,
+                              engine::FileSystem& fs) {
+    return writeBeside(path, fs, [&](BlockWriter& writer) { writer.writeWhole(bytes); });
+}
+
 ExportOutcome ExportReport(const Document& doc, ExportKind kind, const std::string& path,
                            engine::FileSystem& fs) {
-    return WriteExportFile(ExportBytes(doc, kind), path, fs);
+    if (kind == ExportKind::Csv) return WriteExportFile(CsvBytes(doc), path, fs);
+    // Row by row into one block at a time, so a report of any length needs no more memory.
+    return writeBeside(path, fs, [&](BlockWriter& writer) {
+        for (int r = 0; r <= doc.lastRow; ++r) {
+            appendLine(writer.buffer(), doc, r, kind);
+            writer.buffer() += "\r\n";
+            writer.writeFullBlock();
+        }
+    });
 }
 
 bool ExportCommand(const Document& doc, ExportKind kind,

@@ -55,7 +55,8 @@ struct ExportOutcome {
 ExportOutcome WriteExportFile(const std::string& bytes, const std::string& path,
                               engine::FileSystem& fs);
 
-// Writes the document to `path` through `fs`, as WriteExportFile does.
+// Writes the document to `path` through `fs`, as WriteExportFile does; the text and
+// delimited kinds go out row by row, never held whole.
 ExportOutcome ExportReport(const Document& doc, ExportKind kind, const std::string& path,
                            engine::FileSystem& fs);
 

@@ -100,9 +100,9 @@ void ListIncludedFolders(const std::vector<std::int32_t>& folders) {
     for (std::int32_t folder : folders) {
         doc.CheckPage(doc.lineOnPage + 1, false);
         doc.AddRow();
-        if (first) doc.cell(doc.lastRow, 0) = "L00" + std::string(kIncludedFolders);
+        if (first) doc.SetCell(doc.lastRow, 0, "L00" + std::string(kIncludedFolders));
         first = false;
-        if (seekFolder(folder)) doc.cell(doc.lastRow, 1) = "L18" + f4str(cbk::FolNameField);
+        if (seekFolder(folder)) doc.SetCell(doc.lastRow, 1, "L18" + f4str(cbk::FolNameField));
     }
 }
 

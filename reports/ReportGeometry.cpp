@@ -52,11 +52,11 @@ namespace {
 template <typename OnBreak>
 int drawRow(const Document& doc, int r, ReportCanvas& canvas, const ReportGeometry& g, int y,
             OnBreak onBreak) {
-    const std::span<const std::string> cells = doc.row(r);
+    const RowCells cells = doc.row(r);
     const std::string_view flag = cells.back();
     canvas.setBold(flag == kBoldFlag);
     for (std::size_t c = 0; c + 1 < cells.size(); ++c) {
-        const std::string& cell = cells[c];
+        const std::string_view cell = cells[c];
         if (cell.empty()) continue;
         if (cell[0] == 'E') {
             y = onBreak(y);

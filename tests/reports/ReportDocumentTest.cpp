@@ -10,6 +10,7 @@
 
 using namespace reports;
 using reports::testing::Rows;
+using reports::testing::RowText;
 
 namespace {
 
@@ -170,4 +171,74 @@ TEST_F(ReportDocumentTest, ClearingDropsRowsHeadingsAndPrefixes) {
     Start(60);  // and starts afresh
     doc.WriteRow(1, {"2", "Bank"});
     EXPECT_EQ(Rows(doc).front(), "L00Page 1|R403/14/26|");
+}
+
+TEST_F(ReportDocumentTest, CellsWrittenInAnyOrderKeepEveryOtherCell) {
+    Start(60);
+    for (int r = 0; r < 3; ++r) {
+        doc.AddRow();
+        doc.cell(r, 1) = "L07b" + std::to_string(r);
+        doc.cell(r, 0) = "R05a";  // before a cell already written
+    }
+    doc.cell(0, 1) = "L07longer than it was";  // a row before the last
+    doc.cell(2, 0) += "z";
+    doc.SetFlag("U");
+    doc.WriteCell(1, "again");  // replaces, prefix first
+    const std::vector<std::string> expected = {
+        "R05a|L07longer than it was|",
+        "R05a|L07b1|",
+        "R05az|L07again|U",
+    };
+    EXPECT_EQ(Rows(doc), expected);
+}
+
+TEST_F(ReportDocumentTest, ManyRowsKeepTheirTextAndEarlierViewsStayValid) {
+    Start(60);
+    doc.AddRow();
+    doc.cell(0, 0) = "L00first";
+    const std::string_view first = doc.row(0)[0];
+    // Past the first blocks of text and of row records.
+    constexpr int kRows = 40000;
+    for (int r = 1; r < kRows; ++r) {
+        doc.AddRow();
+        doc.WriteCell(1, std::string(std::size_t(r % 50), 'x') + std::to_string(r));
+    }
+    EXPECT_EQ(first, "L00first");
+    EXPECT_EQ(doc.rowCount(), kRows);
+    for (int r : {1, 4095, 4096, 4097, kRows - 1})
+        EXPECT_EQ(doc.cell(r, 1),
+                  "L07" + std::string(std::size_t(r % 50), 'x') + std::to_string(r));
+}
+
+TEST_F(ReportDocumentTest, ARowLongerThanTheLimitIsCutBetweenCharacters) {
+    Start(60);
+    doc.AddRow();
+    const std::string text(Document::kLongestRow - 1, 'a');
+    doc.cell(0, 0) = text + "é";  // é is two bytes: one too many
+    EXPECT_EQ(doc.cell(0, 0), text);
+    doc.cell(0, 1) = "L07more";
+    EXPECT_EQ(doc.cell(0, 1), "L");  // the one byte left
+    doc.cell(0, 0) = "L00short";
+    doc.cell(0, 1) = "L07more";
+    EXPECT_EQ(RowText(doc, 0), "L00short|L07more|");
+}
+
+// Readers take cells as they took strings: compared, cut, joined, copied and walked by row.
+TEST_F(ReportDocumentTest, CellsReadAsTheStringsTheyWere) {
+    Start(60);
+    doc.WriteRow(1, {"12", "Cash"});
+    doc.SetFlag("U");
+    const Document& read = doc;
+    const int r = read.lastRow;
+    EXPECT_EQ(read.cell(r, 0), "R0512");
+    EXPECT_NE(read.cell(r, 0), read.cell(r, 1));
+    EXPECT_EQ(read.cell(r, 1).substr(3), "Cash");
+    EXPECT_EQ(read.cell(r, 0) + "/" + read.cell(r, 1), "R0512/L07Cash");
+    const std::string copied = read.cell(r, 1);
+    EXPECT_EQ(copied, "L07Cash");
+    EXPECT_EQ(read.flag(r), "U");
+    std::vector<std::string> cells;
+    for (const std::string& cell : read.row(r)) cells.push_back(cell);
+    EXPECT_EQ(cells, (std::vector<std::string>{"R0512", "L07Cash", "U"}));
+    EXPECT_EQ(read.row(r).size(), 3u);
 }

@@ -177,3 +177,21 @@ TEST_F(ReportExportTest, CommandRestoresTheDirectoryAndWritesNothingWhenCancelle
     EXPECT_EQ(dialogs[1].filter, "Delimited files (*.asc)|*.ASC");
     EXPECT_EQ(dialogs[1].defaultExtension, "asc");
 }
+
+// A report longer than a block of the file goes out block by block: the same bytes as the
+// whole export, and a failure on a later block still keeps the earlier file.
+TEST_F(ReportExportTest, ALongReportIsWrittenInBlocks) {
+    for (int i = 0; i < 3000; ++i)
+        doc.WriteRow(1, {std::to_string(i), "Account " + std::to_string(i), "        10.00"});
+    const std::string target = Target();
+    engine::FaultyFileSystem fs;
+    ASSERT_TRUE(ExportReport(doc, ExportKind::Text, target, fs).ok);
+    const std::string bytes = ExportBytes(doc, ExportKind::Text);
+    EXPECT_EQ(ReadFile(target), bytes);
+    EXPECT_GT(fs.calls(engine::FsOp::Write), 2);
+
+    fs.failNth(engine::FsOp::Write, 2, ENOSPC);
+    EXPECT_FALSE(ExportReport(doc, ExportKind::Delimited, target, fs).ok);
+    EXPECT_EQ(ReadFile(target), bytes);
+    EXPECT_TRUE(NoPartialFile(target));
+}
