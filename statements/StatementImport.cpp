@@ -167,9 +167,11 @@ bool AppendRecords(const std::vector<PreviewLine>& lines, WriteOutcome& outcome)
     for (const PreviewLine& p : lines) anyId = anyId || (p.chosen && !p.line.transactionId.empty());
     if (anyId && !OpenIds(ids, idField, idDate)) return false;
     code4optimizeWrite(cbk::cb, 1);
-    bool ok = true;
+    // Records go in by blocks and their keys are merged into the indexes once, at the end.
+    bool ok = d4appendStart(cbk::Expenses) == 0 && d4appendStart(cbk::Income) == 0;
     const std::string today = cbk::DateToStored(platform::clock().today());
     for (const PreviewLine& p : lines) {
+        if (!ok) break;
         if (!p.chosen || p.state == LineState::Unreadable) continue;
         if (p.kind == Kind::Expense) {
             if ((ok = d4appendBlank(cbk::Expenses) == 0) == false) break;
@@ -192,6 +194,9 @@ bool AppendRecords(const std::vector<PreviewLine>& lines, WriteOutcome& outcome)
             f4assign(idDate, today);
         }
     }
+    // Each batch is ended even after a failed append, so that its table closes sound.
+    ok = d4appendEnd(cbk::Expenses) == 0 && ok;
+    ok = d4appendEnd(cbk::Income) == 0 && ok;
     code4optimizeWrite(cbk::cb, 0);
     const int closed = code4close(cbk::cb);
     cbk::CloseAllTables();
