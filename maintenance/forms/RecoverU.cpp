@@ -47,6 +47,8 @@ TRecover::TRecover() {
     BtnRecover->setToolTip(QStringLiteral("Put the chosen records back into the books."));
     BtnClose = new QPushButton(QStringLiteral("&Close"), this);
     BtnClose->setObjectName(QStringLiteral("BtnClose"));
+    BitBtn1 = new QPushButton(QStringLiteral("Help"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
 
     auto* top = new QHBoxLayout;
     top->addWidget(MakeLabel(this, "Records:"));
@@ -58,6 +60,7 @@ TRecover::TRecover() {
     buttons->addWidget(Label1, 1);
     buttons->addWidget(BtnRecover);
     buttons->addWidget(BtnClose);
+    buttons->addWidget(BitBtn1);
     auto* grid = new QGridLayout(this);
     grid->addLayout(top, 0, 0);
     grid->addWidget(StringGrid1, 1, 0);
@@ -69,6 +72,7 @@ TRecover::TRecover() {
     connect(Edit1, &QLineEdit::textChanged, this, &TRecover::Edit1Change);
     connect(BtnRecover, &QPushButton::clicked, this, &TRecover::BtnRecoverClick);
     connect(BtnClose, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BitBtn1, &QPushButton::clicked, this, [] { platform::help().topic("recover"); });
     connect(StringGrid1, &QTableWidget::cellDoubleClicked, this, &TRecover::BtnRecoverClick);
 }
 

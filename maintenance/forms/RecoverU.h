@@ -40,6 +40,7 @@ public:
     QLabel* Label1 = nullptr;  // how many are listed
     QPushButton* BtnRecover = nullptr;
     QPushButton* BtnClose = nullptr;
+    QPushButton* BitBtn1 = nullptr;  // help: the topic "recover"
 
 public slots:
     void FormShow();
