@@ -53,6 +53,7 @@
 #include "reports/forms/MultFolU.h"
 #include "reports/forms/ReportU.h"
 #include "state/MainVars.h"
+#include "statements/forms/StmtImportU.h"
 #include "widgets/FieldParts.h"
 #include "widgets/HelpWindow.h"
 #include "widgets/MaskEdit.h"
@@ -166,6 +167,9 @@ QWidget* TFormMain::buildIncomeExpensesTab() {
                                   "Import Income Data from Tarvel's LUMA or MARLO program.", page);
     BtnRateChange = makePictureButton(Picture::RateChange, "BtnRateChange",
                                       "Adjust rate based expense amounts.", page);
+    BtnStatement = new QPushButton(QStringLiteral("Import Statement"), page);
+    BtnStatement->setObjectName(QStringLiteral("BtnStatement"));
+    BtnStatement->setToolTip(QStringLiteral("Import a bank statement (OFX, QFX, QIF or CSV)."));
     Label1 = colouredLabel(QStringLiteral("Default Folder"), Qt::yellow, page);
     FolderCBox = new ChoiceBox(page);
     FolderCBox->setObjectName(QStringLiteral("FolderCBox"));
@@ -196,6 +200,7 @@ QWidget* TFormMain::buildIncomeExpensesTab() {
     grid->addWidget(BtnImport, 1, 0, Qt::AlignLeft);
     grid->addLayout(folder, 1, 1, Qt::AlignCenter);
     grid->addWidget(BtnRateChange, 1, 2, Qt::AlignRight);
+    grid->addWidget(BtnStatement, 2, 0, Qt::AlignLeft | Qt::AlignTop);
     grid->setRowStretch(2, 1);
     grid->addWidget(BitBtn1, 3, 2, Qt::AlignRight | Qt::AlignBottom);
     grid->setColumnStretch(1, 1);
@@ -206,6 +211,7 @@ QWidget* TFormMain::buildIncomeExpensesTab() {
     connect(BtnAccountE, &QToolButton::clicked, this, &TFormMain::BtnAccountEClick);
     connect(BtnExpense, &QToolButton::clicked, this, &TFormMain::BtnExpenseClick);
     connect(BtnImport, &QToolButton::clicked, this, &TFormMain::BtnImportClick);
+    connect(BtnStatement, &QPushButton::clicked, this, &TFormMain::BtnStatementClick);
     connect(BtnRateChange, &QToolButton::clicked, this, &TFormMain::BtnRateChangeClick);
     // Only a choice the user makes changes the default folder; a refill does not.
     connect(FolderCBox, &QComboBox::activated, this, &TFormMain::FolderCBoxChange);
@@ -606,6 +612,12 @@ void TFormMain::BtnImportClick() {
     OpenIncomeAccounts();
     platform::modal().showModal(*forms().PmtImport);
     CloseAllTables();
+}
+
+// The statement import opens and closes the tables it needs itself.
+void TFormMain::BtnStatementClick() {
+    TStatementImport form(this);
+    form.Run();
 }
 
 // ---- reports ------------------------------------------------------------------------------

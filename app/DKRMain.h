@@ -62,6 +62,7 @@ public:
     QToolButton* BtnAccountE = nullptr;
     QToolButton* BtnExpense = nullptr;
     QToolButton* BtnImport = nullptr;
+    QPushButton* BtnStatement = nullptr;  // "Import Statement": bank statements
     QToolButton* BtnRateChange = nullptr;
     QLabel* Label1 = nullptr;         // "Default Folder"
     ChoiceBox* FolderCBox = nullptr;  // the default folder: chosen, never typed
@@ -133,6 +134,7 @@ public slots:
     void BtnAccountIClick();
     void BtnRateChangeClick();
     void BtnImportClick();
+    void BtnStatementClick();
 
     // Reports
     void BtnExpRptClick();

@@ -195,15 +195,16 @@ void WriteAccounts(engine::Data4* t, const Account (&accounts)[N]) {
     }
 }
 
-void WriteSettings(engine::Data4* t) {
+// The one settings record: fiscal year from January 1, reports in Arial 10.
+void WriteSettings(engine::Data4* t, std::string_view company, std::string_view address) {
     TableWriter w(t, {"FYMONTH", "FYDAY", "FONTNAME", "FONTSIZE", "COMPANY", "ADDRESS"});
     w.append();
     w.integer(0, 1);
     w.integer(1, 1);
     w.text(2, "Arial");
     w.integer(3, 10);
-    w.text(4, "Harbor Light Builders");
-    w.text(5, "418 Main Street, Riverton");
+    w.text(4, company);
+    w.text(5, address);
 }
 
 // Purchases that come at random through the year.
@@ -448,38 +449,67 @@ int Fail(std::string* message, std::string text) {
     return 1;
 }
 
-}  // namespace
+// The six tables being made in one directory, in the order of kTables.
+struct NewTables {
+    std::unique_ptr<engine::Code4> h;
+    engine::Data4* tables[std::size(kTables)] = {};
+};
 
-int MakeSampleTables(const std::string& dir, const SampleOptions& options, std::string* message) {
+// Creates `dir` if needed and the six tables in it, empty and open for writing.
+int CreateTables(const std::string& dir, bool force, NewTables& out, std::string* message) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (ec) return Fail(message, "Cannot make the directory " + dir + ": " + ec.message());
 
     const std::string existing = ExistingTable(dir);
-    if (!existing.empty() && !options.force) {
+    if (!existing.empty() && !force) {
         return Fail(message,
                     dir + " already holds " + existing + "; use --force to replace the tables");
     }
-    if (options.force) RemoveIndexFiles(dir);
+    if (force) RemoveIndexFiles(dir);
 
-    std::unique_ptr<engine::Code4> h = engine::code4init(DataFileSystem(), dir);
-    engine::code4optimizeWrite(h.get(), 1);  // generated records: gather the appends
-    if (h == nullptr) return Fail(message, "The table engine did not start");
-    engine::code4safety(h.get(), 0);
-    engine::code4accessMode(h.get(), 1);
-
-    engine::Data4* tables[std::size(kTables)] = {};
+    out.h = engine::code4init(DataFileSystem(), dir);
+    if (out.h == nullptr) return Fail(message, "The table engine did not start");
+    engine::Code4* h = out.h.get();
+    engine::code4optimizeWrite(h, 1);  // generated records: gather the appends
+    engine::code4safety(h, 0);
+    engine::code4accessMode(h, 1);
     for (std::size_t i = 0; i < std::size(kTables); ++i) {
-        tables[i] = engine::d4create(h.get(), kTables[i], CreateFields(*FindTable(kTables[i])));
-        if (tables[i] == nullptr || engine::code4errorCode(h.get(), 0) < 0) {
-            const std::string why = engine::code4errorText(h.get());
-            engine::code4initUndo(h.get());
+        out.tables[i] = engine::d4create(h, kTables[i], CreateFields(*FindTable(kTables[i])));
+        if (out.tables[i] == nullptr || engine::code4errorCode(h, 0) < 0) {
+            const std::string why = engine::code4errorText(h);
+            engine::code4initUndo(h);
             return Fail(message, "Cannot create " + std::string(kTables[i]) + ".dbf in " + dir +
                                      (why.empty() ? "" : ": " + why));
         }
     }
+    return 0;
+}
+
+// Builds the index and group files when asked, closes the tables and releases the engine.
+int CloseTables(NewTables& made, bool indexes, const std::string& dir, std::string* message) {
+    engine::Code4* h = made.h.get();
+    if (indexes) {
+        for (std::size_t i = 1; i < std::size(kTables); ++i) {
+            CreateTableIndexes(made.tables[i], kTables[i]);
+        }
+    }
+    int rc = engine::code4close(h);
+    if (rc >= 0) rc = engine::code4errorCode(h, 0);
+    const std::string why = engine::code4errorText(h);
+    engine::code4initUndo(h);
+    if (rc < 0) return Fail(message, "Cannot write the tables in " + dir + ": " + why);
+    return 0;
+}
+
+}  // namespace
+
+int MakeSampleTables(const std::string& dir, const SampleOptions& options, std::string* message) {
+    NewTables made;
+    if (CreateTables(dir, options.force, made, message) != 0) return 1;
+    engine::Data4* const* tables = made.tables;
     // In the order of kTables.
-    WriteSettings(tables[0]);
+    WriteSettings(tables[0], "Harbor Light Builders", "418 Main Street, Riverton");
     WriteAccounts(tables[1], kExpenseAccounts);
     WriteAccounts(tables[2], kIncomeAccounts);
     WriteFolders(tables[3]);
@@ -488,17 +518,30 @@ int MakeSampleTables(const std::string& dir, const SampleOptions& options, std::
     } else {
         WriteExamples(tables[4], tables[5], options.today.day);
     }
-    if (options.indexes) {
-        for (std::size_t i = 1; i < std::size(kTables); ++i) {
-            CreateTableIndexes(tables[i], kTables[i]);
+    return CloseTables(made, options.indexes, dir, message);
+}
+
+int MakeSeededTables(const std::string& dir, const TableSeed& seed, std::string* message) {
+    NewTables made;
+    if (CreateTables(dir, false, made, message) != 0) return 1;
+    engine::Data4* const* tables = made.tables;
+    WriteSettings(tables[0], "", "");
+    for (int i : {1, 2}) {
+        TableWriter w(tables[i], {"ACCNO", "ACDESC", "ACDED"});
+        for (const ChartEntry& a : i == 1 ? seed.expenseAccounts : seed.incomeAccounts) {
+            w.append();
+            w.integer(0, a.no);
+            w.text(1, a.name);
+            w.logical(2, a.flag);
         }
     }
-    int rc = engine::code4close(h.get());
-    if (rc >= 0) rc = engine::code4errorCode(h.get(), 0);
-    const std::string why = engine::code4errorText(h.get());
-    engine::code4initUndo(h.get());
-    if (rc < 0) return Fail(message, "Cannot write the tables in " + dir + ": " + why);
-    return 0;
+    TableWriter folders(tables[3], {"FOLNO", "FOLNAME"});
+    for (const ChartEntry& f : seed.folders) {
+        folders.append();
+        folders.integer(0, f.no);
+        folders.text(1, f.name);
+    }
+    return CloseTables(made, true, dir, message);
 }
 
 SampleDataDir::SampleDataDir(const SampleOptions& options) {

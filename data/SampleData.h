@@ -5,6 +5,7 @@
 // and by every test that needs a data directory (SampleDataDir).
 
 #include <string>
+#include <vector>
 
 #include "platform/DateTime.h"
 
@@ -23,6 +24,26 @@ struct SampleOptions {
 // Creates `dir` if needed and the tables in it. Returns 0, or 1 with the reason in `message`
 // (tables already there without `force`, a directory or table that cannot be made).
 int MakeSampleTables(const std::string& dir, const SampleOptions& options, std::string* message);
+
+// One account (flag: deductible, or taxable for an income account) or one folder (flag unused).
+struct ChartEntry {
+    int no;
+    std::string name;
+    bool flag = false;
+};
+
+// What a new set of books starts with.
+struct TableSeed {
+    std::vector<ChartEntry> expenseAccounts;
+    std::vector<ChartEntry> incomeAccounts;
+    std::vector<ChartEntry> folders;
+};
+
+// Creates `dir` if needed and the six tables in it, with their index and group files, holding
+// only `seed` and the settings record (fiscal year from January 1, no business name or
+// address). Returns 0, or 1 with the reason in `message` (a table already there, a directory
+// or table that cannot be made).
+int MakeSeededTables(const std::string& dir, const TableSeed& seed, std::string* message);
 
 // A fresh temporary data directory holding the six tables, made current for its lifetime:
 // the set-up of every data and form test. The previous current directory is restored and the

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/Platform.h"
+#include "reports/ReportCsv.h"
 
 namespace reports {
 
@@ -33,6 +34,8 @@ ExportOutcome failed(const std::string& path, std::string_view reason) {
 }  // namespace
 
 ExportDialog ExportDialogFor(ExportKind kind) {
+    if (kind == ExportKind::Csv)
+        return {std::string(kExportTitle), "CSV files (*.csv)|*.CSV", "csv"};
     if (kind == ExportKind::Delimited)
         return {std::string(kExportTitle), "Delimited files (*.asc)|*.ASC", "asc"};
     return {std::string(kExportTitle), "Text files (*.txt)|*.TXT", "txt"};
@@ -65,6 +68,7 @@ std::string ExportLine(const Document& doc, int r, ExportKind kind) {
 }
 
 std::string ExportBytes(const Document& doc, ExportKind kind) {
+    if (kind == ExportKind::Csv) return CsvBytes(doc);
     std::string bytes;
     for (int r = 0; r <= doc.lastRow; ++r) {
         bytes += ExportLine(doc, r, kind);
@@ -73,13 +77,12 @@ std::string ExportBytes(const Document& doc, ExportKind kind) {
     return bytes;
 }
 
-ExportOutcome ExportReport(const Document& doc, ExportKind kind, const std::string& path,
-                           engine::FileSystem& fs) {
+ExportOutcome WriteExportFile(const std::string& bytes, const std::string& path,
+                              engine::FileSystem& fs) {
     const std::string partial = path + std::string(kPartialSuffix);
     std::unique_ptr<engine::File> file;
     if (fs.open(partial, engine::OpenMode::Create, file) != 0) return failed(path, "");
 
-    const std::string bytes = ExportBytes(doc, kind);
     constexpr std::size_t kChunk = 1 << 16;
     int err = 0;
     for (std::size_t at = 0; at < bytes.size() && err == 0; at += kChunk)
@@ -94,6 +97,11 @@ ExportOutcome ExportReport(const Document& doc, ExportKind kind, const std::stri
     // The file is complete either way; a lost directory sync only risks the rename itself.
     fs.syncDir(directoryOf(path));
     return {};
+}
+
+ExportOutcome ExportReport(const Document& doc, ExportKind kind, const std::string& path,
+                           engine::FileSystem& fs) {
+    return WriteExportFile(ExportBytes(doc, kind), path, fs);
 }
 
 bool ExportCommand(const Document& doc, ExportKind kind,

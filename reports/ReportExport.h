@@ -2,7 +2,8 @@
 
 // Export of the report document as a plain text file or a tab-delimited file: one line per
 // row, each ended by CR LF, in UTF-8. Page breaks and blank rows give empty lines, so every
-// page header travels with its page.
+// page header travels with its page. The spreadsheet kind writes the data rows only
+// (reports/ReportCsv.h).
 //
 // A file is written beside its target under a temporary name, synced and renamed into place:
 // a failure at any point leaves the earlier file (if any) as it was and no partial file.
@@ -19,6 +20,7 @@ namespace reports {
 enum class ExportKind {
     Text,       // cells placed at their columns with blanks
     Delimited,  // a row's non-empty cells joined by tabs
+    Csv,        // the data rows for a spreadsheet, every column in its place
 };
 
 inline constexpr std::string_view kExportTitle = "Export Report";
@@ -37,7 +39,7 @@ struct ExportDialog {
 };
 ExportDialog ExportDialogFor(ExportKind kind);
 
-// The output line of row `r`, without its line end.
+// The output line of row `r`, without its line end (text and delimited kinds).
 std::string ExportLine(const Document& doc, int r, ExportKind kind);
 
 // The whole file's bytes.
@@ -48,8 +50,12 @@ struct ExportOutcome {
     std::string message;  // for the information box when !ok; names the file
 };
 
-// Writes the document to `path` through `fs`, replacing any file there only once the new one
-// is complete.
+// Writes `bytes` to `path` through `fs`, replacing any file there only once the new one is
+// complete.
+ExportOutcome WriteExportFile(const std::string& bytes, const std::string& path,
+                              engine::FileSystem& fs);
+
+// Writes the document to `path` through `fs`, as WriteExportFile does.
 ExportOutcome ExportReport(const Document& doc, ExportKind kind, const std::string& path,
                            engine::FileSystem& fs);
 

@@ -9,9 +9,9 @@
 namespace cbk {
 
 TPickAcc::TPickAcc() : PickList("TPickAcc", QStringLiteral("Select Account")) {
-    BtnSelect = new QPushButton(QStringLiteral("Select"), this);
-    BtnNew = new QPushButton(QStringLiteral("New"), this);
-    BtnExit = new QPushButton(QStringLiteral("Exit"), this);
+    BtnSelect = new QPushButton(QStringLiteral("&Select"), this);
+    BtnNew = new QPushButton(QStringLiteral("&New"), this);
+    BtnExit = new QPushButton(QStringLiteral("E&xit"), this);
     addButtons(BtnSelect, BtnNew, BtnExit);
 }
 
@@ -26,25 +26,23 @@ std::vector<PickList::Column> TPickAcc::columns() const {
             {QStringLiteral("RecNo"), 80, true}};
 }
 
-engine::Data4* TPickAcc::table() const {
-    return income() ? IncomeAccounts : Accounts;
-}
-engine::Tag4* TPickAcc::tag() const {
-    return income() ? AcciTag : AccTag;
+records::ListWalk TPickAcc::walk() const {
+    if (income()) return records::WalkTable(IncomeAccounts, AcciTag, false, IncAccountChoice);
+    return records::WalkTable(Accounts, AccTag, false, ExpAccountChoice);
 }
 
-bool TPickAcc::loadAndFilter() {
+QStringList TPickAcc::cells(std::uint32_t recNo) const {
+    AccountRec& rec = income() ? CurIncAccount : CurAccount;
+    const AccountRec kept = rec;
+    engine::d4go(income() ? IncomeAccounts : Accounts, long(recNo));
     if (income())
         LoadIncomeAccount();
     else
         LoadAccount();
-    return true;
-}
-
-QStringList TPickAcc::cells() const {
-    const AccountRec& rec = income() ? CurIncAccount : CurAccount;
-    return {QString::number(rec.AccNo), QString::fromStdString(rec.AcDesc),
-            rec.AcDed ? QStringLiteral("Yes") : QStringLiteral("No")};
+    QStringList texts = {QString::number(rec.AccNo), QString::fromStdString(rec.AcDesc),
+                         rec.AcDed ? QStringLiteral("Yes") : QStringLiteral("No")};
+    rec = kept;
+    return texts;
 }
 
 std::int32_t& TPickAcc::choice() const {

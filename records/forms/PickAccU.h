@@ -24,10 +24,8 @@ public slots:
 
 protected:
     std::vector<Column> columns() const override;
-    engine::Data4* table() const override;
-    engine::Tag4* tag() const override;
-    bool loadAndFilter() override;
-    QStringList cells() const override;
+    records::ListWalk walk() const override;
+    QStringList cells(std::uint32_t recNo) const override;
     std::int32_t& choice() const override;
     int openingRow(int matched, int lastRow) const override;
 

@@ -10,9 +10,10 @@
 namespace cbk {
 
 TPickExp::TPickExp() : PickList("TPickExp", QStringLiteral("Select Expense")) {
-    BtnSelect = new QPushButton(QStringLiteral("Select"), this);
-    BtnNew = new QPushButton(QStringLiteral("New"), this);
-    BtnExit = new QPushButton(QStringLiteral("Exit"), this);
+    BtnSelect = new QPushButton(QStringLiteral("&Select"), this);
+    BtnNew = new QPushButton(QStringLiteral("&New"), this);
+    BtnExit = new QPushButton(QStringLiteral("E&xit"), this);
+    addFind();
     addButtons(BtnSelect, BtnNew, BtnExit);
 }
 
@@ -23,25 +24,27 @@ std::vector<PickList::Column> TPickExp::columns() const {
             {QStringLiteral("RecNo"), 80, true}};
 }
 
-engine::Data4* TPickExp::table() const {
-    return Expenses;
-}
-engine::Tag4* TPickExp::tag() const {
-    return EDateTag;
+records::ListWalk TPickExp::walk() const {
+    return records::WalkRecordList(records::RecordTable::Expenses, DefaultFolder, ExpenseChoice);
 }
 
-bool TPickExp::loadAndFilter() {
+QStringList TPickExp::cells(std::uint32_t recNo) const {
+    const ExpenseRec kept = CurExpense;
+    engine::d4go(Expenses, long(recNo));
     LoadExpense();
-    return (DefaultFolder == -1 || CurExpense.FolNo == DefaultFolder) && !CurExpense.Archive;
+    QStringList texts = {QString::fromStdString(rules::DateToText(CurExpense.ExpDate)),
+                         QString::number(CurExpense.AccNo),
+                         QString::number(CurExpense.FolNo),
+                         QString::number(CurExpense.CheckNo),
+                         QString::fromStdString(rules::FormatNumber("%12.2n", CurExpense.Amount)),
+                         QString::fromStdString(CurExpense.PayTo)};
+    CurExpense = kept;
+    return texts;
 }
 
-QStringList TPickExp::cells() const {
-    return {QString::fromStdString(rules::DateToText(CurExpense.ExpDate)),
-            QString::number(CurExpense.AccNo),
-            QString::number(CurExpense.FolNo),
-            QString::number(CurExpense.CheckNo),
-            QString::fromStdString(rules::FormatNumber("%12.2n", CurExpense.Amount)),
-            QString::fromStdString(CurExpense.PayTo)};
+records::ListRows TPickExp::find(const records::ListRows& rows,
+                                 const records::FindRequest& request) const {
+    return records::FindRows(records::RecordTable::Expenses, rows, request);
 }
 
 std::int32_t& TPickExp::choice() const {

@@ -9,9 +9,9 @@
 namespace cbk {
 
 TPickFol::TPickFol() : PickList("TPickFol", QStringLiteral("PickFol")) {
-    BtnSelect = new QPushButton(QStringLiteral("Select"), this);
-    BtnNew = new QPushButton(QStringLiteral("New"), this);
-    BtnExit = new QPushButton(QStringLiteral("Exit"), this);
+    BtnSelect = new QPushButton(QStringLiteral("&Select"), this);
+    BtnNew = new QPushButton(QStringLiteral("&New"), this);
+    BtnExit = new QPushButton(QStringLiteral("E&xit"), this);
     addButtons(BtnSelect, BtnNew, BtnExit);
 }
 
@@ -21,20 +21,18 @@ std::vector<PickList::Column> TPickFol::columns() const {
             {QStringLiteral("RecNo"), 80, true}};
 }
 
-engine::Data4* TPickFol::table() const {
-    return Folders;
-}
-engine::Tag4* TPickFol::tag() const {
-    return FolTag;
+records::ListWalk TPickFol::walk() const {
+    return records::WalkTable(Folders, FolTag, /*liveOnly=*/true, FolderChoice);
 }
 
-bool TPickFol::loadAndFilter() {
+QStringList TPickFol::cells(std::uint32_t recNo) const {
+    const FolderRec kept = CurFolder;
+    engine::d4go(Folders, long(recNo));
     LoadFolder();
-    return !engine::d4deleted(Folders);
-}
-
-QStringList TPickFol::cells() const {
-    return {QString::number(CurFolder.FolNo), QString::fromStdString(CurFolder.FolName)};
+    QStringList texts = {QString::number(CurFolder.FolNo),
+                         QString::fromStdString(CurFolder.FolName)};
+    CurFolder = kept;
+    return texts;
 }
 
 std::int32_t& TPickFol::choice() const {

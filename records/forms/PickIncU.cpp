@@ -11,9 +11,10 @@
 namespace cbk {
 
 TPickInc::TPickInc() : PickList("TPickInc", QStringLiteral("Select Item")) {
-    Button1 = new QPushButton(QStringLiteral("Select"), this);
-    Button2 = new QPushButton(QStringLiteral("New"), this);
-    Button3 = new QPushButton(QStringLiteral("Exit"), this);
+    Button1 = new QPushButton(QStringLiteral("&Select"), this);
+    Button2 = new QPushButton(QStringLiteral("&New"), this);
+    Button3 = new QPushButton(QStringLiteral("E&xit"), this);
+    addFind();
     addButtons(Button1, Button2, Button3);
 }
 
@@ -25,23 +26,25 @@ std::vector<PickList::Column> TPickInc::columns() const {
             {QStringLiteral("RecNo"), 80, true}};
 }
 
-engine::Data4* TPickInc::table() const {
-    return Income;
-}
-engine::Tag4* TPickInc::tag() const {
-    return IncDateTag;
+records::ListWalk TPickInc::walk() const {
+    return records::WalkRecordList(records::RecordTable::Income, DefaultFolder, IncomeChoice);
 }
 
-bool TPickInc::loadAndFilter() {
+QStringList TPickInc::cells(std::uint32_t recNo) const {
+    const IncomeRec kept = CurIncome;
+    engine::d4go(Income, long(recNo));
     LoadIncome();
-    return (DefaultFolder == -1 || CurIncome.FolNo == DefaultFolder) && !CurIncome.Archive;
+    QStringList texts = {QString::fromStdString(rules::DateToText(CurIncome.IncDate)),
+                         QString::number(CurIncome.FolNo),
+                         QString::fromStdString(rules::FormatNumber("%12.2n", CurIncome.IncAmt)),
+                         QString::fromStdString(CurIncome.IncDesc)};
+    CurIncome = kept;
+    return texts;
 }
 
-QStringList TPickInc::cells() const {
-    return {QString::fromStdString(rules::DateToText(CurIncome.IncDate)),
-            QString::number(CurIncome.FolNo),
-            QString::fromStdString(rules::FormatNumber("%12.2n", CurIncome.IncAmt)),
-            QString::fromStdString(CurIncome.IncDesc)};
+records::ListRows TPickInc::find(const records::ListRows& rows,
+                                 const records::FindRequest& request) const {
+    return records::FindRows(records::RecordTable::Income, rows, request);
 }
 
 std::int32_t& TPickInc::choice() const {

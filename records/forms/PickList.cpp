@@ -4,32 +4,100 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "data/Database.h"
+#include "data/StoredForms.h"
+#include "rules/EntryRules.h"
 
 namespace cbk {
+
+namespace {
+
+// Column widths follow the texts of this many rows at most: the ones in view.
+constexpr int kRowsMeasured = 64;
+
+// The date of a find field in stored form; empty when the field holds no date (yet).
+std::string StoredDateOf(const QLineEdit* field) {
+    const std::optional<platform::DateTime> date =
+        rules::TextToDate(field->text().trimmed().toStdString());
+    return date ? DateToStored(*date) : std::string();
+}
+
+// The date field form as a hint: "mm/dd/yy" in the regional order and separator.
+QString DateHint() {
+    const platform::RegionalSettings r = platform::regional().settings();
+    const QString sep(QChar::fromLatin1(r.dateSeparator));
+    switch (r.dateOrder) {
+        case platform::DateOrder::DMY:
+            return "dd" + sep + "mm" + sep + "yy";
+        case platform::DateOrder::YMD:
+            return "yy" + sep + "mm" + sep + "dd";
+        default:
+            return "mm" + sep + "dd" + sep + "yy";
+    }
+}
+
+bool IsTyping(const QKeyEvent* key) {
+    const QString text = key->text();
+    return !text.isEmpty() && text.at(0).isPrint() &&
+           !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
+bool IsRowMove(int key) {
+    return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
+           key == Qt::Key_PageDown;
+}
+
+}  // namespace
 
 PickList::PickList(const char* formName, const QString& caption) : name_(formName) {
     setObjectName(QString::fromLatin1(formName));
     setWindowTitle(caption);
-    StringGrid1 = new QTableWidget(this);
+    StringGrid1 = new PickGrid(this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid1->setShowGrid(true);
-    StringGrid1->verticalHeader()->hide();
-    StringGrid1->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    StringGrid1->horizontalHeader()->setHighlightSections(false);
-    StringGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    StringGrid1->horizontalHeader()->setResizeContentsPrecision(kRowsMeasured);
+    StringGrid1->verticalHeader()->setResizeContentsPrecision(kRowsMeasured);
     StringGrid1->setMinimumSize(440, 260);
     StringGrid1->installEventFilter(this);
-    connect(StringGrid1, &QTableWidget::cellClicked, this, &PickList::StringGrid1Click);
-    connect(StringGrid1, &QTableWidget::cellDoubleClicked, this, &PickList::StringGrid1DblClick);
+    connect(StringGrid1, &QTableView::clicked, this, &PickList::StringGrid1Click);
+    connect(StringGrid1, &QTableView::doubleClicked, this, &PickList::StringGrid1DblClick);
+}
+
+void PickList::addFind() {
+    FindEdit = new QLineEdit(this);
+    FindEdit->setObjectName(QStringLiteral("FindEdit"));
+    FromEdit = new QLineEdit(this);
+    FromEdit->setObjectName(QStringLiteral("FromEdit"));
+    ThroughEdit = new QLineEdit(this);
+    ThroughEdit->setObjectName(QStringLiteral("ThroughEdit"));
+    findBar_ = new QHBoxLayout;
+    const auto add = [this](const QString& caption, QLineEdit* field, int width) {
+        auto* label = new QLabel(caption, this);
+        label->setBuddy(field);
+        if (width > 0) field->setFixedWidth(width);
+        field->installEventFilter(this);
+        connect(field, &QLineEdit::textEdited, this, &PickList::FindChange);
+        findBar_->addWidget(label);
+        findBar_->addWidget(field, width > 0 ? 0 : 1);
+    };
+    const int dateWidth = fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
+    add(QStringLiteral("&Find:"), FindEdit, 0);
+    add(QStringLiteral("Fro&m:"), FromEdit, dateWidth);
+    add(QStringLiteral("&Through:"), ThroughEdit, dateWidth);
+    FindEdit->setToolTip(
+        QStringLiteral("Rows whose text, memo, check number or amount contain this"));
+    FromEdit->setPlaceholderText(DateHint());
+    ThroughEdit->setPlaceholderText(DateHint());
+    auto* findKey = new QShortcut(QKeySequence::Find, this);
+    connect(findKey, &QShortcut::activated, this, [this] {
+        FindEdit->setFocus(Qt::ShortcutFocusReason);
+        FindEdit->selectAll();
+    });
 }
 
 void PickList::addButtons(QPushButton* select, QPushButton* newRecord, QPushButton* exit) {
@@ -48,9 +116,10 @@ void PickList::addButtons(QPushButton* select, QPushButton* newRecord, QPushButt
     connect(exit, &QPushButton::clicked, this, &PickList::ExitClick);
 
     auto* layout = new QVBoxLayout(this);
+    if (findBar_) layout->addLayout(findBar_);
     layout->addWidget(StringGrid1);
     layout->addLayout(buttons);
-    initialColumns_ = int(columns().size());
+    if (FindEdit) setTabOrder(ThroughEdit, StringGrid1);
 }
 
 int PickList::currentRow() const {
@@ -63,57 +132,41 @@ int PickList::rowCount() const {
 }
 
 QString PickList::cell(int column, int row) const {
-    if (row == 0) {
-        const QTableWidgetItem* h = StringGrid1->horizontalHeaderItem(column);
-        return h ? h->text() : QString();
-    }
-    const QTableWidgetItem* item = StringGrid1->item(row - 1, column);
-    return item ? item->text() : QString();
+    const PickListModel& model = *StringGrid1->listModel();
+    if (row == 0) return model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    return model.text(row - 1, column);
 }
 
 void PickList::FormShow() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const std::vector<Column> cols = columns();
-    StringGrid1->clear();
-    StringGrid1->setColumnCount(int(cols.size()));
-    StringGrid1->setRowCount(0);
-    for (int c = 0; c < int(cols.size()); ++c) {
-        StringGrid1->setHorizontalHeaderItem(c, new QTableWidgetItem(cols[c].header));
-        StringGrid1->setColumnWidth(c, cols[c].width);
+    PickListModel& model = *StringGrid1->listModel();
+    model.setColumns(cols, [this](std::uint32_t recNo) { return cells(recNo); });
+    if (FindEdit) {
+        for (QLineEdit* field : {FindEdit, FromEdit, ThroughEdit}) field->clear();
     }
+    shown_ = {};
+    typed_.clear();
 
-    int matched = 0;
-    engine::Data4* t = table();
-    d4tagSelect(t, tag());
-    for (ResultWord = d4top(t); ResultWord == 0; ResultWord = d4skip(t, 1)) {
-        if (!loadAndFilter()) continue;
-        const int row = StringGrid1->rowCount();
-        StringGrid1->insertRow(row);
-        QStringList texts = cells();
-        texts << QString::number(d4recNo(t));
-        for (int c = 0; c < texts.size() && c < int(cols.size()); ++c) {
-            auto* item = new QTableWidgetItem(texts[c]);
-            if (cols[c].rightAligned) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            StringGrid1->setItem(row, c, item);
-        }
-        if (d4recNo(t) == choice()) matched = row + 1;
-    }
+    records::ListWalk walked = walk();
+    all_ = std::move(walked.rows);
+    model.setRows(all_);
+    const int matched = int(walked.matched + 1);
 
     // The widths are the least a column gets; a wider text or heading widens its column so
     // that nothing is cut off.
     for (int c = 0; c < int(cols.size()); ++c) {
+        StringGrid1->setColumnWidth(c, cols[std::size_t(c)].width);
         StringGrid1->resizeColumnToContents(c);
-        StringGrid1->setColumnWidth(c, std::max(cols[c].width, StringGrid1->columnWidth(c)));
+        StringGrid1->setColumnWidth(
+            c, std::max(cols[std::size_t(c)].width, StringGrid1->columnWidth(c)));
     }
 
     const int rows = StringGrid1->rowCount();
     StringGrid1->setEnabled(rows > 0);
     select_->setEnabled(rows > 0);
     if (rows > 0) {
-        const int row = openingRow(matched, rows);
-        StringGrid1->setCurrentCell(row - 1, 0);
-        StringGrid1->selectRow(row - 1);
-        StringGrid1->scrollToItem(StringGrid1->item(row - 1, 0));
+        selectDataRow(openingRow(matched, rows) - 1);
         // Reopened after New or Exit, the list starts again from its grid, not that button.
         StringGrid1->setFocus();
     }
@@ -121,9 +174,10 @@ void PickList::FormShow() {
 }
 
 void PickList::FormClose() {
-    StringGrid1->clearContents();
-    StringGrid1->setColumnCount(initialColumns_);
-    StringGrid1->setRowCount(1);
+    // The rows go with the showing; the next one walks the table again.
+    StringGrid1->listModel()->setRows({});
+    StringGrid1->listModel()->forget();
+    records::ListRows().swap(all_);
 }
 
 void PickList::StringGrid1Click() {
@@ -155,9 +209,91 @@ void PickList::ExitClick() {
     accept();
 }
 
+records::ListRows PickList::find(const records::ListRows& rows, const records::FindRequest&) const {
+    return rows;
+}
+
+records::FindRequest PickList::findRequest() const {
+    if (!FindEdit) return {};
+    return {FindEdit->text().toStdString(), StoredDateOf(FromEdit), StoredDateOf(ThroughEdit)};
+}
+
+bool PickList::findIsEmpty() const {
+    return !FindEdit || (FindEdit->text().isEmpty() && FromEdit->text().isEmpty() &&
+                         ThroughEdit->text().isEmpty());
+}
+
+void PickList::FindChange() {
+    const records::FindRequest request = findRequest();
+    if (request.text == shown_.text && request.from == shown_.from &&
+        request.through == shown_.through)
+        return;
+    PickListModel& model = *StringGrid1->listModel();
+    const int current = StringGrid1->currentRow();
+    const std::uint32_t kept = current >= 0 ? model.rows()[std::size_t(current)] : 0;
+
+    records::ListRows rows;
+    if (request.empty())
+        rows = all_;
+    else if (records::Narrows(shown_, request))
+        rows = find(model.rows(), request);  // typed on: only the rows found so far
+    else
+        rows = find(all_, request);
+    shown_ = request;
+    model.setRows(std::move(rows));
+
+    // The highlighted record stays highlighted while it is found; otherwise the newest row.
+    const std::vector<std::uint32_t>& now = model.rows();
+    const auto at = std::find(now.begin(), now.end(), kept);
+    select_->setEnabled(!now.empty());
+    if (!now.empty()) selectDataRow(at != now.end() ? int(at - now.begin()) : int(now.size()) - 1);
+}
+
+void PickList::clearFind() {
+    for (QLineEdit* field : {FindEdit, FromEdit, ThroughEdit}) field->clear();
+    FindChange();
+    StringGrid1->setFocus();
+}
+
+// The folder and account lists: the first row whose number, or name, starts with what was
+// typed within the keyboard's input interval.
+void PickList::typeAhead(const QString& text) {
+    if (!sinceTyped_.isValid() || sinceTyped_.elapsed() > QApplication::keyboardInputInterval())
+        typed_.clear();
+    sinceTyped_.start();
+    typed_ += text;
+    const PickListModel& model = *StringGrid1->listModel();
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (model.text(row, 0).startsWith(typed_) ||
+            model.text(row, 1).trimmed().startsWith(typed_, Qt::CaseInsensitive)) {
+            selectDataRow(row);
+            return;
+        }
+    }
+}
+
+void PickList::selectDataRow(int row) {
+    StringGrid1->setCurrentCell(row, 0);
+    StringGrid1->selectRow(row);
+    StringGrid1->scrollTo(StringGrid1->listModel()->index(row, 0));
+}
+
 void PickList::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!event->spontaneous()) FormShow();
+}
+
+// Escape leaves the list as Exit does, once there is no find to clear. The close box keeps
+// its own way (reject): the choice stays as it was and the loop goes on to the edit form.
+void PickList::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (findIsEmpty())
+            ExitClick();
+        else
+            clearFind();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void PickList::done(int result) {
@@ -166,20 +302,37 @@ void PickList::done(int result) {
 }
 
 bool PickList::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == StringGrid1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            StringGrid1KeyPress(key);
+    if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (watched == StringGrid1) {
+        if (enter) {
+            StringGrid1KeyPress(key->key());
             return true;
         }
-    }
-    if (auto* button = qobject_cast<QPushButton*>(watched);
-        button != nullptr && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            button->click();
+        if (IsTyping(key)) {
+            if (FindEdit) {
+                FindEdit->setFocus(Qt::OtherFocusReason);
+                FindEdit->insert(key->text());
+                FindChange();
+            } else {
+                typeAhead(key->text());
+            }
             return true;
         }
+    } else if (watched == FindEdit || watched == FromEdit || watched == ThroughEdit) {
+        // The find fields keep the grid at hand: Enter selects, the arrows move the rows.
+        if (enter) {
+            StringGrid1KeyPress(key->key());
+            return true;
+        }
+        if (IsRowMove(key->key())) {
+            QApplication::sendEvent(StringGrid1, event);
+            return true;
+        }
+    } else if (auto* button = qobject_cast<QPushButton*>(watched); button != nullptr && enter) {
+        button->click();
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -14,8 +14,11 @@
 #include "data/Database.h"
 #include "data/engine/FileSystem.h"
 #include "platform/qt/QtPrinting.h"
+#include "reports/ChartFigures.h"
 #include "reports/ReportDocument.h"
+#include "reports/forms/ChartU.h"
 #include "reports/forms/QtReportCanvas.h"
+#include "reports/forms/ReportPrinter.h"
 #include "state/MainVars.h"
 
 namespace cbk {
@@ -26,8 +29,6 @@ namespace {
 constexpr int kScrollTop = 2;
 // Rows a notch of the mouse wheel moves.
 constexpr int kWheelRows = 3;
-
-const reports::ExportDialog kPdfDialog{"Print to PDF", "PDF files (*.pdf)|*.PDF", "pdf"};
 
 // "Text files (*.txt)|*.TXT" as Qt writes a filter. File names on this system tell case
 // apart, so both spellings of the extension are offered.
@@ -55,10 +56,6 @@ int longestPage(const reports::Document& doc) {
         longest = std::max(longest, ++rows);
     }
     return longest;
-}
-
-void showInformation(const std::string& text) {
-    platform::messages().show(platform::MessageKind::Information, text, platform::Buttons::OK);
 }
 
 }  // namespace
@@ -138,15 +135,21 @@ TReportF::TReportF() {
     mExport = MainMenu1->addMenu(QStringLiteral("&Export"));
     AsciiText1 = mExport->addAction(QStringLiteral("Ascii &Text"));
     TabDelimited1 = mExport->addAction(QStringLiteral("Tab &Delimited"));
+    CsvSpreadsheet1 = mExport->addAction(QStringLiteral("CSV (spreadsheet)"));
+    mChart = MainMenu1->addAction(QStringLiteral("&Chart"));
     mExit->setObjectName(QStringLiteral("mExit"));
     mPrint->setObjectName(QStringLiteral("mPrint"));
     mExport->setObjectName(QStringLiteral("mExport"));
     AsciiText1->setObjectName(QStringLiteral("AsciiText1"));
     TabDelimited1->setObjectName(QStringLiteral("TabDelimited1"));
+    CsvSpreadsheet1->setObjectName(QStringLiteral("CsvSpreadsheet1"));
+    mChart->setObjectName(QStringLiteral("mChart"));
     connect(mExit, &QAction::triggered, this, &TReportF::mExitClick);
     connect(mPrint, &QAction::triggered, this, &TReportF::mPrintClick);
     connect(AsciiText1, &QAction::triggered, this, &TReportF::AsciiText1Click);
     connect(TabDelimited1, &QAction::triggered, this, &TReportF::TabDelimited1Click);
+    connect(CsvSpreadsheet1, &QAction::triggered, this, &TReportF::CsvSpreadsheet1Click);
+    connect(mChart, &QAction::triggered, this, &TReportF::mChartClick);
 
     Client = new ReportArea(this);
     ScrollBar1 = new QScrollBar(Qt::Vertical, Client);
@@ -191,6 +194,7 @@ void TReportF::placeChildren() {
 
 void TReportF::FormShow() {
     setWindowState(windowState() | Qt::WindowMaximized);
+    mChart->setVisible(reports::ChartKindOf(reports::ReportDocument) != reports::ChartKind::None);
     topRow_ = 0;
     placeChildren();
     measure();
@@ -266,27 +270,12 @@ void TReportF::mExitClick() {
     accept();
 }
 
-// On the printer of the page setup, with its orientation and no print dialog. Without an
-// installed printer the same pages go into a PDF file the user names.
+// On the report's printer; the PDF file when no printer is installed.
 void TReportF::mPrintClick() {
-    platform::Printing& printing = platform::printing();
-    QPrinter* setup = platform::qt::PrinterOf(printing);
     const QFont font = platform::qt::toQFont(ReportFont);
-    if (printing.printerInstalled() && setup) {
-        setup->setDocName(QStringLiteral("Report"));
-        if (PrintReport(reports::ReportDocument, *setup, font) == 0)
-            showInformation("Unable to print on: " + setup->printerName().toStdString());
-        return;
-    }
-    const std::string name = SaveDialog2->Ask(kPdfDialog);
-    if (name.empty()) return;
-    QPrinter pdf(QPrinter::HighResolution);
-    pdf.setOutputFormat(QPrinter::PdfFormat);
-    if (setup) pdf.setPageLayout(setup->pageLayout());
-    pdf.setDocName(QStringLiteral("Report"));
-    pdf.setOutputFileName(QString::fromStdString(name));
-    if (PrintReport(reports::ReportDocument, pdf, font) == 0)
-        showInformation(std::string(reports::kUnableToSave) + name);
+    PrintOnReportPrinter(*SaveDialog2, [&font](QPrinter& printer) {
+        return PrintReport(reports::ReportDocument, printer, font) != 0;
+    });
 }
 
 void TReportF::AsciiText1Click() {
@@ -295,6 +284,16 @@ void TReportF::AsciiText1Click() {
 
 void TReportF::TabDelimited1Click() {
     exportAs(reports::ExportKind::Delimited);
+}
+
+void TReportF::CsvSpreadsheet1Click() {
+    exportAs(reports::ExportKind::Csv);
+}
+
+// The profit reports' and the summaries' figures as a chart, over the viewer.
+void TReportF::mChartClick() {
+    TChartF chart(this);
+    if (chart.Build(reports::ReportDocument)) platform::modal().showModal(chart);
 }
 
 // The export goes through the data store's file system, as every file the program writes.

@@ -57,6 +57,8 @@ public:
     QMenu* mExport = nullptr;
     QAction* AsciiText1 = nullptr;
     QAction* TabDelimited1 = nullptr;
+    QAction* CsvSpreadsheet1 = nullptr;
+    QAction* mChart = nullptr;  // the profit reports and the summaries only
     QWidget* Client = nullptr;  // the drawing area under the menu
     QScrollBar* ScrollBar1 = nullptr;
     TSaveDialog* SaveDialog1 = nullptr;  // export
@@ -77,6 +79,8 @@ public slots:
     void mPrintClick();
     void AsciiText1Click();
     void TabDelimited1Click();
+    void CsvSpreadsheet1Click();
+    void mChartClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

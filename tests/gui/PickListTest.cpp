@@ -2,15 +2,19 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
+#include <cstdlib>
 
 #include "GuiFixture.h"
 #include "records/forms/PickAccU.h"
 #include "records/forms/PickExpU.h"
 #include "records/forms/PickFolU.h"
 #include "records/forms/PickIncU.h"
+#include "rules/EntryRules.h"
 
 namespace cbk::testing {
 namespace {
@@ -275,6 +279,124 @@ TEST_F(PickListTest, ReopenedListHasTheGridFocusedAndEnterPressesAFocusedButton)
         pick.execModal();
         EXPECT_EQ(FolderChoice, 0) << "Enter on New, showing " << showing;
     }
+}
+
+// Escape and Alt+X leave, Alt+N asks for a new record, Alt+S selects; a letter without Alt
+// stays the grid's; the close box leaves the choice as it was.
+TEST_F(PickListTest, KeysOfTheButtonsAndEscape) {
+    OpenFolders();
+    TPickFol& pick = *forms().PickFol;
+    std::int32_t firstRecord = 0;
+    const auto run = [&](const std::function<void()>& user) {
+        FolderChoice = 5;
+        QTimer::singleShot(0, [&] {
+            pick.activateWindow();
+            QApplication::processEvents();
+            firstRecord = pick.cell(2, 1).toInt();
+            user();
+            // A button's key clicks it a moment later, as a mouse would.
+            for (int wait = 0; wait < 100 && pick.isVisible(); ++wait) QTest::qWait(10);
+            if (pick.isVisible()) pick.reject();
+        });
+        pick.execModal();
+        return FolderChoice;
+    };
+    const auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        return [&pick, k, m] { QTest::keyClick(pick.StringGrid1, k, m); };
+    };
+    EXPECT_EQ(run(key(Qt::Key_Escape)), -1);
+    EXPECT_EQ(run(key(Qt::Key_X, Qt::AltModifier)), -1);
+    EXPECT_EQ(run(key(Qt::Key_N, Qt::AltModifier)), 0);
+    EXPECT_EQ(run(key(Qt::Key_S, Qt::AltModifier)), firstRecord);
+    EXPECT_EQ(run([&] {
+                  QTest::keyClick(pick.StringGrid1, Qt::Key_X);
+                  EXPECT_TRUE(pick.isVisible());
+              }),
+              5);
+    EXPECT_EQ(run([&] { pick.close(); }), 5);
+}
+
+// The find of the expense list, by keyboard on the example data: typing in the grid narrows
+// the rows, Tab reaches the first date, the arrows move the highlight from there and Enter
+// selects it; Escape clears the find, and a second Escape leaves. With CBK_SCREENSHOT_DIR set
+// the narrowed list is written there as pick-expenses-find.png.
+class PickListFind : public FormTest {
+protected:
+    void SetUp() override {
+        FormTest::SetUp();
+        startUp();
+        DefaultFolder = -1;
+    }
+};
+
+TEST_F(PickListFind, ExpenseFindByKeyboard) {
+    ExpenseChoice = 0;
+    OpenExpenses();
+    OpenFolders();
+    OpenAccounts();
+    TPickExp& pick = *forms().PickExp;
+    pick.resize(760, 420);
+    std::int32_t highlighted = 0;
+    QTimer::singleShot(0, [&] {
+        pick.activateWindow();
+        QApplication::processEvents();
+        const int everyRow = pick.rowCount();
+        QTest::keyClicks(pick.StringGrid1, "river");
+        QTest::keyClicks(QApplication::focusWidget(), "ton");
+        EXPECT_EQ(QApplication::focusWidget(), pick.FindEdit);
+        EXPECT_EQ(pick.FindEdit->text(), "riverton");
+        QTest::keyClick(pick.FindEdit, Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), pick.FromEdit);
+        QTest::keyClicks(pick.FromEdit, "01/01/26");
+        ASSERT_GT(pick.rowCount(), 2);
+        EXPECT_LT(pick.rowCount(), everyRow);
+        for (int row = 1; row < pick.rowCount(); ++row) {
+            EXPECT_TRUE(pick.cell(5, row).contains("Riverton")) << pick.cell(5, row).toStdString();
+            EXPECT_GE(*rules::TextToDate(pick.cell(0, row).toStdString()),
+                      *platform::DateTime::fromYmd(2026, 1, 1));
+        }
+        EXPECT_EQ(pick.currentRow(), pick.rowCount() - 1);  // the newest match
+        QApplication::processEvents();
+        if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR"))
+            pick.grab().save(QString::fromLocal8Bit(dir) + "/pick-expenses-find.png");
+        QTest::keyClick(pick.FromEdit, Qt::Key_Up);
+        EXPECT_EQ(pick.currentRow(), pick.rowCount() - 2);
+        highlighted = pick.cell(6, pick.currentRow()).toInt();
+        QTest::keyClick(pick.FromEdit, Qt::Key_Return);
+        if (pick.isVisible()) pick.reject();
+    });
+    pick.execModal();
+    EXPECT_EQ(ExpenseChoice, highlighted);
+
+    QTimer::singleShot(0, [&] {
+        pick.activateWindow();
+        QApplication::processEvents();
+        const int everyRow = pick.rowCount();
+        QTest::keyClicks(pick.StringGrid1, "zz");
+        EXPECT_EQ(pick.rowCount(), 1);
+        QTest::keyClick(pick.FindEdit, Qt::Key_Escape);
+        EXPECT_TRUE(pick.isVisible());
+        EXPECT_EQ(pick.FindEdit->text(), "");
+        EXPECT_EQ(pick.rowCount(), everyRow);
+        QTest::keyClick(pick.StringGrid1, Qt::Key_Escape);
+        if (pick.isVisible()) pick.reject();
+    });
+    pick.execModal();
+    EXPECT_EQ(ExpenseChoice, -1);
+}
+
+// The folder and account lists move to the first row whose number or name starts with what
+// is typed.
+TEST_F(PickListTest, FolderListTypeAhead) {
+    OpenFolders();
+    TPickFol& pick = *forms().PickFol;
+    pick.FormShow();
+    QTest::keyClicks(pick.StringGrid1, "sM");
+    EXPECT_TRUE(pick.cell(1, pick.currentRow()).startsWith("Smith"))
+        << pick.cell(1, pick.currentRow()).toStdString();
+    pick.FormShow();
+    QTest::keyClicks(pick.StringGrid1, "4");
+    EXPECT_EQ(pick.cell(0, pick.currentRow()), "4");
 }
 
 }  // namespace

@@ -1,0 +1,105 @@
+#include "books/NewBooks.h"
+
+#include "data/Database.h"
+#include "data/TableCatalogue.h"
+#include "data/TableCheck.h"
+#include "data/engine/FileSystem.h"
+
+namespace books {
+
+namespace {
+
+cbk::TableSeed MakeStarterChart() {
+    cbk::TableSeed seed;
+    // Deductible: the ordinary costs of running the business. Not deductible: what the owner
+    // takes out or pays privately, fines, political gifts and entertainment.
+    seed.expenseAccounts = {{100, "Advertising", true},
+                            {110, "Bank Charges", true},
+                            {120, "Car and Truck", true},
+                            {130, "Contract Labor", true},
+                            {140, "Dues and Subscriptions", true},
+                            {150, "Equipment Rental", true},
+                            {160, "Insurance", true},
+                            {170, "Interest", true},
+                            {180, "Legal and Professional Fees", true},
+                            {190, "Meals", true},
+                            {200, "Office Supplies", true},
+                            {210, "Postage and Shipping", true},
+                            {220, "Rent", true},
+                            {230, "Repairs and Maintenance", true},
+                            {240, "Software", true},
+                            {250, "Supplies", true},
+                            {260, "Taxes and Licenses", true},
+                            {270, "Telephone and Internet", true},
+                            {280, "Travel", true},
+                            {290, "Utilities", true},
+                            {300, "Wages", true},
+                            {400, "Owner Draw", false},
+                            {410, "Personal Expenses", false},
+                            {420, "Fines and Penalties", false},
+                            {430, "Entertainment", false},
+                            {440, "Political Contributions", false}};
+    // Taxable: what the business earns. Not taxable: money the owner puts in.
+    seed.incomeAccounts = {{10, "Sales", true},
+                           {20, "Fees for Services", true},
+                           {30, "Interest Income", true},
+                           {40, "Other Income", true},
+                           {50, "Owner Contributions", false}};
+    seed.folders = {{1, "General", false}};
+    return seed;
+}
+
+}  // namespace
+
+const cbk::TableSeed& StarterChart() {
+    static const cbk::TableSeed chart = MakeStarterChart();
+    return chart;
+}
+
+std::string AnyTableIn(const std::string& dir) {
+    for (const cbk::TableSpec& table : cbk::TableCatalogue()) {
+        const std::string file = std::string(table.name) + ".dbf";
+        if (engine::fileExists(cbk::DataFileSystem(), dir, file)) return file;
+    }
+    return {};
+}
+
+bool HoldsBooks(const std::string& dir) {
+    for (const cbk::TableSpec& table : cbk::TableCatalogue())
+        if (!engine::fileExists(cbk::DataFileSystem(), dir, std::string(table.name) + ".dbf"))
+            return false;
+    return true;
+}
+
+bool CreateNewBooks(const std::string& dir, std::string* message) {
+    const std::string existing = AnyTableIn(dir);
+    if (!existing.empty()) {
+        if (message != nullptr)
+            *message = "The folder " + dir + " already holds books (" + existing +
+                       "). Open them, or choose another folder for new books.";
+        return false;
+    }
+    return cbk::MakeSeededTables(dir, StarterChart(), message) == 0;
+}
+
+bool CheckBooksFolder(const std::string& dir, std::string* message) {
+    for (const cbk::TableSpec& table : cbk::TableCatalogue()) {
+        const std::string file = std::string(table.name) + ".dbf";
+        if (!engine::fileExists(cbk::DataFileSystem(), dir, file)) {
+            if (message != nullptr)
+                *message = "The folder " + dir + " does not hold Cantabook books: " + file +
+                           " is not there.";
+            return false;
+        }
+        std::string fault;
+        const std::string path = engine::resolvePath(cbk::DataFileSystem(), dir, file);
+        if (!cbk::CheckTableLayout(path, cbk::FieldsNeeded(table.name), &fault)) {
+            if (message != nullptr)
+                *message = "The folder " + dir + " does not hold sound Cantabook books: " + fault;
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace books

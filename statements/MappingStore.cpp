@@ -1,0 +1,81 @@
+#include "statements/MappingStore.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+
+#include "data/Database.h"
+
+namespace statements {
+
+namespace {
+
+bool ReadAll(const std::string& path, std::string& text) {
+    std::unique_ptr<engine::File> file;
+    std::uint64_t size = 0;
+    if (cbk::DataFileSystem().open(path, engine::OpenMode::ReadOnly, file) != 0 ||
+        file->size(size) != 0)
+        return false;
+    text.resize(size);
+    std::size_t got = 0;
+    if (file->read(0, text.data(), text.size(), got) != 0) return false;
+    text.resize(got);
+    return true;
+}
+
+}  // namespace
+
+std::string MappingFilePath() {
+    std::string base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg != '\0')
+        base = xdg;
+    else if (const char* home = std::getenv("HOME"); home != nullptr)
+        base = std::string(home) + "/.config";
+    else
+        base = ".";
+    return base + "/Cantabook/statements.conf";
+}
+
+std::optional<CsvMapping> RememberedMapping(const std::string& path,
+                                            const std::string& headerLine) {
+    std::string text;
+    if (!ReadAll(path, text)) return std::nullopt;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string::npos || line.substr(tab + 1) != headerLine) continue;
+        CsvMapping mapping;
+        if (MappingFromText(line.substr(0, tab), mapping)) return mapping;
+    }
+    return std::nullopt;
+}
+
+bool RememberMapping(const std::string& path, const std::string& headerLine,
+                     const CsvMapping& mapping) {
+    std::string old, text;
+    ReadAll(path, old);
+    std::istringstream in(old);
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::size_t tab = line.find('\t');
+        if (tab != std::string::npos && line.substr(tab + 1) != headerLine) text += line + "\n";
+    }
+    text += MappingText(mapping) + "\t" + headerLine + "\n";
+    // The file system seam has no directory creation; the settings directory is made here.
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    engine::FileSystem& fs = cbk::DataFileSystem();
+    const std::string temp = path + ".new";
+    std::unique_ptr<engine::File> file;
+    int rc = fs.open(temp, engine::OpenMode::Create, file);
+    if (rc == 0) rc = file->write(0, text.data(), text.size());
+    if (rc == 0) rc = file->sync();
+    file.reset();
+    if (rc == 0) rc = fs.rename(temp, path);
+    if (rc != 0) fs.remove(temp);
+    return rc == 0;
+}
+
+}  // namespace statements
