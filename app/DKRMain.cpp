@@ -1,6 +1,7 @@
 #include "app/DKRMain.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QFrame>
@@ -26,16 +27,19 @@
 #include <string_view>
 
 #include "app/Forms.h"
+#include "app/Safeguards.h"
 #include "data/Database.h"
 #include "data/Records.h"
 #include "maintenance/CopyData.h"
 #include "maintenance/EraseData.h"
+#include "maintenance/Recovery.h"
 #include "maintenance/Upgrade.h"
 #include "maintenance/forms/About.h"
 #include "maintenance/forms/ArchiveU.h"
 #include "maintenance/forms/DriveDirU.h"
 #include "maintenance/forms/PmtImportU.h"
 #include "maintenance/forms/RateChangeU.h"
+#include "maintenance/forms/RecoverU.h"
 #include "records/forms/AccountU.h"
 #include "records/forms/ExpenseU.h"
 #include "records/forms/FolderU.h"
@@ -300,6 +304,24 @@ QWidget* TFormMain::buildSetupTab() {
         e->setMinimumWidth(220);
     }
 
+    CheckBox1 = new QCheckBox(QStringLiteral("Keep deleted records for recovery"), page);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    CheckBox2 = new QCheckBox(QStringLiteral("Automatic backup at exit"), page);
+    CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
+    const maintenance::Safeguards guards = CurrentSafeguards();
+    CheckBox1->setChecked(guards.keepDeleted);
+    CheckBox2->setChecked(guards.autoBackup);
+    auto* left = new QVBoxLayout;
+    left->setSpacing(6);
+    left->addWidget(GroupBox1);
+    left->addSpacing(8);
+    for (QCheckBox* c : {CheckBox1, CheckBox2}) {
+        QPalette white = c->palette();
+        white.setColor(QPalette::WindowText, Qt::white);
+        c->setPalette(white);
+        left->addWidget(c);
+    }
+
     auto* right = new QVBoxLayout;
     right->setSpacing(4);
     right->addWidget(BtnFont, 0, Qt::AlignLeft);
@@ -311,7 +333,7 @@ QWidget* TFormMain::buildSetupTab() {
     auto* grid = new QGridLayout(page);
     grid->setContentsMargins(12, 12, 12, 8);
     grid->setHorizontalSpacing(24);
-    grid->addWidget(GroupBox1, 0, 0, Qt::AlignLeft | Qt::AlignTop);
+    grid->addLayout(left, 0, 0, Qt::AlignLeft | Qt::AlignTop);
     grid->addLayout(right, 0, 1, Qt::AlignTop);
     grid->setRowStretch(1, 1);
     grid->setColumnStretch(1, 1);
@@ -321,6 +343,8 @@ QWidget* TFormMain::buildSetupTab() {
     connect(MaskEdit4, &MaskEdit::exited, this, &TFormMain::MaskEdit4Exit);
     connect(BtnFont, &QPushButton::clicked, this, &TFormMain::BtnFontClick);
     connect(BtnPSetup, &QPushButton::clicked, this, &TFormMain::BtnPSetupClick);
+    connect(CheckBox1, &QCheckBox::clicked, this, &TFormMain::CheckBox1Click);
+    connect(CheckBox2, &QCheckBox::clicked, this, &TFormMain::CheckBox2Click);
     return page;
 }
 
@@ -348,7 +372,13 @@ QWidget* TFormMain::buildMaintenanceTab() {
     QToolButton* const order[] = {BtnBackup,  BtnRestore, BtnArchive,   BtnDeArchive,
                                   BtnReIndex, BtnPack,    BtnEraseData, BtnUpgrade};
     for (int i = 0; i < 8; ++i) grid->addWidget(order[i], i / 4, i % 4, Qt::AlignCenter);
+    BtnRecover = new QPushButton(QString::fromUtf8(maintenance::kRecoverTitle.data(),
+                                                   int(maintenance::kRecoverTitle.size())),
+                                 page);
+    BtnRecover->setObjectName(QStringLiteral("BtnRecover"));
+    BtnRecover->setToolTip(QStringLiteral("Put records removed by a pack back into the books."));
     grid->setRowStretch(2, 1);
+    grid->addWidget(BtnRecover, 3, 0, 1, 2, Qt::AlignLeft | Qt::AlignBottom);
     grid->addWidget(BitBtn5, 3, 3, Qt::AlignRight | Qt::AlignBottom);
 
     connect(BtnBackup, &QToolButton::clicked, this, &TFormMain::BtnBackupClick);
@@ -359,6 +389,7 @@ QWidget* TFormMain::buildMaintenanceTab() {
     connect(BtnPack, &QToolButton::clicked, this, &TFormMain::Image2Click);
     connect(BtnEraseData, &QToolButton::clicked, this, &TFormMain::BtnEraseDataClick);
     connect(BtnUpgrade, &QToolButton::clicked, this, &TFormMain::BtnUpgradeClick);
+    connect(BtnRecover, &QPushButton::clicked, this, &TFormMain::BtnRecoverClick);
     return page;
 }
 
@@ -505,8 +536,7 @@ void TFormMain::FormShow() {
 void TFormMain::ShutDown() {
     if (shutDown_) return;
     shutDown_ = true;
-    // A pending engine error ends the program before anything is packed.
-    ShutDownDataStore(PackOnExit);
+    CloseBooks();
     Help->close();
     QCoreApplication::quit();
 }
@@ -737,7 +767,8 @@ void TFormMain::BtnBackupClick() {
 // tables are now in place.
 void TFormMain::BtnRestoreClick() {
     TDriveDir& chooser = *forms().DriveDir;
-    chooser.Setup("Choose Drive & Directory Containing BACKUP", "Restore");
+    chooser.Setup("Choose Drive & Directory Containing BACKUP", "Restore", {},
+                  maintenance::AutomaticBackups(AutoBackupFolder()));
     platform::modal().showModal(chooser);
     const std::string dir = chooser.ChosenDirectory;
     if (dir.empty()) return;
@@ -766,7 +797,7 @@ void TFormMain::BtnUpgradeClick() {
     CloseAllTables();
     engine::code4autoOpen(cb, 1);
     BuildIndexes(false);
-    PackDataFiles();
+    maintenance::PackDataFiles(CurrentSafeguards().keepDeleted);
     // The folders may be others now: the default-folder list is filled afresh.
     FolderListStale = true;
     repaint();
@@ -787,11 +818,16 @@ void TFormMain::BtnReIndexClick() {
 }
 
 void TFormMain::Image2Click() {
-    PackDataFiles();
+    maintenance::PackDataFiles(CurrentSafeguards().keepDeleted);
+}
+
+void TFormMain::BtnRecoverClick() {
+    platform::modal().showModal(*forms().Recover);
+    CloseAllTables();
 }
 
 void TFormMain::BtnEraseDataClick() {
-    maintenance::EraseData();
+    maintenance::EraseData(CurrentSafeguards().keepDeleted);
     FolderListStale = true;
     repaint();
 }

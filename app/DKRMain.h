@@ -16,6 +16,7 @@
 #include "platform/Platform.h"
 
 class QAction;
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -78,8 +79,10 @@ public:
     MaskEdit* MaskEdit4 = nullptr;   // Start Day
     QPushButton* BtnFont = nullptr;
     QPushButton* BtnPSetup = nullptr;
-    QLineEdit* Edit1 = nullptr;  // report font
-    QLineEdit* Edit2 = nullptr;  // printer and orientation
+    QLineEdit* Edit1 = nullptr;      // report font
+    QLineEdit* Edit2 = nullptr;      // printer and orientation
+    QCheckBox* CheckBox1 = nullptr;  // keep deleted records for recovery
+    QCheckBox* CheckBox2 = nullptr;  // automatic backup at exit
     // File Maintenance
     QToolButton* BtnBackup = nullptr;
     QToolButton* BtnRestore = nullptr;
@@ -89,6 +92,7 @@ public:
     QToolButton* BtnPack = nullptr;
     QToolButton* BtnEraseData = nullptr;
     QToolButton* BtnUpgrade = nullptr;
+    QPushButton* BtnRecover = nullptr;  // "Recover Deleted Records"
     // Help buttons of the four tabs
     QPushButton* BitBtn1 = nullptr;
     QPushButton* BitBtn3 = nullptr;
@@ -157,6 +161,7 @@ public slots:
     void Image2Click();
     void BtnEraseDataClick();
     void BtnUpgradeClick();
+    void BtnRecoverClick();
 
     // Settings (Settings.cpp)
     void SetDefaultPeriod();
@@ -171,6 +176,8 @@ public slots:
     void FolderCBoxKeyPress();
     void BtnFontClick();
     void BtnPSetupClick();
+    void CheckBox1Click();
+    void CheckBox2Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -194,6 +201,9 @@ private:
     void StoreFiscalYear();
     bool PeriodFieldExit(MaskEdit* field, platform::DateTime& setting);
     void PeriodFieldChange(MaskEdit* field, platform::DateTime& setting);
+    // The exit's work on the books: pack (keeping deleted records), automatic backup, release.
+    void CloseBooks();
+    void StoreSafeguards();
 
     // Runs a report through the report runner while its tables are open.
     void RunReport(reports::ReportKind report);

@@ -6,6 +6,7 @@
 #include "maintenance/forms/DriveDirU.h"
 #include "maintenance/forms/PmtImportU.h"
 #include "maintenance/forms/RateChangeU.h"
+#include "maintenance/forms/RecoverU.h"
 #include "records/forms/AccountU.h"
 #include "records/forms/ExpenseU.h"
 #include "records/forms/FolderU.h"
@@ -48,6 +49,7 @@ struct FormSet::Owned {
     std::unique_ptr<TArchive> Archive = make(registered().Archive);
     std::unique_ptr<TRateChange> RateChange = make(registered().RateChange);
     std::unique_ptr<TPmtImport> PmtImport = make(registered().PmtImport);
+    std::unique_ptr<TRecover> Recover = make(registered().Recover);
 
     template <class T>
     static std::unique_ptr<T> make(T*& slot) {

@@ -23,6 +23,7 @@ class TDriveDir;
 class TArchive;
 class TRateChange;
 class TPmtImport;
+class TRecover;
 
 struct Forms {
     TFormMain* FormMain = nullptr;
@@ -41,6 +42,7 @@ struct Forms {
     TArchive* Archive = nullptr;
     TRateChange* RateChange = nullptr;
     TPmtImport* PmtImport = nullptr;
+    TRecover* Recover = nullptr;
 };
 
 // The forms of the run; all null before a FormSet exists.
@@ -48,7 +50,8 @@ const Forms& forms();
 
 // Creates the forms in the order TFormMain, TAboutForm, TPickInc, TIncome, TPickFol, TFolderF,
 // TPickExp, TExpense, TPickAcc, TAccount, TMultFol, TReportF, TDriveDir, TArchive,
-// TRateChange, TPmtImport, and owns them; destroys them in the reverse order. One at a time.
+// TRateChange, TPmtImport, TRecover, and owns them; destroys them in the reverse order. One at a
+// time.
 class FormSet {
 public:
     FormSet();

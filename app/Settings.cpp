@@ -1,13 +1,18 @@
 // The main window's settings: report period, fiscal year start, default folder, report font
 // and page setup.
 
+#include <QCheckBox>
 #include <QFont>
 #include <QLineEdit>
+#include <cstdlib>
 #include <string>
 
 #include "app/DKRMain.h"
+#include "app/Safeguards.h"
 #include "data/Database.h"
 #include "data/Records.h"
+#include "maintenance/AutoBackup.h"
+#include "maintenance/Recovery.h"
 #include "rules/EntryRules.h"
 #include "state/MainVars.h"
 #include "widgets/FieldParts.h"
@@ -17,6 +22,15 @@
 namespace cbk {
 
 namespace {
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string safeguardsPath() {
+    return maintenance::SafeguardsPath(environment("XDG_CONFIG_HOME"), environment("HOME"));
+}
 
 std::string trimmed(const QString& text) {
     return text.trimmed().toStdString();
@@ -61,6 +75,15 @@ QFont toQFont(const platform::FontSpec& spec, const QFont& base) {
 }
 
 }  // namespace
+
+maintenance::Safeguards CurrentSafeguards() {
+    return maintenance::ReadSafeguards(safeguardsPath());
+}
+
+std::string AutoBackupFolder() {
+    return maintenance::AutoBackupRoot(environment("XDG_DATA_HOME"), environment("HOME"),
+                                       platform::files().currentDir());
+}
 
 void TFormMain::SetDefaultPeriod() {
     cbk::SetDefaultPeriod();
@@ -226,6 +249,38 @@ void TFormMain::BtnFontClick() {
 void TFormMain::BtnPSetupClick() {
     platform::printing().printerSetupDialog();
     ShowPrinter();
+}
+
+// ---- safeguards ------------------------------------------------------------------------
+
+void TFormMain::StoreSafeguards() {
+    const maintenance::Safeguards guards{CheckBox1->isChecked(), CheckBox2->isChecked()};
+    if (!maintenance::WriteSafeguards(safeguardsPath(), guards))
+        information("The setting could not be saved in " + safeguardsPath() + ".");
+}
+
+void TFormMain::CheckBox1Click() {
+    StoreSafeguards();
+}
+
+void TFormMain::CheckBox2Click() {
+    StoreSafeguards();
+}
+
+// A pending engine error ends the program before anything is packed. The automatic backup
+// comes after the pack, so that it holds the books as the next start will find them; its
+// failure is told once and the exit goes on.
+void TFormMain::CloseBooks() {
+    if (cb == nullptr) return;
+    engine::error4exitTest(cb);
+    const maintenance::Safeguards guards = CurrentSafeguards();
+    if (PackOnExit) maintenance::PackDataFiles(guards.keepDeleted);
+    if (guards.autoBackup) {
+        const std::string why =
+            maintenance::MakeAutomaticBackup(AutoBackupFolder(), platform::clock().now());
+        if (!why.empty()) information(std::string(maintenance::kAutoBackupFailed) + why);
+    }
+    ShutDownDataStore(false);
 }
 
 }  // namespace cbk

@@ -1,11 +1,19 @@
 #pragma once
 
-// The one file copy of the program (backup, restore, upgrade), over the data store's file
-// system so that a full disk or a crash at any write can be tried on it: the bytes go to a
-// temporary file beside the target, are synced, and replace the target by a rename that is
-// itself made durable. A failed copy leaves the old target as it was and no temporary file.
+// The one file copy of the program (backup, restore, upgrade, automatic backups), over the
+// data store's file system so that a full disk or a crash at any write can be tried on it:
+// the bytes go to a temporary file beside the target, are synced, and replace the target by a
+// rename that is itself made durable. A failed copy leaves the old target as it was and no
+// temporary file.
+//
+// A set of files (the five tables of a backup) is copied as a whole: every file is written
+// beside its target first, and only when all are written are they renamed into place. A set
+// that fails part-way leaves every old target as it was.
 
+#include <cstddef>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "data/engine/FileSystem.h"
 #include "platform/Platform.h"
@@ -17,6 +25,26 @@ namespace cbk {
 // missing among them).
 platform::CopyResult CopyDataFile(engine::FileSystem& fs, const std::string& from,
                                   const std::string& to);
+
+struct FileToCopy {
+    std::string from;
+    std::string to;
+};
+
+struct SetCopyOutcome {
+    platform::CopyResult result = platform::CopyResult::Ok;
+    std::size_t failedAt = 0;  // the file that failed or was refused (when not Ok)
+    bool refused = false;      // `ready` said no: nothing was copied of that file
+};
+
+// Copies the set: for each file in turn `ready(i)` may refuse it (it is where a removable
+// medium's questions and the checks of a file go), then it is written beside its target and
+// `written(i)` is told. When every file is written, all are renamed into place and the
+// directories synced. On any refusal or failure every file written so far is removed and no
+// target changes.
+SetCopyOutcome CopyFileSet(engine::FileSystem& fs, const std::vector<FileToCopy>& files,
+                           const std::function<bool(std::size_t)>& ready = {},
+                           const std::function<void(std::size_t)>& written = {});
 
 // The copy result for an errno value: ENOSPC/EDQUOT/EFBIG a full disk, EROFS/EACCES/EPERM a
 // write-protected one.

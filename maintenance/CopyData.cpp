@@ -33,38 +33,74 @@ void Inform(const std::string& text) {
     platform::messages().show(platform::MessageKind::Information, text, platform::Buttons::OK);
 }
 
-bool Restore(const std::string& directory, std::string_view table, bool removable) {
-    const std::string source = directory + BackupName(table);
+// The backup file of `table` when it is there and a table of its kind. A missing one is
+// asked for on a removable medium (until it comes or the user cancels) and reported elsewhere.
+bool BackupReady(const std::string& directory, std::string_view table, bool removable) {
     while (!BackupPresent(directory, table)) {
         if (!removable) {
-            Inform(std::string(kUnableToFind) + source + "\r\n" + std::string(kFunctionAborted));
+            Inform(std::string(kUnableToFind) + directory + BackupName(table) + "\r\n" +
+                   std::string(kFunctionAborted));
             return false;
         }
         if (!Ask(std::string(kInsertDisk) + BackupName(table))) return false;
     }
-    // Checked again here: a file on a disk inserted after the first check has not been seen.
-    const std::string found =
-        engine::resolvePath(cbk::DataFileSystem(), directory, BackupName(table));
-    if (!BackupFits(found, table)) return false;
-    return cbk::CopyDataFile(cbk::DataFileSystem(), found, std::string(table) + ".dbf") ==
-           platform::CopyResult::Ok;
+    return BackupFits(engine::resolvePath(cbk::DataFileSystem(), directory, BackupName(table)),
+                      table);
 }
 
-bool Backup(const std::string& directory, std::string_view table, bool removable) {
-    const std::string target = directory + BackupName(table);
+// Each table is copied beside its live file as its backup file is found (a set on several
+// disks is read disk by disk); the live tables change only when all five are read and checked.
+bool Restore(const std::string& directory, const std::vector<const cbk::TableSpec*>& tables,
+             bool removable) {
+    // What can be seen now is checked before any copying: a set that lacks a file or holds an
+    // unfit one stops here at once.
+    for (const cbk::TableSpec* spec : tables) {
+        if (BackupPresent(directory, spec->name)) {
+            if (!BackupReady(directory, spec->name, removable)) return false;
+        } else if (!removable) {
+            return BackupReady(directory, spec->name, removable);
+        }
+    }
+    std::vector<cbk::FileToCopy> files;
+    for (const cbk::TableSpec* spec : tables)
+        files.push_back({directory + BackupName(spec->name), std::string(spec->name) + ".dbf"});
+    const cbk::SetCopyOutcome outcome = cbk::CopyFileSet(
+        cbk::DataFileSystem(), files,
+        [&](std::size_t i) {
+            // Checked again: a file on a disk inserted since the first look has not been seen.
+            return BackupReady(directory, tables[i]->name, removable);
+        },
+        [](std::size_t i) { platform::progress().SetProgress(kCopyProgress[i]); });
+    return outcome.result == platform::CopyResult::Ok;
+}
+
+// The five tables written beside the old backup files and put in their place together. A
+// removable medium that is full or write-protected is asked to be changed, and the whole set
+// goes onto the disk then in the drive; elsewhere a full medium keeps the old set and says so.
+bool Backup(const std::string& directory, const std::vector<const cbk::TableSpec*>& tables,
+            bool removable) {
+    std::vector<cbk::FileToCopy> files;
+    for (const cbk::TableSpec* spec : tables)
+        files.push_back({std::string(spec->name) + ".dbf", directory + BackupName(spec->name)});
     for (;;) {
-        const platform::CopyResult result =
-            cbk::CopyDataFile(cbk::DataFileSystem(), std::string(table) + ".dbf", target);
-        if (result == platform::CopyResult::Ok) return true;
-        // Only a medium that can be changed is worth asking for again.
-        if (!removable) return false;
-        if (result == platform::CopyResult::DiskFull) {
-            if (!Ask(std::string(kDiskFull) + BackupName(table))) return false;
-        } else if (result == platform::CopyResult::WriteProtected) {
+        const cbk::SetCopyOutcome outcome = cbk::CopyFileSet(
+            cbk::DataFileSystem(), files, {},
+            [](std::size_t i) { platform::progress().SetProgress(kCopyProgress[i]); });
+        if (outcome.result == platform::CopyResult::Ok) return true;
+        const std::string failed = BackupName(tables[outcome.failedAt]->name);
+        if (!removable) {
+            if (outcome.result == platform::CopyResult::DiskFull)
+                Inform(std::string(kNoRoomForSet) + directory + "\r\n" + std::string(kOldSetKept));
+            return false;
+        }
+        if (outcome.result == platform::CopyResult::DiskFull) {
+            if (!Ask(std::string(kDiskFull) + failed)) return false;
+        } else if (outcome.result == platform::CopyResult::WriteProtected) {
             if (!Ask(std::string(kWriteProtected))) return false;
         } else {
             return false;
         }
+        platform::progress().SetProgress(10);
     }
 }
 
@@ -95,31 +131,12 @@ bool BackupFits(const std::string& path, std::string_view table) {
     return false;
 }
 
-bool CopyDataFile(bool backup, const std::string& directory, std::string_view table,
-                  bool removable) {
-    return backup ? Backup(directory, table, removable) : Restore(directory, table, removable);
-}
-
 bool CopyDataFiles(bool backup, std::string_view directory, bool removable) {
     const std::string dir = CopyDirectory(directory);
     platform::progress().ShowProgress(true, std::string(kCopyingDataFiles));
     platform::progress().SetProgress(10);
     const std::vector<const cbk::TableSpec*> tables = cbk::IndexedTables();
-    // A backup file that is no table of its kind would replace a live table with something the
-    // program cannot read: every one present is looked at before the first live file changes.
-    if (!backup) {
-        for (const cbk::TableSpec* spec : tables) {
-            if (!BackupPresent(dir, spec->name)) continue;
-            if (!BackupFits(engine::resolvePath(cbk::DataFileSystem(), dir, BackupName(spec->name)),
-                            spec->name))
-                return false;
-        }
-    }
-    for (std::size_t i = 0; i < tables.size() && i < kCopyProgress.size(); ++i) {
-        if (!CopyDataFile(backup, dir, tables[i]->name, removable)) return false;
-        platform::progress().SetProgress(kCopyProgress[i]);
-    }
-    return true;
+    return backup ? Backup(dir, tables, removable) : Restore(dir, tables, removable);
 }
 
 }  // namespace maintenance

@@ -5,10 +5,10 @@
 // with the progress box "Copying Data Files". The settings table and the index and group files
 // are never copied; a restore is followed by a full index rebuild, which the caller runs.
 //
-// Every copy goes through the data store's file copy: written beside its target, synced and
-// renamed over it, so a copy that fails leaves the previous file whole (an old backup is never
-// removed before the new one exists). A backup file is checked to be a table of its kind
-// before it replaces a live table.
+// Every copy goes through the data store's set copy: the five files are written beside their
+// targets, synced, and renamed over them only when all five are written, so a copy that fails
+// anywhere leaves the previous set whole. A backup file is checked to be a table of its kind
+// before anything live changes.
 
 #include <string>
 #include <string_view>
@@ -25,6 +25,9 @@ inline constexpr std::string_view kUnableToFind = "Unable to find ";
 inline constexpr std::string_view kFunctionAborted = "Function Aborted";
 inline constexpr std::string_view kDiskFull = "Disk Full. Insert another disk.";
 inline constexpr std::string_view kWriteProtected = "Disk is Write Protected";
+inline constexpr std::string_view kNoRoomForSet =
+    "There is no room for the new backup beside the old one in ";
+inline constexpr std::string_view kOldSetKept = "The old backup is kept whole.";
 
 // The chosen directory as the copy uses it: blanks trimmed from both ends and a final "/"
 // added when missing ("/" itself stays as it is).
@@ -37,17 +40,14 @@ bool OnRemovableMedium(std::string_view dir);
 
 // Copies the five tables: backup (true) from the data directory into `directory`, restore
 // (false) from it. Shows the progress box (10, then 30, 40, 50, 90, 100 after each table) and
-// leaves it up for the caller to hide. A restore first checks every backup file present, and
-// one that is not a table of its kind stops it before anything is copied. The first copy that
-// fails ends the run with false; the tables copied before it stay copied.
+// leaves it up for the caller to hide. The set changes as a whole or not at all: every file is
+// written beside the one it replaces, and all are put in place only when all are written.
+// A restore checks every backup file present and sound before it copies (a missing one is
+// asked for on a removable medium, reported elsewhere); nothing live changes until the last
+// file is read and checked. A backup onto a removable medium that is full or write-protected
+// asks for another disk and writes the whole set there on OK; elsewhere a full medium is
+// reported and the old set kept. False when the set was not copied.
 bool CopyDataFiles(bool backup, std::string_view directory, bool removable);
-
-// Copies one table (`directory` as CopyDirectory makes it). A restore waits for a missing
-// backup file on a removable medium ("Insert disk containing ...", OK looks again, Cancel
-// gives up) and reports it missing elsewhere. A backup onto a removable medium that is full or
-// write-protected asks for another disk and copies again on OK.
-bool CopyDataFile(bool backup, const std::string& directory, std::string_view table,
-                  bool removable);
 
 // Whether the backup file at `path` is a table of the kind `table` names; otherwise shows why
 // (information box, naming the file) with "Function Aborted" and returns false.

@@ -24,7 +24,9 @@ struct EraseOutcome {
 };
 
 // Asks the questions (information boxes with OK and Cancel) and empties the tables confirmed.
-// A table that cannot be opened ends the program through FailOpen.
-EraseOutcome EraseData();
+// A table that cannot be opened ends the program through FailOpen. With `keepDeleted` the
+// records marked deleted in an emptied record table go to its recovery table first, as a pack
+// would save them; the records the user chose to erase do not.
+EraseOutcome EraseData(bool keepDeleted = true);
 
 }  // namespace maintenance

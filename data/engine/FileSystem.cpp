@@ -163,6 +163,14 @@ std::string joinPath(const std::string& dir, const std::string& name) {
 
 }  // namespace
 
+int FileSystem::makeDir(const std::string& path) {
+    return ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno;
+}
+
+int FileSystem::removeDir(const std::string& path) {
+    return ::rmdir(path.c_str()) == 0 ? 0 : errno;
+}
+
 std::chrono::sys_days FileSystem::today() {
     return std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
 }

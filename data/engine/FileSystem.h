@@ -53,6 +53,10 @@ public:
     virtual int list(const std::string& dir, std::vector<std::string>& names) = 0;
     // Makes a rename in `dir` durable.
     virtual int syncDir(const std::string& dir) = 0;
+    // Makes the directory `path` (its parent must exist); EEXIST when it is there. Removes the
+    // empty directory `path`. The system's calls unless a test file system says otherwise.
+    virtual int makeDir(const std::string& path);
+    virtual int removeDir(const std::string& path);
     // Today, for the date a table's header carries; the system's clock unless the program
     // gives its own.
     virtual std::chrono::sys_days today();

@@ -46,6 +46,10 @@ TDriveDir::TDriveDir() : DriveLister(SystemDrives) {
     FileListBox1 = new QListWidget(this);
     FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
     FileListBox1->setEnabled(false);  // for display only
+    BackupLabel = MakeLabel(this, "Automatic backups:");
+    BackupList = new QListWidget(this);
+    BackupList->setObjectName(QStringLiteral("BackupList"));
+    BackupList->setMaximumHeight(96);
     BtnOK = new QPushButton(QStringLiteral("OK"), this);
     BtnOK->setObjectName(QStringLiteral("BtnOK"));
     BtnOK->setDefault(true);
@@ -57,12 +61,14 @@ TDriveDir::TDriveDir() : DriveLister(SystemDrives) {
     buttons->addWidget(BtnOK);
     buttons->addWidget(BtnCancel);
     auto* grid = new QGridLayout(this);
-    grid->addWidget(MakeLabel(this, "Drive:"), 0, 0);
-    grid->addWidget(DriveComboBox1, 1, 0);
-    grid->addWidget(DirectoryListBox1, 2, 0);
+    grid->addWidget(BackupLabel, 0, 0);
+    grid->addWidget(BackupList, 1, 0);
+    grid->addWidget(MakeLabel(this, "Drive:"), 2, 0);
+    grid->addWidget(DriveComboBox1, 3, 0);
+    grid->addWidget(DirectoryListBox1, 4, 0);
     grid->addWidget(MakeLabel(this, "Files:"), 0, 1);
-    grid->addWidget(FileListBox1, 1, 1, 2, 1);
-    grid->addLayout(buttons, 3, 0, 1, 2);
+    grid->addWidget(FileListBox1, 1, 1, 4, 1);
+    grid->addLayout(buttons, 5, 0, 1, 2);
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 2);
     setMinimumSize(427, 212);
@@ -76,16 +82,19 @@ TDriveDir::TDriveDir() : DriveLister(SystemDrives) {
                 directory_ = model_->filePath(current).toStdString();
                 ShowFiles();
             });
+    connect(BackupList, &QListWidget::currentRowChanged, this, &TDriveDir::BackupListClick);
     connect(BtnOK, &QPushButton::clicked, this, &TDriveDir::BtnOKClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TDriveDir::BtnCancelClick);
 }
 
 void TDriveDir::Setup(const std::string& title, const std::string& action,
-                      const std::string& preselected) {
+                      const std::string& preselected,
+                      std::vector<maintenance::AutomaticBackup> offered) {
     setWindowTitle(QString::fromStdString(title));
     ActionCaption = action;
     BtnOK->setText(QString::fromStdString(action));
     Preselected = preselected;
+    Offered = std::move(offered);
     ChosenDirectory.clear();
 }
 
@@ -106,6 +115,13 @@ void TDriveDir::FormShow() {
         SelectDirectory(start);
     }
     DriveComboBox1->setCurrentIndex(drive);
+    BackupList->blockSignals(true);
+    BackupList->clear();
+    for (const maintenance::AutomaticBackup& backup : Offered)
+        BackupList->addItem(QString::fromStdString(backup.label));
+    BackupList->blockSignals(false);
+    BackupLabel->setVisible(!Offered.empty());
+    BackupList->setVisible(!Offered.empty());
     FormActivate();
     DirectoryListBox1->setFocus();
 }
@@ -151,6 +167,13 @@ void TDriveDir::DriveComboBox1Change(int index) {
                               "Unable to read from drive " + name, platform::Buttons::OK);
     DriveComboBox1->setCurrentIndex(activeDrive_);
     ShowDrive(activeDrive_);
+}
+
+void TDriveDir::BackupListClick(int row) {
+    if (row < 0 || std::size_t(row) >= Offered.size()) return;
+    directory_ = Offered[std::size_t(row)].path;
+    DirectoryListBox1->clearSelection();
+    ShowFiles();
 }
 
 void TDriveDir::BtnOKClick() {

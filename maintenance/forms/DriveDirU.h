@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "maintenance/AutoBackup.h"
 #include "maintenance/Drives.h"
 #include "platform/Platform.h"
 
 class QComboBox;
+class QLabel;
 class QFileSystemModel;
 class QListWidget;
 class QPushButton;
@@ -31,13 +33,17 @@ public:
 
     // Set before each showing: the form's title, the caption of BtnOK and a directory to
     // select when the form opens (empty: the working directory).
+    // Restore also offers the automatic backups (newest first), listed above the drives: one
+    // chosen there is the chosen directory.
     void Setup(const std::string& title, const std::string& action,
-               const std::string& preselected = {});
+               const std::string& preselected = {},
+               std::vector<maintenance::AutomaticBackup> offered = {});
     // The directory the form opens on, as Setup was given it; empty: the working directory.
     std::string Preselected;
     // The directory chosen when the form closed; empty when the user cancelled.
     std::string ChosenDirectory;
     std::string ActionCaption;
+    std::vector<maintenance::AutomaticBackup> Offered;
     // The drives offered: the system's root, home and removable media unless replaced.
     std::function<std::vector<maintenance::Drive>()> DriveLister;
 
@@ -49,6 +55,8 @@ public:
     QComboBox* DriveComboBox1 = nullptr;
     QTreeView* DirectoryListBox1 = nullptr;
     QListWidget* FileListBox1 = nullptr;
+    QLabel* BackupLabel = nullptr;
+    QListWidget* BackupList = nullptr;  // the automatic backups offered
     QPushButton* BtnOK = nullptr;
     QPushButton* BtnCancel = nullptr;
 
@@ -58,6 +66,7 @@ public slots:
     void DriveComboBox1Change(int index);
     void BtnOKClick();
     void BtnCancelClick();
+    void BackupListClick(int row);
 
 protected:
     void reject() override;

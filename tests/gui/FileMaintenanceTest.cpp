@@ -145,7 +145,6 @@ TEST_F(FileMaintenance, RestoreWithoutOneBackupReportsItThenFailsThenRebuilds) {
                                   "Restore Failed . . Check that your disk is not full."}));
     const std::vector<ProgressCall> expected = {{ProgressCall::Show, true, "Copying Data Files"},
                                                 {ProgressCall::Set, false, "", 10},
-                                                {ProgressCall::Set, false, "", 30},
                                                 {ProgressCall::Show, false, ""},
                                                 {ProgressCall::Show, true, "Rebuilding Indexes"},
                                                 {ProgressCall::Set, false, "", 20},

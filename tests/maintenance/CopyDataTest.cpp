@@ -100,7 +100,10 @@ TEST_F(CopyData, FailedBackupKeepsThePreviousBackupWhole) {
         bool removable;
         std::vector<std::string> asked;
     };
-    const Case cases[] = {{ENOSPC, false, {}},
+    const Case cases[] = {{ENOSPC,
+                           false,
+                           {"There is no room for the new backup beside the old one in " +
+                            backupDir_.string() + "/\r\nThe old backup is kept whole."}},
                           {ENOSPC, true, {"Disk Full. Insert another disk.ACC.bak"}},
                           {EROFS, true, {"Disk is Write Protected"}},
                           {EIO, true, {}}};
@@ -134,28 +137,65 @@ TEST_F(CopyData, AnotherDiskAfterAFullOneTakesTheTableWhole) {
     for (const char* t : kTables) EXPECT_EQ(Bak(t), Live(t)) << t;
 }
 
-TEST_F(CopyData, RestoreWithoutOneBackupCopiesUpToItAndNamesItsFullPath) {
+// A full disk at any file of the set, backing up and restoring: the old backup set, or the
+// live tables, stay byte for byte as they were, and no temporary file is left behind.
+TEST_F(CopyData, FullDiskAtAnyFileOfTheSetChangesNothing) {
     ASSERT_TRUE(CopyDataFiles(true, backupDir_.string(), false));
-    fs::remove(backupDir_ / "ACCI.bak");
-    const std::string backedUp = Bak("ACC");
+    const std::string oldSet = [&] {
+        std::string all;
+        for (const char* t : kTables) all += Bak(t);
+        return all;
+    }();
+    OpenAccounts();
+    engine::d4appendBlank(Accounts);
+    CurAccount = {997, "Added after the backup", true};
+    StoreAccount();
+    CloseAllTables();
+    const std::string live = LiveFiles();
+    const auto liveNames = NamesIn(dir_->path());
+    for (const bool backup : {true, false}) {
+        for (const char* t : kTables) {
+            faulty_.clearFaults();
+            faulty_.onlyPaths(backup ? "/" + std::string(t) + ".bak.cbk-copy"
+                                     : fileIn(std::string(t) + ".dbf").filename().string() +
+                                           ".cbk-copy");
+            faulty_.failNth(engine::FsOp::Write, 1, ENOSPC, true);
+            StartDataStore(faulty_);
+            platform_->messages.clear();
+            EXPECT_FALSE(CopyDataFiles(backup, backupDir_.string(), false)) << t;
+            std::string set;
+            for (const char* b : kTables) set += Bak(b);
+            EXPECT_EQ(set, oldSet) << backup << " " << t;
+            EXPECT_EQ(LiveFiles(), live) << backup << " " << t;
+            EXPECT_EQ(NamesIn(backupDir_).size(), 5u) << t;
+            EXPECT_EQ(NamesIn(dir_->path()), liveNames) << t;
+            StartDataStore();
+        }
+    }
+}
+
+// A restore from a set that lacks any one file changes no live table and names the file.
+TEST_F(CopyData, RestoreOfASetMissingAnyFileChangesNoLiveTable) {
+    ASSERT_TRUE(CopyDataFiles(true, backupDir_.string(), false));
+    const fs::path aside = fs::path(dir_->path()) / "aside";
     OpenAccounts();
     engine::d4appendBlank(Accounts);
     CurAccount = {999, "Added after the backup", true};
     StoreAccount();
     CloseAllTables();
-    const std::string acciBefore = Live("ACCI");
-    ASSERT_NE(Live("ACC"), backedUp);
-    platform_->progress.calls.clear();
-
-    EXPECT_FALSE(CopyDataFiles(false, backupDir_.string(), false));
-    EXPECT_EQ(Live("ACC"), backedUp);
-    EXPECT_EQ(Live("ACCI"), acciBefore);
-    EXPECT_EQ(platform_->messages.shown,
-              (std::vector<platform::RecordedMessage>{
-                  {platform::MessageKind::Information,
-                   "Unable to find " + backupDir_.string() + "/ACCI.bak\r\nFunction Aborted",
-                   platform::Buttons::OK}}));
-    EXPECT_EQ(platform_->progress.percents(), (std::vector<int>{10, 30}));
+    const std::string live = LiveFiles();
+    for (const char* t : kTables) {
+        fs::rename(backupDir_ / (std::string(t) + ".bak"), aside);
+        platform_->messages.clear();
+        platform_->progress.calls.clear();
+        EXPECT_FALSE(CopyDataFiles(false, backupDir_.string(), false)) << t;
+        EXPECT_EQ(LiveFiles(), live) << t;
+        EXPECT_EQ(platform_->messages.texts(),
+                  std::vector<std::string>{"Unable to find " + backupDir_.string() + "/" + t +
+                                           ".bak\r\nFunction Aborted"});
+        EXPECT_EQ(platform_->progress.percents(), std::vector<int>{10}) << t;
+        fs::rename(aside, backupDir_ / (std::string(t) + ".bak"));
+    }
 }
 
 // A backup file that is no table of its kind stops the restore before any live table changes,

@@ -1,0 +1,82 @@
+#include "maintenance/Safeguards.h"
+
+#include <cerrno>
+#include <memory>
+
+#include "data/Database.h"
+
+namespace maintenance {
+
+namespace {
+
+constexpr std::string_view kKeepDeleted = "keep-deleted-records";
+constexpr std::string_view kAutoBackup = "automatic-backups";
+
+std::string Parent(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+std::string SafeguardsPath(std::string_view xdgConfigHome, std::string_view home) {
+    const std::string base =
+        xdgConfigHome.empty() ? std::string(home) + "/.config" : std::string(xdgConfigHome);
+    return base + "/Cantabook/cantabook.conf";
+}
+
+Safeguards ParseSafeguards(std::string_view text) {
+    Safeguards s;
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const auto eq = line.find('=');
+        if (eq == std::string_view::npos) continue;
+        const std::string_view key = line.substr(0, eq), value = line.substr(eq + 1);
+        if (value != "yes" && value != "no") continue;
+        if (key == kKeepDeleted) s.keepDeleted = value == "yes";
+        if (key == kAutoBackup) s.autoBackup = value == "yes";
+    }
+    return s;
+}
+
+std::string FormatSafeguards(const Safeguards& s) {
+    return std::string(kKeepDeleted) + "=" + (s.keepDeleted ? "yes" : "no") + "\n" +
+           std::string(kAutoBackup) + "=" + (s.autoBackup ? "yes" : "no") + "\n";
+}
+
+Safeguards ReadSafeguards(const std::string& path) {
+    std::unique_ptr<engine::File> file;
+    if (cbk::DataFileSystem().open(path, engine::OpenMode::ReadOnly, file) != 0) return {};
+    std::string text(4096, '\0');
+    std::size_t got = 0;
+    if (file->read(0, text.data(), text.size(), got) != 0) return {};
+    text.resize(got);
+    return ParseSafeguards(text);
+}
+
+bool WriteSafeguards(const std::string& path, const Safeguards& s) {
+    engine::FileSystem& fs = cbk::DataFileSystem();
+    const std::string dir = Parent(path);
+    for (std::size_t at = 1; at <= dir.size(); ++at) {
+        if (at < dir.size() && dir[at] != '/') continue;
+        const int err = fs.makeDir(dir.substr(0, at));
+        if (err && err != EEXIST) return false;
+    }
+    const std::string temp = path + ".new";
+    const std::string text = FormatSafeguards(s);
+    int err = 0;
+    {
+        std::unique_ptr<engine::File> file;
+        err = fs.open(temp, engine::OpenMode::Create, file);
+        if (!err) err = file->write(0, text.data(), text.size());
+        if (!err) err = file->sync();
+    }
+    if (!err) err = fs.rename(temp, path);
+    if (err) fs.remove(temp);
+    return err == 0;
+}
+
+}  // namespace maintenance
