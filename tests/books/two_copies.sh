@@ -20,9 +20,9 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
                 sed -n "s/^_NET_WM_NAME(UTF8_STRING) = \"\(.*\)\"$/\1/p"
         done
     }
-    # Waits until a window of that title is up.
+    # Waits until a window of that title is up: a minute at most, for a loaded machine.
     await() {
-        for _ in $(seq 1 200); do titles | grep -qxF "$1" && return 0; sleep 0.05; done
+        for _ in $(seq 1 1200); do titles | grep -qxF "$1" && return 0; sleep 0.05; done
         echo "no window \"$1\" ($2)"; exit 1
     }
     sums() { (cd "$books" && md5sum *); }
