@@ -1,5 +1,8 @@
 #include "books/NewBooks.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "data/Database.h"
 #include "data/TableCatalogue.h"
 #include "data/TableCheck.h"
@@ -79,7 +82,18 @@ bool CreateNewBooks(const std::string& dir, std::string* message) {
                        "). Open them, or choose another folder for new books.";
         return false;
     }
-    return cbk::MakeSeededTables(dir, StarterChart(), message) == 0;
+    // The folder held none of the tables, so whatever a failed making leaves behind is its
+    // own: it is taken away again, so that the folder can be used once the fault is mended.
+    engine::FileSystem& fs = cbk::DataFileSystem();
+    std::vector<std::string> before;
+    fs.list(dir, before);
+    if (cbk::MakeSeededTables(dir, StarterChart(), message) == 0) return true;
+    std::vector<std::string> after;
+    fs.list(dir, after);
+    for (const std::string& name : after)
+        if (std::find(before.begin(), before.end(), name) == before.end())
+            fs.remove(engine::resolvePath(fs, dir, name));
+    return false;
 }
 
 bool CheckBooksFolder(const std::string& dir, std::string* message) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <vector>
 
 #include "books/NewBooks.h"
 #include "data/TableCatalogue.h"
@@ -93,6 +94,21 @@ TEST_F(NewBooksTest, AFolderHoldingATableIsLeftAlone) {
     EXPECT_NE(why.find("already holds books (ACC.dbf)"), std::string::npos) << why;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
     EXPECT_EQ(enginetest::readFile(dir + "/acc.DBF"), "not ours");
+}
+
+// An index file that cannot be made (a folder stands in its place) stops the making; the
+// tables made before it are taken away, so nothing half-made is left to refuse a second try.
+TEST_F(NewBooksTest, BooksThatCannotBeMadeWholeLeaveNothingBehind) {
+    std::filesystem::create_directories(dir + "/EDate.ntx");
+    std::string why;
+    EXPECT_FALSE(CreateNewBooks(dir, &why));
+    EXPECT_FALSE(why.empty());
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"EDate.ntx"});
+    std::filesystem::remove(dir + "/EDate.ntx");
+    EXPECT_TRUE(CreateNewBooks(dir, &why)) << why;
 }
 
 TEST_F(NewBooksTest, FoldersWithoutSoundBooksAreNamedWithTheirFault) {
