@@ -236,8 +236,9 @@ void Document::append(int c, std::string_view a, std::string_view b) {
     }
     if (fill_ + n >= blocks_.back().capacity && !makeRoom(n)) return;
     char* to = blocks_.back().bytes.get() + fill_;
-    std::memcpy(to, a.data(), a.size());
-    std::memcpy(to + a.size(), b.data(), b.size());
+    // An empty view may hold no pointer at all, which memcpy must not be given.
+    if (!a.empty()) std::memcpy(to, a.data(), a.size());
+    if (!b.empty()) std::memcpy(to + a.size(), b.data(), b.size());
     fill_ += n;
     std::fill(ends + c, ends + cells_, std::uint16_t(length + n));
 }
@@ -324,22 +325,26 @@ RowCells Document::row(int r) const {
     return {textAt(startOf(words)), words + kStartWords, std::size_t(cells_)};
 }
 
+// A view of the column's own prefix: never a copy, which would die before the view is read.
+std::string_view Document::prefixOf(int c) const {
+    if (std::size_t(c) >= columnPrefixes.size()) return {};
+    return columnPrefixes[std::size_t(c)];
+}
+
 void Document::WriteRow(int linesNeeded, std::initializer_list<std::string_view> texts) {
     CheckPage(lineOnPage + linesNeeded, true);
     AddRow();
     int c = 0;
     for (std::string_view text : texts) {
         if (c >= cells_ - 1) break;
-        append(c, std::size_t(c) < columnPrefixes.size() ? columnPrefixes[std::size_t(c)] : "",
-               text);
+        append(c, prefixOf(c), text);
         ++c;
     }
 }
 
 void Document::WriteCell(int c, std::string_view text) {
     if (lastRow < 0 || c < 0 || c >= cells_) return;
-    const std::string_view prefix =
-        std::size_t(c) < columnPrefixes.size() ? columnPrefixes[std::size_t(c)] : "";
+    const std::string_view prefix = prefixOf(c);
     // An empty cell takes the text at the tail, as a row is written; a written one is replaced.
     if ((c == 0 ? 0 : lastEnds_[c - 1]) != lastEnds_[c]) {
         SetCell(lastRow, c, std::string(prefix).append(text));

@@ -253,6 +253,7 @@ public:
     void WriteCell(int c, std::string_view text);
 
 private:
+    std::string_view prefixOf(int c) const;
     // A row's record: where its text starts, as a block number and an offset in 32 bits, then
     // where each cell ends, counted from that start.
     static constexpr int kRowsPerChunk = 4096;

@@ -25,7 +25,8 @@ int assignRightAligned(Field4* f, std::string_view text) {
     if (rc) return rc;
     char* p = t->rec.data() + l.offset;
     std::memset(p, ' ', l.len - text.size());
-    std::memcpy(p + l.len - text.size(), text.data(), text.size());
+    // An empty view may hold no pointer at all, which memcpy must not be given.
+    if (!text.empty()) std::memcpy(p + l.len - text.size(), text.data(), text.size());
     return 0;
 }
 
@@ -159,7 +160,7 @@ int f4assign(Field4* f, std::string_view utf8) {
     if (rc) return rc;
     char* p = t->rec.data() + l.offset;
     std::size_t n = std::min<std::size_t>(stored.size(), l.len);
-    std::memcpy(p, stored.data(), n);
+    if (n > 0) std::memcpy(p, stored.data(), n);
     std::memset(p + n, ' ', l.len - n);
     return 0;
 }
