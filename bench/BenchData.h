@@ -89,4 +89,17 @@ private:
     bool ok_ = false;
 };
 
+// Copies the named files of the working directory into `kept` (restore false), or back from
+// it (restore true): a benchmark that changes its tables puts them back before each run.
+inline void KeepFiles(const std::vector<std::string>& names, bool restore,
+                      const std::string& kept = "kept") {
+    std::filesystem::create_directories(kept);
+    for (const std::string& name : names) {
+        const std::string here = engine::resolvePath(engine::posixFileSystem(), ".", name);
+        const std::string copy = kept + "/" + name;
+        std::filesystem::copy_file(restore ? copy : here, restore ? here : copy,
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+}
+
 }  // namespace bench

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchData.h"
 #include "data/Database.h"
 #include "data/SampleData.h"
 #include "data/TableCatalogue.h"
@@ -120,20 +121,13 @@ void MakeForeignTables() {
 }
 
 // INC5 and its index files as generated, put back before each import.
-const char* kKeptDir = "kept";
 std::vector<std::string> IncomeFiles() {
     std::vector<std::string> files = cbk::IndexFilesOf("INC5");
     files.push_back("INC5.dbf");
     return files;
 }
 void KeepIncome(bool restore) {
-    fs::create_directories(kKeptDir);
-    for (const std::string& name : IncomeFiles()) {
-        const std::string here = engine::resolvePath(engine::posixFileSystem(), ".", name);
-        const std::string kept = std::string(kKeptDir) + "/" + name;
-        fs::copy_file(restore ? kept : here, restore ? here : kept,
-                      fs::copy_options::overwrite_existing);
-    }
+    bench::KeepFiles(IncomeFiles(), restore);
 }
 
 // ---- floors -----------------------------------------------------------------------------

@@ -30,7 +30,6 @@ namespace fs = std::filesystem;
 
 long Lines = 100'000;
 const char* kStatement = "statement.csv";
-const char* kKeptDir = "kept";
 
 void MakeStatement() {
     std::ofstream out(kStatement, std::ios::binary);
@@ -55,13 +54,7 @@ std::vector<std::string> TableFiles() {
 }
 
 void KeepTables(bool restore) {
-    fs::create_directories(kKeptDir);
-    for (const std::string& name : TableFiles()) {
-        const std::string here = engine::resolvePath(engine::posixFileSystem(), ".", name);
-        const std::string kept = std::string(kKeptDir) + "/" + name;
-        fs::copy_file(restore ? kept : here, restore ? here : kept,
-                      fs::copy_options::overwrite_existing);
-    }
+    bench::KeepFiles(TableFiles(), restore);
 }
 
 statements::Statement ReadStatement() {
