@@ -251,6 +251,11 @@ bool OpenSettings() {
     return OpenTable(Spec("CBK1"));
 }
 
+bool OpenTableNamed(std::string_view name) {
+    const TableSpec* spec = FindTable(name);
+    return spec != nullptr && OpenTable(*spec);
+}
+
 void CloseAllTables() {
     if (cb != nullptr) engine::code4close(cb);
     ClearHandles();

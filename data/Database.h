@@ -105,6 +105,10 @@ bool OpenExpenses();
 bool OpenIncome();
 bool OpenSettings();  // no tags, no group file; first record in file order
 
+// The opener of the table with engine name `name` ("EXP5", without regard to case); false
+// when the catalogue has no such table.
+bool OpenTableNamed(std::string_view name);
+
 // code4close, and every table, field and tag handle above set to nullptr.
 void CloseAllTables();
 

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "data/Records.h"
+#include "data/TableSession.h"
 #include "tests/data/DataFixture.h"
 
 namespace cbk {
@@ -291,6 +292,21 @@ TEST_F(DatabaseTest, CloseAllTablesVoidsEveryHandle) {
     EXPECT_EQ(ExpDateField, nullptr);
     EXPECT_EQ(EAccTag, nullptr);
     EXPECT_EQ(FontNameField, nullptr);
+}
+
+TEST_F(DatabaseTest, TableSessionOpensTheNamedTablesAndClosesThemAllAtItsEnd) {
+    StartDataStore();
+    {
+        TableSession session({"exp5", "ACC"});
+        EXPECT_NE(Expenses, nullptr);
+        EXPECT_NE(EAccTag, nullptr);
+        EXPECT_NE(Accounts, nullptr);
+        EXPECT_EQ(Income, nullptr);
+        EXPECT_FALSE(OpenTableNamed("NOSUCH"));
+    }
+    EXPECT_EQ(Expenses, nullptr);
+    EXPECT_EQ(Accounts, nullptr);
+    EXPECT_EQ(TakeEngineError(), 0);
 }
 
 TEST_F(DatabaseTest, PackRemovesMarkedRecordsWithItsProgress) {

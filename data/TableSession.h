@@ -1,0 +1,25 @@
+#pragma once
+
+// A command's tables: opened by their openers when the session starts, every table closed
+// (CloseAllTables) when it ends, however the command ends. The engine's pending error is
+// taken as a value with TakeEngineError, so that no caller clears it by hand.
+
+#include <initializer_list>
+#include <string_view>
+
+namespace cbk {
+
+class TableSession {
+public:
+    // Opens each table named by its engine name ("EXP5", "ACC", ...) in the order given. A
+    // table that cannot be opened ends the program, as its opener does.
+    explicit TableSession(std::initializer_list<std::string_view> tables);
+    ~TableSession();
+    TableSession(const TableSession&) = delete;
+    TableSession& operator=(const TableSession&) = delete;
+};
+
+// The engine's pending error (0 when none, negative on a fault), cleared.
+int TakeEngineError();
+
+}  // namespace cbk
