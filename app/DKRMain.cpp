@@ -27,12 +27,15 @@
 #include <string_view>
 
 #include "app/Forms.h"
-#include "app/Safeguards.h"
 #include "data/Database.h"
 #include "data/Records.h"
+#include "data/TableSession.h"
+#include "maintenance/AutoBackup.h"
 #include "maintenance/CopyData.h"
 #include "maintenance/EraseData.h"
 #include "maintenance/Recovery.h"
+#include "maintenance/RunBooks.h"
+#include "maintenance/Safeguards.h"
 #include "maintenance/Upgrade.h"
 #include "maintenance/forms/About.h"
 #include "maintenance/forms/ArchiveU.h"
@@ -308,7 +311,7 @@ QWidget* TFormMain::buildSetupTab() {
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     CheckBox2 = new QCheckBox(QStringLiteral("Automatic backup at exit"), page);
     CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
-    const maintenance::Safeguards guards = CurrentSafeguards();
+    const maintenance::Safeguards guards = maintenance::CurrentSafeguards();
     CheckBox1->setChecked(guards.keepDeleted);
     CheckBox2->setChecked(guards.autoBackup);
     auto* left = new QVBoxLayout;
@@ -499,23 +502,14 @@ void TFormMain::FormShow() {
     about.repaint();
     splashShown_ = platform::clock().now();
 
-    if (!DataFilesPresent()) {
-        platform::messages().show(platform::MessageKind::Information,
-                                  "Database files not found in startup directory\r\n"
-                                  "Program must be started from the directory containing the "
-                                  "data files.",
-                                  platform::Buttons::OK);
+    const std::string refused = maintenance::StartRun();
+    if (!refused.empty()) {
+        ShowInformation(refused);
         about.hide();
         platform::endProgram();
     }
-    StartDataStore();
 
     setWindowTitle(QStringLiteral("Tarvel Cantabook 1.11"));
-    FolderIndex = 0;
-    DefaultFolder = -1;
-    PackOnExit = false;
-    FolderListStale = true;
-    SetDefaultPeriod();
     PrepareReportFont();
     ShowReportFont();
     ShowPrinter();
@@ -562,56 +556,44 @@ void TFormMain::Help2Click() {
 // ---- record maintenance -------------------------------------------------------------------
 
 void TFormMain::BtnIncomeClick() {
-    OpenIncome();
-    OpenFolders();
-    OpenIncomeAccounts();
+    TableSession session({"INC5", "FOLDER", "ACCI"});
     PickThenEdit(IncomeChoice, *forms().PickInc, *forms().Income);
-    CloseAllTables();
 }
 
 void TFormMain::BtnExpenseClick() {
-    OpenExpenses();
-    OpenFolders();
-    OpenAccounts();
+    TableSession session({"EXP5", "FOLDER", "ACC"});
     PickThenEdit(ExpenseChoice, *forms().PickExp, *forms().Expense);
-    CloseAllTables();
 }
 
 void TFormMain::BtnFoldersClick() {
-    OpenFolders();
-    PickThenEdit(FolderChoice, *forms().PickFol, *forms().FolderF);
-    CloseAllTables();
+    {
+        TableSession session({"FOLDER"});
+        PickThenEdit(FolderChoice, *forms().PickFol, *forms().FolderF);
+    }
     FolderListStale = true;
     update();
 }
 
 void TFormMain::BtnAccountEClick() {
-    OpenAccounts();
+    TableSession session({"ACC"});
     AccountKind = 'E';
     PickThenEdit(ExpAccountChoice, *forms().PickAcc, *forms().Account);
-    CloseAllTables();
 }
 
 void TFormMain::BtnAccountIClick() {
-    OpenIncomeAccounts();
+    TableSession session({"ACCI"});
     AccountKind = 'I';
     PickThenEdit(IncAccountChoice, *forms().PickAcc, *forms().Account);
-    CloseAllTables();
 }
 
 void TFormMain::BtnRateChangeClick() {
-    OpenAccounts();
-    OpenExpenses();
+    TableSession session({"ACC", "EXP5"});
     platform::modal().showModal(*forms().RateChange);
-    CloseAllTables();
 }
 
 void TFormMain::BtnImportClick() {
-    OpenIncome();
-    OpenFolders();
-    OpenIncomeAccounts();
+    TableSession session({"INC5", "FOLDER", "ACCI"});
     platform::modal().showModal(*forms().PmtImport);
-    CloseAllTables();
 }
 
 // The statement import opens and closes the tables it needs itself.
@@ -758,13 +740,9 @@ void TFormMain::BtnBackupClick() {
     repaint();
     const std::string dir = chooser.ChosenDirectory;
     if (dir.empty()) return;
-    if (!maintenance::CopyDataFiles(true, dir, maintenance::OnRemovableMedium(dir)))
-        ShowInformation(maintenance::kBackupFailed);
-    platform::progress().ShowProgress(false, "");
+    for (const std::string& told : maintenance::CopyCommand(true, dir)) ShowInformation(told);
 }
 
-// The indexes are rebuilt whether the copy went through or not: they must match whatever
-// tables are now in place.
 void TFormMain::BtnRestoreClick() {
     TDriveDir& chooser = *forms().DriveDir;
     chooser.Setup("Choose Drive & Directory Containing BACKUP", "Restore", {},
@@ -773,12 +751,8 @@ void TFormMain::BtnRestoreClick() {
     const std::string dir = chooser.ChosenDirectory;
     if (dir.empty()) return;
     repaint();
-    if (!maintenance::CopyDataFiles(false, dir, maintenance::OnRemovableMedium(dir)))
-        ShowInformation(maintenance::kRestoreFailed);
-    platform::progress().ShowProgress(false, "");
-    BuildIndexes(false);
-    // The folders may be others now; the default-folder list must not offer the old ones.
-    FolderListStale = true;
+    for (const std::string& told : maintenance::CopyCommand(false, dir)) ShowInformation(told);
+    maintenance::FinishRestore();
     update();
 }
 
@@ -792,14 +766,10 @@ void TFormMain::BtnUpgradeClick() {
     if (files.currentDir() != dataDir) files.setCurrentDir(dataDir);
     if (chooser.ChosenDirectory.empty()) return;
     repaint();
-    maintenance::ConvertOldData(chooser.ChosenDirectory);
-    // Whatever the conversion came to, the indexes are made afresh and the tables packed.
-    CloseAllTables();
-    engine::code4autoOpen(cb, 1);
-    BuildIndexes(false);
-    maintenance::PackDataFiles(CurrentSafeguards().keepDeleted);
-    // The folders may be others now: the default-folder list is filled afresh.
-    FolderListStale = true;
+    const maintenance::UpgradeOutcome outcome =
+        maintenance::ConvertOldData(chooser.ChosenDirectory);
+    if (!outcome.why.empty()) ShowInformation(outcome.why);
+    maintenance::FinishUpgrade(maintenance::CurrentSafeguards().keepDeleted);
     repaint();
 }
 
@@ -818,7 +788,7 @@ void TFormMain::BtnReIndexClick() {
 }
 
 void TFormMain::Image2Click() {
-    maintenance::PackDataFiles(CurrentSafeguards().keepDeleted);
+    maintenance::PackDataFiles(maintenance::CurrentSafeguards().keepDeleted);
 }
 
 void TFormMain::BtnRecoverClick() {
@@ -827,7 +797,7 @@ void TFormMain::BtnRecoverClick() {
 }
 
 void TFormMain::BtnEraseDataClick() {
-    maintenance::EraseData(CurrentSafeguards().keepDeleted);
+    maintenance::EraseData(maintenance::CurrentSafeguards().keepDeleted);
     FolderListStale = true;
     repaint();
 }

@@ -198,7 +198,6 @@ private:
     void ShowReportFont();
     void ShowPrinter();
     void ShowPeriodAndFiscalYear();
-    void StoreFiscalYear();
     bool PeriodFieldExit(MaskEdit* field, platform::DateTime& setting);
     void PeriodFieldChange(MaskEdit* field, platform::DateTime& setting);
     // The exit's work on the books: pack (keeping deleted records), automatic backup, release.

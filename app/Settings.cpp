@@ -4,16 +4,15 @@
 #include <QCheckBox>
 #include <QFont>
 #include <QLineEdit>
-#include <cstdlib>
 #include <string>
 
 #include "app/DKRMain.h"
-#include "app/Safeguards.h"
-#include "data/Database.h"
 #include "data/Records.h"
-#include "maintenance/AutoBackup.h"
-#include "maintenance/Recovery.h"
+#include "data/SettingsRecord.h"
+#include "maintenance/RunBooks.h"
+#include "maintenance/Safeguards.h"
 #include "rules/EntryRules.h"
+#include "rules/FiscalYear.h"
 #include "state/MainVars.h"
 #include "widgets/FieldParts.h"
 #include "widgets/MaskEdit.h"
@@ -22,15 +21,6 @@
 namespace cbk {
 
 namespace {
-
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-std::string safeguardsPath() {
-    return maintenance::SafeguardsPath(environment("XDG_CONFIG_HOME"), environment("HOME"));
-}
 
 std::string trimmed(const QString& text) {
     return text.trimmed().toStdString();
@@ -48,21 +38,6 @@ void information(const std::string& text) {
     platform::messages().show(platform::MessageKind::Information, text, platform::Buttons::OK);
 }
 
-// The settings table and the folder table are opened for a moment and closed alone, so their
-// handles must not outlive the close.
-void closeSettingsTable() {
-    engine::d4close(SettingsTable);
-    SettingsTable = nullptr;
-    FyMonthField = FyDayField = FontNameField = FontSizeField = nullptr;
-}
-
-void closeFolderTable() {
-    engine::d4close(Folders);
-    Folders = nullptr;
-    FolNoField = FolNameField = nullptr;
-    FolTag = nullptr;
-}
-
 QFont toQFont(const platform::FontSpec& spec, const QFont& base) {
     QFont f = base;
     if (!spec.name.empty()) f.setFamily(QString::fromStdString(spec.name));
@@ -75,15 +50,6 @@ QFont toQFont(const platform::FontSpec& spec, const QFont& base) {
 }
 
 }  // namespace
-
-maintenance::Safeguards CurrentSafeguards() {
-    return maintenance::ReadSafeguards(safeguardsPath());
-}
-
-std::string AutoBackupFolder() {
-    return maintenance::AutoBackupRoot(environment("XDG_DATA_HOME"), environment("HOME"),
-                                       platform::files().currentDir());
-}
 
 void TFormMain::SetDefaultPeriod() {
     cbk::SetDefaultPeriod();
@@ -129,61 +95,45 @@ void TFormMain::MaskEdit2Exit() {
 
 // ---- fiscal year start ----------------------------------------------------------------
 
-// A settings record with a month outside 1 to 12 cannot say how long its month is; such a
-// month is taken as January so that the day check has a month to look up.
-static int fiscalMonthDays(int month) {
-    return FyMonthDays[(month >= 1 && month <= 12) ? month - 1 : 0];
-}
-
-void TFormMain::StoreFiscalYear() {
-    OpenSettings();
-    StoreSettings();
-    closeSettingsTable();
-}
-
 void TFormMain::MaskEdit3Exit() {
     const auto month = fieldNumber(MaskEdit3);
     if (!month) return;
-    if (*month < 1 || *month > 12) {
-        information("Month must be between 1 and 12");
+    const rules::FiscalStart start = rules::EnterFiscalMonth(*month, Settings.FyDay);
+    if (!start.refused.empty()) {
+        information(start.refused);
         MaskEdit3->setFocus();
         return;
     }
-    Settings.FyMonth = *month;
-    if (Settings.FyDay > fiscalMonthDays(*month)) {
-        Settings.FyDay = fiscalMonthDays(*month);
+    Settings.FyMonth = start.month;
+    if (start.day != Settings.FyDay) {
+        Settings.FyDay = start.day;
         MaskEdit4->setText(QString::number(Settings.FyDay));
     }
-    StoreFiscalYear();
+    SaveSettings();
 }
 
 void TFormMain::MaskEdit4Exit() {
     const auto day = fieldNumber(MaskEdit4);
     if (!day) return;
-    if (*day < 1 || *day > fiscalMonthDays(Settings.FyMonth)) {
-        information("Invalid Day for Specified Month");
+    const rules::FiscalStart start = rules::EnterFiscalDay(Settings.FyMonth, *day);
+    if (!start.refused.empty()) {
+        information(start.refused);
         MaskEdit4->setFocus();
         return;
     }
-    Settings.FyDay = *day;
-    StoreFiscalYear();
+    Settings.FyDay = start.day;
+    SaveSettings();
 }
 
 // ---- default folder -------------------------------------------------------------------
 
 void TFormMain::FormPaint() {
     if (!FolderListStale) return;
-    OpenFolders();
+    const DefaultFolderList list = ReadDefaultFolderList();
     FolderCBox->clear();
-    FolderCBox->addItem(QStringLiteral("  -1 - No Default"));
-    for (ResultWord = engine::d4top(Folders); ResultWord == 0;
-         ResultWord = engine::d4skip(Folders, 1)) {
-        if (engine::d4deleted(Folders)) continue;
-        FolderCBox->addItem(QString::fromStdString(engine::f4str(FolNoField) + " - " +
-                                                   engine::f4str(FolNameField)));
-    }
-    if (engine::d4recCountDo(Folders) < FolderIndex) FolderIndex = 0;
-    closeFolderTable();
+    for (const std::string& entry : list.entries)
+        FolderCBox->addItem(QString::fromStdString(entry));
+    if (list.recordCount < FolderIndex) FolderIndex = 0;
     // A position past the list's end (deleted folders still count in the table) shows nothing
     // chosen, as the record count allows it.
     FolderCBox->setCurrentIndex(FolderIndex < FolderCBox->count() ? FolderIndex : -1);
@@ -239,11 +189,9 @@ void TFormMain::BtnFontClick() {
     platform::printing().fontDialog(chosen);
     ReportFont = chosen;
     ShowReportFont();
-    OpenSettings();
     Settings.FontName = chosen.name;
     Settings.FontSize = chosen.size;
-    StoreSettings();
-    closeSettingsTable();
+    SaveSettings();
 }
 
 void TFormMain::BtnPSetupClick() {
@@ -255,8 +203,9 @@ void TFormMain::BtnPSetupClick() {
 
 void TFormMain::StoreSafeguards() {
     const maintenance::Safeguards guards{CheckBox1->isChecked(), CheckBox2->isChecked()};
-    if (!maintenance::WriteSafeguards(safeguardsPath(), guards))
-        information("The setting could not be saved in " + safeguardsPath() + ".");
+    const std::string file = maintenance::SafeguardsFile();
+    if (!maintenance::WriteSafeguards(file, guards))
+        information("The setting could not be saved in " + file + ".");
 }
 
 void TFormMain::CheckBox1Click() {
@@ -267,20 +216,9 @@ void TFormMain::CheckBox2Click() {
     StoreSafeguards();
 }
 
-// A pending engine error ends the program before anything is packed. The automatic backup
-// comes after the pack, so that it holds the books as the next start will find them; its
-// failure is told once and the exit goes on.
 void TFormMain::CloseBooks() {
-    if (cb == nullptr) return;
-    engine::error4exitTest(cb);
-    const maintenance::Safeguards guards = CurrentSafeguards();
-    if (PackOnExit) maintenance::PackDataFiles(guards.keepDeleted);
-    if (guards.autoBackup) {
-        const std::string why =
-            maintenance::MakeAutomaticBackup(AutoBackupFolder(), platform::clock().now());
-        if (!why.empty()) information(std::string(maintenance::kAutoBackupFailed) + why);
-    }
-    ShutDownDataStore(false);
+    const std::string told = maintenance::EndRun();
+    if (!told.empty()) information(told);
 }
 
 }  // namespace cbk

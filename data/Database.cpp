@@ -5,10 +5,12 @@
 #include <chrono>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "data/Records.h"
 #include "data/TableCatalogue.h"
+#include "data/TableSession.h"
 #include "platform/Platform.h"
 
 namespace cbk {
@@ -185,13 +187,15 @@ bool OpenTable(const TableSpec& spec) {
     return true;
 }
 
+void ClearHandles(const TableSpec& spec) {
+    *spec.handle = nullptr;
+    for (const FieldSpec& field : spec.fields)
+        if (field.handle != nullptr) *field.handle = nullptr;
+    for (const TagSpec& tag : spec.tags) *tag.handle = nullptr;
+}
+
 void ClearHandles() {
-    for (const TableSpec& spec : TableCatalogue()) {
-        *spec.handle = nullptr;
-        for (const FieldSpec& field : spec.fields)
-            if (field.handle != nullptr) *field.handle = nullptr;
-        for (const TagSpec& tag : spec.tags) *tag.handle = nullptr;
-    }
+    for (const TableSpec& spec : TableCatalogue()) ClearHandles(spec);
 }
 
 }  // namespace
@@ -261,6 +265,13 @@ void CloseAllTables() {
     ClearHandles();
 }
 
+void CloseTableNamed(std::string_view name) {
+    const TableSpec* spec = FindTable(name);
+    if (spec == nullptr) return;
+    engine::d4close(*spec->handle);
+    ClearHandles(*spec);
+}
+
 engine::Data4* ReopenAfterRefusedWrite(engine::Data4* table) {
     for (const TableSpec& spec : TableCatalogue()) {
         if (table == nullptr || *spec.handle != table) continue;
@@ -287,8 +298,9 @@ void BuildIndexes(bool quiet) {
     engine::code4autoOpen(cb, 0);
     engine::code4safety(cb, 0);
     engine::code4accessMode(cb, 1);
+    std::optional<platform::ProgressShown> shown;
     if (!quiet) {
-        platform::progress().ShowProgress(true, "Rebuilding Indexes");
+        shown.emplace("Rebuilding Indexes");
         platform::progress().SetProgress(20);
     }
     for (const TableSpec* spec : IndexedTables()) {
@@ -307,7 +319,6 @@ void BuildIndexes(bool quiet) {
     engine::code4autoOpen(cb, 1);
     engine::code4safety(cb, 1);
     engine::code4accessMode(cb, 0);
-    if (!quiet) platform::progress().ShowProgress(false, "");
 }
 
 void StartDataStore(engine::FileSystem& fs) {
@@ -347,13 +358,13 @@ int PackTable(std::string_view tableName) {
     int result = 0;
     engine::code4accessMode(cb, 1);
     engine::Data4* table = engine::d4open(cb, tableName);
-    if (engine::code4errorCode(cb, 0) == 0 && table != nullptr) {
+    if (TakeEngineError() == 0 && table != nullptr) {
         result = engine::d4pack(table);
         // A failed pack leaves the old table whole; its error is this call's result and must
         // not stay pending to end the program at the next unrelated test.
-        engine::code4errorCode(cb, 0);
+        TakeEngineError();
         engine::d4close(table);
-        engine::code4errorCode(cb, 0);
+        TakeEngineError();
     }
     engine::code4accessMode(cb, 0);
     return result;
@@ -361,13 +372,14 @@ int PackTable(std::string_view tableName) {
 
 void PackDataFiles() {
     engine::code4accessMode(cb, 1);
-    platform::progress().ShowProgress(true, "Packing Data Files");
-    platform::progress().SetProgress(10);
-    for (const TableSpec* spec : TablesInPackOrder()) {
-        PackTable(spec->name);
-        platform::progress().SetProgress(spec->packProgress);
+    {
+        platform::ProgressShown shown("Packing Data Files");
+        platform::progress().SetProgress(10);
+        for (const TableSpec* spec : TablesInPackOrder()) {
+            PackTable(spec->name);
+            platform::progress().SetProgress(spec->packProgress);
+        }
     }
-    platform::progress().ShowProgress(false, "");
     engine::code4accessMode(cb, 0);
 }
 

@@ -112,6 +112,10 @@ bool OpenTableNamed(std::string_view name);
 // code4close, and every table, field and tag handle above set to nullptr.
 void CloseAllTables();
 
+// The table with engine name `name` closed alone and its handles set to nullptr; the others
+// stay open. For work that may run while a command holds its tables (the main window's paint).
+void CloseTableNamed(std::string_view name);
+
 // After a change of `table` (one of the open tables above) that the disk refused: the table
 // is closed without writing anything more and opened again by its opener, so that it reads
 // as the disk holds it and no refused write is tried again at its next move or close. The

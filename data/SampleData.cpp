@@ -13,6 +13,7 @@
 
 #include "data/Database.h"
 #include "data/TableCatalogue.h"
+#include "data/TableSession.h"
 #include "data/engine/Engine.h"
 
 namespace cbk {
@@ -564,7 +565,7 @@ SampleDataDir::SampleDataDir(const SampleOptions& options) {
 
 SampleDataDir::~SampleDataDir() {
     if (cb != nullptr) {
-        engine::code4errorCode(cb, 0);  // a test that failed midway must not end here
+        TakeEngineError();  // a test that failed midway must not end here
         ShutDownDataStore(false);
     }
     std::error_code ec;

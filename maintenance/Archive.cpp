@@ -1,10 +1,12 @@
 #include "maintenance/Archive.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "data/Database.h"
 #include "data/StoredForms.h"
+#include "data/TableSession.h"
 #include "platform/Platform.h"
 
 namespace maintenance {
@@ -71,17 +73,19 @@ void ArchiveRecords(bool archive, const platform::DateTime& start, const platfor
     const char* mark = archive ? "T" : "F";
     const std::string from = cbk::DateToStored(start);
     const std::string through = cbk::DateToStored(end);
-    cbk::OpenExpenses();
-    cbk::OpenIncome();
-    ArchiveProgress progress(engine::d4recCount(cbk::Expenses) + engine::d4recCount(cbk::Income));
-    platform::progress().ShowProgress(true, kArchivingData);
-    MarkRange(cbk::Expenses, cbk::ExpDateField, cbk::ExpArchiveField, mark, from, through,
-              progress);
-    MarkRange(cbk::Income, cbk::IncDateField, cbk::IncArchiveField, mark, from, through, progress);
-    cbk::CloseAllTables();
+    std::optional<platform::ProgressShown> shown;
+    {
+        cbk::TableSession session({"EXP5", "INC5"});
+        ArchiveProgress progress(engine::d4recCount(cbk::Expenses) +
+                                 engine::d4recCount(cbk::Income));
+        shown.emplace(kArchivingData);
+        MarkRange(cbk::Expenses, cbk::ExpDateField, cbk::ExpArchiveField, mark, from, through,
+                  progress);
+        MarkRange(cbk::Income, cbk::IncDateField, cbk::IncArchiveField, mark, from, through,
+                  progress);
+    }
     // A record that could not be written is an engine error, and that ends the program.
     engine::error4exitTest(cbk::cb);
-    platform::progress().ShowProgress(false, "");
 }
 
 }  // namespace maintenance

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
 #include "data/Database.h"
 #include "data/FileCopy.h"
 #include "data/TableCatalogue.h"
+#include "platform/Platform.h"
 
 namespace maintenance {
 
@@ -65,6 +67,13 @@ std::string AutoBackupRoot(std::string_view xdgDataHome, std::string_view home,
     const auto slash = dir.rfind('/');
     const std::string books = slash == std::string::npos ? dir : dir.substr(slash + 1);
     return Join(Join(base, "Cantabook/backups"), books.empty() || books == "/" ? "root" : books);
+}
+
+std::string AutoBackupFolder() {
+    const char* xdgDataHome = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    return AutoBackupRoot(xdgDataHome ? xdgDataHome : "", home ? home : "",
+                          platform::files().currentDir());
 }
 
 std::string BackupFolderName(const platform::DateTime& when) {

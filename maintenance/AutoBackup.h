@@ -24,6 +24,10 @@ inline constexpr std::string_view kAutoBackupFailed = "The automatic backup coul
 std::string AutoBackupRoot(std::string_view xdgDataHome, std::string_view home,
                            std::string_view dataDir);
 
+// The automatic backups' folder of the books in the current (data) directory, from
+// XDG_DATA_HOME and HOME.
+std::string AutoBackupFolder();
+
 // "YYYY-MM-DD_HHMMSS" of `when`, and back (nullopt for any other name).
 std::string BackupFolderName(const platform::DateTime& when);
 std::optional<platform::DateTime> BackupFolderTime(std::string_view name);

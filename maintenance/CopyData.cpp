@@ -8,6 +8,7 @@
 #include "data/TableCatalogue.h"
 #include "data/TableCheck.h"
 #include "platform/Platform.h"
+#include "state/MainVars.h"
 
 namespace maintenance {
 
@@ -29,36 +30,35 @@ bool Ask(const std::string& question) {
                                platform::Buttons::OKCancel);
 }
 
-void Inform(const std::string& text) {
-    platform::messages().show(platform::MessageKind::Information, text, platform::Buttons::OK);
-}
-
 // The backup file of `table` when it is there and a table of its kind. A missing one is
-// asked for on a removable medium (until it comes or the user cancels) and reported elsewhere.
-bool BackupReady(const std::string& directory, std::string_view table, bool removable) {
+// asked for on a removable medium (until it comes or the user cancels) and reported elsewhere;
+// `why` gets what the user is to be told.
+bool BackupReady(const std::string& directory, std::string_view table, bool removable,
+                 std::string& why) {
     while (!BackupPresent(directory, table)) {
         if (!removable) {
-            Inform(std::string(kUnableToFind) + directory + BackupName(table) + "\r\n" +
-                   std::string(kFunctionAborted));
+            why = std::string(kUnableToFind) + directory + BackupName(table) + "\r\n" +
+                  std::string(kFunctionAborted);
             return false;
         }
         if (!Ask(std::string(kInsertDisk) + BackupName(table))) return false;
     }
-    return BackupFits(engine::resolvePath(cbk::DataFileSystem(), directory, BackupName(table)),
-                      table);
+    why = WhyBackupUnfit(engine::resolvePath(cbk::DataFileSystem(), directory, BackupName(table)),
+                         table);
+    return why.empty();
 }
 
 // Each table is copied beside its live file as its backup file is found (a set on several
 // disks is read disk by disk); the live tables change only when all five are read and checked.
 bool Restore(const std::string& directory, const std::vector<const cbk::TableSpec*>& tables,
-             bool removable) {
+             bool removable, std::string& why) {
     // What can be seen now is checked before any copying: a set that lacks a file or holds an
     // unfit one stops here at once.
     for (const cbk::TableSpec* spec : tables) {
         if (BackupPresent(directory, spec->name)) {
-            if (!BackupReady(directory, spec->name, removable)) return false;
+            if (!BackupReady(directory, spec->name, removable, why)) return false;
         } else if (!removable) {
-            return BackupReady(directory, spec->name, removable);
+            return BackupReady(directory, spec->name, removable, why);
         }
     }
     std::vector<cbk::FileToCopy> files;
@@ -68,7 +68,7 @@ bool Restore(const std::string& directory, const std::vector<const cbk::TableSpe
         cbk::DataFileSystem(), files,
         [&](std::size_t i) {
             // Checked again: a file on a disk inserted since the first look has not been seen.
-            return BackupReady(directory, tables[i]->name, removable);
+            return BackupReady(directory, tables[i]->name, removable, why);
         },
         [](std::size_t i) { platform::progress().SetProgress(kCopyProgress[i]); });
     return outcome.result == platform::CopyResult::Ok;
@@ -78,7 +78,7 @@ bool Restore(const std::string& directory, const std::vector<const cbk::TableSpe
 // removable medium that is full or write-protected is asked to be changed, and the whole set
 // goes onto the disk then in the drive; elsewhere a full medium keeps the old set and says so.
 bool Backup(const std::string& directory, const std::vector<const cbk::TableSpec*>& tables,
-            bool removable) {
+            bool removable, std::string& why) {
     std::vector<cbk::FileToCopy> files;
     for (const cbk::TableSpec* spec : tables)
         files.push_back({std::string(spec->name) + ".dbf", directory + BackupName(spec->name)});
@@ -90,7 +90,7 @@ bool Backup(const std::string& directory, const std::vector<const cbk::TableSpec
         const std::string failed = BackupName(tables[outcome.failedAt]->name);
         if (!removable) {
             if (outcome.result == platform::CopyResult::DiskFull)
-                Inform(std::string(kNoRoomForSet) + directory + "\r\n" + std::string(kOldSetKept));
+                why = std::string(kNoRoomForSet) + directory + "\r\n" + std::string(kOldSetKept);
             return false;
         }
         if (outcome.result == platform::CopyResult::DiskFull) {
@@ -124,19 +124,38 @@ bool OnRemovableMedium(std::string_view dir) {
     return false;
 }
 
-bool BackupFits(const std::string& path, std::string_view table) {
+std::string WhyBackupUnfit(const std::string& path, std::string_view table) {
     std::string why;
-    if (cbk::CheckTableLayout(path, cbk::FieldsNeeded(table), &why)) return true;
-    Inform(why + "\r\n" + std::string(kFunctionAborted));
-    return false;
+    if (cbk::CheckTableLayout(path, cbk::FieldsNeeded(table), &why)) return {};
+    return why + "\r\n" + std::string(kFunctionAborted);
 }
 
-bool CopyDataFiles(bool backup, std::string_view directory, bool removable) {
+CopyOutcome CopyDataFiles(bool backup, std::string_view directory, bool removable) {
     const std::string dir = CopyDirectory(directory);
     platform::progress().ShowProgress(true, std::string(kCopyingDataFiles));
     platform::progress().SetProgress(10);
     const std::vector<const cbk::TableSpec*> tables = cbk::IndexedTables();
-    return backup ? Backup(dir, tables, removable) : Restore(dir, tables, removable);
+    CopyOutcome outcome;
+    outcome.copied = backup ? Backup(dir, tables, removable, outcome.why)
+                            : Restore(dir, tables, removable, outcome.why);
+    return outcome;
+}
+
+std::vector<std::string> CopyCommand(bool backup, const std::string& directory) {
+    CopyOutcome outcome;
+    {
+        platform::ProgressShown copying;  // the copy leaves its box up
+        outcome = CopyDataFiles(backup, directory, OnRemovableMedium(directory));
+    }
+    std::vector<std::string> told;
+    if (!outcome.why.empty()) told.push_back(outcome.why);
+    if (!outcome) told.emplace_back(backup ? kBackupFailed : kRestoreFailed);
+    return told;
+}
+
+void FinishRestore() {
+    cbk::BuildIndexes(false);
+    cbk::FolderListStale = true;
 }
 
 }  // namespace maintenance

@@ -12,6 +12,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace maintenance {
 
@@ -46,11 +47,29 @@ bool OnRemovableMedium(std::string_view dir);
 // asked for on a removable medium, reported elsewhere); nothing live changes until the last
 // file is read and checked. A backup onto a removable medium that is full or write-protected
 // asks for another disk and writes the whole set there on OK; elsewhere a full medium is
-// reported and the old set kept. False when the set was not copied.
-bool CopyDataFiles(bool backup, std::string_view directory, bool removable);
+// reported and the old set kept. The questions are asked here; what the user is then to be
+// told comes back in the outcome, for the caller to show.
+struct CopyOutcome {
+    bool copied = false;
+    // An information box's text: why the set was not copied. Empty when the set was copied,
+    // the user cancelled, or the copy failed without more to say.
+    std::string why;
+    explicit operator bool() const { return copied; }
+};
+CopyOutcome CopyDataFiles(bool backup, std::string_view directory, bool removable);
 
-// Whether the backup file at `path` is a table of the kind `table` names; otherwise shows why
-// (information box, naming the file) with "Function Aborted" and returns false.
-bool BackupFits(const std::string& path, std::string_view table);
+// Backup (true) or restore as the main window runs them: the copy, with its progress box hidden
+// when it ends, and what the user is then told, in order: why the set was not copied when there
+// is more to say, then the command's own failure line (kBackupFailed, kRestoreFailed).
+std::vector<std::string> CopyCommand(bool backup, const std::string& directory);
+
+// What follows a restore, whatever the copy came to: every index built afresh to match the
+// tables now in place, and the default-folder list filled afresh at the next paint, since the
+// folders may be others now.
+void FinishRestore();
+
+// Empty when the backup file at `path` is a table of the kind `table` names; otherwise why not
+// (naming the file), CR LF, "Function Aborted".
+std::string WhyBackupUnfit(const std::string& path, std::string_view table);
 
 }  // namespace maintenance

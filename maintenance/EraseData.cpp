@@ -1,8 +1,10 @@
 #include "maintenance/EraseData.h"
 
 #include <string>
+#include <string_view>
 
 #include "data/Database.h"
+#include "data/TableSession.h"
 #include "maintenance/Recovery.h"
 #include "platform/Platform.h"
 
@@ -15,14 +17,15 @@ bool Ask(std::string_view question) {
                                           platform::Buttons::OKCancel);
 }
 
-// Empties the table `opener` opened into `table` and closes it. True when the removal reported
-// success; a failure's pending error is taken here so that it reaches no later command.
-bool Empty(bool (*opener)(), engine::Data4*& table, bool keepDeleted) {
-    opener();
-    const int result = EmptyTable(table, keepDeleted);
-    const bool ok = result == 0 && engine::code4errorCode(cbk::cb, 0) == 0;
-    cbk::CloseAllTables();
-    engine::code4errorCode(cbk::cb, 0);
+// Empties the table `name` (its opener fills `table`) and closes it. True when the removal
+// reported success; a failure's pending error is taken here so that it reaches no later command.
+bool Empty(std::string_view name, engine::Data4*& table, bool keepDeleted) {
+    bool ok = false;
+    {
+        cbk::TableSession session({name});
+        ok = EmptyTable(table, keepDeleted) == 0 && cbk::TakeEngineError() == 0;
+    }
+    cbk::TakeEngineError();
     return ok;
 }
 
@@ -30,14 +33,14 @@ bool Empty(bool (*opener)(), engine::Data4*& table, bool keepDeleted) {
 
 EraseOutcome EraseData(bool keepDeleted) {
     EraseOutcome out;
-    if (Ask(kEraseIncome)) out.income = Empty(cbk::OpenIncome, cbk::Income, keepDeleted);
-    if (Ask(kEraseExpense)) out.expense = Empty(cbk::OpenExpenses, cbk::Expenses, keepDeleted);
+    if (Ask(kEraseIncome)) out.income = Empty("INC5", cbk::Income, keepDeleted);
+    if (Ask(kEraseExpense)) out.expense = Empty("EXP5", cbk::Expenses, keepDeleted);
     if (out.income && Ask(kEraseIncomeAccounts))
-        out.incomeAccounts = Empty(cbk::OpenIncomeAccounts, cbk::IncomeAccounts, keepDeleted);
+        out.incomeAccounts = Empty("ACCI", cbk::IncomeAccounts, keepDeleted);
     if (out.expense && Ask(kEraseExpenseAccounts))
-        out.expenseAccounts = Empty(cbk::OpenAccounts, cbk::Accounts, keepDeleted);
+        out.expenseAccounts = Empty("ACC", cbk::Accounts, keepDeleted);
     if (out.income && out.expense && Ask(kEraseFolders))
-        out.folders = Empty(cbk::OpenFolders, cbk::Folders, keepDeleted);
+        out.folders = Empty("FOLDER", cbk::Folders, keepDeleted);
     return out;
 }
 

@@ -6,6 +6,7 @@
 #include "data/Records.h"
 #include "data/StoredForms.h"
 #include "data/TableCheck.h"
+#include "data/TableSession.h"
 #include "platform/Platform.h"
 #include "state/MainVars.h"
 
@@ -181,13 +182,13 @@ engine::Data4* OpenPaymentTable(const std::string& path) {
     code4autoOpen(cbk::cb, 0);
     Data4* payments = d4open(cbk::cb, path);
     code4autoOpen(cbk::cb, 1);
-    if (code4errorCode(cbk::cb, 0) < 0 || payments == nullptr) {
+    if (cbk::TakeEngineError() < 0 || payments == nullptr) {
         Warn(std::string(kUnableToOpen) + path);
         return nullptr;
     }
     if (const std::string missing = MissingPaymentFields(payments); !missing.empty()) {
         d4close(payments);
-        code4errorCode(cbk::cb, 0);
+        cbk::TakeEngineError();
         Warn(path + "\r\n" + std::string(kLacksPaymentFields) + missing + ".\r\n" +
              std::string(kNothingImported));
         return nullptr;
@@ -202,25 +203,27 @@ std::string UndatedPaymentsMessage(long count) {
 
 ImportOutcome ImportPayments(Data4* payments, const ImportRange& range) {
     ImportOutcome outcome;
-    platform::progress().ShowProgress(true, std::string(kLoadingPayments));
-    bool written = RemoveEarlierImports(range, outcome);
-    if (written) {
-        cbk::CurIncome = cbk::IncomeRec{};
-        cbk::CurIncome.IncAcc = range.account;
-        cbk::CurIncome.FolNo = range.folder;
-        cbk::CurIncome.IncImp = true;
-        cbk::CurIncome.Archive = false;
-        written = d4appendStart(cbk::Income) == 0 && AppendPayments(payments, range, outcome);
-        // The gathered records and index entries reach the files here; a full disk shows now
-        // or never.
-        if (d4appendEnd(cbk::Income) != 0) written = false;
-    }
-    d4tagSelect(cbk::Income, cbk::IncDateTag);
+    bool written = false;
+    {
+        platform::ProgressShown shown{std::string(kLoadingPayments)};
+        written = RemoveEarlierImports(range, outcome);
+        if (written) {
+            cbk::CurIncome = cbk::IncomeRec{};
+            cbk::CurIncome.IncAcc = range.account;
+            cbk::CurIncome.FolNo = range.folder;
+            cbk::CurIncome.IncImp = true;
+            cbk::CurIncome.Archive = false;
+            written = d4appendStart(cbk::Income) == 0 && AppendPayments(payments, range, outcome);
+            // The gathered records and index entries reach the files here; a full disk shows now
+            // or never.
+            if (d4appendEnd(cbk::Income) != 0) written = false;
+        }
+        d4tagSelect(cbk::Income, cbk::IncDateTag);
 
-    d4close(payments);
-    // A failed write is this run's answer; it must not stay pending to end the program.
-    code4errorCode(cbk::cb, 0);
-    platform::progress().ShowProgress(false, "");
+        d4close(payments);
+        // A failed write is this run's answer; it must not stay pending to end the program.
+        cbk::TakeEngineError();
+    }
     if (!written) {
         outcome.result = ImportResult::Failed;
         Warn(std::string(kImportFailed));

@@ -3,17 +3,16 @@
 #include "data/Database.h"
 #include "data/StoredForms.h"
 #include "maintenance/Archive.h"
-#include "platform/Platform.h"
 #include "rules/EntryRules.h"
 
 namespace maintenance {
 
 namespace {
 
-bool Refuse(std::string_view warning) {
-    platform::messages().show(platform::MessageKind::Warning, std::string(warning),
-                              platform::Buttons::OK);
-    return false;
+RateChangeOutcome Refuse(std::string_view warning) {
+    RateChangeOutcome outcome;
+    outcome.refused = warning;
+    return outcome;
 }
 
 }  // namespace
@@ -27,7 +26,7 @@ std::vector<std::string> ExpenseAccountEntries() {
     return entries;
 }
 
-bool ApplyRateChange(const RateChangeInput& input) {
+RateChangeOutcome ApplyRateChange(const RateChangeInput& input) {
     const auto oldRate = rules::ToFloat(input.oldRate);
     const auto newRate = rules::ToFloat(input.newRate);
     const auto start = rules::TextToDate(input.start);
@@ -39,8 +38,9 @@ bool ApplyRateChange(const RateChangeInput& input) {
     if (*oldRate == 0 || *newRate == 0) return Refuse(kRatesNonZero);
     if (*oldRate == *newRate) return Refuse(kRatesNotEqual);
     if (from > through) return Refuse(kBeginningAfterEnd);
-    RescaleAmounts(*accNo, from, through, *oldRate, *newRate);
-    return true;
+    RateChangeOutcome outcome;
+    outcome.changed = RescaleAmounts(*accNo, from, through, *oldRate, *newRate);
+    return outcome;
 }
 
 long RescaleAmounts(std::int32_t accNo, const platform::DateTime& start,

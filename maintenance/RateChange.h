@@ -37,9 +37,16 @@ struct RateChangeInput {
     std::optional<std::string> account;
 };
 
-// Converts and checks the input (each refusal is a warning box and changes nothing), then
-// rescales. True when the form is done and closes; false when it stays open for correction.
-bool ApplyRateChange(const RateChangeInput& input);
+struct RateChangeOutcome {
+    // The warning box's text when the input was refused (nothing changed; the form stays open
+    // for correction); empty when the amounts were rescaled and the form is done.
+    std::string refused;
+    long changed = 0;  // records rescaled
+    explicit operator bool() const { return refused.empty(); }
+};
+
+// Converts and checks the input, then rescales.
+RateChangeOutcome ApplyRateChange(const RateChangeInput& input);
 
 // Walks EXP5 in date order from `start` through `end` (whole days, both included) and sets the
 // Amount of every record of account `accNo` to Amount × newRate ÷ oldRate, multiplied first,

@@ -8,6 +8,7 @@
 #include "data/Database.h"
 #include "data/StoredForms.h"
 #include "data/TableCatalogue.h"
+#include "data/TableSession.h"
 #include "platform/Platform.h"
 #include "rules/EntryRules.h"
 
@@ -51,7 +52,7 @@ void Inform(const std::string& text) {
 
 // The engine's pending error, taken so that it ends no later command; its text when set.
 std::string TakeError() {
-    const int code = engine::code4errorCode(cbk::cb, 0);
+    const int code = cbk::TakeEngineError();
     return code == 0 ? std::string() : engine::code4errorText(cbk::cb);
 }
 
@@ -208,7 +209,7 @@ int PackTableKeepingDeleted(std::string_view table, bool keepDeleted) {
     int result = 0;
     engine::code4accessMode(cbk::cb, 1);
     Data4* source = engine::d4open(cbk::cb, table);
-    if (engine::code4errorCode(cbk::cb, 0) == 0 && source != nullptr) {
+    if (cbk::TakeEngineError() == 0 && source != nullptr) {
         Data4* recovery = nullptr;
         const long before =
             SaveDeleted(source, kind, DayStamp(platform::clock().today().day), recovery);
@@ -231,18 +232,19 @@ int PackTableKeepingDeleted(std::string_view table, bool keepDeleted) {
 
 void PackDataFiles(bool keepDeleted) {
     engine::code4accessMode(cbk::cb, 1);
-    platform::progress().ShowProgress(true, "Packing Data Files");
-    platform::progress().SetProgress(10);
-    for (const cbk::TableSpec* spec : cbk::TablesInPackOrder()) {
-        PackTableKeepingDeleted(spec->name, keepDeleted);
-        platform::progress().SetProgress(spec->packProgress);
+    {
+        platform::ProgressShown shown("Packing Data Files");
+        platform::progress().SetProgress(10);
+        for (const cbk::TableSpec* spec : cbk::TablesInPackOrder()) {
+            PackTableKeepingDeleted(spec->name, keepDeleted);
+            platform::progress().SetProgress(spec->packProgress);
+        }
+        if (keepDeleted) {
+            engine::code4accessMode(cbk::cb, 1);
+            for (RecordKind kind : {RecordKind::Expense, RecordKind::Income})
+                DropOldRecoveries(kind, platform::clock().today());
+        }
     }
-    if (keepDeleted) {
-        engine::code4accessMode(cbk::cb, 1);
-        for (RecordKind kind : {RecordKind::Expense, RecordKind::Income})
-            DropOldRecoveries(kind, platform::clock().today());
-    }
-    platform::progress().ShowProgress(false, "");
     engine::code4accessMode(cbk::cb, 0);
 }
 
@@ -328,36 +330,35 @@ bool RowMatches(const RecoveryRow& row, std::string_view find) {
 
 int RecoverRecords(RecordKind kind, const std::vector<long>& recNos) {
     if (!RecoveryExists(kind)) return 0;
-    const bool expense = kind == RecordKind::Expense;
-    if (expense)
-        cbk::OpenExpenses();
-    else
-        cbk::OpenIncome();
-    Data4* live = expense ? cbk::Expenses : cbk::Income;
-    Data4* recovery = engine::d4open(cbk::cb, RecoveryTableName(kind));
     int recovered = 0;
     std::string failure;
-    if (recovery == nullptr) failure = TakeError();
-    const FieldPairs pairs = recovery ? PairFields(recovery, live) : FieldPairs{};
-    for (long recNo : recNos) {
-        if (!failure.empty()) break;
-        if (engine::d4go(recovery, recNo) != 0 || engine::d4deleted(recovery)) {
-            TakeError();
-            continue;
+    {
+        // The recovery table closes with the live one when the session ends.
+        cbk::TableSession session({SourceTableName(kind)});
+        Data4* live = kind == RecordKind::Expense ? cbk::Expenses : cbk::Income;
+        Data4* recovery = engine::d4open(cbk::cb, RecoveryTableName(kind));
+        if (recovery == nullptr) failure = TakeError();
+        const FieldPairs pairs = recovery ? PairFields(recovery, live) : FieldPairs{};
+        for (long recNo : recNos) {
+            if (!failure.empty()) break;
+            if (engine::d4go(recovery, recNo) != 0 || engine::d4deleted(recovery)) {
+                TakeError();
+                continue;
+            }
+            // In the live table first: a failure here leaves the record where it was.
+            engine::d4appendBlank(live);
+            for (const auto& [source, target] : pairs)
+                engine::f4assign(target, engine::f4str(source));
+            if (engine::d4flush(live) != 0 || !(failure = TakeError()).empty()) {
+                if (failure.empty()) failure = "the record could not be written";
+                break;
+            }
+            engine::d4delete(recovery);
+            engine::d4flush(recovery);
+            failure = TakeError();
+            if (failure.empty()) ++recovered;
         }
-        // In the live table first: a failure here leaves the record where it was.
-        engine::d4appendBlank(live);
-        for (const auto& [source, target] : pairs) engine::f4assign(target, engine::f4str(source));
-        if (engine::d4flush(live) != 0 || !(failure = TakeError()).empty()) {
-            if (failure.empty()) failure = "the record could not be written";
-            break;
-        }
-        engine::d4delete(recovery);
-        engine::d4flush(recovery);
-        failure = TakeError();
-        if (failure.empty()) ++recovered;
     }
-    cbk::CloseAllTables();
     TakeError();
     if (!failure.empty())
         Inform("Unable to recover every record chosen:\r\n" + failure + "\r\n" +

@@ -1,6 +1,7 @@
 #include "maintenance/Safeguards.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <memory>
 
 #include "data/Database.h"
@@ -11,6 +12,11 @@ namespace {
 
 constexpr std::string_view kKeepDeleted = "keep-deleted-records";
 constexpr std::string_view kAutoBackup = "automatic-backups";
+
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
 
 std::string Parent(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -77,6 +83,14 @@ bool WriteSafeguards(const std::string& path, const Safeguards& s) {
     if (!err) err = fs.rename(temp, path);
     if (err) fs.remove(temp);
     return err == 0;
+}
+
+std::string SafeguardsFile() {
+    return SafeguardsPath(Environment("XDG_CONFIG_HOME"), Environment("HOME"));
+}
+
+Safeguards CurrentSafeguards() {
+    return ReadSafeguards(SafeguardsFile());
 }
 
 }  // namespace maintenance

@@ -29,4 +29,10 @@ std::string FormatSafeguards(const Safeguards& s);
 Safeguards ReadSafeguards(const std::string& path);
 bool WriteSafeguards(const std::string& path, const Safeguards& s);
 
+// The file's path for this user, from XDG_CONFIG_HOME and HOME.
+std::string SafeguardsFile();
+
+// The switches as the user last set them (both on when never set).
+Safeguards CurrentSafeguards();
+
 }  // namespace maintenance

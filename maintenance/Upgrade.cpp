@@ -9,7 +9,10 @@
 #include "data/StoredForms.h"
 #include "data/TableCatalogue.h"
 #include "data/TableCheck.h"
+#include "data/TableSession.h"
+#include "maintenance/Recovery.h"
 #include "platform/Platform.h"
+#include "state/MainVars.h"
 
 namespace maintenance {
 
@@ -32,10 +35,6 @@ FileSystem& Fs() {
 
 std::string CurrentFile(std::string_view tableName) {
     return resolvePath(Fs(), ".", std::string(tableName) + ".dbf");
-}
-
-void Inform(const std::string& text) {
-    platform::messages().show(platform::MessageKind::Information, text, platform::Buttons::OK);
 }
 
 std::string Listed(const std::vector<std::string>& names) {
@@ -106,7 +105,7 @@ bool CopyAside(std::string& reason) {
 // of the copies that could not be put back are returned; they stay where they are.
 std::vector<std::string> PutBack() {
     cbk::CloseAllTables();
-    code4errorCode(cbk::cb, 0);
+    cbk::TakeEngineError();
     std::vector<std::string> kept;
     for (const cbk::TableSpec* spec : ReplacedTables())
         if (Fs().rename(AsideCopyName(spec->name), CurrentFile(spec->name)) != 0)
@@ -143,7 +142,7 @@ public:
 private:
     bool fail(std::string why) {
         const std::string detail = code4errorText(cbk::cb);
-        if (code4errorCode(cbk::cb, 0) < 0 && !detail.empty()) why += " (" + detail + ")";
+        if (cbk::TakeEngineError() < 0 && !detail.empty()) why += " (" + detail + ")";
         reason = std::move(why);
         return false;
     }
@@ -165,7 +164,7 @@ private:
         code4autoOpen(cbk::cb, 0);
         Data4* table = d4open(cbk::cb, spec.name);
         code4autoOpen(cbk::cb, 1);
-        if (table == nullptr || code4errorCode(cbk::cb, 0) < 0)
+        if (table == nullptr || cbk::TakeEngineError() < 0)
             return fail(std::string(spec.name) + ".dbf could not be opened.");
         for (const cbk::FieldSpec& field : spec.fields)
             if (field.handle != nullptr) *field.handle = d4field(table, field.name);
@@ -185,7 +184,7 @@ private:
         code4autoOpen(cbk::cb, 0);
         Data4* table = d4open(cbk::cb, oldPath(file));
         code4autoOpen(cbk::cb, 1);
-        if (table == nullptr || code4errorCode(cbk::cb, 0) < 0) {
+        if (table == nullptr || cbk::TakeEngineError() < 0) {
             fail(std::string(file) + " could not be opened.");
             return nullptr;
         }
@@ -203,7 +202,7 @@ private:
         if (d4appendEnd(table) != 0)
             return fail(std::string(tableName) + ".dbf could not be written.");
         cbk::CloseAllTables();
-        if (code4errorCode(cbk::cb, 0) < 0)
+        if (cbk::TakeEngineError() < 0)
             return fail(std::string(tableName) + ".dbf could not be written.");
         return true;
     }
@@ -305,28 +304,20 @@ private:
 };
 
 // Before anything changes: the four old tables are there and hold what the upgrade reads, and
-// no copies of an unfinished upgrade wait to be put back.
-bool OldDataUsable(const std::string& dir) {
-    for (const char* file : kOldTables) {
-        if (!fileExists(Fs(), dir, file)) {
-            Inform(std::string(kDataFilesNotFound) + dir);
-            return false;
-        }
-    }
+// no copies of an unfinished upgrade wait to be put back. Empty when so; else why not.
+std::string WhyOldDataUnusable(const std::string& dir) {
+    for (const char* file : kOldTables)
+        if (!fileExists(Fs(), dir, file)) return std::string(kDataFilesNotFound) + dir;
     for (const OldTable& old : kOldLayouts) {
         std::string message;
         if (!cbk::CheckTableLayout(resolvePath(Fs(), dir, old.file),
-                                   cbk::FieldsNeeded(old.layoutOf), &message)) {
-            Inform(message + "\r\n" + std::string(kNothingChanged));
-            return false;
-        }
+                                   cbk::FieldsNeeded(old.layoutOf), &message))
+            return message + "\r\n" + std::string(kNothingChanged);
     }
-    if (const std::vector<std::string> present = AsideCopiesPresent(); !present.empty()) {
-        Inform(std::string(kAsideCopiesPresent) + Listed(present) + ".\r\n" +
-               std::string(kAsideCopiesCure));
-        return false;
-    }
-    return true;
+    if (const std::vector<std::string> present = AsideCopiesPresent(); !present.empty())
+        return std::string(kAsideCopiesPresent) + Listed(present) + ".\r\n" +
+               std::string(kAsideCopiesCure);
+    return {};
 }
 
 }  // namespace
@@ -345,35 +336,51 @@ std::string AsideCopyName(std::string_view tableName) {
     return std::string(tableName) + ".upg";
 }
 
-bool ConvertOldData(const std::string& directory) {
+UpgradeOutcome ConvertOldData(const std::string& directory) {
     std::string dir = directory;
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    if (!OldDataUsable(dir)) return false;
+    UpgradeOutcome outcome;
+    outcome.why = WhyOldDataUnusable(dir);
+    if (!outcome.why.empty()) return outcome;
     if (!platform::ConfirmedDestruction(platform::MessageKind::Warning,
                                         std::string(kOverwriteWarning),
                                         platform::Buttons::OKCancel))
-        return false;
+        return outcome;
 
-    platform::progress().ShowProgress(true, std::string(kConvertingDataFiles));
+    platform::ProgressShown shown{std::string(kConvertingDataFiles)};
     cbk::CloseAllTables();
     std::string reason;
     if (!CopyAside(reason)) {
-        Inform(std::string(kUpgradeFailed) + "\r\n" + reason);
-        return false;
+        outcome.why = std::string(kUpgradeFailed) + "\r\n" + reason;
+        return outcome;
     }
     RemoveIndexFiles();
     Conversion conversion(dir);
     if (conversion.run()) {
         RemoveAsideCopies();
-        return true;
+        outcome.converted = true;
+        return outcome;
     }
     code4optimizeWrite(cbk::cb, 0);
     const std::vector<std::string> kept = PutBack();
     if (kept.empty())
-        Inform(std::string(kUpgradeFailed) + "\r\n" + conversion.reason);
+        outcome.why = std::string(kUpgradeFailed) + "\r\n" + conversion.reason;
     else
-        Inform(std::string(kUpgradeFailedKept) + Listed(kept) + ".\r\n" + conversion.reason);
-    return false;
+        outcome.why = std::string(kUpgradeFailedKept) + Listed(kept) + ".\r\n" + conversion.reason;
+    return outcome;
+}
+
+// The pack opens each table alone: with its indexes shut it does not rebuild them (the table
+// carries the mark that they are out of date), and the full build after it makes every index
+// once, from the packed table, and clears the mark. The files come out as a build followed by
+// a pack that rebuilt the indexes would leave them.
+void FinishUpgrade(bool keepDeleted) {
+    cbk::CloseAllTables();
+    code4autoOpen(cbk::cb, 0);
+    PackDataFiles(keepDeleted);
+    code4autoOpen(cbk::cb, 1);
+    cbk::BuildIndexes(false);
+    cbk::FolderListStale = true;
 }
 
 }  // namespace maintenance

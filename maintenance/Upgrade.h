@@ -7,7 +7,7 @@
 //
 // The five tables the upgrade replaces are copied aside in the data directory first; an
 // upgrade that stops part-way puts them back and says so, one that succeeds removes the
-// copies. Either way no table is left open and the caller rebuilds every index and packs.
+// copies. Either way no table is left open, and FinishUpgrade packs and builds every index.
 
 #include <string>
 #include <string_view>
@@ -53,9 +53,21 @@ std::string PreselectedOldData(const std::vector<std::string>& places);
 // The name of the copy aside of a current table ("INC5" -> "INC5.upg").
 std::string AsideCopyName(std::string_view tableName);
 
+struct UpgradeOutcome {
+    bool converted = false;  // every table was converted
+    // An information box's text: why nothing was converted, or why the conversion stopped.
+    // Empty on success and when the user cancelled at the warning.
+    std::string why;
+    explicit operator bool() const { return converted; }
+};
+
 // Converts the data set in `directory` into the current tables (steps in Upgrade.cpp). Asks
-// before it overwrites anything; shows the progress box "Converting Data Files" and leaves it
-// up. True when every table was converted.
-bool ConvertOldData(const std::string& directory);
+// before it overwrites anything, under the progress box "Converting Data Files".
+UpgradeOutcome ConvertOldData(const std::string& directory);
+
+// What follows every upgrade the user chose a directory for, whatever the conversion came to:
+// the tables packed (keeping deleted records for recovery with `keepDeleted`), then every index
+// and group file built afresh, once. The default-folder list is filled afresh at the next paint.
+void FinishUpgrade(bool keepDeleted);
 
 }  // namespace maintenance

@@ -193,6 +193,17 @@ inline Progress& progress() {
 inline Clock& clock() {
     return *services().clock;
 }
+// The progress box for the length of a scope: shown with its caption when made, hidden when
+// the scope ends, however the work in it ends. Made without a caption it shows nothing and
+// only hides the box a routine called in the scope left up.
+class ProgressShown {
+public:
+    ProgressShown() = default;
+    explicit ProgressShown(const std::string& caption) { progress().ShowProgress(true, caption); }
+    ~ProgressShown() { progress().ShowProgress(false, ""); }
+    ProgressShown(const ProgressShown&) = delete;
+    ProgressShown& operator=(const ProgressShown&) = delete;
+};
 inline Regional& regional() {
     return *services().regional;
 }

@@ -1,6 +1,7 @@
 #include "records/RecordTables.h"
 
 #include "data/Database.h"
+#include "data/TableSession.h"
 #include "platform/Platform.h"
 
 namespace records {
@@ -100,7 +101,7 @@ long StoreRecord(Data4* table, long recNo, void (*store)()) {
         d4go(table, recNo);
         error4exitTest(cbk::cb);
     } else if (d4appendBlank(table) != 0) {
-        code4errorCode(cbk::cb, 0);  // reported here; the form stays open
+        cbk::TakeEngineError();  // reported here; the form stays open
         platform::messages().show(platform::MessageKind::Warning, std::string(kAppendRefused),
                                   platform::Buttons::OK);
         return 0;
@@ -111,12 +112,12 @@ long StoreRecord(Data4* table, long recNo, void (*store)()) {
     // entry, instead of surfacing at the next command. The table is then opened afresh, as
     // the disk holds it.
     const long stored = d4recNo(table);
-    int refused = code4errorCode(cbk::cb, 0);  // a field the table would not take
+    int refused = cbk::TakeEngineError();  // a field the table would not take
     if (refused == 0) {
         const std::vector<std::string> entered = RecordImage(table);
         refused = d4flush(table);
         if (refused == 0) return stored;
-        code4errorCode(cbk::cb, 0);
+        cbk::TakeEngineError();
         // Refused after the record itself was written (an index page, the header, the sync):
         // the open keeps the written record and builds the indexes again, and the save stands.
         table = cbk::ReopenAfterRefusedWrite(table);

@@ -21,4 +21,15 @@ platform::DateTime FiscalYearStart(const platform::DateTime& date, int fyMonth, 
     return *platform::DateTime::fromYmd(year, month, day);
 }
 
+FiscalStart EnterFiscalMonth(int month, int day) {
+    if (month < 1 || month > 12) return {std::string(kMonthOutOfRange), month, day};
+    return {{}, month, std::min(day, kCommonYear[std::size_t(month - 1)])};
+}
+
+FiscalStart EnterFiscalDay(int month, int day) {
+    const int days = kCommonYear[month >= 1 && month <= 12 ? std::size_t(month - 1) : 0];
+    if (day < 1 || day > days) return {std::string(kDayOutOfMonth), month, day};
+    return {{}, month, day};
+}
+
 }  // namespace rules

@@ -7,6 +7,7 @@
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/StoredForms.h"
+#include "data/TableSession.h"
 #include "records/RecordTables.h"
 #include "statements/Rollback.h"
 #include "statements/TextParts.h"
@@ -89,7 +90,7 @@ std::unordered_set<std::string> ImportedIds() {
             ids.insert(Trimmed(f4str(id)));
     if (table) d4close(table);
     // A side table that cannot be read only costs the id check; the date check still runs.
-    code4errorCode(cbk::cb, 0);
+    cbk::TakeEngineError();
     return ids;
 }
 
@@ -200,7 +201,7 @@ bool AppendRecords(const std::vector<PreviewLine>& lines, WriteOutcome& outcome)
     code4optimizeWrite(cbk::cb, 0);
     const int closed = code4close(cbk::cb);
     cbk::CloseAllTables();
-    return ok && closed == 0 && code4errorCode(cbk::cb, 0) >= 0;
+    return ok && closed == 0 && cbk::TakeEngineError() >= 0;
 }
 
 // The index files of the tables put back are built again from them.
@@ -215,7 +216,7 @@ bool RebuildIndexes() {
     }
     code4safety(cbk::cb, safety);
     code4autoOpen(cbk::cb, 1);
-    return code4errorCode(cbk::cb, 0) >= 0 && ok;
+    return cbk::TakeEngineError() >= 0 && ok;
 }
 
 }  // namespace
@@ -226,7 +227,7 @@ WriteOutcome WriteStatement(const std::vector<PreviewLine>& lines) {
         if (!p.chosen || p.state == LineState::Unreadable) ++outcome.skipped;
     engine::FileSystem& fs = cbk::DataFileSystem();
     cbk::CloseAllTables();
-    code4errorCode(cbk::cb, 0);
+    cbk::TakeEngineError();
     AppendRollback rollback(fs);
     std::vector<std::string> files;
     for (const std::string& name :
@@ -241,7 +242,7 @@ WriteOutcome WriteStatement(const std::vector<PreviewLine>& lines) {
         return outcome;
     }
     std::string detail = code4errorText(cbk::cb);
-    code4errorCode(cbk::cb, 0);
+    cbk::TakeEngineError();
     cbk::CloseAllTables();
     outcome.expenses = outcome.income = 0;
     const std::vector<std::string> kept = rollback.putBack();

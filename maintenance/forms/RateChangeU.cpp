@@ -157,7 +157,13 @@ void TRateChange::BtnApplyClick() {
     const maintenance::RateChangeInput input{
         MaskEdit1->text().toStdString(), MaskEdit2->text().toStdString(),
         MaskEdit3->text().toStdString(), MaskEdit4->text().toStdString(), ComboBox1->chosenEntry()};
-    if (maintenance::ApplyRateChange(input)) accept();
+    const maintenance::RateChangeOutcome outcome = maintenance::ApplyRateChange(input);
+    if (outcome) {
+        accept();
+        return;
+    }
+    platform::messages().show(platform::MessageKind::Warning, outcome.refused,
+                              platform::Buttons::OK);
 }
 
 void TRateChange::BtnCancelClick() {

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "data/Database.h"
+#include "data/TableSession.h"
 #include "records/RecordTables.h"
 #include "rules/EntryRules.h"
 #include "state/MainVars.h"
@@ -267,9 +268,10 @@ void TStatementImport::Run() {
     if (!ReadAndPropose(format_ == statements::Format::Csv)) return;
     if (platform::modal().showModal(*this) != platform::mrOk) return;
 
-    platform::progress().ShowProgress(true, "Importing Statement");
-    const statements::WriteOutcome outcome = statements::WriteStatement(Lines);
-    platform::progress().ShowProgress(false, "");
+    const statements::WriteOutcome outcome = [this] {
+        platform::ProgressShown shown("Importing Statement");
+        return statements::WriteStatement(Lines);
+    }();
     if (outcome.ok)
         Inform(statements::OutcomeMessage(outcome));
     else
@@ -291,22 +293,20 @@ bool TStatementImport::ReadAndPropose(bool orderChosen) {
         Warn(st.error + "\r\nNothing was imported.");
         return false;
     }
-    OpenExpenses();
-    OpenIncome();
-    OpenAccounts();
-    OpenIncomeAccounts();
-    OpenFolders();
-    expenseEntries_ = Entries(Accounts, AccNoField, AcDescField);
-    incomeEntries_ = Entries(IncomeAccounts, IncAccNoField, IncAcDescField);
-    folderEntries_ = Entries(Folders, FolNoField, FolNameField);
     statements::Choices choices;
-    auto expenseNames = Named(expenseEntries_, choices.expenseAccounts);
-    auto incomeNames = Named(incomeEntries_, choices.incomeAccounts);
-    auto folderNames = Named(folderEntries_, choices.folders);
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    Lines = statements::Propose(st.lines, choices, DefaultFolder, statements::ImportedIds());
-    QGuiApplication::restoreOverrideCursor();
-    CloseAllTables();
+    std::map<std::int32_t, std::string> expenseNames, incomeNames, folderNames;
+    {
+        TableSession session({"EXP5", "INC5", "ACC", "ACCI", "FOLDER"});
+        expenseEntries_ = Entries(Accounts, AccNoField, AcDescField);
+        incomeEntries_ = Entries(IncomeAccounts, IncAccNoField, IncAcDescField);
+        folderEntries_ = Entries(Folders, FolNoField, FolNameField);
+        expenseNames = Named(expenseEntries_, choices.expenseAccounts);
+        incomeNames = Named(incomeEntries_, choices.incomeAccounts);
+        folderNames = Named(folderEntries_, choices.folders);
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        Lines = statements::Propose(st.lines, choices, DefaultFolder, statements::ImportedIds());
+        QGuiApplication::restoreOverrideCursor();
+    }
     model_->Reset(std::move(expenseNames), std::move(incomeNames), std::move(folderNames));
     Grid->resizeColumnsToContents();
     for (int column : {PreviewModel::Account, PreviewModel::Folder})

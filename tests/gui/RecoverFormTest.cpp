@@ -4,15 +4,15 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QKeyEvent>
 #include <filesystem>
 
 #include "GuiFixture.h"
-#include "app/Safeguards.h"
+#include "maintenance/Safeguards.h"
 #include "maintenance/forms/DriveDirU.h"
 #include "maintenance/forms/RecoverU.h"
 #include "state/MainVars.h"
@@ -34,9 +34,9 @@ TEST_F(Safeguarded, DeletedExpenseComesBackAfterTheExitAndTheExitsBackupRestores
     startUp();
     platform_->modal.showLimit = 20;
     main().CheckBox2->click();
-    EXPECT_EQ(CurrentSafeguards(), (maintenance::Safeguards{true, false}));
+    EXPECT_EQ(maintenance::CurrentSafeguards(), (maintenance::Safeguards{true, false}));
     main().CheckBox2->click();
-    EXPECT_EQ(CurrentSafeguards(), (maintenance::Safeguards{true, true}));
+    EXPECT_EQ(maintenance::CurrentSafeguards(), (maintenance::Safeguards{true, true}));
 
     OpenExpenses();
     const long count = engine::d4recCount(Expenses);

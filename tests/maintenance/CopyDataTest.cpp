@@ -14,7 +14,15 @@ namespace cbk::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using maintenance::CopyDataFiles;
+
+// The copy as its command runs it: why it was not copied told in an information box.
+bool CopyDataFiles(bool backup, const std::string& dir, bool removable) {
+    const maintenance::CopyOutcome outcome = maintenance::CopyDataFiles(backup, dir, removable);
+    if (!outcome.why.empty())
+        platform::messages().show(platform::MessageKind::Information, outcome.why,
+                                  platform::Buttons::OK);
+    return outcome.copied;
+}
 
 const char* const kTables[] = {"ACC", "ACCI", "FOLDER", "EXP5", "INC5"};
 

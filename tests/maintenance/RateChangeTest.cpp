@@ -8,8 +8,16 @@
 namespace cbk::testing {
 namespace {
 
-using maintenance::ApplyRateChange;
 using maintenance::RateChangeInput;
+
+// The rate change as its form applies it: a refusal told in a warning box.
+bool Apply(const RateChangeInput& input) {
+    const maintenance::RateChangeOutcome outcome = maintenance::ApplyRateChange(input);
+    if (!outcome)
+        platform::messages().show(platform::MessageKind::Warning, outcome.refused,
+                                  platform::Buttons::OK);
+    return bool(outcome);
+}
 
 class RateChange : public MaintenanceTest {
 protected:
@@ -49,16 +57,16 @@ TEST_F(RateChange, AccountListIsTheExpenseAccountsInNumberOrder) {
 }
 
 TEST_F(RateChange, RescalesTheAccountWithinTheRangeEdgesIncluded) {
-    ASSERT_TRUE(ApplyRateChange(
-        {"    0.3000", "    0.3150", "02/01/26", "02/28/26", std::string(" 130 - Car")}));
+    ASSERT_TRUE(
+        Apply({"    0.3000", "    0.3150", "02/01/26", "02/28/26", std::string(" 130 - Car")}));
     EXPECT_EQ(Amounts(), (std::vector<double>{150, 157.5, 150, 104.99, 150}));
     EXPECT_TRUE(platform_->messages.shown.empty());
     // The reverse change gives the first amounts back up to each step's rounding.
-    ASSERT_TRUE(ApplyRateChange({"0.3150", "0.3000", "02/01/26", "02/28/26", " 130 - Car"}));
+    ASSERT_TRUE(Apply({"0.3150", "0.3000", "02/01/26", "02/28/26", " 130 - Car"}));
     EXPECT_EQ(Amounts(), (std::vector<double>{150, 150, 150, 99.99, 150}));
     // Twice the same change scales twice.
-    ApplyRateChange({"1", "2", "02/01/26", "02/28/26", " 130 - Car"});
-    ApplyRateChange({"1", "2", "02/01/26", "02/28/26", " 130 - Car"});
+    Apply({"1", "2", "02/01/26", "02/28/26", " 130 - Car"});
+    Apply({"1", "2", "02/01/26", "02/28/26", " 130 - Car"});
     EXPECT_EQ(Amounts(), (std::vector<double>{150, 600, 150, 399.96, 150}));
     CloseAllTables();
     ExpectSound("EXP5");
@@ -80,7 +88,7 @@ TEST_F(RateChange, RefusalsComeInTheirOrderAndChangeNothing) {
     const std::vector<double> amounts = Amounts();
     for (const auto& [input, warning] : cases) {
         platform_->messages.clear();
-        EXPECT_FALSE(ApplyRateChange(input)) << warning;
+        EXPECT_FALSE(Apply(input)) << warning;
         EXPECT_EQ(
             platform_->messages.shown,
             (std::vector<platform::RecordedMessage>{
@@ -92,8 +100,8 @@ TEST_F(RateChange, RefusalsComeInTheirOrderAndChangeNothing) {
 TEST_F(RateChange, NothingOnOrAfterTheStartChangesNothingAndCloses) {
     const std::vector<double> amounts = Amounts();
     // A two-digit year through the century window: "12/31/97" is 1997, long before the records.
-    EXPECT_TRUE(ApplyRateChange({"1", "2", "04/01/26", "12/31/26", " 130 - Car"}));
-    EXPECT_TRUE(ApplyRateChange({"1", "2", "01/01/97", "12/31/97", " 130 - Car"}));
+    EXPECT_TRUE(Apply({"1", "2", "04/01/26", "12/31/26", " 130 - Car"}));
+    EXPECT_TRUE(Apply({"1", "2", "01/01/97", "12/31/97", " 130 - Car"}));
     EXPECT_EQ(Amounts(), amounts);
     EXPECT_EQ(maintenance::RescaleAmounts(130, Ymd(1997, 1, 1), Ymd(2026, 2, 1), 1, 2), 2);
 }

@@ -3,15 +3,28 @@
 
 #include <cerrno>
 #include <functional>
+#include <map>
+#include <utility>
 
 #include "data/Records.h"
 #include "maintenance/ImportFixture.h"
+#include "maintenance/Recovery.h"
 #include "maintenance/Upgrade.h"
+#include "state/MainVars.h"
 
 namespace cbk::testing {
 namespace {
 
 using namespace maintenance;
+
+// The conversion as its command runs it: why it stopped told in an information box.
+bool ConvertOldData(const std::string& dir) {
+    const UpgradeOutcome outcome = maintenance::ConvertOldData(dir);
+    if (!outcome.why.empty())
+        platform::messages().show(platform::MessageKind::Information, outcome.why,
+                                  platform::Buttons::OK);
+    return outcome.converted;
+}
 
 struct OldIncome {
     const char* date;
@@ -235,15 +248,76 @@ TEST_F(Upgrade, CompleteConversionCarriesEveryOldRecordOver) {
         (platform::ProgressCall{platform::ProgressCall::Show, true, "Converting Data Files"}));
     EXPECT_EQ(platform_->progress.percents(), (std::vector<int>{5, 10, 15, 20, 40, 60, 80, 100}));
 
-    // The caller's rebuild and pack leave tables every opener takes.
-    BuildIndexes(false);
-    PackDataFiles();
+    // The follow-up's pack and build leave tables every opener takes.
+    FinishUpgrade(false);
     for (const char* table : {"ACC", "ACCI", "FOLDER", "EXP5", "INC5"}) {
         engine::Data4* t = engine::d4open(cb, table);
         ASSERT_NE(t, nullptr) << table;
         std::string report;
         EXPECT_EQ(engine::d4check(t, &report), 0) << table << ": " << report;
         engine::d4close(t);
+    }
+}
+
+// Every file of the data directory (the old data's folder aside), by name.
+std::map<std::string, std::string> FilesIn(const std::string& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        if (e.is_regular_file()) {
+            std::ifstream in(e.path(), std::ios::binary);
+            files[e.path().filename().string()].assign(std::istreambuf_iterator<char>(in), {});
+        }
+    return files;
+}
+
+void PutFiles(const std::string& dir, const std::map<std::string, std::string>& files) {
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        if (e.is_regular_file()) std::filesystem::remove(e.path());
+    for (const auto& [name, bytes] : files)
+        std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
+}
+
+// After a conversion (index files gone) and after one refused at the warning (indexes there),
+// with deleted records to pack away and keep for recovery: the pack and one build leave every
+// file as the full build followed by the pack that rebuilt the indexes did, and write the
+// index files half as often.
+TEST_F(Upgrade, FinishBuildsTheIndexesOnceAndLeavesTheSameFiles) {
+    for (const bool converted : {true, false}) {
+        SCOPED_TRACE(converted ? "converted" : "refused");
+        MakeTypicalOldData();
+        if (converted) {
+            ASSERT_TRUE(ConvertOldData(old_));
+        }
+        engine::code4autoOpen(cb, 0);
+        for (const char* table : {"FOLDER", "EXP5", "INC5"}) {
+            engine::Data4* t = engine::d4open(cb, table);
+            ASSERT_NE(t, nullptr) << table;
+            engine::d4go(t, 1);
+            engine::d4delete(t);
+        }
+        CloseAllTables();
+        engine::code4autoOpen(cb, 1);
+        ASSERT_EQ(engine::code4errorCode(cb, 0), 0);
+        const auto before = FilesIn(dir());
+
+        int indexWrites = 0;
+        faulty_.setHook([&](engine::FsOp op, const std::string& path) {
+            if (op == engine::FsOp::Write && path.find(".ntx") != std::string::npos) ++indexWrites;
+            return 0;
+        });
+        BuildIndexes(false);
+        maintenance::PackDataFiles(true);
+        const auto twice = FilesIn(dir());
+        const int twiceWrites = std::exchange(indexWrites, 0);
+
+        PutFiles(dir(), before);
+        FinishUpgrade(true);
+        faulty_.setHook(nullptr);
+        EXPECT_EQ(FilesIn(dir()), twice);
+        EXPECT_EQ(indexWrites * 2, twiceWrites);
+        EXPECT_TRUE(FolderListStale);
+        std::filesystem::remove_all(old_);
+        std::filesystem::create_directories(old_);
     }
 }
 

@@ -1,0 +1,84 @@
+// The settings the main window keeps in the tables: each opens its one table and closes it
+// alone, leaving a command's tables open.
+
+#include "data/SettingsRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "data/Database.h"
+#include "data/Records.h"
+#include "data/TableSession.h"
+#include "tests/data/DataFixture.h"
+
+namespace cbk {
+namespace {
+
+class SettingsRecordTest : public testing::DataTest {
+protected:
+    void SetUp() override {
+        DataTest::SetUp();
+        if (HasFatalFailure()) return;
+        StartDataStore();
+    }
+    void TearDown() override {
+        ShutDownDataStore(false);
+        DataTest::TearDown();
+    }
+};
+
+TEST_F(SettingsRecordTest, FolderListSkipsDeletedFoldersInNumberOrderAndCountsThemAll) {
+    std::vector<std::pair<int, std::string>> live;
+    long total = 0;
+    {
+        // Read in record order, the first folder marked deleted.
+        TableSession session({"FOLDER"});
+        engine::d4tagSelect(Folders, nullptr);
+        total = engine::d4recCount(Folders);
+        for (int rc = engine::d4top(Folders); rc == 0; rc = engine::d4skip(Folders, 1)) {
+            if (engine::d4recNo(Folders) == 1) {
+                engine::d4delete(Folders);
+                continue;
+            }
+            live.emplace_back(engine::f4int(FolNoField),
+                              engine::f4str(FolNoField) + " - " + engine::f4str(FolNameField));
+        }
+    }
+    ASSERT_GE(live.size(), 2u);
+    std::sort(live.begin(), live.end());
+    std::vector<std::string> expected{"  -1 - No Default"};
+    for (const auto& [number, entry] : live) expected.push_back(entry);
+
+    TableSession command({"EXP5"});
+    const DefaultFolderList list = ReadDefaultFolderList();
+    EXPECT_EQ(list.entries, expected);
+    EXPECT_EQ(list.recordCount, total);
+    EXPECT_EQ(Folders, nullptr);
+    EXPECT_EQ(FolNoField, nullptr);
+    EXPECT_NE(Expenses, nullptr);
+    EXPECT_EQ(engine::d4top(Expenses), 0);
+}
+
+TEST_F(SettingsRecordTest, SaveWritesTheBufferIntoTheRecordAndClosesOnlyItsTable) {
+    TableSession command({"FOLDER"});
+    Settings = SettingsRec{7, 15, "Courier New", 11};
+    SaveSettings();
+    EXPECT_EQ(SettingsTable, nullptr);
+    EXPECT_EQ(FyMonthField, nullptr);
+    ASSERT_NE(Folders, nullptr);
+    EXPECT_EQ(engine::d4top(Folders), 0);
+
+    Settings = SettingsRec{};
+    OpenSettings();
+    LoadSettings();
+    CloseTableNamed("CBK1");
+    EXPECT_EQ(Settings.FyMonth, 7);
+    EXPECT_EQ(Settings.FyDay, 15);
+    EXPECT_EQ(Settings.FontName.substr(0, 11), "Courier New");
+    EXPECT_EQ(Settings.FontSize, 11);
+}
+
+}  // namespace
+}  // namespace cbk
