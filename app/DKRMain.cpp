@@ -746,7 +746,7 @@ void TFormMain::BtnBackupClick() {
 void TFormMain::BtnRestoreClick() {
     TDriveDir& chooser = *forms().DriveDir;
     chooser.Setup("Choose Drive & Directory Containing BACKUP", "Restore", {},
-                  maintenance::AutomaticBackups(AutoBackupFolder()));
+                  maintenance::AutomaticBackups(maintenance::AutoBackupFolder()));
     platform::modal().showModal(chooser);
     const std::string dir = chooser.ChosenDirectory;
     if (dir.empty()) return;

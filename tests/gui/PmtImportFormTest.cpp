@@ -248,12 +248,12 @@ protected:
     std::string preselected_ = "unset";
 };
 
-TEST_F(UpgradeCommand, ConvertsThenRebuildsAndPacks) {
+TEST_F(UpgradeCommand, ConvertsThenPacksAndRebuilds) {
     main().BtnUpgradeClick();
     EXPECT_EQ(preselected_, "");
     EXPECT_EQ(ProgressTitles(),
-              (std::vector<std::string>{"Converting Data Files", "Rebuilding Indexes",
-                                        "Packing Data Files"}));
+              (std::vector<std::string>{"Converting Data Files", "Packing Data Files",
+                                        "Rebuilding Indexes"}));
     EXPECT_EQ(Count("INC5"), 3);
     EXPECT_EQ(Count("EXP5"), 3);
     EXPECT_EQ(Count("ACCI"), 1);
@@ -266,7 +266,7 @@ TEST_F(UpgradeCommand, ConvertsThenRebuildsAndPacks) {
     EXPECT_FALSE(anyTableOpen());
 }
 
-TEST_F(UpgradeCommand, CancelAtTheWarningStillRebuildsAndPacks) {
+TEST_F(UpgradeCommand, CancelAtTheWarningStillPacksAndRebuilds) {
     OpenIncome();
     const long before = engine::d4recCount(Income);
     engine::d4go(Income, 1);
@@ -275,7 +275,7 @@ TEST_F(UpgradeCommand, CancelAtTheWarningStillRebuildsAndPacks) {
     platform_->messages.answer(platform::Answer::Cancel);
     main().BtnUpgradeClick();
     EXPECT_EQ(ProgressTitles(),
-              (std::vector<std::string>{"Rebuilding Indexes", "Packing Data Files"}));
+              (std::vector<std::string>{"Packing Data Files", "Rebuilding Indexes"}));
     EXPECT_EQ(Count("INC5"), before - 1);
 }
 
