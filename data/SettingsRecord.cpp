@@ -2,18 +2,18 @@
 
 #include "data/Database.h"
 #include "data/Records.h"
+#include "data/TableSession.h"
 
 namespace cbk {
 
 void SaveSettings() {
-    OpenSettings();
+    TableSession session({"CBK1"}, TableSession::Closes::Own);
     StoreSettings();
-    CloseTableNamed("CBK1");
 }
 
 DefaultFolderList ReadDefaultFolderList() {
     DefaultFolderList list;
-    OpenFolders();
+    TableSession session({"FOLDER"}, TableSession::Closes::Own);
     list.entries.push_back("  -1 - No Default");
     for (ResultWord = engine::d4top(Folders); ResultWord == 0;
          ResultWord = engine::d4skip(Folders, 1)) {
@@ -21,7 +21,6 @@ DefaultFolderList ReadDefaultFolderList() {
         list.entries.push_back(engine::f4str(FolNoField) + " - " + engine::f4str(FolNameField));
     }
     list.recordCount = engine::d4recCountDo(Folders);
-    CloseTableNamed("FOLDER");
     return list;
 }
 

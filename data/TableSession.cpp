@@ -4,12 +4,17 @@
 
 namespace cbk {
 
-TableSession::TableSession(std::initializer_list<std::string_view> tables) {
+TableSession::TableSession(std::initializer_list<std::string_view> tables, Closes closes) {
+    if (closes == Closes::Own) own_.assign(tables.begin(), tables.end());
     for (std::string_view name : tables) OpenTableNamed(name);
 }
 
 TableSession::~TableSession() {
-    CloseAllTables();
+    if (own_.empty()) {
+        CloseAllTables();
+        return;
+    }
+    for (auto name = own_.rbegin(); name != own_.rend(); ++name) CloseTableNamed(*name);
 }
 
 int TakeEngineError() {

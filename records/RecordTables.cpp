@@ -17,61 +17,35 @@ void SelectNoTag(Data4* table) {
 
 namespace {
 
-Data4* OpenAfresh(RecordTable which) {
-    Data4* table = nullptr;
-    if (which == RecordTable::Expenses) {
-        cbk::OpenExpenses();
-        table = cbk::Expenses;
-    } else {
-        cbk::OpenIncome();
-        table = cbk::Income;
-    }
-    SelectNoTag(table);
-    return table;
-}
-
 Field4* FieldOf(RecordTable which, RecordField field) {
     if (which == RecordTable::Expenses)
         return field == RecordField::Folder ? cbk::ExpFolNoField : cbk::ExpAccNoField;
     return field == RecordField::Folder ? cbk::IncFolNoField : cbk::IncAccField;
 }
 
-void CloseRecordTable(RecordTable which, Data4* table) {
-    d4close(table);
-    // The handles of a closed table are void; nobody may reach them by accident.
-    if (which == RecordTable::Expenses) {
-        cbk::Expenses = nullptr;
-        for (Field4** f :
-             {&cbk::ExpDateField, &cbk::CheckNoField, &cbk::ExpAccNoField, &cbk::ExpFolNoField,
-              &cbk::PayToField, &cbk::AmountField, &cbk::EMemoField, &cbk::ExpArchiveField})
-            *f = nullptr;
-        cbk::EDateTag = cbk::EAccTag = nullptr;
-    } else {
-        cbk::Income = nullptr;
-        for (Field4** f :
-             {&cbk::IncAccField, &cbk::IncImpField, &cbk::IncDateField, &cbk::IncDescField,
-              &cbk::IncAmtField, &cbk::IncFolNoField, &cbk::IncArchiveField})
-            *f = nullptr;
-        cbk::IncDateTag = cbk::IncAccTag = nullptr;
-    }
-    error4exitTest(cbk::cb);
-}
-
 // Walks the whole table in record order, calling `visit` on each record whose field holds
 // `value`; returns how many were visited.
+// The table is opened afresh and closed alone: the edit form that asks keeps its own tables.
 template <class Visit>
 long WalkMatching(RecordTable which, RecordField field, std::int32_t value, Visit visit) {
-    Data4* table = OpenAfresh(which);
-    Field4* f = FieldOf(which, field);
+    const bool expenses = which == RecordTable::Expenses;
     long count = 0;
-    for (cbk::ResultWord = d4top(table); cbk::ResultWord == 0; cbk::ResultWord = d4skip(table, 1)) {
+    {
+        cbk::TableSession session({expenses ? "EXP5" : "INC5"}, cbk::TableSession::Closes::Own);
+        Data4* table = expenses ? cbk::Expenses : cbk::Income;
+        SelectNoTag(table);
+        Field4* f = FieldOf(which, field);
+        for (cbk::ResultWord = d4top(table); cbk::ResultWord == 0;
+             cbk::ResultWord = d4skip(table, 1)) {
+            error4exitTest(cbk::cb);
+            if (f4int(f) != value) continue;
+            visit(table, f);
+            ++count;
+        }
         error4exitTest(cbk::cb);
-        if (f4int(f) != value) continue;
-        visit(table, f);
-        ++count;
     }
+    // A record the close could not write is an engine error, and that ends the program.
     error4exitTest(cbk::cb);
-    CloseRecordTable(which, table);
     return count;
 }
 

@@ -294,7 +294,7 @@ TEST_F(DatabaseTest, CloseAllTablesVoidsEveryHandle) {
     EXPECT_EQ(FontNameField, nullptr);
 }
 
-TEST_F(DatabaseTest, TableSessionOpensTheNamedTablesAndClosesThemAllAtItsEnd) {
+TEST_F(DatabaseTest, TableSessionOpensTheNamedTablesAndClosesThemAllOrItsOwnAtItsEnd) {
     StartDataStore();
     {
         TableSession session({"exp5", "ACC"});
@@ -307,6 +307,21 @@ TEST_F(DatabaseTest, TableSessionOpensTheNamedTablesAndClosesThemAllAtItsEnd) {
     EXPECT_EQ(Expenses, nullptr);
     EXPECT_EQ(Accounts, nullptr);
     EXPECT_EQ(TakeEngineError(), 0);
+    {
+        TableSession command({"FOLDER"});
+        {
+            TableSession own({"inc5", "ACCI"}, TableSession::Closes::Own);
+            EXPECT_NE(Income, nullptr);
+            EXPECT_NE(IncomeAccounts, nullptr);
+        }
+        EXPECT_EQ(Income, nullptr);
+        EXPECT_EQ(IncAccField, nullptr);
+        EXPECT_EQ(IncDateTag, nullptr);
+        EXPECT_EQ(IncomeAccounts, nullptr);
+        ASSERT_NE(Folders, nullptr);
+        EXPECT_EQ(engine::d4top(Folders), 0);
+    }
+    EXPECT_EQ(Folders, nullptr);
 }
 
 TEST_F(DatabaseTest, PackRemovesMarkedRecordsWithItsProgress) {
