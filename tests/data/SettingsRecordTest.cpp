@@ -1,5 +1,4 @@
-// The settings the main window keeps in the tables: each opens its one table and closes it
-// alone, leaving a command's tables open.
+// The default-folder list: read from FOLDER alone, leaving a command's tables open.
 
 #include "data/SettingsRecord.h"
 
@@ -59,25 +58,6 @@ TEST_F(SettingsRecordTest, FolderListSkipsDeletedFoldersInNumberOrderAndCountsTh
     EXPECT_EQ(FolNoField, nullptr);
     EXPECT_NE(Expenses, nullptr);
     EXPECT_EQ(engine::d4top(Expenses), 0);
-}
-
-TEST_F(SettingsRecordTest, SaveWritesTheBufferIntoTheRecordAndClosesOnlyItsTable) {
-    TableSession command({"FOLDER"});
-    Settings = SettingsRec{7, 15, "Courier New", 11};
-    SaveSettings();
-    EXPECT_EQ(SettingsTable, nullptr);
-    EXPECT_EQ(FyMonthField, nullptr);
-    ASSERT_NE(Folders, nullptr);
-    EXPECT_EQ(engine::d4top(Folders), 0);
-
-    Settings = SettingsRec{};
-    OpenSettings();
-    LoadSettings();
-    CloseTableNamed("CBK1");
-    EXPECT_EQ(Settings.FyMonth, 7);
-    EXPECT_EQ(Settings.FyDay, 15);
-    EXPECT_EQ(Settings.FontName.substr(0, 11), "Courier New");
-    EXPECT_EQ(Settings.FontSize, 11);
 }
 
 }  // namespace

@@ -111,14 +111,6 @@ TEST_F(SettingsTest, MonthChangeLowersTheDayAndStoresBoth) {
     EXPECT_FALSE(anyTableOpen());
 }
 
-TEST_F(SettingsTest, MonthChangeKeepsADayThatFits) {
-    Settings.FyMonth = 1;
-    Settings.FyDay = 15;
-    leave(main().MaskEdit3, "4");
-    EXPECT_EQ(Settings.FyDay, 15);
-    EXPECT_EQ(storedSettings().FyMonth, 4);
-}
-
 TEST_F(SettingsTest, February29IsRefusedAndNothingStored) {
     storeFiscalYear(2, 1);
     Settings.FyMonth = 2;
