@@ -196,9 +196,9 @@ void TReportF::placeChildren() {
 }
 
 void TReportF::View(const reports::Document& doc) {
-    Hold(doc);
+    Hold(&doc);
     platform::modal().showModal(*this);
-    Hold(none_);
+    Hold(nullptr);
 }
 
 void TReportF::FormShow() {

@@ -68,7 +68,8 @@ public:
     void View(const reports::Document& doc);
     // The document drawn, printed and exported; an empty one while none is held.
     const reports::Document& document() const { return *doc_; }
-    void Hold(const reports::Document& doc) { doc_ = &doc; }
+    // Holds `doc` (none: nullptr) without showing; `doc` must outlive the holding.
+    void Hold(const reports::Document* doc) { doc_ = doc != nullptr ? doc : &none_; }
 
     // What the current showing measured.
     int topRow() const { return topRow_; }
