@@ -4,7 +4,10 @@
 
 namespace cbk {
 
-TableSession::TableSession(std::initializer_list<std::string_view> tables) {
+TableSession::TableSession(std::initializer_list<std::string_view> tables)
+    : TableSession(std::span<const std::string_view>(tables.begin(), tables.size())) {}
+
+TableSession::TableSession(std::span<const std::string_view> tables) {
     for (std::string_view name : tables) OpenTableNamed(name);
 }
 

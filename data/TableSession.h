@@ -5,6 +5,7 @@
 // taken as a value with TakeEngineError, so that no caller clears it by hand.
 
 #include <initializer_list>
+#include <span>
 #include <string_view>
 
 namespace cbk {
@@ -14,6 +15,8 @@ public:
     // Opens each table named by its engine name ("EXP5", "ACC", ...) in the order given. A
     // table that cannot be opened ends the program, as its opener does.
     explicit TableSession(std::initializer_list<std::string_view> tables);
+    // The same for a list kept elsewhere (a report command's tables).
+    explicit TableSession(std::span<const std::string_view> tables);
     ~TableSession();
     TableSession(const TableSession&) = delete;
     TableSession& operator=(const TableSession&) = delete;
