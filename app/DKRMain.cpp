@@ -52,7 +52,7 @@
 #include "records/forms/PickFolU.h"
 #include "records/forms/PickIncU.h"
 #include "reports/ReportDocument.h"
-#include "reports/ReportFrame.h"
+#include "reports/ReportRunner.h"
 #include "reports/forms/MultFolU.h"
 #include "reports/forms/ReportU.h"
 #include "state/MainVars.h"
@@ -620,8 +620,9 @@ void TFormMain::BtnProfRptClick() {
 
 namespace {
 
-// The account pick list of the account details, in the kind AccountKind names; its choice.
-long PickReportAccount() {
+// The account pick list of the account details, in the kind asked; its choice.
+long PickReportAccount(char accountKind) {
+    AccountKind = accountKind;
     platform::modal().showModal(*forms().PickAcc);
     return AccountKind == 'I' ? IncAccountChoice : ExpAccountChoice;
 }
@@ -629,104 +630,61 @@ long PickReportAccount() {
 }  // namespace
 
 // The request carries the run's period and fiscal year start and the page length the report
-// font gives on the chosen printer; the folders and the account are chosen by the runner.
+// font gives on the chosen printer; the runner opens the tables and chooses the folders and
+// the account.
 void TFormMain::RunReport(reports::ReportKind report) {
     platform::Printing& printing = platform::printing();
     reports::RunReport(
         report,
         reports::RunRequest(reports::LinesPerPage(
             {printing.printerInstalled(), printing.pageHeight(), printing.lineHeight(ReportFont)})),
-        reports::ReportForms{forms().MultFol, forms().ReportF, PickReportAccount});
+        reports::ReportSeams{[] { return forms().MultFol->Choose(); },
+                             [](const reports::Document& doc) { forms().ReportF->View(doc); },
+                             PickReportAccount});
 }
 
 void TFormMain::BtnGLRptClick() {
-    OpenFolders();
-    OpenExpenses();
-    OpenIncome();
     RunReport(reports::ReportKind::GeneralLedger);
-    CloseAllTables();
 }
 
 void TFormMain::ExpenseSummary1Click() {
-    OpenFolders();
-    OpenExpenses();
-    OpenAccounts();
     RunReport(reports::ReportKind::ExpenseSummary);
-    CloseAllTables();
 }
 
 void TFormMain::ExpenseDetail1Click() {
-    OpenFolders();
-    OpenExpenses();
-    OpenAccounts();
     RunReport(reports::ReportKind::ExpenseDetail);
-    CloseAllTables();
 }
 
 void TFormMain::AccountDetail1Click() {
-    AccountKind = 'E';
-    OpenFolders();
-    OpenExpenses();
-    OpenAccounts();
     RunReport(reports::ReportKind::ExpenseAccountDetail);
-    CloseAllTables();
 }
 
 void TFormMain::ChartofAccounts1Click() {
-    OpenAccounts();
     RunReport(reports::ReportKind::ExpenseChart);
-    CloseAllTables();
 }
 
 void TFormMain::IncomeSummary1Click() {
-    OpenFolders();
-    OpenIncome();
-    OpenIncomeAccounts();
     RunReport(reports::ReportKind::IncomeSummary);
-    CloseAllTables();
 }
 
 void TFormMain::IncomeDetail1Click() {
-    OpenFolders();
-    OpenIncome();
-    OpenIncomeAccounts();
     RunReport(reports::ReportKind::IncomeDetail);
-    CloseAllTables();
 }
 
 void TFormMain::AccountDetail2Click() {
-    AccountKind = 'I';
-    OpenFolders();
-    OpenIncome();
-    OpenIncomeAccounts();
     RunReport(reports::ReportKind::IncomeAccountDetail);
-    CloseAllTables();
 }
 
 void TFormMain::ChartofAccounts2Click() {
-    OpenIncomeAccounts();
     RunReport(reports::ReportKind::IncomeChart);
-    CloseAllTables();
 }
 
 void TFormMain::WeeklyProfit1Click() {
-    OpenFolders();
-    OpenExpenses();
-    OpenIncome();
-    OpenAccounts();
-    OpenIncomeAccounts();
     RunReport(reports::ReportKind::WeeklyProfit);
-    CloseAllTables();
 }
 
 void TFormMain::MonthlyProfit1Click() {
-    OpenFolders();
-    OpenExpenses();
-    OpenIncome();
-    OpenAccounts();
-    OpenIncomeAccounts();
     RunReport(reports::ReportKind::MonthlyProfit);
-    CloseAllTables();
 }
 
 // ---- file maintenance ---------------------------------------------------------------------

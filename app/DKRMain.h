@@ -204,7 +204,7 @@ private:
     void CloseBooks();
     void StoreSafeguards();
 
-    // Runs a report through the report runner while its tables are open.
+    // Runs a report through the report runner.
     void RunReport(reports::ReportKind report);
     void PopupAtCursor(QMenu* menu);
 

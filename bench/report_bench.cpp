@@ -41,6 +41,7 @@
 #include "reports/ReportBuilders.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportExport.h"
+#include "reports/ReportLookups.h"
 
 // ---- memory ---------------------------------------------------------------------------
 // Every heap block counted as it is taken and given back, so a benchmark can tell the most it
@@ -296,14 +297,16 @@ struct OpenBothSides {
     ~OpenBothSides() { cbk::CloseAllTables(); }
 };
 
-void RunBuilder(benchmark::State& state, void (*build)(const reports::ReportRequest&),
+void RunBuilder(benchmark::State& state,
+                void (*build)(const reports::ReportRequest&, reports::Document&),
                 const reports::ReportRequest& request) {
     long rows = 0;
     const MemoryWatch memory;
+    reports::Document doc;
     for (auto _ : state) {
-        build(request);
-        rows = reports::ReportDocument.rowCount();
-        reports::ReportDocument.ClearDocument();
+        build(request, doc);
+        rows = doc.rowCount();
+        doc.ClearDocument();
     }
     state.counters["rows"] = double(rows);
     memory.report(state);
@@ -386,16 +389,17 @@ void BM_GeneralLedgerTenYears(benchmark::State& state) {
 std::uint64_t ExportedBytes = 0;
 void BM_ExportGeneralLedgerTenYears(benchmark::State& state) {
     OpenBothSides open;
-    reports::BuildGeneralLedger(Request(AllYears().from, AllYears().through));
+    reports::Document doc;
+    reports::BuildGeneralLedger(Request(AllYears().from, AllYears().through), doc);
     const std::string path = (DataDir / "ledger.txt").string();
     const MemoryWatch memory;
     for (auto _ : state) {
-        const reports::ExportOutcome outcome = reports::ExportReport(
-            reports::ReportDocument, reports::ExportKind::Text, path, engine::posixFileSystem());
+        const reports::ExportOutcome outcome =
+            reports::ExportReport(doc, reports::ExportKind::Text, path, engine::posixFileSystem());
         if (!outcome.ok) state.SkipWithError(outcome.message.c_str());
     }
     memory.report(state);
-    reports::ReportDocument.ClearDocument();
+    doc.ClearDocument();
     ExportedBytes = fs::file_size(path);
     state.counters["MB"] = double(ExportedBytes) / (1024.0 * 1024.0);
     fs::remove(path);

@@ -4,7 +4,10 @@
 
 namespace cbk {
 
-TableSession::TableSession(std::initializer_list<std::string_view> tables, Closes closes) {
+TableSession::TableSession(std::initializer_list<std::string_view> tables, Closes closes)
+    : TableSession(std::span<const std::string_view>(tables.begin(), tables.size()), closes) {}
+
+TableSession::TableSession(std::span<const std::string_view> tables, Closes closes) {
     if (closes == Closes::Own) own_.assign(tables.begin(), tables.end());
     for (std::string_view name : tables) OpenTableNamed(name);
 }

@@ -7,6 +7,7 @@
 // TakeEngineError, so that no caller clears it by hand.
 
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,8 @@ public:
     // table that cannot be opened ends the program, as its opener does.
     explicit TableSession(std::initializer_list<std::string_view> tables,
                           Closes closes = Closes::All);
+    // The same for a list kept elsewhere (a report command's tables).
+    explicit TableSession(std::span<const std::string_view> tables, Closes closes = Closes::All);
     ~TableSession();
     TableSession(const TableSession&) = delete;
     TableSession& operator=(const TableSession&) = delete;

@@ -9,7 +9,6 @@
 #include <optional>
 
 #include "platform/Platform.h"
-#include "reports/ReportFrame.h"
 #include "rules/EntryRules.h"
 
 namespace reports {

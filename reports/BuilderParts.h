@@ -85,6 +85,8 @@ private:
     int shown_ = 0;
 };
 
+inline constexpr std::string_view kBuildingReport = "Building Report";
+
 // The progress box with "Building Report", and its hiding.
 void ShowBuildingProgress();
 void HideBuildingProgress();

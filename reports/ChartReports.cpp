@@ -22,8 +22,7 @@ struct ChartTable {
     Field4* acDed;
 };
 
-void BuildChart(const ChartTable& t, const ReportRequest& request) {
-    Document& doc = ReportDocument;
+void BuildChart(const ChartTable& t, const ReportRequest& request, Document& doc) {
     doc.reportWidth = 40;
     doc.cellsPerRow = 3;
     doc.StartDocument(request.linesPerPage);
@@ -59,18 +58,18 @@ void BuildChart(const ChartTable& t, const ReportRequest& request) {
 
 }  // namespace
 
-void BuildExpenseChart(const ReportRequest& request) {
+void BuildExpenseChart(const ReportRequest& request, Document& doc) {
     using namespace cbk;
     BuildChart({"Expense Accounts", "Deductible Accounts", "Non-Deductible Accounts", Accounts,
                 AccNoField, AcDescField, AcDedField},
-               request);
+               request, doc);
 }
 
-void BuildIncomeChart(const ReportRequest& request) {
+void BuildIncomeChart(const ReportRequest& request, Document& doc) {
     using namespace cbk;
     BuildChart({"Income Accounts", "Taxable Accounts", "Non-Taxable Accounts", IncomeAccounts,
                 IncAccNoField, IncAcDescField, IncAcDedField},
-               request);
+               request, doc);
 }
 
 }  // namespace reports

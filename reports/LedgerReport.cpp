@@ -9,6 +9,8 @@
 #include "reports/BuilderParts.h"
 #include "reports/ReportBuilders.h"
 #include "reports/ReportDocument.h"
+#include "reports/ReportLookups.h"
+#include "reports/ReportTitle.h"
 
 namespace reports {
 
@@ -95,9 +97,8 @@ void LedgerRow(Document& doc, std::string_view date, std::string_view text, doub
 
 }  // namespace
 
-void BuildGeneralLedger(const ReportRequest& request) {
+void BuildGeneralLedger(const ReportRequest& request, Document& doc) {
     using namespace cbk;
-    Document& doc = ReportDocument;
     doc.reportWidth = 73;
     doc.cellsPerRow = 6;
     doc.StartDocument(request.linesPerPage);
@@ -162,7 +163,7 @@ void BuildGeneralLedger(const ReportRequest& request) {
 
     doc.SetFlag(kRuleFlag);
     LedgerRow(doc, "", "Fiscal YTD Totals", income.fiscal, expense.fiscal, balance);
-    if (request.folders.size() > 1) ListIncludedFolders(request.folders);
+    if (request.folders.size() > 1) ListIncludedFolders(doc, request.folders);
 }
 
 }  // namespace reports

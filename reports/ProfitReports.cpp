@@ -7,6 +7,8 @@
 #include "reports/BuilderParts.h"
 #include "reports/ReportBuilders.h"
 #include "reports/ReportDocument.h"
+#include "reports/ReportLookups.h"
+#include "reports/ReportTitle.h"
 
 namespace reports {
 
@@ -62,12 +64,11 @@ void ProfitRow(Document& doc, std::string_view label, double ti, double de, doub
                      Amount((ti - de) + ni - ne)});
 }
 
-void BuildProfit(bool monthly, const ReportRequest& request) {
+void BuildProfit(bool monthly, const ReportRequest& request, Document& doc) {
     using namespace cbk;
     using std::chrono::days;
     using std::chrono::sys_days;
     const platform::DateTime start = monthly ? FirstOfMonth(request.from) : request.from;
-    Document& doc = ReportDocument;
     doc.reportWidth = 99;
     doc.cellsPerRow = 8;
     doc.StartDocument(request.linesPerPage);
@@ -120,17 +121,17 @@ void BuildProfit(bool monthly, const ReportRequest& request) {
     doc.SetFlag(kRuleFlag);
     ProfitRow(doc, "Totals", totalIncome.marked, totalExpense.marked, totalIncome.other,
               totalExpense.other);
-    if (request.folders.size() > 1) ListIncludedFolders(request.folders);
+    if (request.folders.size() > 1) ListIncludedFolders(doc, request.folders);
 }
 
 }  // namespace
 
-void BuildWeeklyProfit(const ReportRequest& request) {
-    BuildProfit(false, request);
+void BuildWeeklyProfit(const ReportRequest& request, Document& doc) {
+    BuildProfit(false, request, doc);
 }
 
-void BuildMonthlyProfit(const ReportRequest& request) {
-    BuildProfit(true, request);
+void BuildMonthlyProfit(const ReportRequest& request, Document& doc) {
+    BuildProfit(true, request, doc);
 }
 
 }  // namespace reports

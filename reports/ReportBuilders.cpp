@@ -11,6 +11,8 @@
 #include "platform/Platform.h"
 #include "reports/BuilderParts.h"
 #include "reports/ReportDocument.h"
+#include "reports/ReportLookups.h"
+#include "reports/ReportTitle.h"
 #include "rules/EntryRules.h"
 
 namespace reports {
@@ -55,8 +57,7 @@ void summaryRow(Document& doc, std::string_view number, std::string_view name, d
                  {number, name, AmountText(period), AmountText(prior), AmountText(period + prior)});
 }
 
-void BuildSummary(const SummaryTables& t, const ReportRequest& request) {
-    Document& doc = ReportDocument;
+void BuildSummary(const SummaryTables& t, const ReportRequest& request, Document& doc) {
     doc.reportWidth = 76;
     doc.cellsPerRow = 6;
     doc.StartDocument(request.linesPerPage);
@@ -125,7 +126,7 @@ void BuildSummary(const SummaryTables& t, const ReportRequest& request) {
     doc.SetFlag(kRuleFlag);
     doc.AddRow();
     summaryRow(doc, "", "GRAND TOTAL", grandPeriod, grandPrior);
-    if (request.folders.size() > 1) ListIncludedFolders(request.folders);
+    if (request.folders.size() > 1) ListIncludedFolders(doc, request.folders);
 }
 
 // ---- details --------------------------------------------------------------------------
@@ -144,8 +145,7 @@ std::string detailTitle(bool expense, const ReportRequest& request) {
     return Trimmed(request.accountName) + " " + std::string(title);
 }
 
-void BuildDetail(const DetailTables& t, const ReportRequest& request) {
-    Document& doc = ReportDocument;
+void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& doc) {
     doc.reportWidth = t.expense ? 67 : 72;
     doc.cellsPerRow = t.expense ? 6 : 5;
     doc.StartDocument(request.linesPerPage);
@@ -214,35 +214,37 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request) {
         doc.WriteRow(lines, {"TOTAL EXPENSES", "", "", "", Amount(total)});
     else
         doc.WriteRow(lines, {"Total", "", "", Amount(total)});
-    if (request.folders.size() > 1) ListIncludedFolders(request.folders);
+    if (request.folders.size() > 1) ListIncludedFolders(doc, request.folders);
 }
 
 }  // namespace
 
-void BuildExpenseSummary(const ReportRequest& request) {
+void BuildExpenseSummary(const ReportRequest& request, Document& doc) {
     using namespace cbk;
     BuildSummary({"Expense Summary Report", "Deductible Expenses", "Non-Deductible Expenses",
                   Accounts, AccNoField, AcDescField, AcDedField, Expenses, EAccTag, ExpAccNoField,
                   ExpDateField, AmountField, ExpFolNoField},
-                 request);
+                 request, doc);
 }
 
-void BuildIncomeSummary(const ReportRequest& request) {
+void BuildIncomeSummary(const ReportRequest& request, Document& doc) {
     using namespace cbk;
     BuildSummary({"Income Summary Report", "Taxable Income", "Non-Taxable Income", IncomeAccounts,
                   IncAccNoField, IncAcDescField, IncAcDedField, Income, IncAccTag, IncAccField,
                   IncDateField, IncAmtField, IncFolNoField},
-                 request);
+                 request, doc);
 }
 
-void BuildExpenseDetail(const ReportRequest& request) {
+void BuildExpenseDetail(const ReportRequest& request, Document& doc) {
     using namespace cbk;
-    BuildDetail({true, Expenses, EDateTag, ExpDateField, ExpAccNoField, ExpFolNoField}, request);
+    BuildDetail({true, Expenses, EDateTag, ExpDateField, ExpAccNoField, ExpFolNoField}, request,
+                doc);
 }
 
-void BuildIncomeDetail(const ReportRequest& request) {
+void BuildIncomeDetail(const ReportRequest& request, Document& doc) {
     using namespace cbk;
-    BuildDetail({false, Income, IncDateTag, IncDateField, IncAccField, IncFolNoField}, request);
+    BuildDetail({false, Income, IncDateTag, IncDateField, IncAccField, IncFolNoField}, request,
+                doc);
 }
 
 }  // namespace reports

@@ -12,8 +12,6 @@
 
 namespace reports {
 
-Document ReportDocument;
-
 int LinesPerPage(const PrintingFacts& facts) {
     if (!facts.printerInstalled || facts.lineHeight <= 0) return kLinesWithoutPrinter;
     return facts.pageHeight / facts.lineHeight - 6;

@@ -304,7 +304,4 @@ private:
     std::string shortDateFormat_;
 };
 
-// The one report document of the run.
-extern Document ReportDocument;
-
 }  // namespace reports

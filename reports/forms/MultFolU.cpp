@@ -8,7 +8,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "reports/ReportFrame.h"
+#include "reports/FolderChoice.h"
 
 namespace cbk {
 
@@ -61,9 +61,15 @@ void TMultFol::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
+std::vector<std::int32_t> TMultFol::Choose() {
+    Chosen.clear();
+    platform::modal().showModal(*this);
+    return Chosen;
+}
+
 void TMultFol::FormShow() {
     ListBox1->clear();
-    reports::SelectedFolders.clear();
+    Chosen.clear();
     for (const std::string& line : reports::FolderDialogLines())
         ListBox1->addItem(QString::fromStdString(line));
     if (ListBox1->count() == 1) ListBox1->item(0)->setSelected(true);
@@ -79,12 +85,12 @@ void TMultFol::BtnRunClick() {
     for (int i = 0; i < ListBox1->count(); ++i)
         if (ListBox1->item(i)->isSelected())
             chosen.push_back(ListBox1->item(i)->text().toStdString());
-    reports::SelectedFolders = reports::FoldersOfLines(chosen);
+    Chosen = reports::FoldersOfLines(chosen);
     accept();
 }
 
 void TMultFol::BtnCancelClick() {
-    reports::SelectedFolders.clear();
+    Chosen.clear();
     reject();
 }
 

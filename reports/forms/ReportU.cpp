@@ -195,9 +195,15 @@ void TReportF::placeChildren() {
                             std::max(0, Client->height() - kScrollTop));
 }
 
+void TReportF::View(const reports::Document& doc) {
+    Hold(&doc);
+    platform::modal().showModal(*this);
+    Hold(nullptr);
+}
+
 void TReportF::FormShow() {
     setWindowState(windowState() | Qt::WindowMaximized);
-    mChart->setVisible(reports::ChartKindOf(reports::ReportDocument) != reports::ChartKind::None);
+    mChart->setVisible(reports::ChartKindOf(document()) != reports::ChartKind::None);
     topRow_ = 0;
     placeChildren();
     measure();
@@ -207,7 +213,7 @@ void TReportF::FormShow() {
 // The report font, made one point smaller at a time (not below 8) until the report fits the
 // width beside the scroll bar; then the band, the line height and the rows a screen holds.
 void TReportF::measure() {
-    const reports::Document& doc = reports::ReportDocument;
+    const reports::Document& doc = document();
     QtReportCanvas canvas(Client, platform::qt::toQFont(ReportFont));
     available_ = Client->width() - ScrollBar1->width();
     reports::FitFont(canvas, doc.reportWidth, available_, reports::kSmallestScreenPoints);
@@ -230,8 +236,7 @@ void TReportF::FormPaint() {
     painter.fillRect(Client->rect(), Qt::white);
     QtReportCanvas canvas(Client, font_);
     canvas.begin(&painter);
-    reports::PaintRows(reports::ReportDocument, canvas, geometry_, topRow_, linesPerScreen_,
-                       available_);
+    reports::PaintRows(document(), canvas, geometry_, topRow_, linesPerScreen_, available_);
 }
 
 void TReportF::ScrollBar1Change(int position) {
@@ -276,8 +281,8 @@ void TReportF::mExitClick() {
 // On the report's printer; the PDF file when no printer is installed.
 void TReportF::mPrintClick() {
     const QFont font = platform::qt::toQFont(ReportFont);
-    PrintOnReportPrinter(*SaveDialog2, [&font](QPrinter& printer) {
-        return PrintReport(reports::ReportDocument, printer, font) != 0;
+    PrintOnReportPrinter(*SaveDialog2, [this, &font](QPrinter& printer) {
+        return PrintReport(document(), printer, font) != 0;
     });
 }
 
@@ -296,13 +301,13 @@ void TReportF::CsvSpreadsheet1Click() {
 // The profit reports' and the summaries' figures as a chart, over the viewer.
 void TReportF::mChartClick() {
     TChartF chart(this);
-    if (chart.Build(reports::ReportDocument)) platform::modal().showModal(chart);
+    if (chart.Build(document())) platform::modal().showModal(chart);
 }
 
 // The export goes through the data store's file system, as every file the program writes.
 void TReportF::exportAs(reports::ExportKind kind) {
     reports::ExportCommand(
-        reports::ReportDocument, kind,
+        document(), kind,
         [this](const reports::ExportDialog& spec) { return SaveDialog1->Ask(spec); },
         DataFileSystem());
 }

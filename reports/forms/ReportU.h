@@ -1,6 +1,6 @@
 #pragma once
 
-// TReportF: the report viewer. It shows the report document a screen at a time in the report
+// TReportF: the report viewer. It shows a report document a screen at a time in the report
 // font (made smaller, down to 8 points, until the report fits the window's width), scrolls by
 // its scroll bar, the wheel and the paging keys, and prints or exports the document from its
 // menu. Painting draws only the rows on screen, so the document's length does not matter.
@@ -64,6 +64,13 @@ public:
     TSaveDialog* SaveDialog1 = nullptr;  // export
     TSaveDialog* SaveDialog2 = nullptr;  // the PDF file when no printer is installed
 
+    // Shows `doc` modally; the viewer lets go of it when it closes.
+    void View(const reports::Document& doc);
+    // The document drawn, printed and exported; an empty one while none is held.
+    const reports::Document& document() const { return *doc_; }
+    // Holds `doc` (none: nullptr) without showing; `doc` must outlive the holding.
+    void Hold(const reports::Document* doc) { doc_ = doc != nullptr ? doc : &none_; }
+
     // What the current showing measured.
     int topRow() const { return topRow_; }
     int linesPerScreen() const { return linesPerScreen_; }
@@ -94,6 +101,8 @@ private:
     void measure();
     void exportAs(reports::ExportKind kind);
 
+    reports::Document none_;
+    const reports::Document* doc_ = &none_;
     QFont font_;
     reports::ReportGeometry geometry_;
     int available_ = 0;

@@ -24,8 +24,6 @@
 namespace cbk::testing {
 namespace {
 
-using reports::ReportDocument;
-
 std::string fileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

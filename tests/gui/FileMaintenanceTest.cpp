@@ -238,13 +238,13 @@ TEST_F(FileMaintenance, ArchivedRecordsLeaveThePickListButNotTheReports) {
     request.from = *platform::DateTime::fromYmd(1997, 1, 1);
     request.through = *platform::DateTime::fromYmd(1997, 12, 31);
     request.folders = {1};
-    reports::BuildExpenseDetail(request);
+    reports::Document doc;
+    reports::BuildExpenseDetail(request, doc);
     bool listed = false;
-    for (int r = 0; r < reports::ReportDocument.rowCount(); ++r)
-        for (const std::string& cell : reports::ReportDocument.row(r))
+    for (int r = 0; r < doc.rowCount(); ++r)
+        for (const std::string& cell : doc.row(r))
             listed = listed || cell.find("1,997.06") != std::string::npos;
     EXPECT_TRUE(listed);
-    reports::ReportDocument.ClearDocument();
 }
 
 // ---- rate change ----------------------------------------------------------------------------

@@ -19,27 +19,12 @@
 #include "GuiFixture.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportExport.h"
-#include "reports/ReportFrame.h"
 #include "reports/forms/MultFolU.h"
 #include "reports/forms/ReportU.h"
 #include "widgets/MaskEdit.h"
 
 namespace cbk::testing {
 namespace {
-
-using reports::ReportDocument;
-
-// A document of `rows` rows, "Row n" in the first cell of row n.
-void makeDocument(int rows, int width = 76) {
-    ReportDocument.ClearDocument();
-    ReportDocument.reportWidth = width;
-    ReportDocument.cellsPerRow = 3;
-    ReportDocument.StartDocument(60);
-    for (int r = 0; r < rows; ++r) {
-        ReportDocument.AddRow();
-        ReportDocument.cell(r, 0) = "L00Row " + std::to_string(r);
-    }
-}
 
 std::string fileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -58,11 +43,25 @@ protected:
         ReportFont = platform::FontSpec{"DejaVu Sans", 10};
     }
     void TearDown() override {
-        ReportDocument.ClearDocument();
+        viewer().Hold(nullptr);
         FormTest::TearDown();
     }
 
     TReportF& viewer() { return *forms().ReportF; }
+
+    // A document of `rows` rows, "Row n" in the first cell of row n, held by the viewer.
+    void makeDocument(int rows, int width = 76) {
+        ReportDocument.ClearDocument();
+        ReportDocument.reportWidth = width;
+        ReportDocument.cellsPerRow = 3;
+        ReportDocument.StartDocument(60);
+        for (int r = 0; r < rows; ++r) {
+            ReportDocument.AddRow();
+            ReportDocument.cell(r, 0) = "L00Row " + std::to_string(r);
+        }
+        viewer().Hold(&ReportDocument);
+    }
+    reports::Document ReportDocument;
 
     // Sizes the viewer so that a screen holds `lines` rows, and starts a showing.
     void showWithLines(int lines, int width = 1000) {
@@ -309,11 +308,11 @@ TEST_F(ReportViewer, FolderDialogRunsWithTheClickedFoldersOrNone) {
         {{-1}, false, {}},
     };
     for (const Case& c : cases) {
-        reports::SelectedFolders = {99};
+        dialog.Chosen = {99};
         dialog.FormShow();
         ASSERT_EQ(dialog.ListBox1->count(), 5);
         EXPECT_TRUE(dialog.ListBox1->item(1)->text().startsWith("   2 - Main Street Duplex"));
-        EXPECT_TRUE(reports::SelectedFolders.empty());
+        EXPECT_TRUE(dialog.Chosen.empty());
         for (int line : c.clicks) {
             if (line < 0) {
                 dialog.BtnAllClick();
@@ -331,7 +330,7 @@ TEST_F(ReportViewer, FolderDialogRunsWithTheClickedFoldersOrNone) {
             QCoreApplication::sendEvent(list.viewport(), &release);
         }
         c.run ? dialog.BtnRunClick() : dialog.BtnCancelClick();
-        EXPECT_EQ(reports::SelectedFolders, c.selected);
+        EXPECT_EQ(dialog.Chosen, c.selected);
         EXPECT_EQ(dialog.result(), c.run ? QDialog::Accepted : QDialog::Rejected);
     }
 }
@@ -355,9 +354,9 @@ TEST_F(ReportViewer, MainWindowCommandShowsTheReportAndClearsItAfter) {
     int linesPerPage = 0;
     platform_->modal.once("TReportF", [&](platform::ModalForm& form) {
         auto& shown = dynamic_cast<TReportF&>(form);
-        for (int r = 0; r < ReportDocument.rowCount() && r < 6; ++r)
-            firstCells.push_back(ReportDocument.cell(r, 0));
-        linesPerPage = ReportDocument.linesPerPage;
+        const reports::Document& doc = shown.document();
+        for (int r = 0; r < doc.rowCount() && r < 6; ++r) firstCells.push_back(doc.cell(r, 0));
+        linesPerPage = doc.linesPerPage;
         shown.resize(1024, 600);
         shown.FormShow();
         if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR")) {
@@ -365,7 +364,7 @@ TEST_F(ReportViewer, MainWindowCommandShowsTheReportAndClearsItAfter) {
             QPrinter pdf(QPrinter::HighResolution);
             pdf.setOutputFormat(QPrinter::PdfFormat);
             pdf.setOutputFileName(QString::fromLocal8Bit(dir) + "/report-printed.pdf");
-            PrintReport(ReportDocument, pdf, shown.font());
+            PrintReport(doc, pdf, shown.font());
         }
         return platform::mrOk;
     });
@@ -377,7 +376,7 @@ TEST_F(ReportViewer, MainWindowCommandShowsTheReportAndClearsItAfter) {
     EXPECT_EQ(linesPerPage, 6300 / 100 - 6);
     ASSERT_FALSE(platform_->printing.fontsMeasured.empty());
     EXPECT_EQ(platform_->printing.fontsMeasured.back().name, "DejaVu Sans");
-    EXPECT_TRUE(ReportDocument.empty());
+    EXPECT_TRUE(viewer().document().empty());  // let go once the viewer closed
     EXPECT_FALSE(anyTableOpen());
 
     platform_->modal.shown.clear();
@@ -408,7 +407,7 @@ TEST_F(ReportViewer, MonthlyProfitMovesTheRunsStartButNotTheField) {
     });
     platform_->modal.onShow("TReportF", [&](platform::ModalForm& form) {
         auto& shown = dynamic_cast<TReportF&>(form);
-        titles.push_back(ReportDocument.cell(2, 0) + " " + ReportDocument.cell(3, 0));
+        titles.push_back(shown.document().cell(2, 0) + " " + shown.document().cell(3, 0));
         if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR")) {
             const char* names[] = {"report-monthly.png", "report-ledger.png", "report-chart.png"};
             shown.resize(1024, 600);

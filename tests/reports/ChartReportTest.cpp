@@ -49,7 +49,7 @@ TEST_F(ChartReport, DeductibleAccountsFirstThenTheOthersInNumberOrder) {
     Delete(cbk::Accounts, Account(120, "Closed", true));
     Account(90, "Gifts", false);
 
-    BuildExpenseChart(Request(Day(2024, 4, 1), Day(2024, 4, 30), {}));
+    BuildExpenseChart(Request(Day(2024, 4, 1), Day(2024, 4, 30), {}), ReportDocument);
     const std::vector<std::string> expected = Join({
         Header("Expense Accounts", "Deductible Accounts"),
         {Account("100", "Advertising"), Account("150", "Bank Fees", "U")},
@@ -65,14 +65,14 @@ TEST_F(ChartReport, DeductibleAccountsFirstThenTheOthersInNumberOrder) {
 TEST_F(ChartReport, AnEmptySectionKeepsItsPlace) {
     // No taxable account: page 1 opens with the second section.
     IncomeAccount(410, "Interest", false);
-    BuildIncomeChart(Request(Day(2024, 4, 1), Day(2024, 4, 30), {}));
+    BuildIncomeChart(Request(Day(2024, 4, 1), Day(2024, 4, 30), {}), ReportDocument);
     EXPECT_EQ(Rows(ReportDocument), Join({Header("Income Accounts", "Non-Taxable Accounts"),
                                           {Account("410", "Interest", "U"), "||"}}));
 
     // Only deductible accounts: the second section's line and headings follow with no rows.
     ReportDocument.ClearDocument();
     Account(100, "Advertising", true);
-    BuildExpenseChart(Request(Day(2024, 4, 1), Day(2024, 4, 30), {}));
+    BuildExpenseChart(Request(Day(2024, 4, 1), Day(2024, 4, 30), {}), ReportDocument);
     EXPECT_EQ(Rows(ReportDocument), Join({Header("Expense Accounts", "Deductible Accounts"),
                                           {Account("100", "Advertising", "U")},
                                           Section("Non-Deductible Accounts"),
@@ -81,7 +81,7 @@ TEST_F(ChartReport, AnEmptySectionKeepsItsPlace) {
     // No live account: nothing to show.
     ReportDocument.ClearDocument();
     Delete(cbk::IncomeAccounts, 1);
-    BuildIncomeChart(Request(Day(2024, 4, 1), Day(2024, 4, 30), {}));
+    BuildIncomeChart(Request(Day(2024, 4, 1), Day(2024, 4, 30), {}), ReportDocument);
     EXPECT_TRUE(ReportDocument.empty());
 }
 
@@ -92,7 +92,7 @@ TEST_F(ChartReport, SecondSectionWithoutRoomOpensTheNextPage) {
     Account(200, "Meals", false);
     ReportRequest request = Request(Day(2024, 4, 1), Day(2024, 4, 30), {});
     request.linesPerPage = 10;
-    BuildExpenseChart(request);
+    BuildExpenseChart(request, ReportDocument);
     const std::vector<std::string> expected = Join({
         Header("Expense Accounts", "Deductible Accounts"),
         {Account("100", "Advertising"), Account("110", "Bank Fees", "U"), "EJECT||"},
@@ -105,7 +105,7 @@ TEST_F(ChartReport, SecondSectionWithoutRoomOpensTheNextPage) {
 TEST_F(ChartReport, ExportsAsTextAndDelimited) {
     Account(100, "Advertising", true);
     Account(200, "Meals", false);
-    BuildExpenseChart(Request(Day(2024, 4, 1), Day(2024, 4, 30), {}));
+    BuildExpenseChart(Request(Day(2024, 4, 1), Day(2024, 4, 30), {}), ReportDocument);
 
     const std::string pad = Spaces(30 - 5);  // "Meals" as stored
     const std::vector<std::string> text = {

@@ -45,7 +45,7 @@ TEST_F(DetailReport, ExpenseDetailListsThePeriodInDateThenAccountOrder) {
     Expense(Day(2024, 4, 30), 200, 1, 1000.00, "Diner", "   ", 102);  // on the end date
     Expense(Day(2024, 5, 1), 100, 1, 4.00, "After");
 
-    BuildExpenseDetail(Request(Day(2024, 4, 1), Day(2024, 4, 30), {1, 2}));
+    BuildExpenseDetail(Request(Day(2024, 4, 1), Day(2024, 4, 30), {1, 2}), ReportDocument);
     const std::vector<std::string> expected = {
         "L00Page 1|R673/5/26||||",
         "|||||",
@@ -78,7 +78,7 @@ TEST_F(DetailReport, AccountVariantListsOnlyItsAccountUnderItsName) {
     ReportRequest request = Request(Day(2024, 4, 1), Day(2024, 4, 30), {1});
     request.account = 100;
     request.accountName = Stored("Advertising");
-    BuildExpenseDetail(request);
+    BuildExpenseDetail(request, ReportDocument);
     const std::vector<std::string> rows = Rows(ReportDocument);
     const std::vector<std::string> expected = {
         "C33Main Street Advertising Expense Detail Report|||||B",
@@ -90,7 +90,7 @@ TEST_F(DetailReport, AccountVariantListsOnlyItsAccountUnderItsName) {
 
     ReportDocument.ClearDocument();
     request.folders = {1, 2};
-    BuildExpenseDetail(request);
+    BuildExpenseDetail(request, ReportDocument);
     EXPECT_EQ(ReportDocument.cell(2, 0), "C33Advertising Expense Detail Report");
     EXPECT_EQ(ReportDocument.cell(9, 3), "L26Second folder");
 }
@@ -102,7 +102,7 @@ TEST_F(DetailReport, IncomeDetailKeepsDescriptionsAsStoredAndEqualDatesInTagOrde
     IncomeEntry(Day(2024, 4, 1), 400, 3, 9.00, "Depot folder");
     IncomeEntry(Day(2024, 5, 1), 400, 1, 9.00, "After");
 
-    BuildIncomeDetail(Request(Day(2024, 4, 1), Day(2024, 4, 30), {1}));
+    BuildIncomeDetail(Request(Day(2024, 4, 1), Day(2024, 4, 30), {1}), ReportDocument);
     const std::vector<std::string> expected = {
         "L00Page 1|R723/5/26|||",
         "||||",
@@ -122,7 +122,7 @@ TEST_F(DetailReport, IncomeDetailKeepsDescriptionsAsStoredAndEqualDatesInTagOrde
     ReportRequest request = Request(Day(2024, 4, 1), Day(2024, 4, 30), {1});
     request.account = 400;
     request.accountName = Stored("Rent Income");
-    BuildIncomeDetail(request);
+    BuildIncomeDetail(request, ReportDocument);
     EXPECT_EQ(ReportDocument.cell(2, 0), "C36Main Street Rent Income Income Detail Report");
     EXPECT_EQ(ReportDocument.rowCount(), 10);
 }
@@ -136,7 +136,7 @@ TEST_F(DetailReport, ExpenseEntriesReserveTwoLinesAtAPageEnd) {
     }
     ReportRequest request = Request(Day(2024, 4, 1), Day(2024, 4, 30), {1});
     request.linesPerPage = 10;
-    BuildExpenseDetail(request);
+    BuildExpenseDetail(request, ReportDocument);
     EXPECT_EQ(ReportDocument.cell(8, 0), "L0004/01/24");
     EXPECT_EQ(ReportDocument.flag(8), "U");
     EXPECT_EQ(ReportDocument.cell(9, 0), "EJECT");
@@ -144,7 +144,7 @@ TEST_F(DetailReport, ExpenseEntriesReserveTwoLinesAtAPageEnd) {
     EXPECT_EQ(ReportDocument.cell(19, 0), "EJECT");
 
     ReportDocument.ClearDocument();
-    BuildIncomeDetail(request);
+    BuildIncomeDetail(request, ReportDocument);
     EXPECT_EQ(ReportDocument.cell(8, 0), "L0004/01/24");
     EXPECT_EQ(ReportDocument.cell(9, 0), "L0004/02/24");
     EXPECT_EQ(ReportDocument.flag(9), "U");
@@ -154,8 +154,8 @@ TEST_F(DetailReport, ExpenseEntriesReserveTwoLinesAtAPageEnd) {
 TEST_F(DetailReport, NothingInThePeriodLeavesTheDocumentEmpty) {
     Expense(Day(2024, 3, 31), 100, 1, 1.00);
     Expense(Day(2024, 4, 2), 100, 3, 1.00);  // a folder not chosen
-    BuildExpenseDetail(Request(Day(2024, 4, 1), Day(2024, 4, 30), {1, 2}));
+    BuildExpenseDetail(Request(Day(2024, 4, 1), Day(2024, 4, 30), {1, 2}), ReportDocument);
     EXPECT_TRUE(ReportDocument.empty());
-    BuildIncomeDetail(Request(Day(2024, 4, 1), Day(2024, 4, 30), {1, 2}));
+    BuildIncomeDetail(Request(Day(2024, 4, 1), Day(2024, 4, 30), {1, 2}), ReportDocument);
     EXPECT_TRUE(ReportDocument.empty());
 }

@@ -68,7 +68,7 @@ TEST_F(LedgerReport, OpeningTotalsMergeByDateAndCumulativeClose) {
     IncomeEntry(Day(2021, 1, 5), 400, 2, 50.00, "Two years back");
     Delete(cbk::Income, IncomeEntry(Day(2022, 1, 1), 400, 1, 5000.00, "Deleted"));
 
-    BuildGeneralLedger(Request(Day(2024, 4, 1), Day(2024, 4, 30), {1, 2}, 7, 1));
+    BuildGeneralLedger(Request(Day(2024, 4, 1), Day(2024, 4, 30), {1, 2}, 7, 1), ReportDocument);
     std::vector<std::string> expected = kHeader;
     const std::vector<std::string> rows = {
         Row("", "Prior Year Totals", "160.00", "40.00", "120.00"),
@@ -102,7 +102,7 @@ TEST_F(LedgerReport, StartOnTheFiscalStartRepeatsThePriorBalance) {
     Expense(Day(2024, 1, 2), 100, 1, 15.00, "New year");
     IncomeEntry(Day(2024, 1, 3), 400, 2, 80.00, "Harbor, not chosen");
 
-    BuildGeneralLedger(Request(Day(2024, 1, 1), Day(2024, 1, 31), {1}));
+    BuildGeneralLedger(Request(Day(2024, 1, 1), Day(2024, 1, 31), {1}), ReportDocument);
     const std::vector<std::string> rows = Rows(ReportDocument);
     ASSERT_EQ(rows.size(), 12u);  // one folder: its name in the title, no list of folders
     EXPECT_EQ(rows[2], "C36Main Street General Ledger|||||B");
@@ -128,7 +128,7 @@ TEST_F(LedgerReport, ABlankStoredDateCountsAsToday) {
     engine::f4assign(cbk::ExpDateField, "");
 
     // A period after today: the undated expense is in the fiscal year, not before it.
-    BuildGeneralLedger(Request(Day(2026, 4, 1), Day(2026, 4, 30), {1}));
+    BuildGeneralLedger(Request(Day(2026, 4, 1), Day(2026, 4, 30), {1}), ReportDocument);
     std::vector<std::string> rows = Rows(ReportDocument);
     EXPECT_EQ(std::vector<std::string>(rows.begin() + 8, rows.begin() + 10),
               (std::vector<std::string>{
@@ -137,7 +137,7 @@ TEST_F(LedgerReport, ABlankStoredDateCountsAsToday) {
               }));
 
     // A period holding today: listed on today's date among the others.
-    BuildGeneralLedger(Request(Day(2026, 3, 1), Day(2026, 3, 31), {1}));
+    BuildGeneralLedger(Request(Day(2026, 3, 1), Day(2026, 3, 31), {1}), ReportDocument);
     rows = Rows(ReportDocument);
     EXPECT_EQ(std::vector<std::string>(rows.begin() + 8, rows.end()),
               (std::vector<std::string>{
@@ -151,7 +151,7 @@ TEST_F(LedgerReport, ABlankStoredDateCountsAsToday) {
 }
 
 TEST_F(LedgerReport, NoEntriesStillGivesTheOpeningAndClosingRows) {
-    BuildGeneralLedger(Request(Day(2024, 4, 1), Day(2024, 4, 30), {1}));
+    BuildGeneralLedger(Request(Day(2024, 4, 1), Day(2024, 4, 30), {1}), ReportDocument);
     const std::vector<std::string> rows = Rows(ReportDocument);
     const std::vector<std::string> body(rows.begin() + 8, rows.end());
     EXPECT_EQ(body, (std::vector<std::string>{
@@ -165,7 +165,7 @@ TEST_F(LedgerReport, ExportsAsTextAndDelimited) {
     IncomeEntry(Day(2024, 3, 2), 400, 1, 1500.00, "March rent");
     Expense(Day(2024, 4, 3), 100, 1, 12.50, "Stamps");
 
-    BuildGeneralLedger(Request(Day(2024, 4, 1), Day(2024, 4, 30), {1}));
+    BuildGeneralLedger(Request(Day(2024, 4, 1), Day(2024, 4, 30), {1}), ReportDocument);
     const std::string title = "Main Street General Ledger";  // 26 characters centred on 36
     const std::vector<std::string> text = {
         "Page 1" + Spaces(61) + "3/5/26",

@@ -67,7 +67,7 @@ TEST_F(ProfitReport, WeeksRunFromTheStartDayAndTheLastIsCutToTheEnd) {
     Expense(Day(2024, 4, 12), 100, 1, 30.00);
     Delete(cbk::Expenses, Expense(Day(2024, 4, 12), 100, 1, 99.00));
 
-    BuildWeeklyProfit(Request(Day(2024, 4, 3), Day(2024, 4, 12), {1, 2}));
+    BuildWeeklyProfit(Request(Day(2024, 4, 3), Day(2024, 4, 12), {1, 2}), ReportDocument);
     std::vector<std::string> expected =
         Header("Week", "Profit Report", "for 4/3/24 through 4/12/24");
     const std::vector<std::string> rows = {
@@ -89,7 +89,7 @@ TEST_F(ProfitReport, WeeksRunFromTheStartDayAndTheLastIsCutToTheEnd) {
 TEST_F(ProfitReport, AWeekWithoutEntriesStillHasItsRow) {
     IncomeEntry(Day(2024, 4, 1), 400, 1, 10.00);
     Expense(Day(2024, 4, 20), 100, 1, 4.00);
-    BuildWeeklyProfit(Request(Day(2024, 4, 1), Day(2024, 4, 21), {1}));
+    BuildWeeklyProfit(Request(Day(2024, 4, 1), Day(2024, 4, 21), {1}), ReportDocument);
     const std::vector<std::string> rows = Rows(ReportDocument);
     ASSERT_EQ(rows.size(), 13u);
     EXPECT_EQ(rows[2], "C49Main Street Profit Report|||||||B");
@@ -110,7 +110,7 @@ TEST_F(ProfitReport, MonthsRunByTheCalendarFromTheFirstOfTheStartMonth) {
     Expense(Day(2024, 1, 15), 100, 1, 4.00);
     Expense(Day(2024, 1, 16), 100, 1, 1000.00, "After");
 
-    BuildMonthlyProfit(Request(Day(2023, 11, 20), Day(2024, 1, 15), {1}));
+    BuildMonthlyProfit(Request(Day(2023, 11, 20), Day(2024, 1, 15), {1}), ReportDocument);
     std::vector<std::string> expected =
         Header("Month", "Main Street Profit Report", "for 11/1/23 through 1/15/24");
     const std::vector<std::string> rows = {
@@ -127,17 +127,17 @@ TEST_F(ProfitReport, MonthsRunByTheCalendarFromTheFirstOfTheStartMonth) {
 
 TEST_F(ProfitReport, AStartAfterTheEndGivesNothing) {
     IncomeEntry(Day(2024, 4, 10), 400, 1, 10.00);
-    BuildWeeklyProfit(Request(Day(2024, 4, 11), Day(2024, 4, 10), {1}));
+    BuildWeeklyProfit(Request(Day(2024, 4, 11), Day(2024, 4, 10), {1}), ReportDocument);
     EXPECT_TRUE(ReportDocument.empty());
     // The monthly report starts on the first of the month, which is not after the end.
-    BuildMonthlyProfit(Request(Day(2024, 4, 11), Day(2024, 4, 10), {1}));
+    BuildMonthlyProfit(Request(Day(2024, 4, 11), Day(2024, 4, 10), {1}), ReportDocument);
     EXPECT_EQ(ReportDocument.cell(9, 1), "R29" + A("10.00"));
 }
 
 TEST_F(ProfitReport, ExportsAsTextAndDelimited) {
     IncomeEntry(Day(2024, 4, 2), 400, 1, 1234.50);
     Expense(Day(2024, 4, 3), 200, 1, 34.50);
-    BuildWeeklyProfit(Request(Day(2024, 4, 1), Day(2024, 4, 3), {1}));
+    BuildWeeklyProfit(Request(Day(2024, 4, 1), Day(2024, 4, 3), {1}), ReportDocument);
 
     const std::string zero = "         0.00";
     // Amount columns 14 apart: one blank between 13-character amounts.

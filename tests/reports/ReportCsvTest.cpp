@@ -101,7 +101,7 @@ protected:
     }
 
     // Every amount the report shows in its data rows, in order, as plain text.
-    static std::vector<std::string> ShownAmounts() {
+    std::vector<std::string> ShownAmounts() const {
         const ShownForms forms = ShownFormsOf(ReportDocument);
         std::vector<std::string> amounts;
         for (int r = 0; r < ReportDocument.rowCount(); ++r)
@@ -122,7 +122,7 @@ protected:
 };
 
 TEST_F(CsvExport, LedgerReadsBackWithEveryColumnInPlace) {
-    BuildGeneralLedger(Request(Day(2024, 3, 1), Day(2024, 3, 31), {1}));
+    BuildGeneralLedger(Request(Day(2024, 3, 1), Day(2024, 3, 31), {1}), ReportDocument);
     ASSERT_FALSE(ReportDocument.empty());
     EXPECT_EQ(Exported(), (std::vector<std::string>{
                               "Date|Description|Credit|Debit|Balance",
@@ -136,7 +136,7 @@ TEST_F(CsvExport, LedgerReadsBackWithEveryColumnInPlace) {
 }
 
 TEST_F(CsvExport, SummaryReadsBackEveryAmount) {
-    BuildExpenseSummary(Request(Day(2024, 3, 1), Day(2024, 3, 31), {1}));
+    BuildExpenseSummary(Request(Day(2024, 3, 1), Day(2024, 3, 31), {1}), ReportDocument);
     const std::vector<std::string> records = Exported();
     ASSERT_FALSE(records.empty());
     EXPECT_EQ(records.front(), "Acnt.|Account Name|Period Totals|Prior Totals|Year To Date");
@@ -170,7 +170,7 @@ TEST_F(CsvExport, ChartFiguresAreTheReportsRows) {
     // Several pages: the section line and headings repeat.
     ReportRequest request = Request(Day(2024, 3, 1), Day(2024, 3, 31), {1});
     request.linesPerPage = 20;
-    BuildExpenseSummary(request);
+    BuildExpenseSummary(request, ReportDocument);
     ASSERT_EQ(ChartKindOf(ReportDocument), ChartKind::Summary);
     const std::vector<SectionBars> sections =
         SummaryFigures(ReportDocument, ShownFormsOf(ReportDocument));
@@ -189,7 +189,7 @@ TEST_F(CsvExport, ChartFiguresAreTheReportsRows) {
                     }));
     ReportDocument.ClearDocument();
 
-    BuildMonthlyProfit(Request(Day(2024, 2, 10), Day(2024, 3, 31), {1}));
+    BuildMonthlyProfit(Request(Day(2024, 2, 10), Day(2024, 3, 31), {1}), ReportDocument);
     ASSERT_EQ(ChartKindOf(ReportDocument), ChartKind::Profit);
     std::vector<std::string> buckets;
     for (const ProfitBucket& b : ProfitFigures(ReportDocument, ShownFormsOf(ReportDocument)))

@@ -1,10 +1,14 @@
-#include "reports/ReportFrame.h"
+#include "reports/ReportRunner.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "reports/FolderChoice.h"
+#include "reports/ReportLookups.h"
 #include "reports/ReportTablesFixture.h"
 #include "state/MainVars.h"
 
@@ -13,17 +17,21 @@ using namespace reports::testing;
 
 namespace {
 
-// A form as the modal runner sees it; the tests' scripts stand in for its window.
-class StandInForm : public platform::ModalForm {
-public:
-    explicit StandInForm(std::string name) : name_(std::move(name)) {}
-    std::string formName() const override { return name_; }
-    int execModal() override { return platform::mrCancel; }
+using Tables = std::set<std::string>;
 
-private:
-    std::string name_;
-};
+Tables OpenTables() {
+    Tables open;
+    if (cbk::Accounts) open.insert("ACC");
+    if (cbk::IncomeAccounts) open.insert("ACCI");
+    if (cbk::Folders) open.insert("FOLDER");
+    if (cbk::Expenses) open.insert("EXP5");
+    if (cbk::Income) open.insert("INC5");
+    if (cbk::SettingsTable) open.insert("CBK1");
+    return open;
+}
 
+// A run with its seams standing in for the forms: each ask is recorded by the form's name with
+// the tables open at that moment, and the viewer keeps the rows it was handed.
 class ReportFrame : public ReportTablesTest {
 protected:
     void SetUp() override {
@@ -33,27 +41,40 @@ protected:
         Account(200, "Meals", false);
         IncomeAccount(400, "Rent Income", true);
         IncomeAccount(410, "Interest", false);
-        // What the viewer saw of the document while it was shown.
-        platform_->modal.onShow("TReportF", [this](platform::ModalForm&) {
-            viewed = Rows(ReportDocument);
-            return platform::mrCancel;
-        });
-        forms.folderDialog = &folderDialog;
-        forms.viewer = &viewer;
+        seams.chooseFolders = [this] {
+            Asked("TMultFol");
+            std::vector<std::int32_t> chosen = nextChoice.value_or(std::vector<std::int32_t>{});
+            nextChoice.reset();
+            return chosen;
+        };
+        seams.view = [this](const Document& doc) {
+            Asked("TReportF");
+            viewed = Rows(doc);
+        };
+    }
+
+    void Asked(const std::string& form) {
+        asked.push_back(form);
+        openWhenAsked.push_back(OpenTables());
     }
 
     // The folder dialog's next showing chooses `folders` (none: cancelled).
-    void DialogChooses(std::vector<std::int32_t> folders) {
-        platform_->modal.once("TMultFol", [folders](platform::ModalForm&) {
-            SelectedFolders = folders;
-            return folders.empty() ? platform::mrCancel : platform::mrOk;
-        });
-    }
+    void DialogChooses(std::vector<std::int32_t> folders) { nextChoice = std::move(folders); }
 
-    void Run(ReportKind kind) {
+    // The runner opens its own tables: the fixture's are closed for the run and opened again
+    // after it, so that a test can go on changing them.
+    void RunWith(ReportKind kind, ReportRequest request) {
         viewed.clear();
-        RunReport(kind, Request(Day(2024, 4, 1), Day(2024, 4, 30), {}), forms);
+        cbk::CloseAllTables();
+        RunReport(kind, std::move(request), seams);
+        EXPECT_EQ(OpenTables(), Tables{});
+        cbk::OpenFolders();
+        cbk::OpenExpenses();
+        cbk::OpenIncome();
+        cbk::OpenAccounts();
+        cbk::OpenIncomeAccounts();
     }
+    void Run(ReportKind kind) { RunWith(kind, Request(Day(2024, 4, 1), Day(2024, 4, 30), {})); }
 
     bool ViewedRow(const std::string& prefix) const {
         for (const std::string& row : viewed)
@@ -61,9 +82,10 @@ protected:
         return false;
     }
 
-    StandInForm folderDialog{"TMultFol"};
-    StandInForm viewer{"TReportF"};
-    ReportForms forms;
+    ReportSeams seams;
+    std::optional<std::vector<std::int32_t>> nextChoice;
+    std::vector<std::string> asked;
+    std::vector<Tables> openWhenAsked;
     std::vector<std::string> viewed;
 };
 
@@ -116,23 +138,21 @@ TEST_F(ReportFrame, LookupsFindOnlyTheNumberAsked) {
 }
 
 TEST_F(ReportFrame, FolderSelectionAsksOnlyWhenThereIsAChoice) {
-    SelectedFolders = {7};
-    SelectReportFolders(folderDialog);
-    EXPECT_TRUE(SelectedFolders.empty());
+    DialogChooses({7});
+    EXPECT_TRUE(ChooseReportFolders(seams.chooseFolders).empty());
     EXPECT_EQ(platform_->messages.texts(),
               std::vector<std::string>{"Create folders before running reports"});
 
     Delete(cbk::Folders, Folder(1, "Gone"));
     Folder(4, "Harbor");
-    SelectReportFolders(folderDialog);
-    EXPECT_EQ(SelectedFolders, std::vector<std::int32_t>{4});  // the only live folder
-    EXPECT_TRUE(platform_->modal.shown.empty());
+    EXPECT_EQ(ChooseReportFolders(seams.chooseFolders),
+              std::vector<std::int32_t>{4});  // the only live folder
+    EXPECT_TRUE(asked.empty());
 
     Folder(6, "Depot");
     DialogChooses({6});
-    SelectReportFolders(folderDialog);
-    EXPECT_EQ(SelectedFolders, std::vector<std::int32_t>{6});
-    EXPECT_EQ(platform_->modal.shown, std::vector<std::string>{"TMultFol"});
+    EXPECT_EQ(ChooseReportFolders(seams.chooseFolders), std::vector<std::int32_t>{6});
+    EXPECT_EQ(asked, std::vector<std::string>{"TMultFol"});
     EXPECT_EQ(platform_->messages.shown.size(), 1u);
 }
 
@@ -140,11 +160,10 @@ TEST_F(ReportFrame, OneFolderIsNamedInTheTitleWithoutAsking) {
     Folder(1, "Main Street");
     Expense(Day(2024, 4, 2), 100, 1, 5.00, "Printer");
     Run(ReportKind::ExpenseSummary);
-    EXPECT_EQ(platform_->modal.shown, std::vector<std::string>{"TReportF"});
+    EXPECT_EQ(asked, std::vector<std::string>{"TReportF"});
     ASSERT_GE(viewed.size(), 3u);
     EXPECT_EQ(viewed[2], "C38Main Street Expense Summary Report|||||B");
     EXPECT_FALSE(ViewedRow("L00Included Folders:"));
-    EXPECT_TRUE(ReportDocument.empty());  // cleared once the viewer closed
 }
 
 TEST_F(ReportFrame, TwoFoldersNameTheOneChosenOrListBoth) {
@@ -170,8 +189,8 @@ TEST_F(ReportFrame, TwoFoldersNameTheOneChosenOrListBoth) {
     Run(ReportKind::IncomeDetail);
     EXPECT_TRUE(viewed.empty());
     EXPECT_TRUE(platform_->messages.shown.empty());
-    EXPECT_EQ(platform_->modal.shown, (std::vector<std::string>{"TMultFol", "TReportF", "TMultFol",
-                                                                "TReportF", "TMultFol"}));
+    EXPECT_EQ(asked, (std::vector<std::string>{"TMultFol", "TReportF", "TMultFol", "TReportF",
+                                               "TMultFol"}));
 }
 
 TEST_F(ReportFrame, AnEmptyReportIsReportedInsteadOfShown) {
@@ -180,8 +199,7 @@ TEST_F(ReportFrame, AnEmptyReportIsReportedInsteadOfShown) {
     Run(ReportKind::ExpenseDetail);
     EXPECT_EQ(platform_->messages.texts(), std::vector<std::string>{"Report contains no data."});
     EXPECT_EQ(platform_->messages.shown[0].kind, platform::MessageKind::Information);
-    EXPECT_TRUE(platform_->modal.shown.empty());
-    EXPECT_TRUE(ReportDocument.empty());
+    EXPECT_TRUE(asked.empty());
 }
 
 TEST_F(ReportFrame, AccountVariantEndsOnExitOrNewAndOtherwiseTakesThePickedAccount) {
@@ -189,13 +207,18 @@ TEST_F(ReportFrame, AccountVariantEndsOnExitOrNewAndOtherwiseTakesThePickedAccou
     Expense(Day(2024, 4, 2), 100, 1, 5.00, "Printer");
     Expense(Day(2024, 4, 3), 200, 1, 6.00, "Diner");
     long picked = -1;
-    forms.pickAccount = [&picked] { return picked; };
+    std::string kinds;
+    seams.pickAccount = [&picked, &kinds](char kind) {
+        kinds += kind;
+        return picked;
+    };
     for (long leave : {-1L, 0L, 99L}) {  // Exit, New, a record that is not there
         picked = leave;
         Run(ReportKind::ExpenseAccountDetail);
-        EXPECT_TRUE(platform_->modal.shown.empty()) << leave;
+        EXPECT_TRUE(asked.empty()) << leave;
         EXPECT_TRUE(platform_->messages.shown.empty()) << leave;
     }
+    EXPECT_EQ(kinds, "EEE");
     picked = 2;  // ACC record 2: account 200
     Run(ReportKind::ExpenseAccountDetail);
     ASSERT_EQ(viewed.size(), 10u);
@@ -209,10 +232,7 @@ TEST_F(ReportFrame, MonthlyProfitKeepsTheFirstOfTheMonthForTheRun) {
     Expense(Day(2024, 3, 2), 100, 1, 5.00, "Before the day typed");
     cbk::ReportFrom = Day(2024, 3, 15);
     cbk::ReportThrough = Day(2024, 5, 10);
-    auto run = [this](ReportKind kind) {
-        viewed.clear();
-        RunReport(kind, RunRequest(60), forms);
-    };
+    auto run = [this](ReportKind kind) { RunWith(kind, RunRequest(60)); };
 
     DialogChooses({});  // no folders chosen: no report, the start as it was
     run(ReportKind::MonthlyProfit);
@@ -238,7 +258,7 @@ TEST_F(ReportFrame, MonthlyProfitKeepsTheFirstOfTheMonthForTheRun) {
 TEST_F(ReportFrame, ChartsAskForNoFolders) {
     // No folder at all: the charts run anyway, and an empty chart is reported.
     Run(ReportKind::IncomeChart);
-    EXPECT_EQ(platform_->modal.shown, std::vector<std::string>{"TReportF"});
+    EXPECT_EQ(asked, std::vector<std::string>{"TReportF"});
     ASSERT_GE(viewed.size(), 3u);
     EXPECT_EQ(viewed[2], "C20Income Accounts||B");
 
@@ -246,5 +266,65 @@ TEST_F(ReportFrame, ChartsAskForNoFolders) {
     Delete(cbk::Accounts, 2);
     Run(ReportKind::ExpenseChart);
     EXPECT_EQ(platform_->messages.texts(), std::vector<std::string>{"Report contains no data."});
-    EXPECT_EQ(platform_->modal.shown.size(), 1u);
+    EXPECT_EQ(asked.size(), 1u);
+}
+
+// Each command opens exactly its tables before it asks anything, keeps them open to the viewer
+// and closes them all; a cancelled folder choice ends the run before anything is built.
+TEST_F(ReportFrame, EachCommandOpensItsTablesAndClosesThemAll) {
+    Folder(1, "Main Street");
+    Folder(2, "Harbor");
+    Expense(Day(2024, 4, 2), 100, 1, 5.00, "Printer");
+    IncomeEntry(Day(2024, 4, 3), 400, 1, 6.00, "Rent");
+    seams.pickAccount = [this](char) {
+        Asked("TPickAcc");
+        return 1L;
+    };
+    const Tables expenses = {"FOLDER", "EXP5", "ACC"};
+    const Tables income = {"FOLDER", "INC5", "ACCI"};
+    const Tables both = {"FOLDER", "EXP5", "INC5", "ACC", "ACCI"};
+    struct Case {
+        ReportKind kind;
+        Tables tables;
+        bool picksAccount;
+        bool choosesFolders;
+    } cases[] = {
+        {ReportKind::ExpenseSummary, expenses, false, true},
+        {ReportKind::ExpenseDetail, expenses, false, true},
+        {ReportKind::ExpenseAccountDetail, expenses, true, true},
+        {ReportKind::IncomeSummary, income, false, true},
+        {ReportKind::IncomeDetail, income, false, true},
+        {ReportKind::IncomeAccountDetail, income, true, true},
+        {ReportKind::ExpenseChart, {"ACC"}, false, false},
+        {ReportKind::IncomeChart, {"ACCI"}, false, false},
+        {ReportKind::GeneralLedger, {"FOLDER", "EXP5", "INC5"}, false, true},
+        {ReportKind::WeeklyProfit, both, false, true},
+        {ReportKind::MonthlyProfit, both, false, true},
+    };
+    for (const Case& c : cases) {
+        const int kind = static_cast<int>(c.kind);
+        std::vector<std::string> forms;
+        if (c.picksAccount) forms.push_back("TPickAcc");
+        if (c.choosesFolders) forms.push_back("TMultFol");
+        forms.push_back("TReportF");
+
+        asked.clear();
+        openWhenAsked.clear();
+        DialogChooses({1});
+        Run(c.kind);
+        EXPECT_EQ(asked, forms) << kind;
+        EXPECT_EQ(openWhenAsked, std::vector<Tables>(forms.size(), c.tables)) << kind;
+        EXPECT_FALSE(viewed.empty()) << kind;
+
+        if (!c.choosesFolders) continue;
+        asked.clear();
+        platform_->progress.calls.clear();
+        DialogChooses({});
+        Run(c.kind);
+        forms.pop_back();
+        EXPECT_EQ(asked, forms) << kind;
+        EXPECT_TRUE(viewed.empty()) << kind;
+        EXPECT_TRUE(platform_->progress.calls.empty()) << kind;  // no builder ran
+    }
+    EXPECT_TRUE(platform_->messages.shown.empty());
 }

@@ -14,7 +14,7 @@
 #include "data/Records.h"
 #include "data/engine/Engine.h"
 #include "reports/ReportDocument.h"
-#include "reports/ReportFrame.h"
+#include "reports/ReportRequest.h"
 #include "reports/ReportTestRows.h"
 #include "rules/EntryRules.h"
 
@@ -56,10 +56,8 @@ protected:
         for (engine::Data4* t :
              {cbk::Folders, cbk::Expenses, cbk::Income, cbk::Accounts, cbk::IncomeAccounts})
             ASSERT_EQ(engine::d4zap(t, 1, engine::d4recCount(t)), 0);
-        SelectedFolders.clear();
     }
     void TearDown() override {
-        ReportDocument.ClearDocument();
         cbk::CloseAllTables();
         DataTest::TearDown();
     }
@@ -100,6 +98,9 @@ protected:
         ASSERT_EQ(engine::d4go(table, rec), 0);
         ASSERT_EQ(engine::d4delete(table), 0);
     }
+
+    // What the builders under test fill.
+    Document ReportDocument;
 
     static ReportRequest Request(platform::DateTime from, platform::DateTime through,
                                  std::vector<std::int32_t> folders, int fyMonth = 1,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "reports/ReportBuilders.h"
+#include "reports/ReportLookups.h"
 #include "reports/ReportTablesFixture.h"
 
 using namespace reports;
@@ -46,7 +47,7 @@ TEST_F(SummaryReport, PriorAndPeriodSplitAroundTheFiscalStart) {
     Expense(Day(2024, 4, 1), 200, 1, 1234.56);
     Expense(Day(2023, 8, 1), 200, 1, 10.10);
 
-    BuildExpenseSummary(Request(Day(2024, 3, 15), Day(2024, 4, 30), {1}, 7, 1));
+    BuildExpenseSummary(Request(Day(2024, 3, 15), Day(2024, 4, 30), {1}, 7, 1), ReportDocument);
     const std::vector<std::string> headings = {
         "||R50Period|R63Prior|R76Year|",
         "R05Acnt.|L07Account Name|R50Totals|R63Totals|R76To Date|U",
@@ -89,7 +90,7 @@ TEST_F(SummaryReport, AStartLaterThanTheEndStillSumsEveryPriorDay) {
     Expense(Day(2024, 4, 20), 100, 1, 1000.00);
     Expense(Day(2024, 4, 12), 110, 1, 5.00);  // an account with prior days only past the end
 
-    BuildExpenseSummary(Request(Day(2024, 4, 20), Day(2024, 4, 10), {1}));
+    BuildExpenseSummary(Request(Day(2024, 4, 20), Day(2024, 4, 10), {1}), ReportDocument);
     const std::vector<std::string> rows = Rows(ReportDocument);
     const std::vector<std::string> body(rows.begin() + 9, rows.begin() + 12);
     EXPECT_EQ(body, (std::vector<std::string>{
@@ -102,7 +103,7 @@ TEST_F(SummaryReport, AStartLaterThanTheEndStillSumsEveryPriorDay) {
 TEST_F(SummaryReport, OnlyNonDeductibleEntriesOpenPageOneWithTheSecondSection) {
     Accounts();
     Expense(Day(2024, 4, 2), 200, 1, 12.00);
-    BuildExpenseSummary(Request(Day(2024, 4, 1), Day(2024, 4, 30), {1, 2}));
+    BuildExpenseSummary(Request(Day(2024, 4, 1), Day(2024, 4, 30), {1, 2}), ReportDocument);
     const std::vector<std::string> rows = Rows(ReportDocument);
     ASSERT_GE(rows.size(), 10u);
     EXPECT_EQ(rows[2], "C38Expense Summary Report|||||B");  // two folders: no name
@@ -130,7 +131,7 @@ TEST_F(SummaryReport, SecondSectionFollowsOnThePageOrStartsTheNext) {
     // section needs lines up to 17.
     ReportRequest request = Request(Day(2024, 4, 1), Day(2024, 4, 30), {1});
     request.linesPerPage = 18;
-    BuildExpenseSummary(request);
+    BuildExpenseSummary(request, ReportDocument);
     std::vector<std::string> rows = Rows(ReportDocument);
     ASSERT_GE(rows.size(), 19u);
     const std::vector<std::string> followOn = {
@@ -148,7 +149,7 @@ TEST_F(SummaryReport, SecondSectionFollowsOnThePageOrStartsTheNext) {
     ReportDocument.ClearDocument();
 
     request.linesPerPage = 16;
-    BuildExpenseSummary(request);
+    BuildExpenseSummary(request, ReportDocument);
     rows = Rows(ReportDocument);
     ASSERT_GE(rows.size(), 22u);
     EXPECT_EQ(rows[10], SummaryRow("", "Total Deductible Expenses", "5.00", "0.00", "5.00", "U"));
@@ -167,7 +168,7 @@ TEST_F(SummaryReport, IncomeSummaryReadsTheIncomeTables) {
     IncomeEntry(Day(2024, 2, 10), 400, 1, 600.00);
     IncomeEntry(Day(2024, 2, 11), 400, 2, 1.00);  // folder 2 not chosen
     IncomeEntry(Day(2024, 2, 29), 410, 1, 2.25);
-    BuildIncomeSummary(Request(Day(2024, 2, 1), Day(2024, 2, 29), {1}));
+    BuildIncomeSummary(Request(Day(2024, 2, 1), Day(2024, 2, 29), {1}), ReportDocument);
     const std::vector<std::string> rows = Rows(ReportDocument);
     ASSERT_EQ(rows.size(), 21u);
     EXPECT_EQ(rows[2], "C38Main Street Income Summary Report|||||B");
@@ -230,7 +231,8 @@ TEST_F(SummaryReport, RowsMatchSumsOverEveryRecord) {
                                    money(s.second) + money(s.first + s.second));
 
         ReportDocument.ClearDocument();
-        BuildExpenseSummary(Request(c.from, c.through, c.folders, c.fyMonth, c.fyDay));
+        BuildExpenseSummary(Request(c.from, c.through, c.folders, c.fyMonth, c.fyDay),
+                            ReportDocument);
         std::vector<std::string> got;
         for (int r = 0; r < ReportDocument.rowCount(); ++r) {
             const std::string& number = ReportDocument.cell(r, 0);
