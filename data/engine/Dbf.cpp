@@ -420,6 +420,10 @@ int Dbf::record(std::uint32_t n, const char*& out) {
         out = pending_.data() + static_cast<std::size_t>(n - written_ - 1) * layout_.recordLength;
         return 0;
     }
+    if (!run_.empty() && n >= runFirst_ && n - runFirst_ < run_.size() / layout_.recordLength) {
+        out = run_.data() + static_cast<std::size_t>(n - runFirst_) * layout_.recordLength;
+        return 0;
+    }
     std::uint64_t off =
         layout_.headerLength + static_cast<std::uint64_t>(n - 1) * layout_.recordLength;
     std::uint64_t end = off + layout_.recordLength;
@@ -469,18 +473,35 @@ void Dbf::prefetch(std::uint32_t n) const {
     __builtin_prefetch(p + len - 1);
 }
 
-int Dbf::write(std::uint32_t n, const char* rec) {
+int Dbf::write(std::uint32_t n, const char* rec, bool gather) {
     if (n < 1 || n > layout_.count) return e4parm;
     if (readOnly_) return e4access;
+    const std::size_t len = layout_.recordLength;
     if (n > written_) {
-        std::memcpy(
-            pending_.data() + static_cast<std::size_t>(n - written_ - 1) * layout_.recordLength,
-            rec, layout_.recordLength);
+        std::memcpy(pending_.data() + static_cast<std::size_t>(n - written_ - 1) * len, rec, len);
+        return 0;
+    }
+    if (!run_.empty() && n >= runFirst_) {
+        const std::size_t at = static_cast<std::size_t>(n - runFirst_) * len;
+        if (at < run_.size()) {
+            std::memcpy(run_.data() + at, rec, len);
+            return 0;
+        }
+        if (gather && at == run_.size() && run_.size() < kAppendBatch) {
+            run_.append(rec, len);
+            return 0;
+        }
+    }
+    int rc = writeRun();
+    if (rc) return rc;
+    if (gather) {
+        runFirst_ = n;
+        run_.assign(rec, len);
         return 0;
     }
     std::uint64_t off =
         layout_.headerLength + static_cast<std::uint64_t>(n - 1) * layout_.recordLength;
-    int rc = put(off, rec, layout_.recordLength);
+    rc = put(off, rec, layout_.recordLength);
     if (rc) return rc;
     if (!block_.empty() && off < blockOff_ + block_.size() &&
         off + layout_.recordLength > blockOff_)
@@ -499,7 +520,21 @@ int Dbf::append(const char* rec) {
     return 0;
 }
 
+int Dbf::writeRun() {
+    if (run_.empty()) return 0;
+    const std::uint64_t off =
+        layout_.headerLength + static_cast<std::uint64_t>(runFirst_ - 1) * layout_.recordLength;
+    int rc = put(off, run_.data(), run_.size());
+    if (rc) return rc;
+    if (!block_.empty() && off < blockOff_ + block_.size() && off + run_.size() > blockOff_)
+        block_.clear();
+    run_.clear();
+    if (!dateWritten_) headerDirty_ = true;
+    return 0;
+}
+
 int Dbf::writeAppends() {
+    if (int rc = writeRun()) return rc;
     if (pending_.empty()) return 0;
     std::uint64_t off =
         layout_.headerLength + static_cast<std::uint64_t>(written_) * layout_.recordLength;
@@ -545,6 +580,7 @@ int Dbf::flush(bool durable) {
 
 void Dbf::discardUnwritten() {
     pending_.clear();
+    run_.clear();
     layout_.count = written_;
     headerDirty_ = false;
 }

@@ -68,7 +68,10 @@ public:
     // Asks the memory system for record n ahead of its reading; does nothing when the record
     // is not in the file's view.
     void prefetch(std::uint32_t n) const;
-    int write(std::uint32_t n, const char* rec);  // n in 1..count
+    // Writes record n (1..count). With `gather`, changes to consecutive records are held
+    // together and written as one block when the run breaks, at writeAppends() and at every
+    // flush: for bulk changes, which the in-flux mark covers.
+    int write(std::uint32_t n, const char* rec, bool gather = false);
     // Adds record count+1. Consecutive appends are gathered and written together, followed
     // by the end marker and then the header count that claims them; writeAppends() (and
     // every other write, flush and rewrite) puts them on file.
@@ -113,6 +116,7 @@ private:
     int writeHeader();
     int put(std::uint64_t offset, const char* bytes, std::size_t n);
     int mendTail(std::string* why);
+    int writeRun();
     void dropView();
 
     FileSystem* fs_ = nullptr;
@@ -133,6 +137,9 @@ private:
     // Appended records not yet on file; they follow record `written_`.
     std::string pending_;
     std::uint32_t written_ = 0;
+    // Gathered changes to the written records runFirst_ on, not yet on file.
+    std::string run_;
+    std::uint32_t runFirst_ = 0;
 
     // Read view of the file (or nothing) and a block buffer for what lies beyond it.
     const char* view_ = nullptr;

@@ -125,10 +125,7 @@ int flushRecord(Data4* t) {
             if (!tag->passes(now)) continue;
             if (t->bulk) {
                 // Collected for one ordered merge; the in-flux mark covers the wait.
-                tag->key->evaluate(now, tag->pending);
-                const std::uint32_t n = t->recNo;
-                tag->pending.append(reinterpret_cast<const char*>(&n), sizeof n);
-                ++tag->pendingCount;
+                tag->collect(false, now, t->recNo);
                 t->pendingEntries = true;
                 continue;
             }
@@ -140,7 +137,7 @@ int flushRecord(Data4* t) {
         t->cursorOn = false;
         return 0;
     }
-    int rc = t->dbf->write(t->recNo, now);
+    int rc = t->dbf->write(t->recNo, now, /*gather=*/t->bulk);
     if (rc)
         return setError(t->code, rc,
                         t->alias + ": cannot write record " + std::to_string(t->recNo));
@@ -155,6 +152,12 @@ int flushRecord(Data4* t) {
         if (wasIn) tag->key->evaluate(before, t->keyA);
         if (isIn) tag->key->evaluate(now, t->keyB);
         if (wasIn && isIn && t->keyA == t->keyB) continue;
+        if (t->bulk) {
+            if (wasIn) tag->collect(true, before, t->recNo);
+            if (isIn) tag->collect(false, now, t->recNo);
+            t->pendingEntries = true;
+            continue;
+        }
         if (wasIn) {
             rc = tag->ntx->erase(t->keyA, t->recNo);
             if (rc) return tagError(t, tag.get(), rc, "drop");
@@ -168,10 +171,12 @@ int flushRecord(Data4* t) {
     return 0;
 }
 
-// Before a move: the changed record and any gathered appends go to the file.
+// Before a move: the changed record and any gathered appends go to the file. The entries a
+// bulk change collected wait while the table moves in record order, which needs no tag.
 int settle(Data4* t) {
     int rc = flushRecord(t);
     if (rc) return rc;
+    if (t->bulk && t->selected == nullptr) return 0;
     rc = t->dbf->writeAppends();
     if (rc) return setError(t->code, rc, t->alias + ": cannot write appended records");
     return mergePending(t);

@@ -269,6 +269,8 @@ struct Ntx::Impl {
                 std::uint32_t right);
 
     int eraseEntry(const unsigned char* key, std::uint32_t rec);
+    // Entries in the tree's order, as for insertOrderedEntries, each taken out.
+    int eraseOrderedEntries(const unsigned char* entries, std::size_t n, std::size_t stride);
 
     // Restores the fill of the pages on opPath from the bottom up after a removal.
     int rebalance();
