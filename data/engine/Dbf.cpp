@@ -14,6 +14,9 @@ constexpr std::uint8_t kEndMarker = 0x1A;
 constexpr std::size_t kBlockSize = 64 * 1024;
 constexpr std::size_t kRewriteBlock = 1 << 20;
 constexpr std::size_t kAppendBatch = 64 * 1024;
+// Gathered changes held at most, and the distance up to which changed records share a write.
+constexpr std::size_t kChangesHeld = 32 << 20;
+constexpr std::size_t kChangeGap = 4096;
 // Reads past the view of at most this much use the block buffer; more remaps the view.
 constexpr std::uint64_t kRemapSlack = 1 << 20;
 
@@ -420,10 +423,14 @@ int Dbf::record(std::uint32_t n, const char*& out) {
         out = pending_.data() + static_cast<std::size_t>(n - written_ - 1) * layout_.recordLength;
         return 0;
     }
-    if (!run_.empty() && n >= runFirst_ && n - runFirst_ < run_.size() / layout_.recordLength) {
-        out = run_.data() + static_cast<std::size_t>(n - runFirst_) * layout_.recordLength;
+    if (n < changed_.size() && changed_[n]) {
+        out = changes_.data() + std::size_t{changedAt_.at(n)} * layout_.recordLength;
         return 0;
     }
+    return stored(n, out);
+}
+
+int Dbf::stored(std::uint32_t n, const char*& out) {
     std::uint64_t off =
         layout_.headerLength + static_cast<std::uint64_t>(n - 1) * layout_.recordLength;
     std::uint64_t end = off + layout_.recordLength;
@@ -481,27 +488,20 @@ int Dbf::write(std::uint32_t n, const char* rec, bool gather) {
         std::memcpy(pending_.data() + static_cast<std::size_t>(n - written_ - 1) * len, rec, len);
         return 0;
     }
-    if (!run_.empty() && n >= runFirst_) {
-        const std::size_t at = static_cast<std::size_t>(n - runFirst_) * len;
-        if (at < run_.size()) {
-            std::memcpy(run_.data() + at, rec, len);
-            return 0;
-        }
-        if (gather && at == run_.size() && run_.size() < kAppendBatch) {
-            run_.append(rec, len);
-            return 0;
-        }
-    }
-    int rc = writeRun();
-    if (rc) return rc;
-    if (gather) {
-        runFirst_ = n;
-        run_.assign(rec, len);
+    if (n < changed_.size() && changed_[n]) {
+        std::memcpy(changes_.data() + std::size_t{changedAt_.at(n)} * len, rec, len);
         return 0;
+    }
+    if (gather) {
+        if (changed_.size() <= n) changed_.resize(std::size_t{layout_.count} + 1);
+        changed_[n] = true;
+        changedAt_.emplace(n, static_cast<std::uint32_t>(changedAt_.size()));
+        changes_.append(rec, len);
+        return changes_.size() >= kChangesHeld ? writeChanges() : 0;
     }
     std::uint64_t off =
         layout_.headerLength + static_cast<std::uint64_t>(n - 1) * layout_.recordLength;
-    rc = put(off, rec, layout_.recordLength);
+    int rc = put(off, rec, layout_.recordLength);
     if (rc) return rc;
     if (!block_.empty() && off < blockOff_ + block_.size() &&
         off + layout_.recordLength > blockOff_)
@@ -520,21 +520,52 @@ int Dbf::append(const char* rec) {
     return 0;
 }
 
-int Dbf::writeRun() {
-    if (run_.empty()) return 0;
-    const std::uint64_t off =
-        layout_.headerLength + static_cast<std::uint64_t>(runFirst_ - 1) * layout_.recordLength;
-    int rc = put(off, run_.data(), run_.size());
-    if (rc) return rc;
-    if (!block_.empty() && off < blockOff_ + block_.size() && off + run_.size() > blockOff_)
-        block_.clear();
-    run_.clear();
+int Dbf::writeChanges() {
+    if (changedAt_.empty()) return 0;
+    const std::size_t len = layout_.recordLength;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> held(changedAt_.begin(), changedAt_.end());
+    std::sort(held.begin(), held.end());
+    // Records up to a few kilobytes apart go out in one write, the unchanged ones between
+    // them copied as the file holds them: cheaper than a write for each.
+    const std::size_t gapRecords = std::max<std::size_t>(1, kChangeGap / len);
+    std::string block;
+    std::size_t i = 0;
+    while (i < held.size()) {
+        std::size_t j = i + 1;
+        while (j < held.size() && held[j].first - held[j - 1].first <= gapRecords &&
+               (held[j].first - held[i].first) * len < kRewriteBlock)
+            ++j;
+        block.clear();
+        for (std::size_t k = i; k < j; ++k) {
+            if (k > i) {
+                for (std::uint32_t n = held[k - 1].first + 1; n < held[k].first; ++n) {
+                    const char* rec = nullptr;
+                    int rc = stored(n, rec);
+                    if (rc) return rc;
+                    block.append(rec, len);
+                }
+            }
+            block.append(changes_, std::size_t{held[k].second} * len, len);
+        }
+        const std::uint64_t off =
+            layout_.headerLength + static_cast<std::uint64_t>(held[i].first - 1) * len;
+        int rc = put(off, block.data(), block.size());
+        if (rc) return rc;
+        i = j;
+    }
+    block_.clear();
+    forgetChanges();
     if (!dateWritten_) headerDirty_ = true;
     return 0;
 }
 
+void Dbf::forgetChanges() {
+    changes_.clear();
+    changedAt_.clear();
+    changed_.clear();
+}
+
 int Dbf::writeAppends() {
-    if (int rc = writeRun()) return rc;
     if (pending_.empty()) return 0;
     std::uint64_t off =
         layout_.headerLength + static_cast<std::uint64_t>(written_) * layout_.recordLength;
@@ -566,7 +597,9 @@ int Dbf::writeHeader() {
 
 int Dbf::flush(bool durable) {
     if (!file_) return 0;
-    int rc = writeAppends();
+    int rc = writeChanges();
+    if (rc) return rc;
+    rc = writeAppends();
     if (rc) return rc;
     rc = writeHeader();
     if (rc) return rc;
@@ -580,7 +613,7 @@ int Dbf::flush(bool durable) {
 
 void Dbf::discardUnwritten() {
     pending_.clear();
-    run_.clear();
+    forgetChanges();
     layout_.count = written_;
     headerDirty_ = false;
 }

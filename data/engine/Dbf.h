@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "data/engine/CodePage.h"
@@ -68,9 +69,10 @@ public:
     // Asks the memory system for record n ahead of its reading; does nothing when the record
     // is not in the file's view.
     void prefetch(std::uint32_t n) const;
-    // Writes record n (1..count). With `gather`, changes to consecutive records are held
-    // together and written as one block when the run breaks, at writeAppends() and at every
-    // flush: for bulk changes, which the in-flux mark covers.
+    // Writes record n (1..count). With `gather` the change is held (and read back) until the
+    // next flush, or until some megabytes are held, and then written in record order, records
+    // that lie close together in one write with the unchanged ones between them: for bulk
+    // changes, which the in-flux mark covers.
     int write(std::uint32_t n, const char* rec, bool gather = false);
     // Adds record count+1. Consecutive appends are gathered and written together, followed
     // by the end marker and then the header count that claims them; writeAppends() (and
@@ -116,7 +118,10 @@ private:
     int writeHeader();
     int put(std::uint64_t offset, const char* bytes, std::size_t n);
     int mendTail(std::string* why);
-    int writeRun();
+    int writeChanges();
+    void forgetChanges();
+    // Record n as the file holds it, without the changes not yet written.
+    int stored(std::uint32_t n, const char*& out);
     void dropView();
 
     FileSystem* fs_ = nullptr;
@@ -137,9 +142,11 @@ private:
     // Appended records not yet on file; they follow record `written_`.
     std::string pending_;
     std::uint32_t written_ = 0;
-    // Gathered changes to the written records runFirst_ on, not yet on file.
-    std::string run_;
-    std::uint32_t runFirst_ = 0;
+    // Gathered changes to written records, not yet on file: their bytes one after another,
+    // and for each record number its place among them.
+    std::string changes_;
+    std::unordered_map<std::uint32_t, std::uint32_t> changedAt_;
+    std::vector<bool> changed_;  // by record number, for a quick look on every read
 
     // Read view of the file (or nothing) and a block buffer for what lies beyond it.
     const char* view_ = nullptr;

@@ -171,12 +171,13 @@ int flushRecord(Data4* t) {
     return 0;
 }
 
-// Before a move: the changed record and any gathered appends go to the file. The entries a
-// bulk change collected wait while the table moves in record order, which needs no tag.
+// Before a move: the changed record and any gathered appends go to the file. A bulk change
+// keeps its records gathered, and its collected entries wait while the table moves in record
+// order, which needs no tag.
 int settle(Data4* t) {
     int rc = flushRecord(t);
     if (rc) return rc;
-    if (t->bulk && t->selected == nullptr) return 0;
+    if (t->bulk) return t->selected ? mergePending(t) : 0;
     rc = t->dbf->writeAppends();
     if (rc) return setError(t->code, rc, t->alias + ": cannot write appended records");
     return mergePending(t);

@@ -103,26 +103,46 @@ int rebuildTags(Data4* t) {
 namespace {
 
 // The entries of `pending` (key, then record number, `stride` bytes each) in the tree's
-// order: by key as the index orders keys, then by record number.
+// order: by key as the index orders keys, then by record number. Past the bytes all the keys
+// share, each is sorted by its next eight bytes as one number and its record number; the rest
+// of the key is compared only on a tie.
 std::string sortedEntries(const std::string& pending, std::size_t n, std::size_t len,
                           bool descending) {
     const std::size_t stride = len + 4;
-    const char* base = pending.data();
-    std::vector<std::uint32_t> order(n);
-    for (std::size_t i = 0; i < n; ++i) order[i] = static_cast<std::uint32_t>(i);
-    const auto recOf = [&](std::uint32_t i) {
-        std::uint32_t r;
-        std::memcpy(&r, base + i * stride + len, sizeof r);
-        return r;
+    const auto* base = reinterpret_cast<const unsigned char*>(pending.data());
+    std::size_t shared = n > 0 ? len : 0;
+    for (std::size_t i = 1; i < n && shared > 0; ++i)
+        shared = static_cast<std::size_t>(
+            std::mismatch(base, base + shared, base + i * stride).first - base);
+    const std::size_t headLen = std::min<std::size_t>(len - shared, 8);
+    const std::size_t restAt = shared + headLen;
+    struct Item {
+        std::uint64_t head;
+        std::uint32_t rec;
+        std::uint32_t at;
     };
-    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        const int c = std::memcmp(base + a * stride, base + b * stride, len);
-        if (c != 0) return descending ? c > 0 : c < 0;
-        return recOf(a) < recOf(b);
+    std::vector<Item> items(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char* e = base + i * stride;
+        std::uint64_t h = 0;
+        for (std::size_t b = 0; b < headLen; ++b) h = h << 8 | e[shared + b];
+        if (headLen > 0) h <<= 8 * (8 - headLen);
+        std::uint32_t rec;
+        std::memcpy(&rec, e + len, sizeof rec);
+        items[i] = {descending ? ~h : h, rec, static_cast<std::uint32_t>(i)};
+    }
+    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+        if (a.head != b.head) return a.head < b.head;
+        if (restAt < len) {
+            const int c = std::memcmp(base + std::size_t{a.at} * stride + restAt,
+                                      base + std::size_t{b.at} * stride + restAt, len - restAt);
+            if (c != 0) return descending ? c > 0 : c < 0;
+        }
+        return a.rec < b.rec;
     });
     std::string sorted(n * stride, '\0');
     for (std::size_t i = 0; i < n; ++i)
-        std::memcpy(sorted.data() + i * stride, base + order[i] * stride, stride);
+        std::memcpy(sorted.data() + i * stride, base + std::size_t{items[i].at} * stride, stride);
     return sorted;
 }
 
