@@ -423,8 +423,8 @@ int Dbf::record(std::uint32_t n, const char*& out) {
         out = pending_.data() + static_cast<std::size_t>(n - written_ - 1) * layout_.recordLength;
         return 0;
     }
-    if (n < changed_.size() && changed_[n]) {
-        out = changes_.data() + std::size_t{changedAt_.at(n)} * layout_.recordLength;
+    if (n < changedAt_.size() && changedAt_[n] != 0) {
+        out = changes_.data() + std::size_t{changedAt_[n] - 1} * layout_.recordLength;
         return 0;
     }
     return stored(n, out);
@@ -488,14 +488,14 @@ int Dbf::write(std::uint32_t n, const char* rec, bool gather) {
         std::memcpy(pending_.data() + static_cast<std::size_t>(n - written_ - 1) * len, rec, len);
         return 0;
     }
-    if (n < changed_.size() && changed_[n]) {
-        std::memcpy(changes_.data() + std::size_t{changedAt_.at(n)} * len, rec, len);
+    if (n < changedAt_.size() && changedAt_[n] != 0) {
+        std::memcpy(changes_.data() + std::size_t{changedAt_[n] - 1} * len, rec, len);
         return 0;
     }
     if (gather) {
-        if (changed_.size() <= n) changed_.resize(std::size_t{layout_.count} + 1);
-        changed_[n] = true;
-        changedAt_.emplace(n, static_cast<std::uint32_t>(changedAt_.size()));
+        if (changedAt_.size() <= n) changedAt_.resize(std::size_t{layout_.count} + 1);
+        changed_.push_back(n);
+        changedAt_[n] = static_cast<std::uint32_t>(changed_.size());
         changes_.append(rec, len);
         return changes_.size() >= kChangesHeld ? writeChanges() : 0;
     }
@@ -521,9 +521,12 @@ int Dbf::append(const char* rec) {
 }
 
 int Dbf::writeChanges() {
-    if (changedAt_.empty()) return 0;
+    if (changed_.empty()) return 0;
     const std::size_t len = layout_.recordLength;
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> held(changedAt_.begin(), changedAt_.end());
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> held;
+    held.reserve(changed_.size());
+    for (std::size_t i = 0; i < changed_.size(); ++i)
+        held.emplace_back(changed_[i], static_cast<std::uint32_t>(i));
     std::sort(held.begin(), held.end());
     // Records up to a few kilobytes apart go out in one write, the unchanged ones between
     // them copied as the file holds them: cheaper than a write for each.
@@ -561,8 +564,8 @@ int Dbf::writeChanges() {
 
 void Dbf::forgetChanges() {
     changes_.clear();
-    changedAt_.clear();
     changed_.clear();
+    std::vector<std::uint32_t>().swap(changedAt_);
 }
 
 int Dbf::writeAppends() {

@@ -14,7 +14,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "data/engine/CodePage.h"
@@ -143,10 +142,11 @@ private:
     std::string pending_;
     std::uint32_t written_ = 0;
     // Gathered changes to written records, not yet on file: their bytes one after another,
-    // and for each record number its place among them.
+    // their record numbers in the same order, and by record number its place among them
+    // counted from 1 (0: not held).
     std::string changes_;
-    std::unordered_map<std::uint32_t, std::uint32_t> changedAt_;
-    std::vector<bool> changed_;  // by record number, for a quick look on every read
+    std::vector<std::uint32_t> changed_;
+    std::vector<std::uint32_t> changedAt_;
 
     // Read view of the file (or nothing) and a block buffer for what lies beyond it.
     const char* view_ = nullptr;

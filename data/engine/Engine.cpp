@@ -143,7 +143,14 @@ int flushRecord(Data4* t) {
                         t->alias + ": cannot write record " + std::to_string(t->recNo));
     t->dirty = false;
     const char* before = t->old.data();
+    // Only the tags whose key or filter reads a changed byte can change.
+    const int length = static_cast<int>(t->dbf->recordLength());
+    int from = 0, to = length;
+    while (from < length && before[from] == now[from]) ++from;
+    while (to > from && before[to - 1] == now[to - 1]) --to;
+    if (from == to) return 0;
     for (auto& tag : t->tags) {
+        if (!tag->key->reads(from, to) && !(tag->filter && tag->filter->reads(from, to))) continue;
         bool wasIn = tag->passes(before);
         bool isIn = tag->passes(now);
         if (!wasIn && !isIn) continue;
