@@ -349,6 +349,14 @@ TEST_F(Engine, FieldValuesAreCutPaddedAndParsed) {
     EXPECT_EQ(f4assignDouble(amt, 12345678.0), e4parm);
     EXPECT_EQ(code4errorCode(h.get(), 0), e4parm);
     EXPECT_EQ(f4str(amt), "1000000.00");
+    const std::pair<double, const char*> amounts[] = {
+        {0.07, "      0.07"},      {-0.07, "     -0.07"}, {12.34, "     12.34"},
+        {-0.0, "      0.00"},      {0.0, "      0.00"},   {1234.999999999, "   1235.00"},
+        {-0.004999, "      0.00"}, {100, "    100.00"}};
+    for (const auto& [value, text] : amounts) {
+        ASSERT_EQ(f4assignDouble(amt, value), 0);
+        EXPECT_EQ(f4str(amt), text) << value;
+    }
     ASSERT_EQ(f4assignInt(acc, 42), 0);
     EXPECT_EQ(f4str(acc), "  42");
     EXPECT_EQ(f4assignInt(acc, 10000), e4parm);
