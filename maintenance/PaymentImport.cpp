@@ -206,18 +206,21 @@ ImportOutcome ImportPayments(Data4* payments, const ImportRange& range) {
     bool written = false;
     {
         platform::ProgressShown shown{std::string(kLoadingPayments)};
-        written = RemoveEarlierImports(range, outcome);
+        // One bulk change: the earlier import's marks are written in runs and its index entries
+        // taken out in one ordered pass at the flush that ends step 5, the new records' go in at
+        // the end.
+        written = d4appendStart(cbk::Income) == 0 && RemoveEarlierImports(range, outcome);
         if (written) {
             cbk::CurIncome = cbk::IncomeRec{};
             cbk::CurIncome.IncAcc = range.account;
             cbk::CurIncome.FolNo = range.folder;
             cbk::CurIncome.IncImp = true;
             cbk::CurIncome.Archive = false;
-            written = d4appendStart(cbk::Income) == 0 && AppendPayments(payments, range, outcome);
-            // The gathered records and index entries reach the files here; a full disk shows now
-            // or never.
-            if (d4appendEnd(cbk::Income) != 0) written = false;
+            written = AppendPayments(payments, range, outcome);
         }
+        // The gathered records and index entries reach the files here; a full disk shows now
+        // or never.
+        if (d4appendEnd(cbk::Income) != 0) written = false;
         d4tagSelect(cbk::Income, cbk::IncDateTag);
 
         d4close(payments);

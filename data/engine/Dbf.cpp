@@ -14,6 +14,9 @@ constexpr std::uint8_t kEndMarker = 0x1A;
 constexpr std::size_t kBlockSize = 64 * 1024;
 constexpr std::size_t kRewriteBlock = 1 << 20;
 constexpr std::size_t kAppendBatch = 64 * 1024;
+// Gathered changes held at most, and the distance up to which changed records share a write.
+constexpr std::size_t kChangesHeld = 32 << 20;
+constexpr std::size_t kChangeGap = 4096;
 // Reads past the view of at most this much use the block buffer; more remaps the view.
 constexpr std::uint64_t kRemapSlack = 1 << 20;
 
@@ -420,6 +423,14 @@ int Dbf::record(std::uint32_t n, const char*& out) {
         out = pending_.data() + static_cast<std::size_t>(n - written_ - 1) * layout_.recordLength;
         return 0;
     }
+    if (n < changedAt_.size() && changedAt_[n] != 0) {
+        out = changes_.data() + std::size_t{changedAt_[n] - 1} * layout_.recordLength;
+        return 0;
+    }
+    return stored(n, out);
+}
+
+int Dbf::stored(std::uint32_t n, const char*& out) {
     std::uint64_t off =
         layout_.headerLength + static_cast<std::uint64_t>(n - 1) * layout_.recordLength;
     std::uint64_t end = off + layout_.recordLength;
@@ -469,14 +480,24 @@ void Dbf::prefetch(std::uint32_t n) const {
     __builtin_prefetch(p + len - 1);
 }
 
-int Dbf::write(std::uint32_t n, const char* rec) {
+int Dbf::write(std::uint32_t n, const char* rec, bool gather) {
     if (n < 1 || n > layout_.count) return e4parm;
     if (readOnly_) return e4access;
+    const std::size_t len = layout_.recordLength;
     if (n > written_) {
-        std::memcpy(
-            pending_.data() + static_cast<std::size_t>(n - written_ - 1) * layout_.recordLength,
-            rec, layout_.recordLength);
+        std::memcpy(pending_.data() + static_cast<std::size_t>(n - written_ - 1) * len, rec, len);
         return 0;
+    }
+    if (n < changedAt_.size() && changedAt_[n] != 0) {
+        std::memcpy(changes_.data() + std::size_t{changedAt_[n] - 1} * len, rec, len);
+        return 0;
+    }
+    if (gather) {
+        if (changedAt_.size() <= n) changedAt_.resize(std::size_t{layout_.count} + 1);
+        changed_.push_back(n);
+        changedAt_[n] = static_cast<std::uint32_t>(changed_.size());
+        changes_.append(rec, len);
+        return changes_.size() >= kChangesHeld ? writeChanges() : 0;
     }
     std::uint64_t off =
         layout_.headerLength + static_cast<std::uint64_t>(n - 1) * layout_.recordLength;
@@ -497,6 +518,54 @@ int Dbf::append(const char* rec) {
     ++layout_.count;
     if (pending_.size() >= kAppendBatch) return writeAppends();
     return 0;
+}
+
+int Dbf::writeChanges() {
+    if (changed_.empty()) return 0;
+    const std::size_t len = layout_.recordLength;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> held;
+    held.reserve(changed_.size());
+    for (std::size_t i = 0; i < changed_.size(); ++i)
+        held.emplace_back(changed_[i], static_cast<std::uint32_t>(i));
+    std::sort(held.begin(), held.end());
+    // Records up to a few kilobytes apart go out in one write, the unchanged ones between
+    // them copied as the file holds them: cheaper than a write for each.
+    const std::size_t gapRecords = std::max<std::size_t>(1, kChangeGap / len);
+    std::string block;
+    std::size_t i = 0;
+    while (i < held.size()) {
+        std::size_t j = i + 1;
+        while (j < held.size() && held[j].first - held[j - 1].first <= gapRecords &&
+               (held[j].first - held[i].first) * len < kRewriteBlock)
+            ++j;
+        block.clear();
+        for (std::size_t k = i; k < j; ++k) {
+            if (k > i) {
+                for (std::uint32_t n = held[k - 1].first + 1; n < held[k].first; ++n) {
+                    const char* rec = nullptr;
+                    int rc = stored(n, rec);
+                    if (rc) return rc;
+                    block.append(rec, len);
+                }
+            }
+            block.append(changes_, std::size_t{held[k].second} * len, len);
+        }
+        const std::uint64_t off =
+            layout_.headerLength + static_cast<std::uint64_t>(held[i].first - 1) * len;
+        int rc = put(off, block.data(), block.size());
+        if (rc) return rc;
+        i = j;
+    }
+    block_.clear();
+    forgetChanges();
+    if (!dateWritten_) headerDirty_ = true;
+    return 0;
+}
+
+void Dbf::forgetChanges() {
+    changes_.clear();
+    changed_.clear();
+    std::vector<std::uint32_t>().swap(changedAt_);
 }
 
 int Dbf::writeAppends() {
@@ -531,7 +600,9 @@ int Dbf::writeHeader() {
 
 int Dbf::flush(bool durable) {
     if (!file_) return 0;
-    int rc = writeAppends();
+    int rc = writeChanges();
+    if (rc) return rc;
+    rc = writeAppends();
     if (rc) return rc;
     rc = writeHeader();
     if (rc) return rc;
@@ -545,6 +616,7 @@ int Dbf::flush(bool durable) {
 
 void Dbf::discardUnwritten() {
     pending_.clear();
+    forgetChanges();
     layout_.count = written_;
     headerDirty_ = false;
 }

@@ -68,7 +68,11 @@ public:
     // Asks the memory system for record n ahead of its reading; does nothing when the record
     // is not in the file's view.
     void prefetch(std::uint32_t n) const;
-    int write(std::uint32_t n, const char* rec);  // n in 1..count
+    // Writes record n (1..count). With `gather` the change is held (and read back) until the
+    // next flush, or until some megabytes are held, and then written in record order, records
+    // that lie close together in one write with the unchanged ones between them: for bulk
+    // changes, which the in-flux mark covers.
+    int write(std::uint32_t n, const char* rec, bool gather = false);
     // Adds record count+1. Consecutive appends are gathered and written together, followed
     // by the end marker and then the header count that claims them; writeAppends() (and
     // every other write, flush and rewrite) puts them on file.
@@ -113,6 +117,10 @@ private:
     int writeHeader();
     int put(std::uint64_t offset, const char* bytes, std::size_t n);
     int mendTail(std::string* why);
+    int writeChanges();
+    void forgetChanges();
+    // Record n as the file holds it, without the changes not yet written.
+    int stored(std::uint32_t n, const char*& out);
     void dropView();
 
     FileSystem* fs_ = nullptr;
@@ -133,6 +141,12 @@ private:
     // Appended records not yet on file; they follow record `written_`.
     std::string pending_;
     std::uint32_t written_ = 0;
+    // Gathered changes to written records, not yet on file: their bytes one after another,
+    // their record numbers in the same order, and by record number its place among them
+    // counted from 1 (0: not held).
+    std::string changes_;
+    std::vector<std::uint32_t> changed_;
+    std::vector<std::uint32_t> changedAt_;
 
     // Read view of the file (or nothing) and a block buffer for what lies beyond it.
     const char* view_ = nullptr;

@@ -125,10 +125,7 @@ int flushRecord(Data4* t) {
             if (!tag->passes(now)) continue;
             if (t->bulk) {
                 // Collected for one ordered merge; the in-flux mark covers the wait.
-                tag->key->evaluate(now, tag->pending);
-                const std::uint32_t n = t->recNo;
-                tag->pending.append(reinterpret_cast<const char*>(&n), sizeof n);
-                ++tag->pendingCount;
+                tag->collect(false, now, t->recNo);
                 t->pendingEntries = true;
                 continue;
             }
@@ -140,13 +137,20 @@ int flushRecord(Data4* t) {
         t->cursorOn = false;
         return 0;
     }
-    int rc = t->dbf->write(t->recNo, now);
+    int rc = t->dbf->write(t->recNo, now, /*gather=*/t->bulk);
     if (rc)
         return setError(t->code, rc,
                         t->alias + ": cannot write record " + std::to_string(t->recNo));
     t->dirty = false;
     const char* before = t->old.data();
+    // Only the tags whose key or filter reads a changed byte can change.
+    const int length = static_cast<int>(t->dbf->recordLength());
+    int from = 0, to = length;
+    while (from < length && before[from] == now[from]) ++from;
+    while (to > from && before[to - 1] == now[to - 1]) --to;
+    if (from == to) return 0;
     for (auto& tag : t->tags) {
+        if (!tag->key->reads(from, to) && !(tag->filter && tag->filter->reads(from, to))) continue;
         bool wasIn = tag->passes(before);
         bool isIn = tag->passes(now);
         if (!wasIn && !isIn) continue;
@@ -155,6 +159,12 @@ int flushRecord(Data4* t) {
         if (wasIn) tag->key->evaluate(before, t->keyA);
         if (isIn) tag->key->evaluate(now, t->keyB);
         if (wasIn && isIn && t->keyA == t->keyB) continue;
+        if (t->bulk) {
+            if (wasIn) tag->collect(true, before, t->recNo);
+            if (isIn) tag->collect(false, now, t->recNo);
+            t->pendingEntries = true;
+            continue;
+        }
         if (wasIn) {
             rc = tag->ntx->erase(t->keyA, t->recNo);
             if (rc) return tagError(t, tag.get(), rc, "drop");
@@ -168,10 +178,13 @@ int flushRecord(Data4* t) {
     return 0;
 }
 
-// Before a move: the changed record and any gathered appends go to the file.
+// Before a move: the changed record and any gathered appends go to the file. A bulk change
+// keeps its records gathered, and its collected entries wait while the table moves in record
+// order, which needs no tag.
 int settle(Data4* t) {
     int rc = flushRecord(t);
     if (rc) return rc;
+    if (t->bulk) return t->selected ? mergePending(t) : 0;
     rc = t->dbf->writeAppends();
     if (rc) return setError(t->code, rc, t->alias + ": cannot write appended records");
     return mergePending(t);

@@ -103,13 +103,15 @@ bool d4deleted(Data4* t);
 int d4delete(Data4* t);
 int d4recall(Data4* t);
 int d4appendBlank(Data4* t);
-// Bulk appends, for imports and conversions: between d4appendStart and d4appendEnd each
-// d4appendBlank's record is gathered and written in 64 KB blocks, and its index entries are
-// collected instead of put into the trees one by one. At d4appendEnd (or at any earlier
-// move, flush or close) they go into each index in one ordered pass, or the index is built
-// afresh when the batch holds at least an eighth of the table's records. d4appendEnd then
-// makes the batch durable as d4flush does. The in-flux mark is set from the first append,
-// so that a crash before the end leaves a table whose next open rebuilds its indexes.
+// Bulk changes, for imports, conversions and marking runs: between d4appendStart and
+// d4appendEnd each d4appendBlank's record is gathered and written in 64 KB blocks, records
+// changed in place are held and written in record order at the next flush, and the index
+// entries of both are collected instead of put into the trees one by one. At d4appendEnd (or
+// at any earlier flush or close, or move in tag order) they go into each index in one ordered
+// pass, or the index is built afresh when the batch holds at least an eighth of the table's
+// records. d4appendEnd then makes the batch durable as d4flush does. The in-flux mark is set
+// from the first append, or change of an indexed table, so that a crash before the end leaves a
+// table whose next open rebuilds its indexes.
 int d4appendStart(Data4* t);
 int d4appendEnd(Data4* t);
 int d4refresh(Data4* t);

@@ -112,11 +112,44 @@ double parseNumber(std::string_view s) {
     return v;
 }
 
+// A value within a millionth of a unit of its last decimal place has, in its shortest form,
+// after that place only zeros or nines, which the rounding below would carry into the same
+// whole number of units: that number is written directly.
+static std::size_t formatNearUnits(double v, int dec, char* out) {
+    static constexpr double kTens[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    if (dec >= static_cast<int>(std::size(kTens))) return 0;
+    const double scaled = v * kTens[dec];
+    if (!(std::fabs(scaled) < 1e15)) return 0;
+    const double units = std::nearbyint(scaled);
+    if (std::fabs(scaled - units) >= 1e-6) return 0;
+    const long long whole = static_cast<long long>(units);
+    // The digits, with zeros in front up to one before the point.
+    const std::size_t udec = static_cast<std::size_t>(dec);
+    char digits[40];
+    char raw[24];
+    const std::size_t n = static_cast<std::size_t>(
+        std::to_chars(raw, raw + sizeof raw, whole < 0 ? -whole : whole).ptr - raw);
+    const std::size_t width = std::max(n, udec + 1);
+    std::memset(digits, '0', width - n);
+    std::memcpy(digits + width - n, raw, n);
+    std::size_t len = 0;
+    if (whole < 0) out[len++] = '-';
+    std::memcpy(out + len, digits, width - udec);
+    len += width - udec;
+    if (dec > 0) {
+        out[len++] = '.';
+        std::memcpy(out + len, digits + width - udec, udec);
+        len += udec;
+    }
+    return len;
+}
+
 // `v` in `dec` decimals, rounded half away from zero on its shortest decimal form (so 2.675
 // gives 2.68, as a person reading the number expects). False for NaN and infinities. Worked
 // in buffers on the stack: a number is written for every amount of every appended record.
 std::size_t formatNumber(double v, int dec, char* out) {
     if (!std::isfinite(v) || dec < 0 || dec > kMaxFormatDecimals) return 0;
+    if (const std::size_t len = formatNearUnits(v, dec, out)) return len;
     char buf[400];
     const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
     if (r.ec != std::errc()) return 0;

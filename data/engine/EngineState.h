@@ -51,9 +51,24 @@ struct Tag4 {
 
     bool passes(const char* rec) const { return !filter || filter->evaluateBool(rec); }
 
-    // Entries of a bulk append not yet in the index: each the key, then the record number.
+    // Entries of a bulk change not yet in the index, each the key, then the record number:
+    // those to go in (appended records, changed keys) and those to come out.
     std::string pending;
     std::size_t pendingCount = 0;
+    std::string pendingErase;
+    std::size_t pendingEraseCount = 0;
+    void collect(bool erase, const char* rec, std::uint32_t n) {
+        std::string& into = erase ? pendingErase : pending;
+        key->evaluate(rec, into);
+        into.append(reinterpret_cast<const char*>(&n), sizeof n);
+        ++(erase ? pendingEraseCount : pendingCount);
+    }
+    void dropPending() {
+        pending.clear();
+        pendingCount = 0;
+        pendingErase.clear();
+        pendingEraseCount = 0;
+    }
 };
 
 struct Data4 {
@@ -67,8 +82,8 @@ struct Data4 {
     // The table has index files that were left shut (code4autoOpen 0): they do not follow
     // its changes.
     bool indexesShut = false;
-    // Between d4appendStart and d4appendEnd: appended records' index entries are collected
-    // in their tags and merged at the next move, flush or close.
+    // Between d4appendStart and d4appendEnd: appended and changed records' index entries are
+    // collected in their tags and merged at the next move in tag order, flush or close.
     bool bulk = false;
     bool pendingEntries = false;  // some tag holds collected entries
 

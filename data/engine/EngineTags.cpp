@@ -87,8 +87,7 @@ int rebuildTag(Data4* t, Tag4& tag) {
     int rc = buildTag(t, tag.path, header, *tag.key, tag.filter ? &*tag.filter : nullptr, fresh);
     if (rc) return setError(t->code, rc, t->alias + ": cannot rebuild index " + tag.path);
     tag.ntx = std::move(fresh);
-    tag.pending.clear();
-    tag.pendingCount = 0;
+    tag.dropPending();
     return 0;
 }
 
@@ -101,39 +100,110 @@ int rebuildTags(Data4* t) {
     return 0;
 }
 
+namespace {
+
+// The entries of `pending` (key, then record number, `stride` bytes each) in the tree's
+// order: by key as the index orders keys, then by record number. Past the bytes all the keys
+// share, each is sorted by its next eight bytes as one number and its record number; the rest
+// of the key is compared only on a tie.
+std::string sortedEntries(const std::string& pending, std::size_t n, std::size_t len,
+                          bool descending) {
+    const std::size_t stride = len + 4;
+    const auto* base = reinterpret_cast<const unsigned char*>(pending.data());
+    std::size_t shared = n > 0 ? len : 0;
+    for (std::size_t i = 1; i < n && shared > 0; ++i)
+        shared = static_cast<std::size_t>(
+            std::mismatch(base, base + shared, base + i * stride).first - base);
+    const std::size_t headLen = std::min<std::size_t>(len - shared, 8);
+    const std::size_t restAt = shared + headLen;
+    struct Item {
+        std::uint64_t head;
+        std::uint32_t rec;
+        std::uint32_t at;
+    };
+    std::vector<Item> items(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char* e = base + i * stride;
+        std::uint64_t h = 0;
+        for (std::size_t b = 0; b < headLen; ++b) h = h << 8 | e[shared + b];
+        if (headLen > 0) h <<= 8 * (8 - headLen);
+        std::uint32_t rec;
+        std::memcpy(&rec, e + len, sizeof rec);
+        items[i] = {descending ? ~h : h, rec, static_cast<std::uint32_t>(i)};
+    }
+    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+        if (a.head != b.head) return a.head < b.head;
+        if (restAt < len) {
+            const int c = std::memcmp(base + std::size_t{a.at} * stride + restAt,
+                                      base + std::size_t{b.at} * stride + restAt, len - restAt);
+            if (c != 0) return descending ? c > 0 : c < 0;
+        }
+        return a.rec < b.rec;
+    });
+    std::string sorted(n * stride, '\0');
+    for (std::size_t i = 0; i < n; ++i)
+        std::memcpy(sorted.data() + i * stride, base + std::size_t{items[i].at} * stride, stride);
+    return sorted;
+}
+
+// Drops the entries that both lists hold: a record's entry that came and went (or went and
+// came back) within the batch leaves the tree as it was. Both lists are in the tree's order.
+void cancelPairs(std::string& in, std::string& out, std::size_t stride, bool descending) {
+    const std::size_t len = stride - 4;
+    const auto cmp = [&](const char* a, const char* b) {
+        const int c = std::memcmp(a, b, len);
+        if (c != 0) return descending ? -c : c;
+        std::uint32_t ra, rb;
+        std::memcpy(&ra, a + len, 4);
+        std::memcpy(&rb, b + len, 4);
+        return ra < rb ? -1 : ra > rb ? 1 : 0;
+    };
+    std::string keptIn, keptOut;
+    std::size_t i = 0, o = 0;
+    while (i < in.size() && o < out.size()) {
+        const int c = cmp(in.data() + i, out.data() + o);
+        if (c == 0) {
+            i += stride;
+            o += stride;
+        } else if (c < 0) {
+            keptIn.append(in, i, stride);
+            i += stride;
+        } else {
+            keptOut.append(out, o, stride);
+            o += stride;
+        }
+    }
+    keptIn.append(in, i);
+    keptOut.append(out, o);
+    in.swap(keptIn);
+    out.swap(keptOut);
+}
+
+}  // namespace
+
 // A batch of at least an eighth of the table is cheaper built afresh with the rest than put
-// into the tree entry by entry.
+// into the tree entry by entry; a smaller one goes in, and out, in one ordered pass.
 int mergePending(Data4* t) {
     if (!t->pendingEntries) return 0;
     int rc = t->dbf->writeAppends();
     if (rc) return setError(t->code, rc, t->alias + ": cannot write appended records");
     t->cursorOn = false;
-    std::vector<std::uint32_t> order;
-    std::string sorted;
     for (auto& tag : t->tags) {
-        const std::size_t n = tag->pendingCount;
-        if (n == 0) continue;
-        if (n * 8 >= t->dbf->count()) {
+        if (tag->pendingCount == 0 && tag->pendingEraseCount == 0) continue;
+        if ((tag->pendingCount + tag->pendingEraseCount) * 8 >= t->dbf->count()) {
             if ((rc = rebuildTag(t, *tag))) return rc;
             continue;
         }
-        // Record numbers rose with the appends, so a stable sort by key gives the tree's order.
         const std::size_t len = static_cast<std::size_t>(tag->key->keyLength());
         const std::size_t stride = len + 4;
-        const char* base = tag->pending.data();
         const bool descending = tag->ntx->header().descending;
-        order.resize(n);
-        for (std::size_t i = 0; i < n; ++i) order[i] = static_cast<std::uint32_t>(i);
-        std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-            const int c = std::memcmp(base + a * stride, base + b * stride, len);
-            return descending ? c > 0 : c < 0;
-        });
-        sorted.resize(n * stride);
-        for (std::size_t i = 0; i < n; ++i)
-            std::memcpy(sorted.data() + i * stride, base + order[i] * stride, stride);
-        tag->pending.clear();
-        tag->pendingCount = 0;
-        rc = tag->ntx->insertOrdered(sorted.data(), n, stride);
+        std::string in = sortedEntries(tag->pending, tag->pendingCount, len, descending);
+        std::string out = sortedEntries(tag->pendingErase, tag->pendingEraseCount, len, descending);
+        tag->dropPending();
+        if (!in.empty() && !out.empty()) cancelPairs(in, out, stride, descending);
+        rc = tag->ntx->eraseOrdered(out.data(), out.size() / stride, stride);
+        if (rc) return tagError(t, tag.get(), rc, "drop");
+        rc = tag->ntx->insertOrdered(in.data(), in.size() / stride, stride);
         if (rc) return tagError(t, tag.get(), rc, "take");
     }
     t->pendingEntries = false;

@@ -80,7 +80,7 @@ public:
         unmap();
         if (length == 0) return nullptr;
         // Shared, so that writes through write() are seen in the view at once.
-        void* p = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, fd_, 0);
+        void* p = ::mmap(nullptr, length, PROT_READ, MAP_SHARED | MAP_POPULATE, fd_, 0);
         if (p == MAP_FAILED) return nullptr;
         map_ = p;
         mapLen_ = length;

@@ -101,6 +101,32 @@ struct KeyExpression::Node {
     int dec = 0;
     std::vector<std::unique_ptr<Node>> args;
 
+    bool reads(int from, int to) const {
+        if (kind == Kind::Field) return offset < to && from < offset + len;
+        if (kind == Kind::Deleted) return from == 0;  // the delete flag is byte 0
+        for (const auto& a : args)
+            if (a->reads(from, to)) return true;
+        return false;
+    }
+
+    // STR of a whole-number field of its own width gives the field's text as the table keeps
+    // it when that text is already STR's: blanks, a sign for a number not zero, digits without
+    // a leading zero. Then it is copied as it stands.
+    bool copiesField(const char* record, std::string& out) const {
+        const Node& f = *args[0];
+        if (dec != 0 || f.dec != 0 || f.len != len || len > 17) return false;
+        const char* p = record + f.offset;
+        int i = 0;
+        while (i < len && p[i] == ' ') ++i;
+        const bool negative = i < len && p[i] == '-';
+        if (negative) ++i;
+        if (i == len || !isDigit(p[i]) || (p[i] == '0' && (negative || i + 1 < len))) return false;
+        for (int j = i; j < len; ++j)
+            if (!isDigit(p[j])) return false;
+        out.append(p, static_cast<std::size_t>(len));
+        return true;
+    }
+
     double number(const char* record) const {
         return parseNumber(std::string_view(record + offset, static_cast<std::size_t>(len)));
     }
@@ -117,7 +143,7 @@ struct KeyExpression::Node {
                 }
                 break;
             case Kind::Str:
-                out += clipperStr(args[0]->number(record), len, dec);
+                if (!copiesField(record, out)) out += clipperStr(args[0]->number(record), len, dec);
                 break;
             case Kind::Dtos:
                 args[0]->dateText(record, out);
@@ -415,6 +441,10 @@ const std::string& KeyExpression::canonicalText() const {
 void KeyExpression::evaluate(const char* record, std::string& out) const {
     if (type_ == 'L') return;
     root_->text(record, out);
+}
+
+bool KeyExpression::reads(int from, int to) const {
+    return root_->reads(from, to);
 }
 
 bool KeyExpression::evaluateBool(const char* record) const {

@@ -40,6 +40,8 @@ public:
     void evaluate(const char* record, std::string& out) const;
     // For logical expressions (filters).
     bool evaluateBool(const char* record) const;
+    // Whether the value depends on any of the record's bytes from `from` up to `to`.
+    bool reads(int from, int to) const;
 
     // Turns a seek text into key bytes to compare with stored keys. For a numeric key a text
     // such as "   7" means the number 7 and gives its full key; for text keys the bytes are

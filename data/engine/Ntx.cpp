@@ -71,6 +71,12 @@ int Ntx::insertOrdered(const char* entries, std::size_t n, std::size_t stride) {
     return m.insertOrderedEntries(reinterpret_cast<const unsigned char*>(entries), n, stride);
 }
 
+int Ntx::eraseOrdered(const char* entries, std::size_t n, std::size_t stride) {
+    Impl& m = *impl_;
+    if (m.readOnly || stride < static_cast<std::size_t>(m.geo.keySize) + 4) return e4parm;
+    return m.eraseOrderedEntries(reinterpret_cast<const unsigned char*>(entries), n, stride);
+}
+
 int Ntx::erase(std::string_view key, std::uint32_t recNo) {
     Impl& m = *impl_;
     if (m.readOnly || key.size() != static_cast<std::size_t>(m.geo.keySize)) return e4parm;

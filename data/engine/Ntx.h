@@ -57,6 +57,10 @@ public:
     // number (4 bytes, native order). An entry goes into the leaf of the one before it while
     // it belongs there, so that a batch costs about a search of one page an entry.
     int insertOrdered(const char* entries, std::size_t n, std::size_t stride);
+    // Erases `n` entries given in the index's order, laid out as for insertOrdered; each must
+    // be in the index (e4index otherwise). An entry found in the leaf of the one before it is
+    // taken out there while the leaf stays full enough.
+    int eraseOrdered(const char* entries, std::size_t n, std::size_t stride);
 
     // Cursor. Results: r4success / r4after / r4eof (Errors.h) or a negative error.
     // seek: the first entry whose key starts with `key` (exact: r4success), else the first

@@ -1,6 +1,6 @@
 // The bulk build of an index file: entries collected unsorted, sorted by key bytes then record
-// number (an in-place radix sort), repeats dropped, pages filled bottom-up and evenly, the
-// file written beside the target, synced and renamed into place.
+// number (an in-place radix sort; short entries as pairs of numbers), repeats dropped, pages filled
+// bottom-up and evenly, the file written beside the target, synced and renamed into place.
 
 #include <algorithm>
 
@@ -212,11 +212,39 @@ struct NtxBuilder::Impl {
         return err ? errnoToError(err, e4write) : 0;
     }
 
+    // Entries of at most 16 bytes (key and record number) as two numbers each, read big-end
+    // first and padded with zeros, so that comparing the numbers compares the bytes.
+    void sortShortEntries() {
+        struct Item {
+            std::uint64_t hi, lo;
+        };
+        std::vector<Item> items(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            const unsigned char* e = entry(i);
+            std::uint64_t w[2] = {0, 0};
+            for (std::size_t b = 0; b < recSize; ++b)
+                w[b / 8] |= std::uint64_t{e[b]} << (56 - 8 * (b % 8));
+            items[i] = {w[0], w[1]};
+        }
+        std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+            return a.hi != b.hi ? a.hi < b.hi : a.lo < b.lo;
+        });
+        for (std::size_t i = 0; i < count; ++i) {
+            unsigned char* e = entries.data() + i * recSize;
+            const std::uint64_t w[2] = {items[i].hi, items[i].lo};
+            for (std::size_t b = 0; b < recSize; ++b)
+                e[b] = static_cast<unsigned char>(w[b / 8] >> (56 - 8 * (b % 8)));
+        }
+    }
+
     void sortEntries() {
         bool sorted = true;
         for (std::size_t i = 1; i < count && sorted; ++i)
             sorted = std::memcmp(entry(i - 1), entry(i), recSize) <= 0;
-        if (!sorted) RecordSorter(entries.data(), recSize).sort(count);
+        if (!sorted && recSize <= 16)
+            sortShortEntries();
+        else if (!sorted)
+            RecordSorter(entries.data(), recSize).sort(count);
         // Entries are unique: an exact repeat goes, and so does a repeated key in a unique index.
         std::size_t same = header.unique ? static_cast<std::size_t>(keySize) : recSize;
         if (count > 1) {

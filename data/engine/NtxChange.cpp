@@ -221,6 +221,40 @@ int Ntx::Impl::eraseEntry(const unsigned char* key, std::uint32_t rec) {
     return rebalance();
 }
 
+// While the next entry sorts below the fence it lies in the leaf the last one was looked for
+// in, unless it is a separator above; a leaf that would fall below its least fill, and an
+// entry not in the leaf, take the whole way of eraseEntry.
+int Ntx::Impl::eraseOrderedEntries(const unsigned char* entries, std::size_t n,
+                                   std::size_t stride) {
+    const std::size_t len = static_cast<std::size_t>(geo.keySize);
+    Frame* leaf = nullptr;
+    for (std::size_t e = 0; e < n; ++e) {
+        const unsigned char* key = entries + e * stride;
+        std::uint32_t rec;
+        std::memcpy(&rec, key + len, sizeof rec);
+        const Probe p{key, len, true, rec};
+        if (leaf != nullptr && fenced) {
+            const int c = keyCmp(fence.data(), key, len);
+            if (c < 0 || (c == 0 && fenceRec <= rec)) leaf = nullptr;
+        }
+        if (leaf == nullptr) {
+            int rc = trim();
+            if (rc) return rc;
+            rc = findLeaf(p, leaf);
+            if (rc) return rc;
+        }
+        const int i = bound(leaf, p, false);
+        if (i < count(leaf) && compare(leaf, i, p) == 0 && count(leaf) > minKeys) {
+            removeItem(leaf, i);
+            continue;
+        }
+        int rc = eraseEntry(key, rec);
+        if (rc) return rc;
+        leaf = nullptr;
+    }
+    return 0;
+}
+
 // Restores the fill of the pages on opPath from the bottom up after a removal.
 int Ntx::Impl::rebalance() {
     for (std::size_t lv = opPath.size(); lv-- > 1;) {

@@ -68,6 +68,7 @@ struct Ntx::Impl {
     std::vector<Level> opPath;
     std::vector<unsigned char> scratch;
     std::vector<unsigned char> carry;
+    std::vector<unsigned char> writeBuf;  // neighbouring pages written together
 
     // ---- page access -------------------------------------------------------------------
 
@@ -124,6 +125,8 @@ struct Ntx::Impl {
     int peek(std::uint32_t off, const unsigned char*& out);
 
     int writeFrame(Frame* f);
+    // Writes `n` frames whose pages follow one another in the file, in one write.
+    int writeFrames(Frame* const* run, std::size_t n);
 
     // Evicts pages beyond the cache's bound. Called only between operations, so that no
     // operation ever loses a page it holds.
@@ -269,6 +272,8 @@ struct Ntx::Impl {
                 std::uint32_t right);
 
     int eraseEntry(const unsigned char* key, std::uint32_t rec);
+    // Entries in the tree's order, as for insertOrderedEntries, each taken out.
+    int eraseOrderedEntries(const unsigned char* entries, std::size_t n, std::size_t stride);
 
     // Restores the fill of the pages on opPath from the bottom up after a removal.
     int rebalance();

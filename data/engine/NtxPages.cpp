@@ -120,11 +120,24 @@ int Ntx::Impl::peek(std::uint32_t off, const unsigned char*& out) {
 }
 
 int Ntx::Impl::writeFrame(Frame* f) {
-    int err = file->write(f->offset, f->data.data(), kPage);
+    return writeFrames(&f, 1);
+}
+
+int Ntx::Impl::writeFrames(Frame* const* run, std::size_t n) {
+    const std::uint32_t first = run[0]->offset;
+    int err;
+    if (n == 1) {
+        err = file->write(first, run[0]->data.data(), kPage);
+    } else {
+        writeBuf.resize(n * kPage);
+        for (std::size_t i = 0; i < n; ++i)
+            std::memcpy(writeBuf.data() + i * kPage, run[i]->data.data(), kPage);
+        err = file->write(first, writeBuf.data(), n * kPage);
+    }
     if (err) return errnoToError(err, e4write);
     unsynced = true;
-    f->dirty = false;
-    if (f->offset < viewLength) {
+    for (std::size_t i = 0; i < n; ++i) run[i]->dirty = false;
+    if (first < viewLength) {
         // The mapping may not show our own writes: read through the file until remapped.
         view = nullptr;
         viewLength = 0;
@@ -243,9 +256,16 @@ int Ntx::Impl::flush() {
         if (f->inUse && f->dirty) dirty.push_back(f.get());
     std::sort(dirty.begin(), dirty.end(),
               [](const Frame* a, const Frame* b) { return a->offset < b->offset; });
-    for (Frame* f : dirty) {
-        int rc = writeFrame(f);
+    // Neighbouring pages go out in one write.
+    constexpr std::size_t kMaxRun = 64;
+    for (std::size_t i = 0; i < dirty.size();) {
+        std::size_t n = 1;
+        while (i + n < dirty.size() && n < kMaxRun &&
+               dirty[i + n]->offset == dirty[i + n - 1]->offset + kPage)
+            ++n;
+        int rc = writeFrames(dirty.data() + i, n);
         if (rc) return rc;
+        i += n;
     }
     ++version;
     wr16(rawHeader.data() + hVersion, version);

@@ -177,6 +177,42 @@ TEST(Dbf, WritesAndAppendsAreSeenByLaterReads) {
     EXPECT_EQ(record(*again, 29999)[5], 'z');
 }
 
+// Gathered changes are read back at once and reach the file only at the flush, every byte
+// as a write of each would leave it: records close together share a write with the unchanged
+// ones between them, and a record changed twice keeps its last change.
+TEST(Dbf, GatheredChangesReachTheFileAtTheFlushByteForByte) {
+    TempDir dir;
+    std::string path = dir.file("T.dbf");
+    ASSERT_EQ(Dbf::create(posixFileSystem(), path, sampleFields()), 0);
+    auto t = openOk(path);
+    std::string rec = t->blankRecord();
+    for (std::uint32_t n = 1; n <= 3000; ++n) {
+        std::snprintf(rec.data() + 1, 5, "%4u", n);
+        ASSERT_EQ(t->append(rec.data()), 0);
+    }
+    ASSERT_EQ(t->flush(), 0);
+    std::string want = readFile(path);
+    const std::size_t head = 32 + 5 * 32 + 1, len = t->recordLength();
+    for (const std::uint32_t n : {2900u, 7u, 9u, 10u, 40u, 2000u, 7u}) {
+        std::string r = record(*t, n);
+        r[6] = static_cast<char>(r[6] == 'a' ? 'b' : 'a');
+        ASSERT_EQ(t->write(n, r.data(), /*gather=*/true), 0);
+        EXPECT_EQ(record(*t, n), r) << n;
+        want.replace(head + (n - 1) * len, len, r);
+    }
+    EXPECT_NE(readFile(path), want) << "nothing written before the flush";
+    // A write of a record outside the gathered ones goes straight to the file.
+    std::string r = record(*t, 500);
+    r[6] = 'w';
+    ASSERT_EQ(t->write(500, r.data()), 0);
+    want.replace(head + 499 * len, len, r);
+    ASSERT_EQ(t->flush(), 0);
+    std::string got = readFile(path);
+    got[1] = want[1], got[2] = want[2], got[3] = want[3];  // the date of the last change
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(record(*t, 7)[6], 'b');
+}
+
 TEST(Dbf, ClipperLongCharacterFieldUsesTheDecimalsByte) {
     TempDir dir;
     std::string path = dir.file("LONG.dbf");

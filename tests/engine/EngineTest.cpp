@@ -349,6 +349,14 @@ TEST_F(Engine, FieldValuesAreCutPaddedAndParsed) {
     EXPECT_EQ(f4assignDouble(amt, 12345678.0), e4parm);
     EXPECT_EQ(code4errorCode(h.get(), 0), e4parm);
     EXPECT_EQ(f4str(amt), "1000000.00");
+    const std::pair<double, const char*> amounts[] = {
+        {0.07, "      0.07"},      {-0.07, "     -0.07"}, {12.34, "     12.34"},
+        {-0.0, "      0.00"},      {0.0, "      0.00"},   {1234.999999999, "   1235.00"},
+        {-0.004999, "      0.00"}, {100, "    100.00"}};
+    for (const auto& [value, text] : amounts) {
+        ASSERT_EQ(f4assignDouble(amt, value), 0);
+        EXPECT_EQ(f4str(amt), text) << value;
+    }
     ASSERT_EQ(f4assignInt(acc, 42), 0);
     EXPECT_EQ(f4str(acc), "  42");
     EXPECT_EQ(f4assignInt(acc, 10000), e4parm);
@@ -604,6 +612,57 @@ TEST_F(Engine, BulkAppendMergesIntoEveryTagAndIsDurableAtItsEnd) {
     append(t, {"20200101", 1, "Single", 3.0});
     ASSERT_EQ(d4top(t), 0);
     EXPECT_EQ(f4int(d4field(t, "ACCNO")), 1);
+}
+
+// Changes in place during a bulk change: records deleted, recalled, given new keys (one twice)
+// while the table moves in record order. A read in the middle sees the changes; at the end the
+// marks are on file and every tag holds exactly the live records, whether the batch went in
+// by the ordered pass (a small one) or by a fresh build (a large one).
+TEST_F(Engine, BulkChangesInPlaceReachFileAndTags) {
+    std::vector<enginetest::Expense> rows;
+    for (int i = 0; i < 2000; ++i)
+        rows.push_back({"2025010" + std::to_string(1 + i % 9), 100 + i % 37, "P", 1.0});
+    Data4* t = makeExpenses(rows);
+    d4tagSelect(t, nullptr);
+    Field4* acc = d4field(t, "ACCNO");
+    long deleted = 0;
+    for (const int every : {41, 3}) {
+        ASSERT_EQ(d4appendStart(t), 0);
+        for (int rc = d4top(t); rc == r4success; rc = d4skip(t, 1)) {
+            const long n = d4recNo(t);
+            if (n % every == 0 && !d4deleted(t)) {
+                ASSERT_EQ(d4delete(t), 0);
+                ++deleted;
+            } else if (n % every == 1) {
+                ASSERT_EQ(f4assignInt(acc, 7000 + int(n)), 0);
+            }
+        }
+        ASSERT_EQ(d4go(t, 2), 0);  // changed twice: only its last key stays
+        ASSERT_EQ(f4assignInt(acc, 42), 0);
+        ASSERT_EQ(d4go(t, every), 0);  // deleted, then recalled
+        ASSERT_EQ(d4recall(t), 0);
+        --deleted;
+        ASSERT_EQ(d4go(t, every + 1), 0);
+        EXPECT_EQ(f4int(acc), 7000 + every + 1) << "read back before the end";
+        ASSERT_EQ(d4appendEnd(t), 0);
+        EXPECT_EQ(readFile(dir.file("EXP5.dbf"))[14], 0);
+        EXPECT_EQ(checked(t), "sound") << every;
+
+        auto other = code4init(posixFileSystem(), dir.path());
+        Data4* again = d4open(other.get(), "EXP5");
+        ASSERT_NE(again, nullptr);
+        long onFile = 0;
+        d4tagSelect(again, nullptr);
+        for (int rc = d4top(again); rc == r4success; rc = d4skip(again, 1))
+            onFile += d4deleted(again) ? 1 : 0;
+        ASSERT_EQ(d4tagSelect(again, d4tag(again, "EAcc")), 0);
+        EXPECT_EQ(d4seek(again, "  42"), r4success);
+        EXPECT_EQ(d4recNo(again), 2);
+        EXPECT_EQ(d4seek(again, std::to_string(7000 + every + 1)), r4success);
+        code4initUndo(other.get());
+        EXPECT_EQ(onFile, deleted) << every;
+        d4tagSelect(t, nullptr);
+    }
 }
 
 // A batch cut short by a crash: some of its records on file, none of their entries; the mark

@@ -64,6 +64,23 @@ TEST(KeyExpression, TagExpressionsGiveTheirKeys) {
     EXPECT_EQ(key(incDate, r), "20251231");
 }
 
+// STR of a whole-number field gives STR's text whatever form the stored text has: as it
+// stands when already so, rewritten when another tool left it otherwise.
+TEST(KeyExpression, StrOfAFieldIsStrsTextInEveryStoredForm) {
+    auto acc = parsed("STR(ACCNO,4)");
+    const struct {
+        const char* stored;
+        const char* key;
+    } cases[] = {{"   7", "   7"}, {"  -5", "  -5"}, {"9999", "9999"}, {"   0", "   0"},
+                 {" 007", "   7"}, {"7   ", "   7"}, {"  -0", "   0"}, {"    ", "   0"},
+                 {"00 7", "   0"}, {" 1.5", "   2"}, {"-999", "-999"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(key(acc, Record().set(9, c.stored)), c.key) << '"' << c.stored << '"';
+    // A field of another width or with decimals takes STR's own reading.
+    EXPECT_EQ(key(parsed("STR(ACCNO,6)"), Record().set(9, "  12")), "    12");
+    EXPECT_EQ(key(parsed("STR(AMOUNT,9,2)"), Record().set(29, "     1.5")), "     1.50");
+}
+
 TEST(KeyExpression, CaseAndSpacingDoNotMatter) {
     Record r;
     r.set(1, "20260305").set(9, "  42");
@@ -187,6 +204,29 @@ TEST(KeyExpression, GarbageIsRefusedWithAMessage) {
     std::string error;
     KeyExpression::parse("STR(NOSUCH,4)", layout(), &error);
     EXPECT_NE(error.find("NOSUCH"), std::string::npos) << error;
+}
+
+// The bytes an expression reads, which decide whether a change of a record can move its
+// entry: a field's whole width and nothing beside it, through STR, DTOS, "+" and .NOT.; the
+// delete flag for DELETED().
+TEST(KeyExpression, ReadsExactlyTheBytesOfItsFields) {
+    const struct {
+        const char* text;
+        int from, to;
+        bool reads;
+    } cases[] = {{"STR(ACCNO,4) + DTOS(EXPDATE)", 1, 2, true},
+                 {"STR(ACCNO,4) + DTOS(EXPDATE)", 12, 13, true},
+                 {"STR(ACCNO,4) + DTOS(EXPDATE)", 13, 45, false},
+                 {"STR(ACCNO,4) + DTOS(EXPDATE)", 0, 1, false},
+                 {"DTOS(INCDATE)", 28, 29, true},
+                 {"DTOS(INCDATE)", 17, 21, false},
+                 {"PAYTO", 43, 45, true},
+                 {"PAYTO", 44, 45, false},
+                 {".NOT. DELETED()", 0, 1, true},
+                 {".NOT. DELETED()", 1, 45, false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(parsed(c.text).reads(c.from, c.to), c.reads)
+            << c.text << " [" << c.from << ", " << c.to << ")";
 }
 
 }  // namespace

@@ -314,6 +314,36 @@ TEST(Ntx, OrderedBatchInsertMatchesSingleInserts) {
     }
 }
 
+// A batch taken out in the tree's order: scattered entries from their leaves, a long stretch
+// that empties leaves and merges them, separators of branch pages; in ascending and
+// descending indexes it leaves the tree of the entries that stay. An entry not there stops
+// the batch.
+TEST(Ntx, OrderedBatchEraseLeavesTheEntriesThatStay) {
+    TempDir dir;
+    for (const bool descending : {false, true}) {
+        NtxHeader h = accHeader();
+        h.descending = descending;
+        std::vector<Entry> all = randomEntries(4000, 7);
+        std::sort(all.begin(), all.end(), [descending](const Entry& a, const Entry& b) {
+            if (a.first != b.first) return descending ? a.first > b.first : a.first < b.first;
+            return a.second < b.second;
+        });
+        auto ntx = build(dir.file(descending ? "d.ntx" : "a.ntx"), all, h);
+        std::vector<Entry> gone, stay;
+        for (std::size_t i = 0; i < all.size(); ++i)
+            (i % 3 == 0 || (i >= 1000 && i < 1600) ? gone : stay).push_back(all[i]);
+        std::string packed;
+        for (const auto& [k, r] : gone) {
+            packed += k;
+            packed.append(reinterpret_cast<const char*>(&r), 4);
+        }
+        ASSERT_EQ(ntx->eraseOrdered(packed.data(), gone.size(), 16), 0);
+        EXPECT_EQ(checked(*ntx), stay.size());
+        EXPECT_EQ(walk(*ntx), stay) << descending;
+        EXPECT_EQ(ntx->eraseOrdered(packed.data(), 1, 16), e4index);
+    }
+}
+
 TEST(Ntx, ExactRepeatsAreRefusedOrDropped) {
     TempDir dir;
     auto ntx = build(dir.file("p.ntx"), {{accKey(1, 1), 1}, {accKey(1, 1), 1}, {accKey(1, 1), 2}});
