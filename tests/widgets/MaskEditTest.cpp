@@ -3,7 +3,7 @@
 
 #include <QKeyEvent>
 
-#include "GuiFixture.h"
+#include "support/QtApplication.h"
 #include "widgets/MaskEdit.h"
 
 namespace cbk::testing {

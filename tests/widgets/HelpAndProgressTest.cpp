@@ -7,7 +7,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "GuiFixture.h"
+#include "support/QtApplication.h"
 #include "widgets/HelpWindow.h"
 #include "widgets/ProgressBox.h"
 
