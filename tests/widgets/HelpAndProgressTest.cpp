@@ -1,5 +1,7 @@
 // The help window's topics and the progress box.
 
+#include <gtest/gtest.h>
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QProgressBar>
