@@ -13,6 +13,7 @@
 #include "reports/ReportDocument.h"
 #include "reports/forms/MultFolU.h"
 #include "reports/forms/ReportU.h"
+#include "widgets/MaskEdit.h"
 
 namespace cbk::testing {
 namespace {
