@@ -13,8 +13,8 @@
 #include "books/BooksLock.h"
 #include "books/EnterBooks.h"
 #include "data/SampleData.h"
-#include "engine/FaultyFileSystem.h"
-#include "engine/TableFiles.h"
+#include "support/FaultyFileSystem.h"
+#include "support/TableFiles.h"
 
 namespace books {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "books/NewBooks.h"
 #include "data/TableCatalogue.h"
-#include "engine/TableFiles.h"
+#include "support/TableFiles.h"
 
 namespace books {
 namespace {

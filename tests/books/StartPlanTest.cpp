@@ -7,7 +7,7 @@
 #include "books/BooksPlaces.h"
 #include "books/RecentBooks.h"
 #include "books/StartPlan.h"
-#include "engine/TableFiles.h"
+#include "support/TableFiles.h"
 
 namespace books {
 namespace {

@@ -10,8 +10,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "tests/engine/FaultyFileSystem.h"
-#include "tests/engine/ScratchDir.h"
+#include "support/FaultyFileSystem.h"
+#include "support/ScratchDir.h"
 
 namespace cbk {
 namespace {

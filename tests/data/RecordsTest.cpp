@@ -8,7 +8,7 @@
 #include "data/Database.h"
 #include "data/StoredForms.h"
 #include "data/engine/Ntx.h"
-#include "tests/data/DataFixture.h"
+#include "support/DataFixture.h"
 
 namespace cbk {
 namespace {

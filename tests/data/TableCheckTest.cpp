@@ -8,8 +8,8 @@
 
 #include "data/TableCheck.h"
 #include "data/engine/Engine.h"
-#include "engine/TableFiles.h"
-#include "tests/data/DataFixture.h"
+#include "support/DataFixture.h"
+#include "support/TableFiles.h"
 
 namespace cbk {
 namespace {

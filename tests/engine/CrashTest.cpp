@@ -24,8 +24,8 @@
 
 #include "crash/CrashWorkload.h"
 #include "data/engine/Engine.h"
-#include "engine/ScratchDir.h"
-#include "engine/TableFiles.h"
+#include "support/ScratchDir.h"
+#include "support/TableFiles.h"
 
 namespace engine {
 namespace {

@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "data/engine/Errors.h"
-#include "engine/FaultyFileSystem.h"
-#include "engine/TableFiles.h"
+#include "support/FaultyFileSystem.h"
+#include "support/TableFiles.h"
 
 namespace engine {
 namespace {

@@ -6,9 +6,9 @@
 
 #include "crash/CrashWorkload.h"
 #include "data/engine/Engine.h"
-#include "engine/FaultyFileSystem.h"
-#include "engine/PowerLossFileSystem.h"
-#include "engine/TableFiles.h"
+#include "support/FaultyFileSystem.h"
+#include "support/PowerLossFileSystem.h"
+#include "support/TableFiles.h"
 
 namespace engine {
 namespace {

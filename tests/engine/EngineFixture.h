@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "data/engine/Engine.h"
-#include "engine/TableFiles.h"
+#include "support/TableFiles.h"
 
 namespace enginetest {
 

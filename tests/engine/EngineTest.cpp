@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "engine/EngineFixture.h"
-#include "engine/FaultyFileSystem.h"
+#include "support/FaultyFileSystem.h"
 
 namespace engine {
 namespace {

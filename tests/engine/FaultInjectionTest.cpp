@@ -18,9 +18,9 @@
 #include <map>
 
 #include "data/engine/Engine.h"
-#include "engine/FaultyFileSystem.h"
-#include "engine/ScratchDir.h"
-#include "engine/TableFiles.h"
+#include "support/FaultyFileSystem.h"
+#include "support/ScratchDir.h"
+#include "support/TableFiles.h"
 
 namespace engine {
 namespace {

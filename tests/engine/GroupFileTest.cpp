@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "data/engine/Errors.h"
-#include "engine/TableFiles.h"
+#include "support/TableFiles.h"
 
 namespace engine {
 namespace {

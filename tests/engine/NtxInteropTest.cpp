@@ -13,7 +13,7 @@
 
 #include "data/engine/KeyExpression.h"
 #include "data/engine/Ntx.h"
-#include "engine/TableFiles.h"
+#include "support/TableFiles.h"
 
 namespace engine {
 namespace {

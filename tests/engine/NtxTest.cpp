@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "data/engine/Errors.h"
-#include "engine/FaultyFileSystem.h"
-#include "engine/TableFiles.h"
+#include "support/FaultyFileSystem.h"
+#include "support/TableFiles.h"
 
 namespace engine {
 namespace {

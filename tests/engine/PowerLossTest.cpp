@@ -14,7 +14,7 @@
 #include <cstdlib>
 
 #include "crash/CrashWorkload.h"
-#include "engine/PowerLossCheck.h"
+#include "support/PowerLossCheck.h"
 
 namespace engine {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "data/engine/Engine.h"
 #include "engine/EngineFixture.h"
-#include "engine/TableFiles.h"
+#include "support/TableFiles.h"
 
 namespace engine {
 namespace {

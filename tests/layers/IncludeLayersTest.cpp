@@ -1,6 +1,7 @@
 // The house's floors: every source includes only its own folder and the folders below it that
-// allowed-includes.txt gives it. An include that runs up a floor, or a folder with sources that
-// the table does not place, fails here.
+// allowed-includes.txt gives it, and each folder's library links what its line allows and
+// reaches all of it. An include that runs up a floor, a folder with sources that the table
+// does not place, or a link list that disagrees with the table fails here.
 
 #include <gtest/gtest.h>
 
@@ -20,9 +21,10 @@ const fs::path kRoot = CBK_SOURCE_DIR;
 
 using Layers = std::map<std::string, std::set<std::string>>;
 
-Layers ReadLayers() {
+// Lines of "folder: folder folder ...", comments and blank lines skipped.
+Layers ReadLayers(const fs::path& file) {
     Layers layers;
-    std::ifstream in(kRoot / "tests/layers/allowed-includes.txt");
+    std::ifstream in(file);
     std::string line;
     while (std::getline(in, line)) {
         if (line.empty() || line[0] == '#') continue;
@@ -33,6 +35,30 @@ Layers ReadLayers() {
         for (std::string folder; rest >> folder;) allowed.insert(folder);
     }
     return layers;
+}
+
+Layers ReadLayers() {
+    return ReadLayers(kRoot / "tests/layers/allowed-includes.txt");
+}
+
+// Each library's folder and the folders of the libraries it links directly, as the build
+// configured them.
+Layers ReadLinks() {
+    return ReadLayers(fs::path(CBK_BINARY_DIR) / "tests/layers/link-libraries.txt");
+}
+
+// The folders whose libraries `folder`'s library reaches through its links.
+std::set<std::string> Reached(const Layers& links, const std::string& folder) {
+    std::set<std::string> reached;
+    std::vector<std::string> next{folder};
+    while (!next.empty()) {
+        const auto found = links.find(next.back());
+        next.pop_back();
+        if (found == links.end()) continue;
+        for (const std::string& linked : found->second)
+            if (reached.insert(linked).second) next.push_back(linked);
+    }
+    return reached;
 }
 
 bool IsSource(const fs::path& p) {
@@ -90,6 +116,28 @@ TEST(IncludeLayers, EveryIncludeStaysOnItsFloorOrBelow) {
                               << "/ may not: " << line;
             }
         }
+    }
+}
+
+TEST(IncludeLayers, EachLibraryLinksWhatItsFolderMayIncludeAndNothingElse) {
+    const Layers layers = ReadLayers();
+    const Layers links = ReadLinks();
+    ASSERT_FALSE(links.empty()) << "link-libraries.txt not written by the build";
+    for (const auto& [folder, linked] : links) {
+        const auto layer = layers.find(folder);
+        if (layer == layers.end()) {
+            ADD_FAILURE() << folder << "/ has a library but no line in allowed-includes.txt";
+            continue;
+        }
+        for (const std::string& library : linked)
+            if (!layer->second.count(library))
+                ADD_FAILURE() << folder << "/'s library links " << library << "/'s, which "
+                              << folder << "/ may not include";
+        const std::set<std::string> reached = Reached(links, folder);
+        for (const std::string& allowed : layer->second)
+            if (links.count(allowed) && !reached.count(allowed))
+                ADD_FAILURE() << folder << "/ may include " << allowed << "/, but its library "
+                              << "does not link " << allowed << "/'s";
     }
 }
 

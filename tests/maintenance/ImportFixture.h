@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "data/DataFixture.h"
 #include "data/Database.h"
 #include "data/engine/Engine.h"
-#include "engine/FaultyFileSystem.h"
+#include "support/DataFixture.h"
+#include "support/FaultyFileSystem.h"
 
 namespace cbk::testing {
 

@@ -10,11 +10,11 @@
 #include <iterator>
 #include <string>
 
-#include "data/DataFixture.h"
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/engine/Engine.h"
-#include "tests/engine/FaultyFileSystem.h"
+#include "support/DataFixture.h"
+#include "support/FaultyFileSystem.h"
 
 namespace cbk::testing {
 

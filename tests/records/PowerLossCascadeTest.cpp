@@ -9,11 +9,11 @@
 
 #include <filesystem>
 
-#include "data/DataFixture.h"
 #include "data/Database.h"
 #include "data/TableCatalogue.h"
-#include "engine/PowerLossCheck.h"
 #include "records/FolderOps.h"
+#include "support/DataFixture.h"
+#include "support/PowerLossCheck.h"
 
 namespace cbk::testing {
 namespace {

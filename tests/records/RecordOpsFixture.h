@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "data/DataFixture.h"
 #include "data/Database.h"
 #include "data/engine/Engine.h"
+#include "support/DataFixture.h"
 
 namespace cbk::testing {
 

@@ -5,7 +5,7 @@
 #include <cerrno>
 
 #include "data/Records.h"
-#include "tests/engine/FaultyFileSystem.h"
+#include "support/FaultyFileSystem.h"
 #include "tests/records/RecordOpsFixture.h"
 
 using namespace records;

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/ScratchDir.h"
 #include "reports/ChartFigures.h"
 #include "reports/ReportBuilders.h"
 #include "reports/ReportExport.h"
 #include "reports/ReportTablesFixture.h"
+#include "support/ScratchDir.h"
 
 using namespace reports;
 using namespace reports::testing;

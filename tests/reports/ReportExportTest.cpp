@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/FaultyFileSystem.h"
-#include "engine/ScratchDir.h"
 #include "platform/ScriptedPlatform.h"
+#include "support/FaultyFileSystem.h"
+#include "support/ScratchDir.h"
 
 using namespace reports;
 

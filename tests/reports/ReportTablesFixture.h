@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "data/DataFixture.h"
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/engine/Engine.h"
@@ -17,6 +16,7 @@
 #include "reports/ReportRequest.h"
 #include "reports/ReportTestRows.h"
 #include "rules/EntryRules.h"
+#include "support/DataFixture.h"
 
 namespace reports::testing {
 

@@ -8,12 +8,12 @@
 #include <fstream>
 #include <iterator>
 
-#include "data/DataFixture.h"
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/engine/Engine.h"
-#include "engine/FaultyFileSystem.h"
 #include "statements/StatementImport.h"
+#include "support/DataFixture.h"
+#include "support/FaultyFileSystem.h"
 
 namespace cbk::testing {
 namespace {

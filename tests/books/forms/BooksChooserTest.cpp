@@ -15,27 +15,11 @@
 #include "books/NewBooks.h"
 #include "books/forms/BooksChooserU.h"
 #include "books/forms/NewBooksU.h"
-#include "engine/TableFiles.h"
 #include "platform/ScriptedPlatform.h"
+#include "support/TableFiles.h"
 
 namespace books {
 namespace {
-
-// One application for the test program, destroyed after the last test while Qt's own
-// globals are still alive.
-class ApplicationEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char name_[18] = "books_forms_tests";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
 void screenshot(QWidget& w, const char* name) {
     if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR"))

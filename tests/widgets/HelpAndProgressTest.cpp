@@ -1,5 +1,7 @@
 // The help window's topics and the progress box.
 
+#include <gtest/gtest.h>
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -7,7 +9,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "GuiFixture.h"
+#include "support/QtApplication.h"
 #include "widgets/HelpWindow.h"
 #include "widgets/ProgressBox.h"
 

@@ -1,34 +1,27 @@
 #pragma once
 
-// Set-up shared by the form tests: one QApplication for the test program (offscreen), a
-// scripted platform with the clock pinned to 5 March 2026 and moving 100 ms per reading, a
-// fresh directory with the example tables made current, and the sixteen forms.
+// Set-up shared by the form tests of every GUI test program: the program's one QApplication
+// (offscreen), a scripted platform with the clock pinned to 5 March 2026 and moving 100 ms per
+// reading, and a fresh directory with the example tables made current. Each program's own
+// GuiFixture.h adds the forms its library holds.
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
 
-#include "app/DKRMain.h"
-#include "app/Forms.h"
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/SampleData.h"
 #include "platform/ScriptedPlatform.h"
 #include "state/MainVars.h"
+#include "support/QtApplication.h"
 
 namespace cbk::testing {
-
-inline void ensureApplication() {
-    if (QApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "gui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-}
 
 inline constexpr std::chrono::milliseconds kClockStep{100};
 
@@ -37,7 +30,7 @@ inline bool anyTableOpen() {
     return Accounts || IncomeAccounts || Folders || Expenses || Income || SettingsTable;
 }
 
-class FormTest : public ::testing::Test {
+class GuiTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ensureApplication();
@@ -47,19 +40,12 @@ protected:
         options.today = *platform::DateTime::fromYmd(2026, 3, 5);
         dir_ = std::make_unique<SampleDataDir>(options);
         ASSERT_TRUE(dir_->ok()) << dir_->error();
-        forms_ = std::make_unique<FormSet>();
     }
 
     void TearDown() override {
         CloseAllTables();
-        forms_.reset();
         dir_.reset();
     }
-
-    TFormMain& main() { return forms_->main(); }
-
-    // Runs the main window's start-up as the first showing does.
-    void startUp() { main().FormShow(); }
 
     std::filesystem::path dataDir() const { return dir_->path(); }
 
@@ -79,7 +65,6 @@ protected:
 
     platform::ScriptedPlatformScope platform_;
     std::unique_ptr<SampleDataDir> dir_;
-    std::unique_ptr<FormSet> forms_;
 };
 
 }  // namespace cbk::testing

@@ -214,33 +214,6 @@ TEST_F(RecordFormKeys, AccountNumberTypedOverIsStoredAndTheNextOfferIsTypedOverT
     EXPECT_TRUE(records::AccountNoFree(chart, 4001));
 }
 
-TEST_F(RecordFormKeys, SettingsFieldsEnteredByTabAreTypedOver) {
-    main().FormShow();
-    main().show();
-    main().activateWindow();
-    QApplication::processEvents();
-    main().PageControl1->setCurrentIndex(2);  // Program Setup
-    main().MaskEdit3->setFocus(Qt::TabFocusReason);
-    type("7");
-    key(Qt::Key_Tab);
-    ASSERT_EQ(focused(), main().MaskEdit4);
-    type("1");
-    key(Qt::Key_Tab);
-    EXPECT_EQ(Settings.FyMonth, 7);
-    EXPECT_EQ(Settings.FyDay, 1);
-
-    main().PageControl1->setCurrentIndex(1);  // Report Generation
-    main().MaskEdit1->setFocus(Qt::TabFocusReason);
-    type("011526");
-    key(Qt::Key_Tab);
-    ASSERT_EQ(focused(), main().MaskEdit2);
-    type("013126");
-    key(Qt::Key_Tab);
-    EXPECT_EQ(ReportFrom, *platform::DateTime::fromYmd(2026, 1, 15));
-    EXPECT_EQ(ReportThrough, *platform::DateTime::fromYmd(2026, 1, 31));
-    main().hide();
-}
-
 TEST_F(RecordFormKeys, AClickPlacesTheCursorWithoutSelecting) {
     TExpense& form = newExpenseForm();
     runModal(form, [&] {

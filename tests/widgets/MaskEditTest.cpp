@@ -1,9 +1,12 @@
 // The masked field: positions, right alignment, the refusal of an incomplete entry, Escape,
 // and the order of the checks and the exit handlers.
 
+#include <gtest/gtest.h>
+
 #include <QKeyEvent>
 
-#include "GuiFixture.h"
+#include "platform/ScriptedPlatform.h"
+#include "support/QtApplication.h"
 #include "widgets/MaskEdit.h"
 
 namespace cbk::testing {

@@ -87,15 +87,6 @@ TEST_F(AccountForm, AddAnotherKeepsTheTickAndOffersTheNextNumber) {
     EXPECT_EQ(ExpAccountChoice, 0);  // the other chart's choice is left alone
 }
 
-TEST_F(AccountForm, TakenNumberForANewAccountIsRefused) {
-    show("E", 0);
-    form().MaskEdit1->setText(" 100");
-    form().BtnSaveClick();
-    EXPECT_EQ(form().result(), 0);
-    EXPECT_EQ(texts(), (std::vector<std::string>{
-                           "Account number already exists.  Please enter a different number."}));
-}
-
 TEST_F(AccountForm, IncomeMergeKeepsTheEditedRecordAndReturnsToIt) {
     show("I", 20);
     const std::int32_t edited = IncAccountChoice;

@@ -1,4 +1,4 @@
-#include "engine/PowerLossFileSystem.h"
+#include "support/PowerLossFileSystem.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "engine/FaultyFileSystem.h"
+#include "support/FaultyFileSystem.h"
 
 namespace engine {
 namespace {

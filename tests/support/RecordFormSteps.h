@@ -1,23 +1,29 @@
 #pragma once
 
-// Set-up of the record form tests: the forms of GuiFixture.h with the data store started, and
-// small steps a test script takes on the forms as a user would.
+// Set-up of the record form tests: a program's form fixture with the data store started, and
+// small steps a test script takes on the forms as a user would. Each program names its own
+// fixture: using RecordFormTest = RecordFormSteps<FormTest>;
 
 #include <QTableWidget>
 #include <functional>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
-#include "GuiFixture.h"
+#include "data/Database.h"
+#include "platform/ScriptedPlatform.h"
 #include "records/forms/PickList.h"
+#include "state/MainVars.h"
 #include "widgets/MaskEdit.h"
 
 namespace cbk::testing {
 
-class RecordFormTest : public FormTest {
+template <class Fixture>
+class RecordFormSteps : public Fixture {
 protected:
     void SetUp() override {
-        FormTest::SetUp();
-        if (HasFatalFailure()) return;
+        Fixture::SetUp();
+        if (this->HasFatalFailure()) return;
         StartDataStore();
         DefaultFolder = -1;
         PackOnExit = false;
@@ -27,7 +33,7 @@ protected:
     // what the showing returns.
     template <class Form>
     void onNext(const std::string& name, std::function<void(Form&)> step) {
-        platform_->modal.once(name, [step](platform::ModalForm& shown) {
+        this->platform_->modal.once(name, [step](platform::ModalForm& shown) {
             auto& form = dynamic_cast<Form&>(shown);
             form.setResult(0);
             step(form);
@@ -59,9 +65,9 @@ protected:
 
     // Answers the next message boxes in order.
     void answer(std::initializer_list<platform::Answer> answers) {
-        for (platform::Answer a : answers) platform_->messages.answer(a);
+        for (platform::Answer a : answers) this->platform_->messages.answer(a);
     }
-    std::vector<std::string> texts() { return platform_->messages.texts(); }
+    std::vector<std::string> texts() { return this->platform_->messages.texts(); }
 };
 
 }  // namespace cbk::testing

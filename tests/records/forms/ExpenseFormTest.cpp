@@ -8,11 +8,11 @@
 #include <cerrno>
 
 #include "RecordFormFixture.h"
-#include "engine/FaultyFileSystem.h"
 #include "records/RecordTables.h"
 #include "records/forms/ExpenseU.h"
 #include "records/forms/FormParts.h"
 #include "rules/EntryRules.h"
+#include "support/FaultyFileSystem.h"
 
 namespace cbk::testing {
 namespace {

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "data/engine/Engine.h"
-#include "engine/PowerLossFileSystem.h"
-#include "engine/TableFiles.h"
+#include "support/PowerLossFileSystem.h"
+#include "support/TableFiles.h"
 
 namespace enginetest {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "gui/GuiFixture.h"
+#include "support/QtApplication.h"
 
 #include <QApplication>
 #include <QFont>
