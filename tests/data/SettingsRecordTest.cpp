@@ -10,7 +10,7 @@
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/TableSession.h"
-#include "tests/data/DataFixture.h"
+#include "support/DataFixture.h"
 
 namespace cbk {
 namespace {
