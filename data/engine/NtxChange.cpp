@@ -97,10 +97,7 @@ int Ntx::Impl::insertOrderedEntries(const unsigned char* entries, std::size_t n,
         std::uint32_t rec;
         std::memcpy(&rec, key + len, sizeof rec);
         const Probe p{key, len, true, rec};
-        if (leaf != nullptr && fenced) {
-            const int c = keyCmp(fence.data(), key, len);
-            if (c < 0 || (c == 0 && fenceRec <= rec)) leaf = nullptr;
-        }
+        if (leaf != nullptr && pastFence(key, len, rec)) leaf = nullptr;
         if (leaf == nullptr || hdr.unique) {
             int rc = trim();
             if (rc) return rc;
@@ -233,10 +230,7 @@ int Ntx::Impl::eraseOrderedEntries(const unsigned char* entries, std::size_t n,
         std::uint32_t rec;
         std::memcpy(&rec, key + len, sizeof rec);
         const Probe p{key, len, true, rec};
-        if (leaf != nullptr && fenced) {
-            const int c = keyCmp(fence.data(), key, len);
-            if (c < 0 || (c == 0 && fenceRec <= rec)) leaf = nullptr;
-        }
+        if (leaf != nullptr && pastFence(key, len, rec)) leaf = nullptr;
         if (leaf == nullptr) {
             int rc = trim();
             if (rc) return rc;

@@ -262,6 +262,13 @@ struct Ntx::Impl {
     std::vector<unsigned char> fence;
     std::uint32_t fenceRec = 0;
     bool fenced = false;
+    // True when the entry (key, rec) sorts at or above the fence, so it lies beyond the leaf
+    // found last.
+    bool pastFence(const unsigned char* key, std::size_t len, std::uint32_t rec) const {
+        if (!fenced) return false;
+        const int c = keyCmp(fence.data(), key, len);
+        return c < 0 || (c == 0 && fenceRec <= rec);
+    }
 
     // Inserts into a full page by splitting it: the lower half stays in `f`, the upper half
     // goes to a new page, and the middle entry is handed back in carry* for the parent.
