@@ -42,6 +42,9 @@ protected:
     }
     void TearDown() override {
         CloseAllTables();
+        // A test may have started the store on a file system of its own, which dies with it.
+        StartDataStore();
+        CloseAllTables();
         DataTest::TearDown();
     }
 
