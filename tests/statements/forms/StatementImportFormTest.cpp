@@ -75,9 +75,11 @@ TEST_F(StatementImportForm, OfxImportedThenCaughtAsDuplicateOnTheSecondImport) {
     });
     main().BtnStatement->click();
     EXPECT_EQ(texts(), std::vector<std::string>(
-                           {"Line 1 (Harbor Office Supply) has no account: choose one for it, "
-                            "or untick it.",
-                            "2 expenses and 1 income record were added; 0 lines were skipped."}));
+                           {"3 ticked lines have no account (the first is line 1, Harbor Office "
+                            "Supply): choose one for each, or untick them.",
+                            "2 expenses and 1 income record were added; 0 lines were skipped. "
+                            "Income records have no memo: the memo of 1 income line was not "
+                            "kept."}));
     EXPECT_EQ(count(true), expenses + 2);
     EXPECT_EQ(count(false), income + 1);
     EXPECT_FALSE(anyTableOpen());
@@ -118,7 +120,9 @@ TEST_F(StatementImportForm, CsvGoesThroughTheMappingWhichIsRemembered) {
     });
     main().BtnStatement->click();
     EXPECT_EQ(texts(), std::vector<std::string>(
-                           {"1 expense and 1 income record were added; 1 line was skipped."}));
+                           {"1 expense and 1 income record were added; 1 line was skipped. "
+                            "Income records have no memo: the memo of 1 income line was not "
+                            "kept."}));
     const auto remembered = statements::RememberedMapping(
         statements::MappingFilePath(), "Date,Description,Amount,Check Number,Memo");
     ASSERT_TRUE(remembered.has_value());
