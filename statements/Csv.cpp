@@ -5,6 +5,7 @@
 #include <cctype>
 #include <optional>
 #include <sstream>
+#include <string_view>
 
 #include "statements/Readers.h"
 #include "statements/TextParts.h"
@@ -115,14 +116,15 @@ std::string HeaderLine(const std::string& raw) {
 }
 
 std::string LineText(const std::string& raw, int line) {
-    const std::string bytes = WithoutBom(raw);
+    std::string_view bytes(raw);
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     std::size_t at = 0;
-    for (int n = 1; n < line && at != std::string::npos; ++n) {
+    for (int n = 1; n < line && at != std::string_view::npos; ++n) {
         at = bytes.find('\n', at);
-        if (at != std::string::npos) ++at;
+        if (at != std::string_view::npos) ++at;
     }
-    if (at == std::string::npos || at > bytes.size()) return {};
-    std::string text = bytes.substr(at, bytes.find('\n', at) - at);
+    if (at == std::string_view::npos || at > bytes.size()) return {};
+    std::string text(bytes.substr(at, bytes.find('\n', at) - at));
     if (!text.empty() && text.back() == '\r') text.pop_back();
     return text;
 }
@@ -237,7 +239,10 @@ CsvMapping GuessMapping(const std::string& bytes, platform::DateOrder preferred)
     bool commaDecimals = false, pointDecimals = false;
     for (std::size_t r = table->first + (m.header ? 1 : 0); r < table->records.size(); ++r) {
         const std::vector<std::string>& f = table->records[r].fields;
-        if (m.date >= 0 && m.date < static_cast<int>(f.size())) dates.push_back(Trimmed(f[m.date]));
+        // Closing lines below the table (a balance with its date in words) tell nothing.
+        if (m.date >= 0 && (m.date >= static_cast<int>(f.size()) || !ReadsAsDate(f[m.date])))
+            continue;
+        if (m.date >= 0) dates.push_back(Trimmed(f[m.date]));
         for (int column : {m.amount, m.debit, m.credit}) {
             if (column < 0 || column >= static_cast<int>(f.size())) continue;
             const std::string cell = Trimmed(f[column]);
@@ -277,9 +282,9 @@ std::string MappingText(const CsvMapping& m) {
                                                                   : "MDY";
     out << "delimiter=" << (m.delimiter == '\t' ? "tab" : std::string(1, m.delimiter))
         << " decimal=" << (m.decimalComma ? "comma" : "point") << " order=" << order
-        << " header=" << (m.header ? 1 : 0) << " first=" << m.firstLine << " date=" << m.date << " amount=" << m.amount
-        << " debit=" << m.debit << " credit=" << m.credit << " payee=" << m.payee
-        << " memo=" << m.memo << " check=" << m.check;
+        << " header=" << (m.header ? 1 : 0) << " first=" << m.firstLine << " date=" << m.date
+        << " amount=" << m.amount << " debit=" << m.debit << " credit=" << m.credit
+        << " payee=" << m.payee << " memo=" << m.memo << " check=" << m.check;
     return out.str();
 }
 
@@ -364,8 +369,9 @@ public:
         while (end > first && !Transaction(records[end - 1])) --end;
         if (end == first || end == records.size()) return records.size();
         const CsvRecord& after = records[end];
-        const std::string& lead =
-            static_cast<int>(after.fields.size()) > m_.date ? after.fields[m_.date] : after.fields[0];
+        const std::string& lead = static_cast<int>(after.fields.size()) > m_.date
+                                      ? after.fields[m_.date]
+                                      : after.fields[0];
         bool letters = false, digits = false;
         for (unsigned char c : lead) {
             letters = letters || std::isalpha(c) != 0;

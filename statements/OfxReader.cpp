@@ -118,14 +118,11 @@ public:
             line.sourceLine = LineAt(bytes, starts[i]);
             std::optional<std::int64_t> cents;
             if (t.amount_valid) cents = std::llround(t.amount * 100.0);
-            if (t.date_posted_valid)
-                line.date = WrittenDay(lower, starts[i], "<dtposted>");
-            if (t.date_posted_valid && !line.date)
-                line.date = DayOf(t.date_posted);
+            if (t.date_posted_valid) line.date = WrittenDay(lower, starts[i], "<dtposted>");
+            if (t.date_posted_valid && !line.date) line.date = DayOf(t.date_posted);
             if (!line.date && t.date_initiated_valid)
                 line.date = WrittenDay(lower, starts[i], "<dtuser>");
-            if (!line.date && t.date_initiated_valid)
-                line.date = DayOf(t.date_initiated);
+            if (!line.date && t.date_initiated_valid) line.date = DayOf(t.date_initiated);
             if (!line.date)
                 line.problem = AtLine(path, line.sourceLine, "the transaction has no date.");
             else if (!cents)

@@ -279,10 +279,10 @@ std::string OutcomeMessage(const WriteOutcome& o) {
            count(o.income, "income record", "income records") +
            (o.expenses + o.income == 1 ? " was" : " were") + " added; " +
            count(o.skipped, "line was", "lines were") + " skipped." +
-           (o.memosNotKept == 0 ? std::string()
-                                : " Income records have no memo: the memo of " +
-                                      count(o.memosNotKept, "income line was", "income lines were") +
-                                      " not kept.");
+           (o.memosNotKept == 0
+                ? std::string()
+                : " Income records have no memo: the memo of " +
+                      count(o.memosNotKept, "income line was", "income lines were") + " not kept.");
 }
 
 }  // namespace statements

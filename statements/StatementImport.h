@@ -67,7 +67,7 @@ struct WriteOutcome {
     bool ok = false;
     long expenses = 0;  // records added
     long income = 0;
-    long skipped = 0;   // lines not written
+    long skipped = 0;       // lines not written
     long memosNotKept = 0;  // income records written without the memo of their line
     std::string error;      // why nothing was written
 };

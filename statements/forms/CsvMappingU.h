@@ -1,8 +1,9 @@
 #pragma once
 
 // TCsvMapping: the column-mapping step of a CSV statement. It shows the file's first lines and
-// lets the user say on which line the table starts, which column holds the date, the amount (or debit and credit), the payee,
-// the memo and the check number, with the delimiter, the decimal mark and the date order.
+// lets the user say on which line the table starts, which column holds the date, the amount (or
+// debit and credit), the payee, the memo and the check number, with the delimiter, the decimal mark
+// and the date order.
 
 #include <QDialog>
 #include <string>

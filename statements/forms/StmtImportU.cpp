@@ -194,7 +194,9 @@ TStatementImport::TStatementImport(QWidget* parent) : QDialog(parent) {
     Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     Grid->verticalHeader()->setDefaultSectionSize(22);
-    Grid->horizontalHeader()->setStretchLastSection(true);
+    // The state column keeps the width of its texts (why a line cannot be read), so the grid
+    // scrolls rather than cut them.
+    Grid->horizontalHeader()->setStretchLastSection(false);
     Label3 = MakeLabel(this, "Account:");
     AccountBox = MakeChoiceField(this, "AccountBox");
     Label4 = MakeLabel(this, "Folder:");
@@ -267,8 +269,7 @@ void TStatementImport::Run() {
     if (format_ == statements::Format::Csv) {
         const std::string conf = statements::MappingFilePath();
         const statements::CsvMapping guessed = statements::GuessMapping(bytes_, order_);
-        const auto remembered =
-            statements::RememberedMappingFor(conf, bytes_, guessed.firstLine);
+        const auto remembered = statements::RememberedMappingFor(conf, bytes_, guessed.firstLine);
         Mapping1->Load(bytes_, remembered ? *remembered : guessed);
         if (platform::modal().showModal(*Mapping1) != platform::mrOk) return;
         mapping_ = Mapping1->Mapping();
