@@ -26,11 +26,17 @@ int IndexOf(char delimiter) {
 
 constexpr int kSampleLines = 16;
 
+// The file's lines; a line break at the end starts none.
+int LineCount(const std::string& bytes) {
+    const auto breaks = std::count(bytes.begin(), bytes.end(), '\n');
+    return static_cast<int>(breaks) + (bytes.empty() || bytes.back() != '\n' ? 1 : 0);
+}
+
 // The first lines of the file with their numbers, for the user to see where the table starts
 // and what its columns hold.
 QString SampleText(const std::string& bytes) {
     QString text;
-    const int lines = static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
+    const int lines = LineCount(bytes);
     for (int n = 1; n <= lines && n <= kSampleLines; ++n)
         text += QStringLiteral("%1  ").arg(n, 3) +
                 QString::fromUtf8(statements::LineText(bytes, n)) + QLatin1Char('\n');
@@ -120,8 +126,7 @@ void TCsvMapping::Load(const std::string& bytes, const statements::CsvMapping& m
     DateOrderBox->setCurrentIndex(static_cast<int>(m.dateOrder));
     const QSignalBlocker block(HeaderLine);
     const QSignalBlocker blockLine(FirstLine);
-    FirstLine->setMaximum(
-        std::max(1, static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n')) + 1));
+    FirstLine->setMaximum(std::max(1, LineCount(bytes)));
     FirstLine->setValue(m.firstLine);
     HeaderLine->setChecked(m.header);
     FillColumns();
