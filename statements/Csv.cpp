@@ -222,7 +222,13 @@ std::optional<TableStart> FindTable(const std::string& bytes) {
 }  // namespace
 
 bool HoldsTransactions(const std::string& bytes) {
-    return FindTable(bytes).has_value();
+    // The search looks at the first records only, so the first lines are enough to tell.
+    std::size_t end = 0;
+    for (std::size_t n = 0; n < 2 * kTitleRecords && end < bytes.size(); ++n) {
+        end = bytes.find('\n', end);
+        end = end == std::string::npos ? bytes.size() : end + 1;
+    }
+    return FindTable(bytes.substr(0, end)).has_value();
 }
 
 CsvMapping GuessMapping(const std::string& bytes, platform::DateOrder preferred) {

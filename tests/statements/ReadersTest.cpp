@@ -203,7 +203,7 @@ TEST_F(ReadersTest, TextWithoutTransactionsIsNoStatement) {
     EXPECT_EQ(DetectFormat("/x/export.csv", "Name,Phone\nHarbor Office Supply,555-0100\n"),
               Format::Unknown);
     // Without a header, a record with a date and an amount makes it a statement.
-    EXPECT_EQ(DetectFormat("/x/plain.txt", "Statement\n03/02/2026;Rent;-410,50\n"), Format::Csv);
+    EXPECT_EQ(DetectFormat("/x/plain.txt", "\nStatement\n03/02/2026;Rent;-410,50\n"), Format::Csv);
 }
 
 TEST_F(ReadersTest, BadInputNamesFileAndLine) {
