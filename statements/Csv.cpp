@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <optional>
 #include <sstream>
+#include <string_view>
 
 #include "statements/Readers.h"
 #include "statements/TextParts.h"
@@ -44,7 +46,7 @@ std::vector<CsvRecord> SplitCsv(const std::string& raw, char delimiter) {
     std::vector<CsvRecord> records;
     CsvRecord record;
     std::string field;
-    bool quoted = false, fieldStarted = false, any = false;
+    bool quoted = false, fieldStarted = false, any = false, blankBefore = false;
     int line = 1;
     record.line = 1;
     auto endField = [&] {
@@ -55,7 +57,11 @@ std::vector<CsvRecord> SplitCsv(const std::string& raw, char delimiter) {
     auto endRecord = [&] {
         endField();
         const bool blank = record.fields.size() == 1 && Trimmed(record.fields[0]).empty();
-        if (!blank) records.push_back(std::move(record));
+        if (!blank) {
+            record.afterBlank = blankBefore;
+            records.push_back(std::move(record));
+        }
+        blankBefore = blank;
         record = CsvRecord{};
         record.line = line;
         any = false;
@@ -106,18 +112,28 @@ char GuessDelimiter(const std::string& bytes) {
 }
 
 std::string HeaderLine(const std::string& raw) {
-    const std::string bytes = WithoutBom(raw);
-    std::string line = bytes.substr(0, bytes.find('\n'));
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
+    return LineText(raw, 1);
 }
 
-CsvMapping GuessMapping(const std::string& bytes, platform::DateOrder preferred) {
+std::string LineText(const std::string& raw, int line) {
+    std::string_view bytes(raw);
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    std::size_t at = 0;
+    for (int n = 1; n < line && at != std::string_view::npos; ++n) {
+        at = bytes.find('\n', at);
+        if (at != std::string_view::npos) ++at;
+    }
+    if (at == std::string_view::npos || at > bytes.size()) return {};
+    std::string text(bytes.substr(at, bytes.find('\n', at) - at));
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    return text;
+}
+
+namespace {
+
+// The columns named by a header line; date -1 when it names none.
+CsvMapping NamedColumns(const std::vector<std::string>& names) {
     CsvMapping m;
-    m.delimiter = GuessDelimiter(bytes);
-    const std::vector<CsvRecord> records = SplitCsv(bytes, m.delimiter);
-    if (records.empty()) return m;
-    const std::vector<std::string>& names = records.front().fields;
     std::vector<int> taken;
     auto pick = [&](std::initializer_list<const char*> words) {
         const int column = ColumnNamed(names, words, taken);
@@ -132,17 +148,107 @@ CsvMapping GuessMapping(const std::string& bytes, platform::DateOrder preferred)
     m.payee = pick({"payee", "description", "name", "merchant", "details", "narrative", "empf",
                     "auftraggeber"});
     m.memo = pick({"memo", "reference", "notes", "note", "verwendungszweck"});
-    if (m.date < 0) {
-        // No header naming a date column: the file is all transactions.
-        m = CsvMapping{};
+    return m;
+}
+
+bool ReadsAsDate(const std::string& cell) {
+    const std::string text = Trimmed(cell);
+    return ParseBankDate(text, platform::DateOrder::MDY) ||
+           ParseBankDate(text, platform::DateOrder::DMY);
+}
+
+// A record with a date in one field and an amount in another.
+bool DateAndAmount(const CsvRecord& record) {
+    const std::vector<std::string>& f = record.fields;
+    for (std::size_t d = 0; d < f.size(); ++d) {
+        if (!ReadsAsDate(f[d])) continue;
+        for (std::size_t a = 0; a < f.size(); ++a)
+            if (a != d && ParseAmount(f[a], 0)) return true;
+    }
+    return false;
+}
+
+// Title lines above the table are seldom more than a dozen; the search stops well past them.
+constexpr std::size_t kTitleRecords = 30;
+
+struct TableStart {
+    CsvMapping mapping;  // delimiter, header, first line and (with a header) the columns
+    std::vector<CsvRecord> records;
+    std::size_t first = 0;  // the record where the table starts
+};
+
+// Where the table starts, with each delimiter in turn (the first line's own first): its
+// header line, else its first record with a date and an amount.
+std::optional<TableStart> FindTable(const std::string& bytes) {
+    const char guessed = GuessDelimiter(bytes);
+    std::vector<char> delimiters = {guessed};
+    for (char d : {',', ';', '\t'})
+        if (d != guessed) delimiters.push_back(d);
+    std::vector<std::vector<CsvRecord>> split;
+    for (char d : delimiters) {
+        std::vector<CsvRecord> records = SplitCsv(bytes, d);
+        for (std::size_t r = 0; r < records.size() && r < kTitleRecords; ++r) {
+            if (records[r].fields.size() < 2) continue;
+            CsvMapping m = NamedColumns(records[r].fields);
+            if (m.date < 0 || (m.amount < 0 && m.debit < 0 && m.credit < 0)) continue;
+            m.delimiter = d;
+            m.firstLine = records[r].line;
+            return TableStart{m, std::move(records), r};
+        }
+        split.push_back(std::move(records));
+    }
+    for (std::size_t k = 0; k < delimiters.size(); ++k) {
+        std::vector<CsvRecord>& records = split[k];
+        for (std::size_t r = 0; r < records.size() && r < kTitleRecords; ++r) {
+            if (!DateAndAmount(records[r])) continue;
+            CsvMapping m;
+            m.delimiter = delimiters[k];
+            m.header = false;
+            // A line of as many fields right above, none a date, names the columns in a
+            // language the names above do not cover.
+            if (r > 0 && records[r - 1].fields.size() == records[r].fields.size() &&
+                std::none_of(records[r - 1].fields.begin(), records[r - 1].fields.end(),
+                             ReadsAsDate)) {
+                m.header = true;
+                --r;
+            }
+            m.firstLine = records[r].line;
+            return TableStart{m, std::move(records), r};
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+bool HoldsTransactions(const std::string& bytes) {
+    // The search looks at the first records only, so the first lines are enough to tell.
+    std::size_t end = 0;
+    for (std::size_t n = 0; n < 2 * kTitleRecords && end < bytes.size(); ++n) {
+        end = bytes.find('\n', end);
+        end = end == std::string::npos ? bytes.size() : end + 1;
+    }
+    return FindTable(bytes.substr(0, end)).has_value();
+}
+
+CsvMapping GuessMapping(const std::string& bytes, platform::DateOrder preferred) {
+    std::optional<TableStart> table = FindTable(bytes);
+    if (!table) {
+        // Nothing reads as a table: the user is shown the file as it is.
+        CsvMapping m;
         m.delimiter = GuessDelimiter(bytes);
         m.header = false;
+        return m;
     }
+    CsvMapping m = table->mapping;
     std::vector<std::string> dates;
     bool commaDecimals = false, pointDecimals = false;
-    for (std::size_t r = m.header ? 1 : 0; r < records.size(); ++r) {
-        const std::vector<std::string>& f = records[r].fields;
-        if (m.date >= 0 && m.date < static_cast<int>(f.size())) dates.push_back(Trimmed(f[m.date]));
+    for (std::size_t r = table->first + (m.header ? 1 : 0); r < table->records.size(); ++r) {
+        const std::vector<std::string>& f = table->records[r].fields;
+        // Closing lines below the table (a balance with its date in words) tell nothing.
+        if (m.date >= 0 && (m.date >= static_cast<int>(f.size()) || !ReadsAsDate(f[m.date])))
+            continue;
+        if (m.date >= 0) dates.push_back(Trimmed(f[m.date]));
         for (int column : {m.amount, m.debit, m.credit}) {
             if (column < 0 || column >= static_cast<int>(f.size())) continue;
             const std::string cell = Trimmed(f[column]);
@@ -157,7 +263,11 @@ CsvMapping GuessMapping(const std::string& bytes, platform::DateOrder preferred)
 }
 
 std::vector<std::string> ColumnNames(const std::string& bytes, const CsvMapping& mapping) {
-    const std::vector<CsvRecord> records = SplitCsv(bytes, mapping.delimiter);
+    std::vector<CsvRecord> records = SplitCsv(bytes, mapping.delimiter);
+    records.erase(records.begin(),
+                  std::find_if(records.begin(), records.end(), [&mapping](const CsvRecord& r) {
+                      return r.line >= mapping.firstLine;
+                  }));
     std::size_t count = 0;
     for (std::size_t r = 0; r < records.size() && r < 20; ++r)
         count = std::max(count, records[r].fields.size());
@@ -178,9 +288,9 @@ std::string MappingText(const CsvMapping& m) {
                                                                   : "MDY";
     out << "delimiter=" << (m.delimiter == '\t' ? "tab" : std::string(1, m.delimiter))
         << " decimal=" << (m.decimalComma ? "comma" : "point") << " order=" << order
-        << " header=" << (m.header ? 1 : 0) << " date=" << m.date << " amount=" << m.amount
-        << " debit=" << m.debit << " credit=" << m.credit << " payee=" << m.payee
-        << " memo=" << m.memo << " check=" << m.check;
+        << " header=" << (m.header ? 1 : 0) << " first=" << m.firstLine << " date=" << m.date
+        << " amount=" << m.amount << " debit=" << m.debit << " credit=" << m.credit
+        << " payee=" << m.payee << " memo=" << m.memo << " check=" << m.check;
     return out.str();
 }
 
@@ -205,6 +315,9 @@ bool MappingFromText(const std::string& text, CsvMapping& out) {
                                            : platform::DateOrder::MDY;
         } else if (key == "header") {
             m.header = number != 0;
+        } else if (key == "first") {
+            if (number < 1) return false;
+            m.firstLine = number;
         } else if (key == "date") {
             m.date = number;
         } else if (key == "amount") {
@@ -247,6 +360,33 @@ class CsvReader : public StatementReader {
 public:
     explicit CsvReader(const CsvMapping& mapping) : m_(mapping) {}
 
+    // A record with the columns the mapping reads and a date in the date column.
+    bool Transaction(const CsvRecord& record) const {
+        return static_cast<int>(record.fields.size()) > m_.lastColumn() &&
+               ReadsAsDate(record.fields[m_.date]);
+    }
+
+    // Where the table ends: the records after its last transaction are the statement's
+    // closing lines (the closing balance, a total) when they stand after a blank line or
+    // start with words and no number. Anything else there, such as a transaction cut short
+    // or a bad date, stays in and is reported.
+    std::size_t TableEnd(const std::vector<CsvRecord>& records, std::size_t first) const {
+        std::size_t end = records.size();
+        while (end > first && !Transaction(records[end - 1])) --end;
+        if (end == first || end == records.size()) return records.size();
+        const CsvRecord& after = records[end];
+        const std::string& lead = static_cast<int>(after.fields.size()) > m_.date
+                                      ? after.fields[m_.date]
+                                      : after.fields[0];
+        bool letters = false, digits = false;
+        for (unsigned char c : lead) {
+            letters = letters || std::isalpha(c) != 0;
+            digits = digits || std::isdigit(c) != 0;
+        }
+        const bool words = letters && !digits;
+        return after.afterBlank || words ? end : records.size();
+    }
+
     Statement read(const std::string& path, const std::string& bytes) const override {
         Statement st;
         if (!m_.usable()) {
@@ -258,9 +398,13 @@ public:
         st.dateOrder = m_.dateOrder;
         const std::vector<CsvRecord> records = SplitCsv(bytes, m_.delimiter);
         const char mark = m_.decimalComma ? ',' : '.';
-        for (std::size_t r = m_.header ? 1 : 0; r < records.size(); ++r) {
+        const int need = m_.lastColumn() + 1;
+        std::size_t first = 0;
+        while (first < records.size() && records[first].line < m_.firstLine) ++first;
+        if (m_.header && first < records.size()) ++first;
+        const std::size_t end = TableEnd(records, first);
+        for (std::size_t r = first; r < end; ++r) {
             const CsvRecord& rec = records[r];
-            const int need = m_.lastColumn() + 1;
             if (static_cast<int>(rec.fields.size()) < need) {
                 st.lines.clear();
                 st.error = AtLine(path, rec.line,

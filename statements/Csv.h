@@ -14,7 +14,10 @@ struct CsvMapping {
     char delimiter = ',';  // ',', ';' or '\t'
     bool decimalComma = false;
     platform::DateOrder dateOrder = platform::DateOrder::MDY;
-    bool header = true;  // the first line names the columns
+    bool header = true;  // the table's first line names the columns
+    // The line of the file where the table starts (from 1): banks often put the account, the
+    // period and a blank line above it.
+    int firstLine = 1;
     // Columns from 0; -1 when not mapped. A date and either the amount or a debit or a credit
     // column are needed.
     int date = -1;
@@ -34,25 +37,36 @@ struct CsvMapping {
 struct CsvRecord {
     int line = 0;  // where it starts, from 1
     std::vector<std::string> fields;
+    bool afterBlank = false;  // a blank line comes right before it
 };
 
 // The records of `bytes`, quoted fields (with the delimiter, doubled quotes and line breaks
 // inside) read whole; blank lines left out.
 std::vector<CsvRecord> SplitCsv(const std::string& bytes, char delimiter);
 
+// Whether the text holds a table of transactions: a header naming a date column and an
+// amount, debit or credit column, or a record with a date and an amount. A letter or a
+// list saved as text does not.
+bool HoldsTransactions(const std::string& bytes);
+
 // The delimiter of the first line: the one of ',', ';' and tab found most often outside
 // quotes (',' when none).
 char GuessDelimiter(const std::string& bytes);
 
-// The first line of the file, line break cut: the key under which a mapping is remembered.
+// The first line of the file, line break cut.
 std::string HeaderLine(const std::string& bytes);
+// Line `line` of the file (from 1), line break cut; empty past the end. The table's first
+// line is the key under which a mapping is remembered.
+std::string LineText(const std::string& bytes, int line);
 
-// A mapping guessed from the file: delimiter, columns by their header names (Date, Amount,
-// Debit, Credit, Payee or Description, Memo, Check), the decimal comma from the amounts, the
-// date order from the dates (`preferred` when both read them).
+// A mapping guessed from the file: where the table starts (the first line naming a date and
+// an amount column, or else the first record with a date and an amount), the delimiter that
+// finds it, columns by their header names (Date, Amount, Debit, Credit, Payee or
+// Description, Memo, Check), the decimal comma from the amounts, the date order from the
+// dates (`preferred` when both read them).
 CsvMapping GuessMapping(const std::string& bytes, platform::DateOrder preferred);
 
-// The column names to offer: the header's fields, or "Column 1", "Column 2", ...
+// The column names to offer: the fields of the table's header, or "Column 1", "Column 2", ...
 std::vector<std::string> ColumnNames(const std::string& bytes, const CsvMapping& mapping);
 
 // The mapping as one line of text and back (the remembered form).

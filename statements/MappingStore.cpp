@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <sstream>
+#include <vector>
 
 #include "data/Database.h"
 
@@ -24,6 +25,26 @@ bool ReadAll(const std::string& path, std::string& text) {
     return true;
 }
 
+struct Remembered {
+    std::string headerLine;
+    CsvMapping mapping;
+};
+
+std::vector<Remembered> ReadRemembered(const std::string& path) {
+    std::vector<Remembered> all;
+    std::string text;
+    if (!ReadAll(path, text)) return all;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::size_t tab = line.find('\t');
+        CsvMapping mapping;
+        if (tab != std::string::npos && MappingFromText(line.substr(0, tab), mapping))
+            all.push_back({line.substr(tab + 1), mapping});
+    }
+    return all;
+}
+
 }  // namespace
 
 std::string MappingFilePath() {
@@ -39,16 +60,23 @@ std::string MappingFilePath() {
 
 std::optional<CsvMapping> RememberedMapping(const std::string& path,
                                             const std::string& headerLine) {
-    std::string text;
-    if (!ReadAll(path, text)) return std::nullopt;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        const std::size_t tab = line.find('\t');
-        if (tab == std::string::npos || line.substr(tab + 1) != headerLine) continue;
-        CsvMapping mapping;
-        if (MappingFromText(line.substr(0, tab), mapping)) return mapping;
-    }
+    for (const Remembered& r : ReadRemembered(path))
+        if (r.headerLine == headerLine) return r.mapping;
+    return std::nullopt;
+}
+
+std::optional<CsvMapping> RememberedMappingFor(const std::string& path, const std::string& bytes,
+                                               int foundLine) {
+    const std::vector<Remembered> all = ReadRemembered(path);
+    for (const Remembered& r : all)
+        if (!r.headerLine.empty() && r.headerLine == LineText(bytes, r.mapping.firstLine))
+            return r.mapping;
+    const std::string found = LineText(bytes, foundLine);
+    for (Remembered r : all)
+        if (!found.empty() && r.headerLine == found) {
+            r.mapping.firstLine = foundLine;
+            return r.mapping;
+        }
     return std::nullopt;
 }
 

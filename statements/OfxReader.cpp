@@ -28,13 +28,34 @@ int LineAt(const std::string& bytes, std::size_t offset) {
     return 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + offset, '\n'));
 }
 
-// Where each <STMTTRN> starts, by line; libofx reports the transactions in file order.
-std::vector<int> TransactionLines(const std::string& bytes, const std::string& lower) {
-    std::vector<int> lines;
+// Where each <STMTTRN> starts; libofx reports the transactions in file order.
+std::vector<std::size_t> TransactionStarts(const std::string& lower) {
+    std::vector<std::size_t> starts;
     for (std::size_t at = lower.find("<stmttrn>"); at != std::string::npos;
          at = lower.find("<stmttrn>", at + 1))
-        lines.push_back(LineAt(bytes, at));
-    return lines;
+        starts.push_back(at);
+    return starts;
+}
+
+// The day of the date element `tag` ("<dtposted>") in the transaction at `start`, as the bank
+// wrote it: the first eight digits, YYYYMMDD, are the day in the statement's own zone. libofx
+// turns the whole stamp into a moment, and that moment can fall on another day where the user
+// is (20251031200000[-5:EST] is already 1 November in UTC).
+std::optional<platform::DateTime> WrittenDay(const std::string& lower, std::size_t start,
+                                             const std::string& tag) {
+    const std::size_t end = lower.find("</stmttrn>", start);
+    std::size_t at = lower.find(tag, start);
+    if (at == std::string::npos || at > end) return std::nullopt;
+    at = lower.find_first_not_of(" \t\r\n", at + tag.size());
+    if (at == std::string::npos || lower.size() - at < 8) return std::nullopt;
+    int parts[3] = {};
+    for (std::size_t i = 0; i < 8; ++i) {
+        const char c = lower[at + i];
+        if (c < '0' || c > '9') return std::nullopt;
+        int& part = parts[i < 4 ? 0 : i < 6 ? 1 : 2];
+        part = part * 10 + (c - '0');
+    }
+    return platform::DateTime::fromYmd(parts[0], parts[1], parts[2]);
 }
 
 struct Collected {
@@ -46,7 +67,8 @@ int OnTransaction(const OfxTransactionData data, void* user) {
     return 0;
 }
 
-// The bank's day: libofx gives the moment, which falls on that day where the user is.
+// The day of libofx's moment where the user is: only for a stamp the bank wrote in a form
+// other than YYYYMMDD..., which libofx may still read.
 std::optional<platform::DateTime> DayOf(std::time_t moment) {
     std::tm local{};
     if (localtime_r(&moment, &local) == nullptr) return std::nullopt;
@@ -63,7 +85,7 @@ public:
             st.error = AtLine(path, 1, "this is not an OFX statement (no <OFX> element).");
             return st;
         }
-        const std::vector<int> starts = TransactionLines(bytes, lower);
+        const std::vector<std::size_t> starts = TransactionStarts(lower);
         std::size_t closed = 0;
         for (std::size_t at = lower.find("</stmttrn>"); at != std::string::npos;
              at = lower.find("</stmttrn>", at + 1))
@@ -85,7 +107,7 @@ public:
         libofx_free_context(context);
         if (collected.transactions.size() != starts.size() ||
             (rc != 0 && collected.transactions.empty() && !starts.empty())) {
-            st.error = AtLine(path, starts.empty() ? 1 : starts.front(),
+            st.error = AtLine(path, starts.empty() ? 1 : LineAt(bytes, starts.front()),
                               "the OFX statement cannot be read.");
             return st;
         }
@@ -93,13 +115,14 @@ public:
         for (std::size_t i = 0; i < collected.transactions.size(); ++i) {
             const OfxTransactionData& t = collected.transactions[i];
             StatementLine line;
-            line.sourceLine = starts[i];
+            line.sourceLine = LineAt(bytes, starts[i]);
             std::optional<std::int64_t> cents;
             if (t.amount_valid) cents = std::llround(t.amount * 100.0);
-            if (t.date_posted_valid)
-                line.date = DayOf(t.date_posted);
-            else if (t.date_initiated_valid)
-                line.date = DayOf(t.date_initiated);
+            if (t.date_posted_valid) line.date = WrittenDay(lower, starts[i], "<dtposted>");
+            if (t.date_posted_valid && !line.date) line.date = DayOf(t.date_posted);
+            if (!line.date && t.date_initiated_valid)
+                line.date = WrittenDay(lower, starts[i], "<dtuser>");
+            if (!line.date && t.date_initiated_valid) line.date = DayOf(t.date_initiated);
             if (!line.date)
                 line.problem = AtLine(path, line.sourceLine, "the transaction has no date.");
             else if (!cents)

@@ -33,7 +33,10 @@ Format DetectFormat(const std::string& path, const std::string& bytes) {
     const std::string name = Lower(path);
     if (EndsWith(name, ".ofx") || EndsWith(name, ".qfx")) return Format::Ofx;
     if (EndsWith(name, ".qif")) return Format::Qif;
-    if (EndsWith(name, ".csv") || EndsWith(name, ".txt")) return Format::Csv;
+    // Text that holds no table of transactions (a letter, a list) is no statement, whatever
+    // its name.
+    if (EndsWith(name, ".csv") || EndsWith(name, ".txt"))
+        return HoldsTransactions(bytes) ? Format::Csv : Format::Unknown;
     return Format::Unknown;
 }
 

@@ -42,7 +42,8 @@ struct Statement {
 enum class Format { Ofx, Qif, Csv, Unknown };
 
 // The format by the file's name and first bytes: "<OFX" or "OFXHEADER" is OFX or QFX, a
-// line starting "!Type:" is QIF, a name ending .csv (or any other text) is CSV.
+// line starting "!Type:" is QIF, a name ending .csv or .txt is CSV when the text holds a
+// table of transactions.
 Format DetectFormat(const std::string& path, const std::string& bytes);
 
 // The file's bytes through the data store's file system; false and a message naming the

@@ -78,6 +78,18 @@ std::string_view StateText(LineState state) {
     }
 }
 
+std::string StateShown(const PreviewLine& p, const std::string& fileName) {
+    const std::string state(StateText(p.state));
+    if (p.state != LineState::Unreadable || p.line.problem.empty()) return state;
+    const std::string prefix = fileName + ", ";
+    const bool named = p.line.problem.compare(0, prefix.size(), prefix) == 0;
+    return state + ": " + (named ? p.line.problem.substr(prefix.size()) : p.line.problem);
+}
+
+bool MemoNotKept(const PreviewLine& p) {
+    return p.kind == Kind::Income && !p.line.memo.empty() && p.line.memo != p.line.payee;
+}
+
 std::unordered_set<std::string> ImportedIds() {
     std::unordered_set<std::string> ids;
     if (!fileExists(cbk::DataFileSystem(), ".", std::string(kIdsTable) + ".dbf")) return ids;
@@ -188,6 +200,7 @@ bool AppendRecords(const std::vector<PreviewLine>& lines, WriteOutcome& outcome)
                                p.folder,  false,        false};
             cbk::StoreIncome();
             ++outcome.income;
+            outcome.memosNotKept += MemoNotKept(p);
         }
         if (ids != nullptr && !p.line.transactionId.empty()) {
             if ((ok = d4appendBlank(ids) == 0) == false) break;
@@ -244,7 +257,7 @@ WriteOutcome WriteStatement(const std::vector<PreviewLine>& lines) {
     std::string detail = code4errorText(cbk::cb);
     cbk::TakeEngineError();
     cbk::CloseAllTables();
-    outcome.expenses = outcome.income = 0;
+    outcome.expenses = outcome.income = outcome.memosNotKept = 0;
     const std::vector<std::string> kept = rollback.putBack();
     const bool rebuilt = kept.empty() && RebuildIndexes();
     if (kept.empty() && rebuilt)
@@ -265,7 +278,11 @@ std::string OutcomeMessage(const WriteOutcome& o) {
     return count(o.expenses, "expense", "expenses") + " and " +
            count(o.income, "income record", "income records") +
            (o.expenses + o.income == 1 ? " was" : " were") + " added; " +
-           count(o.skipped, "line was", "lines were") + " skipped.";
+           count(o.skipped, "line was", "lines were") + " skipped." +
+           (o.memosNotKept == 0
+                ? std::string()
+                : " Income records have no memo: the memo of " +
+                      count(o.memosNotKept, "income line was", "income lines were") + " not kept.");
 }
 
 }  // namespace statements

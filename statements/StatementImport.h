@@ -55,12 +55,21 @@ std::vector<PreviewLine> Propose(const std::vector<StatementLine>& lines, const 
                                  std::int32_t defaultFolder,
                                  const std::unordered_set<std::string>& importedIds);
 
+// The preview's state of a line: a line that cannot be read says why ("cannot be read: line
+// 7: '31/02/2026' is not a date."), without the file's name, which the preview shows above.
+std::string StateShown(const PreviewLine& p, const std::string& fileName);
+
+// Whether the line's memo is lost on import: income records have no memo field (a memo that
+// stands in for a missing payee is kept as the description).
+bool MemoNotKept(const PreviewLine& p);
+
 struct WriteOutcome {
     bool ok = false;
     long expenses = 0;  // records added
     long income = 0;
-    long skipped = 0;   // lines not written
-    std::string error;  // why nothing was written
+    long skipped = 0;       // lines not written
+    long memosNotKept = 0;  // income records written without the memo of their line
+    std::string error;      // why nothing was written
 };
 
 // Writes the chosen lines as the record forms store them: an expense (pay-to and memo, check
@@ -71,7 +80,8 @@ struct WriteOutcome {
 // error says why.
 WriteOutcome WriteStatement(const std::vector<PreviewLine>& lines);
 
-// "3 expenses and 2 income records were added; 1 line was skipped."
+// "3 expenses and 2 income records were added; 1 line was skipped.", and when memos were
+// not kept, " Income records have no memo: the memo of 1 income line was not kept."
 std::string OutcomeMessage(const WriteOutcome& outcome);
 
 }  // namespace statements

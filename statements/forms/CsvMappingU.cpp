@@ -8,7 +8,9 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace cbk {
 
@@ -22,12 +24,23 @@ int IndexOf(char delimiter) {
     return 0;
 }
 
-// The first lines of the file, for the user to see what the columns hold.
+constexpr int kSampleLines = 16;
+
+// The file's lines; a line break at the end starts none.
+int LineCount(const std::string& bytes) {
+    const auto breaks = std::count(bytes.begin(), bytes.end(), '\n');
+    return static_cast<int>(breaks) + (bytes.empty() || bytes.back() != '\n' ? 1 : 0);
+}
+
+// The first lines of the file with their numbers, for the user to see where the table starts
+// and what its columns hold.
 QString SampleText(const std::string& bytes) {
-    std::size_t end = 0;
-    for (int lines = 0; lines < 8 && end != std::string::npos; ++lines)
-        end = bytes.find('\n', end == 0 ? 0 : end + 1);
-    return QString::fromUtf8(bytes.substr(0, end == std::string::npos ? bytes.size() : end));
+    QString text;
+    const int lines = LineCount(bytes);
+    for (int n = 1; n <= lines && n <= kSampleLines; ++n)
+        text += QStringLiteral("%1  ").arg(n, 3) +
+                QString::fromUtf8(statements::LineText(bytes, n)) + QLatin1Char('\n');
+    return text;
 }
 
 }  // namespace
@@ -47,7 +60,10 @@ TCsvMapping::TCsvMapping(QWidget* parent) : QDialog(parent) {
     DateOrderBox = combo("DateOrderBox");
     DateOrderBox->addItems({QStringLiteral("Month/Day/Year"), QStringLiteral("Day/Month/Year"),
                             QStringLiteral("Year/Month/Day")});
-    HeaderLine = new QCheckBox(QStringLiteral("First line names the columns"), this);
+    FirstLine = new QSpinBox(this);
+    FirstLine->setObjectName(QStringLiteral("FirstLine"));
+    FirstLine->setMinimum(1);
+    HeaderLine = new QCheckBox(QStringLiteral("Its first line names the columns"), this);
     DateColumn = combo("DateColumn");
     AmountColumn = combo("AmountColumn");
     DebitColumn = combo("DebitColumn");
@@ -77,6 +93,7 @@ TCsvMapping::TCsvMapping(QWidget* parent) : QDialog(parent) {
         ++row;
     };
     add("Delimiter:", DelimiterBox, "Date order:", DateOrderBox);
+    add("Table starts at line:", FirstLine, nullptr, nullptr);
     grid->addWidget(HeaderLine, row, 1);
     grid->addWidget(DecimalComma, row++, 3);
     add("Date:", DateColumn, "Payee:", PayeeColumn);
@@ -96,6 +113,7 @@ TCsvMapping::TCsvMapping(QWidget* parent) : QDialog(parent) {
 
     connect(DelimiterBox, &QComboBox::activated, this, [this] { FillColumns(); });
     connect(HeaderLine, &QCheckBox::toggled, this, [this] { FillColumns(); });
+    connect(FirstLine, &QSpinBox::valueChanged, this, [this] { FillColumns(); });
     connect(BtnOK, &QPushButton::clicked, this, &TCsvMapping::BtnOKClick);
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -107,6 +125,9 @@ void TCsvMapping::Load(const std::string& bytes, const statements::CsvMapping& m
     DecimalComma->setChecked(m.decimalComma);
     DateOrderBox->setCurrentIndex(static_cast<int>(m.dateOrder));
     const QSignalBlocker block(HeaderLine);
+    const QSignalBlocker blockLine(FirstLine);
+    FirstLine->setMaximum(std::max(1, LineCount(bytes)));
+    FirstLine->setValue(m.firstLine);
     HeaderLine->setChecked(m.header);
     FillColumns();
     for (auto [box, column] : {std::pair{DateColumn, m.date},
@@ -123,6 +144,7 @@ void TCsvMapping::FillColumns() {
     statements::CsvMapping m;
     m.delimiter = kDelimiters[DelimiterBox->currentIndex()];
     m.header = HeaderLine->isChecked();
+    m.firstLine = FirstLine->value();
     const std::vector<std::string> names = statements::ColumnNames(bytes_, m);
     for (QComboBox* box : {DateColumn, AmountColumn, DebitColumn, CreditColumn, PayeeColumn,
                            MemoColumn, CheckColumn}) {
@@ -140,6 +162,7 @@ statements::CsvMapping TCsvMapping::Mapping() const {
     m.decimalComma = DecimalComma->isChecked();
     m.dateOrder = static_cast<platform::DateOrder>(DateOrderBox->currentIndex());
     m.header = HeaderLine->isChecked();
+    m.firstLine = FirstLine->value();
     m.date = DateColumn->currentIndex() - 1;
     m.amount = AmountColumn->currentIndex() - 1;
     m.debit = DebitColumn->currentIndex() - 1;

@@ -1,8 +1,9 @@
 #pragma once
 
 // TCsvMapping: the column-mapping step of a CSV statement. It shows the file's first lines and
-// lets the user say which column holds the date, the amount (or debit and credit), the payee,
-// the memo and the check number, with the delimiter, the decimal mark and the date order.
+// lets the user say on which line the table starts, which column holds the date, the amount (or
+// debit and credit), the payee, the memo and the check number, with the delimiter, the decimal mark
+// and the date order.
 
 #include <QDialog>
 #include <string>
@@ -14,6 +15,7 @@ class QCheckBox;
 class QComboBox;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 
 namespace cbk {
 
@@ -33,6 +35,7 @@ public:
     QComboBox* DelimiterBox = nullptr;
     QCheckBox* DecimalComma = nullptr;
     QComboBox* DateOrderBox = nullptr;
+    QSpinBox* FirstLine = nullptr;  // the line where the table starts
     QCheckBox* HeaderLine = nullptr;
     QComboBox* DateColumn = nullptr;
     QComboBox* AmountColumn = nullptr;

@@ -1,5 +1,6 @@
 #include "statements/forms/StmtImportU.h"
 
+#include <QBrush>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -81,8 +82,9 @@ int TStatementOpenDialog::execModal() {
 
 void PreviewModel::Reset(std::map<std::int32_t, std::string> expenseAccounts,
                          std::map<std::int32_t, std::string> incomeAccounts,
-                         std::map<std::int32_t, std::string> folders) {
+                         std::map<std::int32_t, std::string> folders, std::string fileName) {
     beginResetModel();
+    fileName_ = std::move(fileName);
     expenseAccounts_ = std::move(expenseAccounts);
     incomeAccounts_ = std::move(incomeAccounts);
     folders_ = std::move(folders);
@@ -108,8 +110,14 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
         return p.chosen ? Qt::Checked : Qt::Unchecked;
     if (role == Qt::TextAlignmentRole && (index.column() == Amount || index.column() == CheckNo))
         return int(Qt::AlignRight | Qt::AlignVCenter);
+    const bool noAccount = index.column() == Account && p.account == 0;
+    const bool memoLost = index.column() == Memo && statements::MemoNotKept(p);
     if (role == Qt::ToolTipRole && !p.line.problem.empty())
         return QString::fromStdString(p.line.problem);
+    if (role == Qt::ToolTipRole && memoLost)
+        return QStringLiteral("Income records have no memo: this memo is not imported.");
+    if (role == Qt::ForegroundRole && (noAccount || memoLost))
+        return QBrush(noAccount ? Qt::darkRed : Qt::gray);
     if (role != Qt::DisplayRole) return {};
     auto name = [](const std::map<std::int32_t, std::string>& names, std::int32_t n) {
         const auto it = names.find(n);
@@ -125,18 +133,19 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
             return QString::fromStdString(
                 rules::FormatNumber("%12.2n", static_cast<double>(p.line.cents) / 100.0));
         case Memo:
-            return QString::fromStdString(p.line.memo);
+            return QString::fromStdString(p.line.memo) +
+                   (memoLost ? QStringLiteral(" (not kept)") : QString());
         case CheckNo:
             return p.line.checkNo ? QString::number(p.line.checkNo) : QString();
         case Kind:
             return expense ? QStringLiteral("Expense") : QStringLiteral("Income");
         case Account:
-            return name(expense ? expenseAccounts_ : incomeAccounts_, p.account);
+            return noAccount ? QStringLiteral("(none)")
+                             : name(expense ? expenseAccounts_ : incomeAccounts_, p.account);
         case Folder:
             return name(folders_, p.folder);
         case State:
-            return QString::fromUtf8(statements::StateText(p.state).data(),
-                                     static_cast<int>(statements::StateText(p.state).size()));
+            return QString::fromStdString(statements::StateShown(p, fileName_));
         default:
             return {};
     }
@@ -185,7 +194,9 @@ TStatementImport::TStatementImport(QWidget* parent) : QDialog(parent) {
     Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     Grid->verticalHeader()->setDefaultSectionSize(22);
-    Grid->horizontalHeader()->setStretchLastSection(true);
+    // The state column keeps the width of its texts (why a line cannot be read), so the grid
+    // scrolls rather than cut them.
+    Grid->horizontalHeader()->setStretchLastSection(false);
     Label3 = MakeLabel(this, "Account:");
     AccountBox = MakeChoiceField(this, "AccountBox");
     Label4 = MakeLabel(this, "Folder:");
@@ -257,13 +268,15 @@ void TStatementImport::Run() {
     }
     if (format_ == statements::Format::Csv) {
         const std::string conf = statements::MappingFilePath();
-        const std::string header = statements::HeaderLine(bytes_);
-        const auto remembered = statements::RememberedMapping(conf, header);
-        Mapping1->Load(bytes_, remembered ? *remembered : statements::GuessMapping(bytes_, order_));
+        const statements::CsvMapping guessed = statements::GuessMapping(bytes_, order_);
+        const auto remembered = statements::RememberedMappingFor(conf, bytes_, guessed.firstLine);
+        Mapping1->Load(bytes_, remembered ? *remembered : guessed);
         if (platform::modal().showModal(*Mapping1) != platform::mrOk) return;
         mapping_ = Mapping1->Mapping();
         order_ = mapping_.dateOrder;
-        if (mapping_.header) statements::RememberMapping(conf, header, mapping_);
+        if (mapping_.header)
+            statements::RememberMapping(conf, statements::LineText(bytes_, mapping_.firstLine),
+                                        mapping_);
     }
     if (!ReadAndPropose(format_ == statements::Format::Csv)) return;
     if (platform::modal().showModal(*this) != platform::mrOk) return;
@@ -307,7 +320,8 @@ bool TStatementImport::ReadAndPropose(bool orderChosen) {
         Lines = statements::Propose(st.lines, choices, DefaultFolder, statements::ImportedIds());
         QGuiApplication::restoreOverrideCursor();
     }
-    model_->Reset(std::move(expenseNames), std::move(incomeNames), std::move(folderNames));
+    model_->Reset(std::move(expenseNames), std::move(incomeNames), std::move(folderNames),
+                  statements::DisplayName(path_));
     Grid->resizeColumnsToContents();
     for (int column : {PreviewModel::Account, PreviewModel::Folder})
         Grid->setColumnWidth(column, std::max(Grid->columnWidth(column), 160));
@@ -358,7 +372,8 @@ void TStatementImport::CurrentRowChanged() {
         row < static_cast<int>(Lines.size()) ? Lines[row].kind : statements::Kind::Expense;
     boxKind_ = kind;
     const auto& entries = kind == statements::Kind::Expense ? expenseEntries_ : incomeEntries_;
-    int chosen = 0;
+    // A line without an account shows none chosen, not the list's first entry.
+    int chosen = -1;
     for (std::size_t i = 0; i < entries.size() && row < static_cast<int>(Lines.size()); ++i)
         if (rules::ChoiceNumber(entries[i]) == Lines[row].account) chosen = static_cast<int>(i);
     FillChoiceBox(AccountBox, entries, chosen);
@@ -385,15 +400,46 @@ void TStatementImport::BtnApplyClick() {
 }
 
 void TStatementImport::BtnImportClick() {
+    std::vector<std::size_t> lacking;
+    std::size_t ticked = 0;
     for (std::size_t i = 0; i < Lines.size(); ++i) {
         const statements::PreviewLine& p = Lines[i];
         if (!p.chosen || p.state == statements::LineState::Unreadable) continue;
-        if (p.account == 0 || folderEntries_.empty()) {
-            Inform("Line " + std::to_string(i + 1) + " (" + p.line.payee + ") has no " +
-                   (p.account == 0 ? "account" : "folder") + ": choose one for it, or untick it.");
+        if (folderEntries_.empty()) {
+            Inform("Line " + std::to_string(i + 1) + " (" + p.line.payee +
+                   ") has no folder: choose one for it, or untick it.");
             Grid->selectRow(static_cast<int>(i));
             return;
         }
+        ++ticked;
+        if (p.account == 0) lacking.push_back(i);
+    }
+    if (!lacking.empty()) {
+        const std::size_t first = lacking.front();
+        const std::string line = std::to_string(first + 1);
+        const std::string& payee = Lines[first].line.payee;
+        const std::string n = std::to_string(lacking.size());
+        const bool one = lacking.size() == 1;
+        const bool others = lacking.size() < ticked;
+        const std::string which = one ? "Line " + line + " (" + payee + ") has no account"
+                                      : n + " ticked lines have no account (the first is line " +
+                                            line + ", " + payee + ")";
+        if (!others) {
+            Inform(which + (one ? ": choose one for it, or untick it."
+                                : ": choose one for each, or untick them."));
+            Grid->selectRow(static_cast<int>(first));
+            return;
+        }
+        // The lines without an account are left out, as unticked lines are, if the user agrees.
+        if (!platform::Confirmed(platform::MessageKind::Confirm,
+                                 which + ". Import the other lines and leave " +
+                                     (one ? std::string("it") : "these " + n) + " out?",
+                                 platform::Buttons::YesNo)) {
+            Grid->selectRow(static_cast<int>(first));
+            return;
+        }
+        for (std::size_t i : lacking) Lines[i].chosen = false;
+        model_->RowsChanged(0, static_cast<int>(Lines.size()) - 1);
     }
     accept();
 }

@@ -41,7 +41,8 @@ public:
 };
 
 // The lines of the preview: tick, date, payee, amount, memo, check number, kind, account,
-// folder, state.
+// folder, state. A line without an account shows "(none)", an income line's memo that the
+// income record cannot keep says so, and a line that cannot be read shows why.
 class PreviewModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -52,7 +53,7 @@ public:
         : QAbstractTableModel(parent), lines_(lines) {}
     void Reset(std::map<std::int32_t, std::string> expenseAccounts,
                std::map<std::int32_t, std::string> incomeAccounts,
-               std::map<std::int32_t, std::string> folders);
+               std::map<std::int32_t, std::string> folders, std::string fileName);
     void RowsChanged(int first, int last);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -65,6 +66,7 @@ public:
 private:
     std::vector<statements::PreviewLine>& lines_;
     std::map<std::int32_t, std::string> expenseAccounts_, incomeAccounts_, folders_;
+    std::string fileName_;
 };
 
 class TStatementImport : public QDialog, public platform::ModalForm {

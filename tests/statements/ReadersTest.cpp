@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/ScriptedPlatform.h"
 #include "statements/MappingStore.h"
@@ -82,6 +84,34 @@ TEST_F(ReadersTest, XmlOfxAndQfxCreditCard) {
     ExpectLine(qfx.lines[1], Ymd(2026, 2, 20), 1200, "PARCELPOST ONLINE", "Refund", 0);
 }
 
+// The day is the one the bank wrote, in the statement's zone, wherever the computer is.
+TEST_F(ReadersTest, OfxEveningAndEarlyMorningStampsKeepTheirDayInEveryZone) {
+    const std::string path = ::testing::TempDir() + "/zones.ofx";
+    const std::string ofx =
+        "OFXHEADER:100\nDATA:OFXSGML\nVERSION:102\n\n<OFX>\n<BANKMSGSRSV1>\n<STMTTRNRS>\n"
+        "<STMTRS>\n<CURDEF>USD\n<BANKACCTFROM>\n<BANKID>121000248\n<ACCTID>77\n"
+        "<ACCTTYPE>CHECKING\n</BANKACCTFROM>\n<BANKTRANLIST>\n"
+        "<STMTTRN>\n<TRNTYPE>DEBIT\n<DTPOSTED>20251031200000.000[-5:EST]\n<TRNAMT>-9.99\n"
+        "<FITID>1\n<NAME>Evening\n</STMTTRN>\n"
+        "<STMTTRN>\n<TRNTYPE>DEBIT\n<DTPOSTED>20251101063000[+13:NZDT]\n<TRNAMT>-1.00\n"
+        "<FITID>2\n<NAME>Morning\n</STMTTRN>\n"
+        "</BANKTRANLIST>\n</STMTRS>\n</STMTTRNRS>\n</BANKMSGSRSV1>\n</OFX>\n";
+    std::ofstream(path, std::ios::binary) << ofx;
+    const char* before = std::getenv("TZ");
+    const std::string saved = before ? before : "";
+    for (const char* zone : {"UTC", "America/New_York", "Pacific/Auckland"}) {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+        const Statement st = MakeOfxReader()->read(path, ofx);
+        ASSERT_EQ(st.lines.size(), 2u) << zone << st.error;
+        EXPECT_EQ(st.lines[0].date, Ymd(2025, 10, 31)) << zone;
+        EXPECT_EQ(st.lines[1].date, Ymd(2025, 11, 1)) << zone;
+    }
+    before ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
+    ::tzset();
+    std::filesystem::remove(path);
+}
+
 TEST_F(ReadersTest, QifBankWithUAndTAndCardWithDayFirstDates) {
     const Statement bank = Read("bank.qif");
     ASSERT_EQ(bank.error, "");
@@ -129,6 +159,51 @@ TEST_F(ReadersTest, CsvWithQuotedCommasAndWithDecimalComma) {
     ExpectLine(de.lines[0], Ymd(2026, 2, 13), -3899, "Parcelpost Online", "Paket", 0);
     ExpectLine(de.lines[1], Ymd(2026, 3, 2), 1200, "Parcelpost Online", "Erstattung", 0);
     ExpectLine(de.lines[2], Ymd(2026, 3, 4), -120450, "Bäckerei Kunz; Filiale 2", "Brot", 0);
+}
+
+// Title lines above the table, closing lines below it, as banks write them.
+TEST_F(ReadersTest, CsvTableFoundBelowTitleLinesAndEndedBeforeClosingLines) {
+    const Statement us = Read("business-checking.csv");
+    ASSERT_EQ(us.error, "");
+    ASSERT_EQ(us.lines.size(), 2u);
+    ExpectLine(us.lines[0], Ymd(2026, 2, 3), -12000, "Harbor Office Supply", "", 0);
+    ExpectLine(us.lines[1], Ymd(2026, 2, 10), 250000, "Lakeside Catering Co", "", 0);
+    EXPECT_EQ(us.lines[0].sourceLine, 6);
+
+    std::string bytes, error;
+    ReadFileBytes(DataFile("girokonto.csv"), bytes, error);
+    const CsvMapping m = GuessMapping(bytes, DateOrder::MDY);
+    EXPECT_EQ(m.firstLine, 5);
+    EXPECT_EQ(m.delimiter, ';');
+    EXPECT_TRUE(m.decimalComma);
+    const Statement de = MakeCsvReader(m)->read("girokonto.csv", bytes);
+    ASSERT_EQ(de.error, "");
+    ASSERT_EQ(de.lines.size(), 2u);
+    ExpectLine(de.lines[1], Ymd(2026, 3, 2), 1200, "Parcelpost Online", "Erstattung", 0);
+    EXPECT_EQ(ColumnNames(bytes, m)[1], "Auftraggeber / Empfänger");
+
+    // A first line the user picks is remembered with the mapping, under the text of that
+    // line; next month's file finds it there, or where its own table is found.
+    const std::string path = ::testing::TempDir() + "/stmt-first/statements.conf";
+    std::filesystem::remove_all(::testing::TempDir() + "/stmt-first");
+    CsvMapping picked = m;
+    picked.firstLine = 5;
+    ASSERT_TRUE(RememberMapping(path, LineText(bytes, 5), picked));
+    EXPECT_EQ(RememberedMappingFor(path, bytes, 1), picked);
+    const std::string later = "\"Kontoinhaber:\";\"x\"\n" + bytes;
+    EXPECT_EQ(RememberedMappingFor(path, later, 1), std::nullopt);
+    EXPECT_EQ(RememberedMappingFor(path, later, 6)->firstLine, 6);
+    std::filesystem::remove_all(::testing::TempDir() + "/stmt-first");
+}
+
+TEST_F(ReadersTest, TextWithoutTransactionsIsNoStatement) {
+    std::string letter, error;
+    ASSERT_TRUE(ReadFileBytes(DataFile("letter.txt"), letter, error));
+    EXPECT_EQ(DetectFormat("/x/letter.txt", letter), Format::Unknown);
+    EXPECT_EQ(DetectFormat("/x/export.csv", "Name,Phone\nHarbor Office Supply,555-0100\n"),
+              Format::Unknown);
+    // Without a header, a record with a date and an amount makes it a statement.
+    EXPECT_EQ(DetectFormat("/x/plain.txt", "\nStatement\n03/02/2026;Rent;-410,50\n"), Format::Csv);
 }
 
 TEST_F(ReadersTest, BadInputNamesFileAndLine) {
@@ -236,6 +311,7 @@ TEST_F(ReadersTest, MappingIsRememberedPerHeaderLine) {
     tabs.debit = 0;
     tabs.credit = 1;
     tabs.check = 4;
+    tabs.firstLine = 4;
     CsvMapping plain;
     plain.date = 0;
     plain.amount = 1;

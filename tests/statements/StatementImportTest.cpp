@@ -175,7 +175,8 @@ TEST_F(StatementImportTest, WritesRecordsAsTheFormsStoreThemAndCatchesTheSecondI
     const statements::WriteOutcome outcome = statements::WriteStatement(p);
     ASSERT_TRUE(outcome.ok) << outcome.error;
     EXPECT_EQ(statements::OutcomeMessage(outcome),
-              "1 expense and 1 income record were added; 2 lines were skipped.");
+              "1 expense and 1 income record were added; 2 lines were skipped. Income records "
+              "have no memo: the memo of 1 income line was not kept.");
     EXPECT_EQ(Rows("EXP5"),
               std::vector<std::string>({"20260203|    1043| 200|   3|"
                                         "Harbor Office Supply, Inc.    |"

@@ -6,9 +6,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "RecordFormFixture.h"
 #include "statements/MappingStore.h"
@@ -75,9 +77,11 @@ TEST_F(StatementImportForm, OfxImportedThenCaughtAsDuplicateOnTheSecondImport) {
     });
     main().BtnStatement->click();
     EXPECT_EQ(texts(), std::vector<std::string>(
-                           {"Line 1 (Harbor Office Supply) has no account: choose one for it, "
-                            "or untick it.",
-                            "2 expenses and 1 income record were added; 0 lines were skipped."}));
+                           {"3 ticked lines have no account (the first is line 1, Harbor Office "
+                            "Supply): choose one for each, or untick them.",
+                            "2 expenses and 1 income record were added; 0 lines were skipped. "
+                            "Income records have no memo: the memo of 1 income line was not "
+                            "kept."}));
     EXPECT_EQ(count(true), expenses + 2);
     EXPECT_EQ(count(false), income + 1);
     EXPECT_FALSE(anyTableOpen());
@@ -118,11 +122,65 @@ TEST_F(StatementImportForm, CsvGoesThroughTheMappingWhichIsRemembered) {
     });
     main().BtnStatement->click();
     EXPECT_EQ(texts(), std::vector<std::string>(
-                           {"1 expense and 1 income record were added; 1 line was skipped."}));
+                           {"1 expense and 1 income record were added; 1 line was skipped. "
+                            "Income records have no memo: the memo of 1 income line was not "
+                            "kept."}));
     const auto remembered = statements::RememberedMapping(
         statements::MappingFilePath(), "Date,Description,Amount,Check Number,Memo");
     ASSERT_TRUE(remembered.has_value());
     EXPECT_EQ(remembered->check, 3);
+}
+
+// The preview says what a line lacks or loses: no account (and none chosen in the box), why a
+// line cannot be read, an income memo that is not kept; Import names the lines without an
+// account and leaves them out only when the user agrees.
+TEST_F(StatementImportForm, PreviewShowsWhatLinesLackAndImportAsksAboutLinesWithoutAccount) {
+    std::ofstream(dataDir() / "checking.csv")
+        << "Account:,Business Checking\n\nDate,Description,Amount,Memo\n"
+           "02/03/2026,Harbor Office Supply,-120.00,Check 1043\n"
+           "02/10/2026,Lakeside Catering Co,2500.00,Invoice 311\n"
+           "02/30/2026,City Water & Power,-64.37,\n";
+    chooseFile("checking.csv");
+    onNext<TCsvMapping>("TCsvMapping", [](TCsvMapping& mapping) {
+        EXPECT_EQ(mapping.FirstLine->value(), 3);
+        mapping.BtnOK->click();
+    });
+    onNext<TStatementImport>("TStatementImport", [this](TStatementImport& form) {
+        ASSERT_EQ(form.Lines.size(), 3u);
+        const QAbstractItemModel& model = *form.Grid->model();
+        auto cell = [&model](int row, int column) {
+            return model.data(model.index(row, column)).toString().toStdString();
+        };
+        EXPECT_EQ(cell(1, PreviewModel::Account), "(none)");
+        EXPECT_EQ(cell(1, PreviewModel::Memo), "Invoice 311 (not kept)");
+        EXPECT_EQ(cell(2, PreviewModel::State),
+                  "cannot be read: line 6: '02/30/2026' is not a date.");
+        form.Grid->selectRow(1);
+        EXPECT_EQ(form.AccountBox->currentIndex(), -1);
+        form.show();
+        QApplication::processEvents();
+        if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR"))
+            form.grab().save(QString::fromLocal8Bit(dir) + "/statement-no-account.png");
+        form.hide();
+
+        form.Grid->selectRow(0);
+        form.AccountBox->setCurrentIndex(0);
+        form.BtnApply->click();
+        platform_->messages.answer(platform::Answer::No);
+        form.BtnImport->click();
+        EXPECT_EQ(form.result(), 0);
+        EXPECT_TRUE(form.Lines[1].chosen);
+        form.BtnImport->click();  // answered Yes
+    });
+    main().BtnStatement->click();
+    EXPECT_EQ(texts(), std::vector<std::string>(
+                           {"checking.csv, line 6: '02/30/2026' is not a date.\r\nThese lines "
+                            "cannot be imported; the others can.",
+                            "Line 2 (Lakeside Catering Co) has no account. Import the other "
+                            "lines and leave it out?",
+                            "Line 2 (Lakeside Catering Co) has no account. Import the other "
+                            "lines and leave it out?",
+                            "1 expense and 0 income records was added; 2 lines were skipped."}));
 }
 
 }  // namespace
