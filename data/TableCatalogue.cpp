@@ -89,8 +89,39 @@ const std::vector<TableSpec>& TableCatalogue() {
     return tables;
 }
 
-const TableSpec* FindTable(std::string_view name) {
-    for (const TableSpec& table : TableCatalogue()) {
+const std::vector<TableSpec>& SideTables() {
+    static const std::vector<TableSpec> tables = {
+        {"STMTIDS",
+         {{"FITID", 'C', 120, 0, 120, false, nullptr}, {"IMPORTED", 'D', 8, 0, 8, false, nullptr}},
+         nullptr,
+         {},
+         0,
+         0,
+         0,
+         nullptr},
+        {"STMTRULE",
+         {{"TEXTIN", 'C', 1, 0, 1, false, nullptr},
+          {"MATCH", 'C', 1, 0, 1, false, nullptr},
+          {"PATTERN", 'C', 60, 0, 60, false, nullptr},
+          {"MINAMT", 'N', 10, 2, 10, false, nullptr},
+          {"MAXAMT", 'N', 10, 2, 10, false, nullptr},
+          {"KIND", 'C', 1, 0, 1, false, nullptr},
+          {"ACCNO", 'N', 4, 0, 4, false, nullptr},
+          {"FOLNO", 'N', 4, 0, 4, false, nullptr}},
+         nullptr,
+         {},
+         0,
+         0,
+         0,
+         nullptr},
+    };
+    return tables;
+}
+
+namespace {
+
+const TableSpec* FindIn(const std::vector<TableSpec>& tables, std::string_view name) {
+    for (const TableSpec& table : tables) {
         const std::string_view have = table.name;
         if (have.size() == name.size() &&
             std::equal(have.begin(), have.end(), name.begin(), [](char a, char b) {
@@ -100,6 +131,16 @@ const TableSpec* FindTable(std::string_view name) {
             return &table;
     }
     return nullptr;
+}
+
+}  // namespace
+
+const TableSpec* FindTable(std::string_view name) {
+    return FindIn(TableCatalogue(), name);
+}
+
+const TableSpec* FindSideTable(std::string_view name) {
+    return FindIn(SideTables(), name);
 }
 
 std::vector<const TableSpec*> IndexedTables() {

@@ -54,6 +54,14 @@ const std::vector<TableSpec>& TableCatalogue();
 // The table with engine name `name` (without regard to case); nullptr when there is none.
 const TableSpec* FindTable(std::string_view name);
 
+// Our side tables beside the six, each made by the feature that keeps it when first needed
+// (so a data directory may lack them) and without indexes: STMTIDS (the transaction ids of
+// imported statements) and STMTRULE (the rules for imported lines). They belong to the books.
+const std::vector<TableSpec>& SideTables();
+
+// The side table with engine name `name` (without regard to case); nullptr when there is none.
+const TableSpec* FindSideTable(std::string_view name);
+
 // The tables with indexes, in the order of the index build: ACC, ACCI, FOLDER, EXP5, INC5.
 std::vector<const TableSpec*> IndexedTables();
 
