@@ -83,7 +83,7 @@ TImportRule::TImportRule(QWidget* parent) : QDialog(parent) {
     auto* text = new QHBoxLayout;
     text->addWidget(TextBox);
     text->addWidget(MatchBox);
-    text->addWidget(PatternEdit, 1);
+    text->addStretch();
     auto* amounts = new QHBoxLayout;
     amounts->addWidget(MinEdit);
     amounts->addWidget(MakeLabel(this, "to"));
@@ -91,6 +91,7 @@ TImportRule::TImportRule(QWidget* parent) : QDialog(parent) {
     amounts->addStretch();
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("When the"), text);
+    form->addRow(QStringLiteral("Text:"), PatternEdit);
     form->addRow(QStringLiteral("Amount (blank: any):"), amounts);
     form->addRow(QStringLiteral("Kind:"), KindBox);
     form->addRow(QStringLiteral("Account:"), AccountBox);
@@ -102,6 +103,7 @@ TImportRule::TImportRule(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);
+    resize(520, sizeHint().height());
 
     connect(KindBox, &QComboBox::activated, this, [this] { KindChange(); });
     connect(BtnOK, &QPushButton::clicked, this, &TImportRule::BtnOKClick);
