@@ -114,29 +114,69 @@ RuleSet::RuleSet(const std::vector<ImportRule>& rules, const Choices& choices) :
     }
 }
 
-std::size_t RuleSet::FirstMatch(Kind kind, std::int64_t cents, std::string_view upperPayee,
-                                std::string_view upperMemo) const {
-    const std::int64_t amount = cents < 0 ? -cents : cents;
+std::vector<std::size_t> RuleSet::TextHits(Kind kind, RuleText field, std::string_view text) const {
+    std::vector<std::size_t> hits;
     for (const Ready& ready : ready_) {
         const ImportRule& r = rules_[ready.number - 1];
-        if (r.kind != kind || (r.minCents && amount < *r.minCents) ||
-            (r.maxCents && amount > *r.maxCents))
-            continue;
-        auto hit = [&](std::string_view text) {
-            switch (r.match) {
-                case RuleMatch::Contains:
-                    return text.find(ready.text) != std::string_view::npos;
-                case RuleMatch::StartsWith:
-                    return text.substr(0, ready.text.size()) == ready.text;
-                default:
-                    return std::regex_search(text.begin(), text.end(), *ready.regex);
-            }
-        };
-        if ((r.text != RuleText::Memo && hit(upperPayee)) ||
-            (r.text != RuleText::Payee && hit(upperMemo)))
-            return ready.number;
+        if (r.kind != kind || (r.text != RuleText::Either && r.text != field)) continue;
+        bool hit = false;
+        switch (r.match) {
+            case RuleMatch::Contains:
+                hit = text.find(ready.text) != std::string_view::npos;
+                break;
+            case RuleMatch::StartsWith:
+                hit = text.substr(0, ready.text.size()) == ready.text;
+                break;
+            default:
+                hit = std::regex_search(text.begin(), text.end(), *ready.regex);
+        }
+        if (hit) hits.push_back(ready.number);
+    }
+    return hits;
+}
+
+std::size_t RuleSet::FirstWithin(const std::vector<std::size_t>& payeeHits,
+                                 const std::vector<std::size_t>& memoHits,
+                                 std::int64_t cents) const {
+    const std::int64_t amount = cents < 0 ? -cents : cents;
+    auto within = [&](std::size_t n) {
+        const ImportRule& r = rules_[n - 1];
+        return (!r.minCents || amount >= *r.minCents) && (!r.maxCents || amount <= *r.maxCents);
+    };
+    // Both lists are in the list's order: the first rule of the two that holds the amount.
+    auto p = payeeHits.begin(), m = memoHits.begin();
+    while (p != payeeHits.end() || m != memoHits.end()) {
+        const bool fromPayee = m == memoHits.end() || (p != payeeHits.end() && *p <= *m);
+        const std::size_t n = fromPayee ? *p++ : *m++;
+        if (within(n)) return n;
     }
     return 0;
+}
+
+std::size_t RuleSet::FirstMatch(Kind kind, std::int64_t cents, std::string_view upperPayee,
+                                std::string_view upperMemo) const {
+    return FirstWithin(TextHits(kind, RuleText::Payee, upperPayee),
+                       TextHits(kind, RuleText::Memo, upperMemo), cents);
+}
+
+const std::vector<std::size_t>& RuleMatcher::Hits(Kind kind, RuleText field,
+                                                  std::string_view text) {
+    std::string key;
+    key.reserve(text.size() + 2);
+    key += kind == Kind::Expense ? 'E' : 'I';
+    key += field == RuleText::Payee ? 'P' : 'M';
+    key += text;
+    auto it = seen_.find(key);
+    if (it == seen_.end())
+        it = seen_.emplace(std::move(key), rules_.TextHits(kind, field, text)).first;
+    return it->second;
+}
+
+std::size_t RuleMatcher::FirstMatch(Kind kind, std::int64_t cents, std::string_view upperPayee,
+                                    std::string_view upperMemo) {
+    if (rules_.empty()) return 0;
+    return rules_.FirstWithin(Hits(kind, RuleText::Payee, upperPayee),
+                              Hits(kind, RuleText::Memo, upperMemo), cents);
 }
 
 std::vector<ImportRule> LoadRules(std::string& error) {

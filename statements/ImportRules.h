@@ -15,6 +15,7 @@
 #include <regex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace statements {
@@ -70,6 +71,15 @@ public:
     std::size_t FirstMatch(Kind kind, std::int64_t cents, std::string_view upperPayee,
                            std::string_view upperMemo) const;
     const ImportRule& rule(std::size_t number) const { return rules_[number - 1]; }
+    bool empty() const { return ready_.empty(); }
+
+    // The places of the rules for `kind` that look at `field` (the payee or the memo) and
+    // whose text matches `upperText`, in the list's order.
+    std::vector<std::size_t> TextHits(Kind kind, RuleText field, std::string_view upperText) const;
+    // Of the rules in `payeeHits` and `memoHits`, the first whose amounts hold `cents`; 0 when
+    // none does.
+    std::size_t FirstWithin(const std::vector<std::size_t>& payeeHits,
+                            const std::vector<std::size_t>& memoHits, std::int64_t cents) const;
 
 private:
     struct Ready {
@@ -79,6 +89,21 @@ private:
     };
     std::vector<ImportRule> rules_;
     std::vector<Ready> ready_;
+};
+
+// The matching of a whole statement: a payee or memo seen before is not compared with the
+// rules again (a statement names the same payees month after month), only its amount is.
+class RuleMatcher {
+public:
+    explicit RuleMatcher(const RuleSet& rules) : rules_(rules) {}
+    std::size_t FirstMatch(Kind kind, std::int64_t cents, std::string_view upperPayee,
+                           std::string_view upperMemo);
+
+private:
+    const std::vector<std::size_t>& Hits(Kind kind, RuleText field, std::string_view text);
+
+    const RuleSet& rules_;
+    std::unordered_map<std::string, std::vector<std::size_t>> seen_;
 };
 
 // ASCII letters upper-cased, as the matching compares them.

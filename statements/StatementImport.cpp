@@ -96,10 +96,13 @@ std::int32_t ProposedFolder(const Choices& choices, std::int32_t defaultFolder) 
 }
 
 void ApplyProposals(std::vector<PreviewLine>& lines, const RuleSet& rules, std::int32_t folder) {
+    RuleMatcher matcher(rules);
     for (PreviewLine& p : lines) {
         if (p.source == Source::Chosen) continue;
         const std::size_t n =
-            rules.FirstMatch(p.kind, p.line.cents, Upper(p.line.payee), Upper(p.line.memo));
+            rules.empty()
+                ? 0
+                : matcher.FirstMatch(p.kind, p.line.cents, Upper(p.line.payee), Upper(p.line.memo));
         p.rule = n;
         if (n != 0) {
             const ImportRule& r = rules.rule(n);
