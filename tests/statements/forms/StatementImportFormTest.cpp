@@ -136,7 +136,7 @@ TEST_F(StatementImportForm, RuleMadeFromAPreviewLineProposesItAndShowsInTheRules
         form.show();
         QApplication::processEvents();
         if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR"))
-            form.grab().save(QString::fromLocal8Bit(dir) + "/statement-preview-rule.png");
+            form.grab().save(QString::fromLocal8Bit(dir) + "/statement-preview.png");
         form.hide();
 
         onNext<TImportRules>("TImportRules", [](TImportRules& list) {
