@@ -1,12 +1,15 @@
 #pragma once
 
-// Backup and restore of the five data tables: whole files copied between the data directory
-// (TABLE.dbf) and a chosen directory (TABLE.bak), in the order ACC, ACCI, FOLDER, EXP5, INC5,
-// with the progress box "Copying Data Files". The settings table and the index and group files
-// are never copied; a restore is followed by a full index rebuild, which the caller runs.
+// Backup and restore of the five data tables and the side tables the books hold (the statement
+// ids, the recovery tables): whole files copied between the data directory (TABLE.dbf) and a
+// chosen directory (TABLE.bak), in the order ACC, ACCI, FOLDER, EXP5, INC5, STMTIDS, EXP5REC,
+// INC5REC, with the progress box "Copying Data Files". The settings table and the index and
+// group files are never copied; a restore is followed by a full index rebuild, which the
+// caller runs. A backup without a side table (one made before the books had it) restores; the
+// live side table is then kept or removed as the table catalogue says.
 //
-// Every copy goes through the data store's set copy: the five files are written beside their
-// targets, synced, and renamed over them only when all five are written, so a copy that fails
+// Every copy goes through the data store's set copy: the files are written beside their
+// targets, synced, and renamed over them only when all are written, so a copy that fails
 // anywhere leaves the previous set whole. A backup file is checked to be a table of its kind
 // before anything live changes.
 
@@ -54,13 +57,17 @@ struct CopyOutcome {
     // An information box's text: why the set was not copied. Empty when the set was copied,
     // the user cancelled, or the copy failed without more to say.
     std::string why;
+    std::vector<std::string> tables;  // the tables copied, in copy order
     explicit operator bool() const { return copied; }
 };
 CopyOutcome CopyDataFiles(bool backup, std::string_view directory, bool removable);
 
 // Backup (true) or restore as the main window runs them: the copy, with its progress box hidden
 // when it ends, and what the user is then told, in order: why the set was not copied when there
-// is more to say, then the command's own failure line (kBackupFailed, kRestoreFailed).
+// is more to say, then the command's own failure line (kBackupFailed, kRestoreFailed). A
+// restore first keeps the books as they are in an automatic backup (see SafetyBackup; a No
+// there restores nothing and tells nothing more) and, when done, reports what came back and
+// where the books as they were are kept.
 std::vector<std::string> CopyCommand(bool backup, const std::string& directory);
 
 // What follows a restore, whatever the copy came to: every index built afresh to match the

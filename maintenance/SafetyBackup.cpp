@@ -1,0 +1,27 @@
+#include "maintenance/SafetyBackup.h"
+
+#include "maintenance/AutoBackup.h"
+#include "maintenance/Safeguards.h"
+#include "platform/Platform.h"
+
+namespace maintenance {
+
+bool SafetyBackup::operator()() {
+    if (asked_) return goOn_;
+    asked_ = true;
+    if (!CurrentSafeguards().autoBackup) return goOn_ = true;
+    const std::string why = MakeBackupNow(AutoBackupFolder(), platform::clock().now(), folder_);
+    if (why.empty()) return goOn_ = true;
+    goOn_ = platform::ConfirmedDestruction(
+        platform::MessageKind::Warning,
+        std::string(kSafetyBackupFailed) + why + "\r\n" + std::string(kGoOnWithoutBackup),
+        platform::Buttons::YesNo);
+    return goOn_;
+}
+
+std::string SafetyBackup::KeptSentence() const {
+    if (folder_.empty()) return {};
+    return "\r\n" + std::string(kPreviousStateKept) + folder_ + ".";
+}
+
+}  // namespace maintenance
