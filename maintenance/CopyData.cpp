@@ -170,8 +170,8 @@ CopyOutcome CopyDataFiles(bool backup, std::string_view directory, bool removabl
     platform::progress().SetProgress(10);
     const std::vector<const cbk::TableSpec*> tables = cbk::CopiedTables();
     CopyOutcome outcome;
-    outcome.copied = backup ? Backup(dir, tables, removable, outcome)
-                            : Restore(dir, tables, removable, outcome);
+    outcome.copied =
+        backup ? Backup(dir, tables, removable, outcome) : Restore(dir, tables, removable, outcome);
     return outcome;
 }
 
@@ -188,7 +188,7 @@ std::vector<std::string> CopyCommand(bool backup, const std::string& directory) 
     if (!outcome) told.emplace_back(backup ? kBackupFailed : kRestoreFailed);
     if (outcome && !backup)
         told.push_back(RestoreReport(CopyDirectory(directory), outcome.tables) +
-                       safety.KeptSentence());
+                       (safety.folder().empty() ? "" : "\r\n" + safety.KeptSentence()));
     return told;
 }
 

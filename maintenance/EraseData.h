@@ -24,6 +24,7 @@ struct EraseOutcome {
     bool incomeAccounts = false;
     bool expenseAccounts = false;
     bool folders = false;
+    bool any() const { return income || expense || incomeAccounts || expenseAccounts || folders; }
 };
 
 // Asks the questions (information boxes with OK and Cancel) and empties the tables confirmed.
@@ -31,7 +32,7 @@ struct EraseOutcome {
 // records marked deleted in an emptied record table go to its recovery table first, as a pack
 // would save them; the records the user chose to erase do not. `beforeChange` is asked once,
 // before the first table is emptied; false there erases nothing more.
-EraseOutcome EraseData(bool keepDeleted = true,
-                       const std::function<bool()>& beforeChange = [] { return true; });
+EraseOutcome EraseData(
+    bool keepDeleted = true, const std::function<bool()>& beforeChange = [] { return true; });
 
 }  // namespace maintenance

@@ -21,7 +21,7 @@ bool SafetyBackup::operator()() {
 
 std::string SafetyBackup::KeptSentence() const {
     if (folder_.empty()) return {};
-    return "\r\n" + std::string(kPreviousStateKept) + folder_ + ".";
+    return std::string(kPreviousStateKept) + folder_ + ".";
 }
 
 }  // namespace maintenance

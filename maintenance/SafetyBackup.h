@@ -26,8 +26,8 @@ public:
     // The backup's folder; empty when none was taken.
     const std::string& folder() const { return folder_; }
 
-    // The sentence the command's success message ends with: CR LF, kPreviousStateKept, the
-    // folder, "."; empty when no backup was taken.
+    // The sentence the command's success message ends with: kPreviousStateKept, the folder,
+    // "."; empty when no backup was taken.
     std::string KeptSentence() const;
 
 private:
