@@ -51,13 +51,13 @@ enum class WhenReplaced {
 };
 
 struct TablePolicy {
-    bool copied;      // Backup and Restore carry it, as TABLE.bak in the chosen directory
-    bool automatic;   // in every automatic backup (TABLE.bak in the dated folder)
-    bool sideTable;   // made at its first use: missing from the books or a backup is no fault
+    bool copied;     // Backup and Restore carry it, as TABLE.bak in the chosen directory
+    bool automatic;  // in every automatic backup (TABLE.bak in the dated folder)
+    bool sideTable;  // made at its first use: missing from the books or a backup is no fault
     WhenBackupLacks backupLacks;
     WhenReplaced erase;
     WhenReplaced upgrade;
-    int copyProgress;  // the progress box after the table in Backup and Restore; 0: unchanged
+    int copyProgress;    // the progress box after the table in Backup and Restore; 0: unchanged
     const char* record;  // one record as a report counts it ("expense"; plural + "s"), or nullptr
 };
 

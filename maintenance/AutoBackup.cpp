@@ -83,9 +83,9 @@ std::optional<std::pair<platform::DateTime, int>> Dated(std::string_view name) {
     const auto day = platform::DateTime::fromYmd(number(0, 4), number(5, 2), number(8, 2));
     const int h = number(11, 2), m = number(13, 2), s = number(15, 2);
     if (!day || h > 23 || m > 59 || s > 59) return {};
-    return std::pair{platform::DateTime{day->day, duration_cast<milliseconds>(
-                                                      seconds(h * 3600 + m * 60 + s))},
-                     seq};
+    return std::pair{
+        platform::DateTime{day->day, duration_cast<milliseconds>(seconds(h * 3600 + m * 60 + s))},
+        seq};
 }
 
 struct DatedFolder {

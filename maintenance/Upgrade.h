@@ -67,8 +67,7 @@ struct UpgradeOutcome {
 // `beforeChange` is asked, and false there changes nothing. A conversion that succeeds removes
 // the side tables that described the records replaced (the imported statement ids).
 UpgradeOutcome ConvertOldData(
-    const std::string& directory,
-    const std::function<bool()>& beforeChange = [] { return true; });
+    const std::string& directory, const std::function<bool()>& beforeChange = [] { return true; });
 
 // What follows every upgrade the user chose a directory for, whatever the conversion came to:
 // the tables packed (keeping deleted records for recovery with `keepDeleted`), then every index
