@@ -110,7 +110,7 @@ const std::vector<TableSpec>& SideTables() {
     // own.
     static const std::vector<TableSpec> tables = {
         {kStatementIdsTable,
-         {},
+         {{"FITID", 'C', 120, 0, 0, false, nullptr}, {"IMPORTED", 'D', 8, 0, 0, false, nullptr}},
          nullptr,
          {},
          0,
@@ -172,16 +172,27 @@ std::vector<const TableSpec*> ClearedWithRecords(bool erase) {
     return tables;
 }
 
+namespace {
+
+bool SameName(std::string_view have, std::string_view name) {
+    return have.size() == name.size() &&
+           std::equal(have.begin(), have.end(), name.begin(), [](char a, char b) {
+               return std::toupper(static_cast<unsigned char>(a)) ==
+                      std::toupper(static_cast<unsigned char>(b));
+           });
+}
+
+}  // namespace
+
 const TableSpec* FindTable(std::string_view name) {
-    for (const TableSpec& table : TableCatalogue()) {
-        const std::string_view have = table.name;
-        if (have.size() == name.size() &&
-            std::equal(have.begin(), have.end(), name.begin(), [](char a, char b) {
-                return std::toupper(static_cast<unsigned char>(a)) ==
-                       std::toupper(static_cast<unsigned char>(b));
-            }))
-            return &table;
-    }
+    for (const TableSpec& table : TableCatalogue())
+        if (SameName(table.name, name)) return &table;
+    return nullptr;
+}
+
+const TableSpec* FindBooksTable(std::string_view name) {
+    for (const TableSpec* table : BooksTables())
+        if (SameName(table->name, name)) return table;
     return nullptr;
 }
 

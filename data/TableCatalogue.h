@@ -85,8 +85,9 @@ inline constexpr const char* kNotDeleted = ".NOT. DELETED()";
 // the index build.
 const std::vector<TableSpec>& TableCatalogue();
 
-// The side tables: STMTIDS, EXP5REC, INC5REC. Their fields are made by their own modules (a
-// recovery table takes its record table's fields); none is opened by the openers.
+// The side tables: STMTIDS, EXP5REC, INC5REC, made by their own modules at their first use
+// (a recovery table takes its record table's fields and REMOVED, so its spec lists none); none
+// is opened by the openers.
 const std::vector<TableSpec>& SideTables();
 
 // The six and the side tables, in that order.
@@ -105,6 +106,9 @@ std::vector<const TableSpec*> ClearedWithRecords(bool erase);
 // The table with engine name `name` (without regard to case) among the six; nullptr when there
 // is none.
 const TableSpec* FindTable(std::string_view name);
+
+// The same among every table of the books, the side tables with them.
+const TableSpec* FindBooksTable(std::string_view name);
 
 // The tables with indexes, in the order of the index build: ACC, ACCI, FOLDER, EXP5, INC5.
 std::vector<const TableSpec*> IndexedTables();

@@ -65,9 +65,12 @@ private:
     int shown_ = -1;
 };
 
-// The five tables the upgrade replaces, as the pack knows them.
+// The five tables the upgrade replaces, in pack order.
 std::vector<const cbk::TableSpec*> ReplacedTables() {
-    return cbk::TablesInPackOrder();
+    std::vector<const cbk::TableSpec*> tables;
+    for (const cbk::TableSpec* spec : cbk::TablesInPackOrder())
+        if (spec->policy.upgrade == cbk::WhenReplaced::Own) tables.push_back(spec);
+    return tables;
 }
 
 // ---- copies aside -------------------------------------------------------------------------
