@@ -222,7 +222,7 @@ std::string MakeAutomaticBackup(const std::string& root, const platform::DateTim
 }
 
 std::string MakeBackupNow(const std::string& root, const platform::DateTime& now,
-                          std::string& folder) {
+                          std::string& folder, bool rotate) {
     engine::FileSystem& fs = cbk::DataFileSystem();
     folder.clear();
     if (const int err = MakeDirs(fs, root)) return root + ": " + std::strerror(err);
@@ -243,8 +243,9 @@ std::string MakeBackupNow(const std::string& root, const platform::DateTime& now
                             ? ": the disk cannot be written"
                             : ": the copy failed");
     }
-    for (const std::string& old : FoldersToRemove(Listed(fs, root), now))
-        RemoveFolder(fs, Join(root, old));
+    if (rotate)
+        for (const std::string& old : FoldersToRemove(Listed(fs, root), now))
+            RemoveFolder(fs, Join(root, old));
     folder = made;
     return {};
 }

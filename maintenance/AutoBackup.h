@@ -48,11 +48,11 @@ bool BackupDue(const std::vector<std::string>& names, const platform::DateTime& 
 // Empty when done or not needed; otherwise why it failed (nothing of it is left behind).
 std::string MakeAutomaticBackup(const std::string& root, const platform::DateTime& now);
 
-// Makes a backup of now in `root` whatever the time of the last (creating the folders), then
-// removes the old ones; `folder` gets the new folder's path. Empty when done, otherwise why it
-// failed (nothing of it is left behind, `folder` empty).
+// Makes a backup of now in `root` whatever the time of the last (creating the folders), then,
+// with `rotate`, removes the old ones; `folder` gets the new folder's path. Empty when done,
+// otherwise why it failed (nothing of it is left behind, `folder` empty).
 std::string MakeBackupNow(const std::string& root, const platform::DateTime& now,
-                          std::string& folder);
+                          std::string& folder, bool rotate = true);
 
 // The automatic backups in `root`, newest first: the folder's path and its date and time as
 // the chooser shows them.

@@ -42,16 +42,17 @@ std::string CopyDirectory(std::string_view chosen);
 // disk instead of failing.
 bool OnRemovableMedium(std::string_view dir);
 
-// Copies the five tables: backup (true) from the data directory into `directory`, restore
-// (false) from it. Shows the progress box (10, then 30, 40, 50, 90, 100 after each table) and
-// leaves it up for the caller to hide. The set changes as a whole or not at all: every file is
-// written beside the one it replaces, and all are put in place only when all are written.
-// A restore checks every backup file present and sound before it copies (a missing one is
-// asked for on a removable medium, reported elsewhere); nothing live changes until the last
-// file is read and checked. A backup onto a removable medium that is full or write-protected
-// asks for another disk and writes the whole set there on OK; elsewhere a full medium is
-// reported and the old set kept. The questions are asked here; what the user is then to be
-// told comes back in the outcome, for the caller to show.
+// Copies the five tables and the side tables: backup (true) from the data directory into
+// `directory`, restore (false) from it. Shows the progress box (10, then 30, 40, 50, 90, 100
+// after each of the five) and leaves it up for the caller to hide. A side table is copied when
+// its source is there (on a removable medium: on the disk in the drive at the start). The set
+// changes as a whole or not at all: every file is written beside the one it replaces, and all are
+// put in place only when all are written. A restore checks every backup file present and sound
+// before it copies (a missing one is asked for on a removable medium, reported elsewhere); nothing
+// live changes until the last file is read and checked. A backup onto a removable medium that is
+// full or write-protected asks for another disk and writes the whole set there on OK; elsewhere a
+// full medium is reported and the old set kept. The questions are asked here; what the user is then
+// to be told comes back in the outcome, for the caller to show.
 struct CopyOutcome {
     bool copied = false;
     // An information box's text: why the set was not copied. Empty when the set was copied,

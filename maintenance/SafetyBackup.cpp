@@ -10,7 +10,10 @@ bool SafetyBackup::operator()() {
     if (asked_) return goOn_;
     asked_ = true;
     if (!CurrentSafeguards().autoBackup) return goOn_ = true;
-    const std::string why = MakeBackupNow(AutoBackupFolder(), platform::clock().now(), folder_);
+    // The old ones are left for the exit's backup to remove: the restore about to run may read
+    // the one that would go.
+    const std::string why =
+        MakeBackupNow(AutoBackupFolder(), platform::clock().now(), folder_, false);
     if (why.empty()) return goOn_ = true;
     goOn_ = platform::ConfirmedDestruction(
         platform::MessageKind::Warning,

@@ -62,6 +62,22 @@ TEST_F(SafetyBackup, RestoreKeepsTheBooksAsTheyWereAndSaysWhere) {
     EXPECT_EQ(ReadFile(fileIn("INC5.dbf")), liveIncome_);
 }
 
+// The oldest of ten automatic backups is still there for the restore that chose it.
+TEST_F(SafetyBackup, RestoreFromTheOldestAutomaticBackupFindsItThere) {
+    const std::string root = maintenance::AutoBackupFolder();
+    std::string folder, oldest;
+    for (int s = 0; s < maintenance::kKeepLatest; ++s) {
+        ASSERT_EQ(maintenance::MakeBackupNow(root, {Ymd(2026, 3, 5).day, std::chrono::seconds(s)},
+                                             folder),
+                  "");
+        if (s == 0) oldest = folder;
+    }
+    const std::vector<std::string> told = maintenance::CopyCommand(false, oldest);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].substr(0, 14), "Restored from ") << told[0];
+    EXPECT_EQ(ReadFile(fileIn("INC5.dbf")), ReadFile(fs::path(oldest) / "INC5.bak"));
+}
+
 // A safety backup that cannot be made is told with the question, No by default: No restores
 // nothing, Yes restores without the sentence. Turned off, none is taken and nothing is asked.
 TEST_F(SafetyBackup, FailedBackupAsksBeforeGoingOnAndTurnedOffTakesNone) {
