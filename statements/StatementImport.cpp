@@ -18,7 +18,7 @@ using namespace engine;
 
 namespace {
 
-constexpr int kIdWidth = 120;
+constexpr int kIdWidth = 120;  // FITID's width in the catalogue
 
 std::string Upper(std::string_view text) {
     std::string up(text);
@@ -160,8 +160,7 @@ bool OpenIds(Data4*& table, Field4*& id, Field4*& date) {
     if (fileExists(cbk::DataFileSystem(), ".", std::string(kIdsTable) + ".dbf"))
         table = d4open(cbk::cb, kIdsTable);
     else
-        table =
-            d4create(cbk::cb, kIdsTable, {{"FITID", 'C', kIdWidth, 0}, {"IMPORTED", 'D', 8, 0}});
+        table = d4create(cbk::cb, kIdsTable, cbk::CreateFields(*cbk::FindBooksTable(kIdsTable)));
     code4autoOpen(cbk::cb, 1);
     id = table ? d4field(table, "FITID") : nullptr;
     date = table ? d4field(table, "IMPORTED") : nullptr;

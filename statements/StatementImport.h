@@ -13,12 +13,13 @@
 #include <unordered_set>
 #include <vector>
 
+#include "data/TableCatalogue.h"
 #include "statements/Statement.h"
 
 namespace statements {
 
 inline constexpr std::string_view kImportTitle = "Import Statement";
-inline constexpr std::string_view kIdsTable = "STMTIDS";
+inline constexpr std::string_view kIdsTable = cbk::kStatementIdsTable;
 
 enum class Kind { Expense, Income };
 enum class LineState { New, Duplicate, Unreadable };
