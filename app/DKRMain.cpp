@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -31,11 +32,13 @@
 #include "data/Records.h"
 #include "data/TableSession.h"
 #include "maintenance/AutoBackup.h"
+#include "maintenance/CommandReports.h"
 #include "maintenance/CopyData.h"
 #include "maintenance/EraseData.h"
 #include "maintenance/Recovery.h"
 #include "maintenance/RunBooks.h"
 #include "maintenance/Safeguards.h"
+#include "maintenance/SafetyBackup.h"
 #include "maintenance/Upgrade.h"
 #include "maintenance/forms/About.h"
 #include "maintenance/forms/ArchiveU.h"
@@ -724,9 +727,11 @@ void TFormMain::BtnUpgradeClick() {
     if (files.currentDir() != dataDir) files.setCurrentDir(dataDir);
     if (chooser.ChosenDirectory.empty()) return;
     repaint();
+    maintenance::SafetyBackup safety;
     const maintenance::UpgradeOutcome outcome =
-        maintenance::ConvertOldData(chooser.ChosenDirectory);
+        maintenance::ConvertOldData(chooser.ChosenDirectory, std::ref(safety));
     if (!outcome.why.empty()) ShowInformation(outcome.why);
+    if (outcome && !safety.folder().empty()) ShowInformation(safety.KeptSentence());
     maintenance::FinishUpgrade(maintenance::CurrentSafeguards().keepDeleted);
     repaint();
 }
@@ -746,7 +751,7 @@ void TFormMain::BtnReIndexClick() {
 }
 
 void TFormMain::Image2Click() {
-    maintenance::PackDataFiles(maintenance::CurrentSafeguards().keepDeleted);
+    ShowInformation(maintenance::PackCommand(maintenance::CurrentSafeguards().keepDeleted));
 }
 
 void TFormMain::BtnRecoverClick() {
@@ -755,7 +760,10 @@ void TFormMain::BtnRecoverClick() {
 }
 
 void TFormMain::BtnEraseDataClick() {
-    maintenance::EraseData(maintenance::CurrentSafeguards().keepDeleted);
+    maintenance::SafetyBackup safety;
+    const maintenance::EraseOutcome erased =
+        maintenance::EraseData(maintenance::CurrentSafeguards().keepDeleted, std::ref(safety));
+    if (erased.any() && !safety.folder().empty()) ShowInformation(safety.KeptSentence());
     FolderListStale = true;
     repaint();
 }

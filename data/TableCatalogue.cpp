@@ -24,7 +24,9 @@ const std::vector<TableSpec>& TableCatalogue() {
          0,
          0,
          0,
-         &SettingsTable},
+         &SettingsTable,
+         {false, true, false, WhenBackupLacks::Keep, WhenReplaced::Keep, WhenReplaced::Keep, 0,
+          nullptr}},
         {"ACC",
          {{"ACCNO", 'N', 4, 0, 4, false, &AccNoField},
           {"ACDESC", 'C', 30, 0, 30, false, &AcDescField},
@@ -34,7 +36,9 @@ const std::vector<TableSpec>& TableCatalogue() {
          35,
          4,
          95,
-         &Accounts},
+         &Accounts,
+         {true, true, false, WhenBackupLacks::Refuse, WhenReplaced::Own, WhenReplaced::Own, 30,
+          "expense account"}},
         {"ACCI",
          {{"ACCNO", 'N', 4, 0, 4, false, &IncAccNoField},
           {"ACDESC", 'C', 30, 0, 30, false, &IncAcDescField},
@@ -44,7 +48,9 @@ const std::vector<TableSpec>& TableCatalogue() {
          45,
          5,
          100,
-         &IncomeAccounts},
+         &IncomeAccounts,
+         {true, true, false, WhenBackupLacks::Refuse, WhenReplaced::Own, WhenReplaced::Own, 40,
+          "income account"}},
         {"FOLDER",
          {{"FOLNO", 'N', 4, 0, 4, true, &FolNoField},
           {"FOLNAME", 'C', 30, 0, 30, false, &FolNameField}},
@@ -53,7 +59,9 @@ const std::vector<TableSpec>& TableCatalogue() {
          50,
          2,
          50,
-         &Folders},
+         &Folders,
+         {true, true, false, WhenBackupLacks::Refuse, WhenReplaced::Own, WhenReplaced::Own, 50,
+          "folder"}},
         {"EXP5",
          {{"EXPDATE", 'D', 8, 0, 8, false, &ExpDateField},
           {"CHECKNO", 'N', 8, 0, 8, false, &CheckNoField},
@@ -69,7 +77,9 @@ const std::vector<TableSpec>& TableCatalogue() {
          80,
          3,
          90,
-         &Expenses},
+         &Expenses,
+         {true, true, false, WhenBackupLacks::Refuse, WhenReplaced::Own, WhenReplaced::Own, 90,
+          "expense"}},
         {"INC5",
          {{"INCACC", 'N', 4, 0, 4, false, &IncAccField},
           {"INCIMP", 'L', 1, 0, 1, false, &IncImpField},
@@ -84,63 +94,125 @@ const std::vector<TableSpec>& TableCatalogue() {
          100,
          1,
          40,
-         &Income},
+         &Income,
+         {true, true, false, WhenBackupLacks::Refuse, WhenReplaced::Own, WhenReplaced::Own, 100,
+          "income record"}},
     };
     return tables;
 }
 
 const std::vector<TableSpec>& SideTables() {
+    // The statement ids are keyed by the bank's transaction id, not by record number, and a
+    // recovery table holds whole copies of the records removed: a pack, an archive or a
+    // restore that renumbers or rewrites the record tables leaves both true. The ids describe
+    // the records the imports wrote, so they go when those records are replaced wholesale; the
+    // recovery tables hold what is no longer in the books and stay unless a backup brings its
+    // own. The rules for imported lines name accounts and folders, not records: they stay
+    // through every command that replaces records, and a rule whose account has gone is
+    // skipped where it would be used.
     static const std::vector<TableSpec> tables = {
-        {"STMTIDS",
-         {{"FITID", 'C', 120, 0, 120, false, nullptr}, {"IMPORTED", 'D', 8, 0, 8, false, nullptr}},
+        {kStatementIdsTable,
+         {{"FITID", 'C', 120, 0, 0, false, nullptr}, {"IMPORTED", 'D', 8, 0, 0, false, nullptr}},
          nullptr,
          {},
          0,
          0,
          0,
-         nullptr},
-        {"STMTRULE",
-         {{"TEXTIN", 'C', 1, 0, 1, false, nullptr},
-          {"MATCH", 'C', 1, 0, 1, false, nullptr},
-          {"PATTERN", 'C', 60, 0, 60, false, nullptr},
-          {"MINAMT", 'N', 10, 2, 10, false, nullptr},
-          {"MAXAMT", 'N', 10, 2, 10, false, nullptr},
-          {"KIND", 'C', 1, 0, 1, false, nullptr},
-          {"ACCNO", 'N', 4, 0, 4, false, nullptr},
-          {"FOLNO", 'N', 4, 0, 4, false, nullptr}},
+         nullptr,
+         {true, true, true, WhenBackupLacks::Clear, WhenReplaced::Clear, WhenReplaced::Clear, 0,
+          nullptr}},
+        {kImportRulesTable,
+         {{"TEXTIN", 'C', 1, 0, 0, false, nullptr},
+          {"MATCH", 'C', 1, 0, 0, false, nullptr},
+          {"PATTERN", 'C', 60, 0, 0, false, nullptr},
+          {"MINAMT", 'N', 10, 2, 0, false, nullptr},
+          {"MAXAMT", 'N', 10, 2, 0, false, nullptr},
+          {"KIND", 'C', 1, 0, 0, false, nullptr},
+          {"ACCNO", 'N', 4, 0, 0, false, nullptr},
+          {"FOLNO", 'N', 4, 0, 0, false, nullptr}},
          nullptr,
          {},
          0,
          0,
          0,
-         nullptr},
+         nullptr,
+         {true, true, true, WhenBackupLacks::Keep, WhenReplaced::Keep, WhenReplaced::Keep, 0,
+          nullptr}},
+        {kExpenseRecoveryTable,
+         {},
+         nullptr,
+         {},
+         0,
+         0,
+         0,
+         nullptr,
+         {true, true, true, WhenBackupLacks::Keep, WhenReplaced::Keep, WhenReplaced::Keep, 0,
+          nullptr}},
+        {kIncomeRecoveryTable,
+         {},
+         nullptr,
+         {},
+         0,
+         0,
+         0,
+         nullptr,
+         {true, true, true, WhenBackupLacks::Keep, WhenReplaced::Keep, WhenReplaced::Keep, 0,
+          nullptr}},
     };
+    return tables;
+}
+
+std::vector<const TableSpec*> BooksTables() {
+    std::vector<const TableSpec*> tables;
+    for (const TableSpec& table : TableCatalogue()) tables.push_back(&table);
+    for (const TableSpec& table : SideTables()) tables.push_back(&table);
+    return tables;
+}
+
+std::vector<const TableSpec*> CopiedTables() {
+    std::vector<const TableSpec*> tables;
+    for (const TableSpec* table : BooksTables())
+        if (table->policy.copied) tables.push_back(table);
+    return tables;
+}
+
+std::vector<const TableSpec*> AutomaticBackupTables() {
+    std::vector<const TableSpec*> tables;
+    for (const TableSpec* table : BooksTables())
+        if (table->policy.automatic) tables.push_back(table);
+    return tables;
+}
+
+std::vector<const TableSpec*> ClearedWithRecords(bool erase) {
+    std::vector<const TableSpec*> tables;
+    for (const TableSpec* table : BooksTables())
+        if ((erase ? table->policy.erase : table->policy.upgrade) == WhenReplaced::Clear)
+            tables.push_back(table);
     return tables;
 }
 
 namespace {
 
-const TableSpec* FindIn(const std::vector<TableSpec>& tables, std::string_view name) {
-    for (const TableSpec& table : tables) {
-        const std::string_view have = table.name;
-        if (have.size() == name.size() &&
-            std::equal(have.begin(), have.end(), name.begin(), [](char a, char b) {
-                return std::toupper(static_cast<unsigned char>(a)) ==
-                       std::toupper(static_cast<unsigned char>(b));
-            }))
-            return &table;
-    }
-    return nullptr;
+bool SameName(std::string_view have, std::string_view name) {
+    return have.size() == name.size() &&
+           std::equal(have.begin(), have.end(), name.begin(), [](char a, char b) {
+               return std::toupper(static_cast<unsigned char>(a)) ==
+                      std::toupper(static_cast<unsigned char>(b));
+           });
 }
 
 }  // namespace
 
 const TableSpec* FindTable(std::string_view name) {
-    return FindIn(TableCatalogue(), name);
+    for (const TableSpec& table : TableCatalogue())
+        if (SameName(table.name, name)) return &table;
+    return nullptr;
 }
 
-const TableSpec* FindSideTable(std::string_view name) {
-    return FindIn(SideTables(), name);
+const TableSpec* FindBooksTable(std::string_view name) {
+    for (const TableSpec* table : BooksTables())
+        if (SameName(table->name, name)) return table;
+    return nullptr;
 }
 
 std::vector<const TableSpec*> IndexedTables() {

@@ -1,10 +1,13 @@
 #pragma once
 
-// The six tables, described once: engine name, fields with types and widths (and the handle
-// each binds), tags with their key expressions (and the handle each binds), group file, the
-// progress of a full index rebuild and the place in the pack. The openers, the close of all
-// tables, the sample data, the layout check, the index-file lists and the pack order are all
-// read from here, as backup, restore, erase and upgrade will be.
+// Every table of the books, described once: engine name, fields with types and widths (and the
+// handle each binds), tags with their key expressions (and the handle each binds), group file,
+// the progress of a full index rebuild, the place in the pack, and what backup, restore, the
+// automatic backup, erase and upgrade do with it. The six are the books' own tables; the side
+// tables (the imported statement ids, the rules for imported lines, the two recovery tables) are
+// made at their first use and may be missing. The openers, the close of all tables, the sample
+// data, the layout check, the index-file lists, the pack order and the sets those commands copy,
+// empty and clear are all read from here.
 
 #include <string>
 #include <string_view>
@@ -33,6 +36,31 @@ struct TagSpec {
     engine::Tag4** handle;
 };
 
+// What a restore from a backup without the table does with the live one.
+enum class WhenBackupLacks {
+    Refuse,  // one of the set: the restore stops and nothing changes
+    Keep,    // left as it is: nothing in the restored tables refers to it
+    Clear,   // removed: it describes records the restore replaced
+};
+
+// What erase and upgrade do with the table.
+enum class WhenReplaced {
+    Own,    // the command empties or converts the table itself
+    Keep,   // left as it is
+    Clear,  // removed with the record tables it describes (EXP5 and INC5)
+};
+
+struct TablePolicy {
+    bool copied;     // Backup and Restore carry it, as TABLE.bak in the chosen directory
+    bool automatic;  // in every automatic backup (TABLE.bak in the dated folder)
+    bool sideTable;  // made at its first use: missing from the books or a backup is no fault
+    WhenBackupLacks backupLacks;
+    WhenReplaced erase;
+    WhenReplaced upgrade;
+    int copyProgress;    // the progress box after the table in Backup and Restore; 0: unchanged
+    const char* record;  // one record as a report counts it ("expense"; plural + "s"), or nullptr
+};
+
 struct TableSpec {
     const char* name;  // engine name; the file is name + ".dbf"
     std::vector<FieldSpec> fields;
@@ -42,7 +70,14 @@ struct TableSpec {
     int packStep;               // place in the pack order (1 first); 0: never packed
     int packProgress;           // the progress box after the table is packed
     engine::Data4** handle;
+    TablePolicy policy;
 };
+
+// The side tables' engine names.
+inline constexpr const char* kStatementIdsTable = "STMTIDS";
+inline constexpr const char* kImportRulesTable = "STMTRULE";
+inline constexpr const char* kExpenseRecoveryTable = "EXP5REC";
+inline constexpr const char* kIncomeRecoveryTable = "INC5REC";
 
 // Every tag's filter: deleted records are never indexed.
 inline constexpr const char* kNotDeleted = ".NOT. DELETED()";
@@ -51,16 +86,30 @@ inline constexpr const char* kNotDeleted = ".NOT. DELETED()";
 // the index build.
 const std::vector<TableSpec>& TableCatalogue();
 
-// The table with engine name `name` (without regard to case); nullptr when there is none.
-const TableSpec* FindTable(std::string_view name);
-
-// Our side tables beside the six, each made by the feature that keeps it when first needed
-// (so a data directory may lack them) and without indexes: STMTIDS (the transaction ids of
-// imported statements) and STMTRULE (the rules for imported lines). They belong to the books.
+// The side tables: STMTIDS, STMTRULE, EXP5REC, INC5REC, made by their own modules at their first
+// use (a recovery table takes its record table's fields and REMOVED, so its spec lists none); none
+// is opened by the openers.
 const std::vector<TableSpec>& SideTables();
 
-// The side table with engine name `name` (without regard to case); nullptr when there is none.
-const TableSpec* FindSideTable(std::string_view name);
+// The six and the side tables, in that order.
+std::vector<const TableSpec*> BooksTables();
+
+// The tables Backup and Restore carry, in copy order: ACC, ACCI, FOLDER, EXP5, INC5, STMTIDS,
+// STMTRULE, EXP5REC, INC5REC.
+std::vector<const TableSpec*> CopiedTables();
+
+// The tables of an automatic backup: every table of the books.
+std::vector<const TableSpec*> AutomaticBackupTables();
+
+// The side tables that go when erase (true) or upgrade (false) replaces the record tables.
+std::vector<const TableSpec*> ClearedWithRecords(bool erase);
+
+// The table with engine name `name` (without regard to case) among the six; nullptr when there
+// is none.
+const TableSpec* FindTable(std::string_view name);
+
+// The same among every table of the books, the side tables with them.
+const TableSpec* FindBooksTable(std::string_view name);
 
 // The tables with indexes, in the order of the index build: ACC, ACCI, FOLDER, EXP5, INC5.
 std::vector<const TableSpec*> IndexedTables();

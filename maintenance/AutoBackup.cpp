@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
+#include <memory>
 
 #include "data/Database.h"
 #include "data/FileCopy.h"
@@ -56,6 +58,94 @@ std::vector<std::string> Listed(engine::FileSystem& fs, const std::string& root)
     return names;
 }
 
+// The time and the place within its second of a backup folder's name ("..._103000" 1,
+// "..._103000-2" 2); nullopt for any other name.
+std::optional<std::pair<platform::DateTime, int>> Dated(std::string_view name) {
+    int seq = 1;
+    if (name.size() > 17) {
+        if (name[17] != '-' || name.size() == 18 || name.size() > 23) return {};
+        seq = 0;
+        for (char c : name.substr(18)) {
+            if (c < '0' || c > '9') return {};
+            seq = seq * 10 + (c - '0');
+        }
+        if (seq < 2) return {};
+        name = name.substr(0, 17);
+    }
+    if (name.size() != 17 || name[4] != '-' || name[7] != '-' || name[10] != '_') return {};
+    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 13, 14, 15, 16})
+        if (name[i] < '0' || name[i] > '9') return {};
+    auto number = [name](std::size_t at, std::size_t len) {
+        int n = 0;
+        for (std::size_t i = at; i < at + len; ++i) n = n * 10 + (name[i] - '0');
+        return n;
+    };
+    const auto day = platform::DateTime::fromYmd(number(0, 4), number(5, 2), number(8, 2));
+    const int h = number(11, 2), m = number(13, 2), s = number(15, 2);
+    if (!day || h > 23 || m > 59 || s > 59) return {};
+    return std::pair{
+        platform::DateTime{day->day, duration_cast<milliseconds>(seconds(h * 3600 + m * 60 + s))},
+        seq};
+}
+
+struct DatedFolder {
+    platform::DateTime when;
+    int seq;
+    std::string name;
+    bool operator>(const DatedFolder& o) const {
+        return when != o.when ? when > o.when : seq > o.seq;
+    }
+};
+
+// The backup folders among `names`, newest first.
+std::vector<DatedFolder> NewestFirst(const std::vector<std::string>& names) {
+    std::vector<DatedFolder> dated;
+    for (const std::string& name : names)
+        if (const auto d = Dated(name)) dated.push_back({d->first, d->second, name});
+    std::sort(dated.begin(), dated.end(), std::greater<>());
+    return dated;
+}
+
+// Whether the file `a` holds the same bytes as `b` (both readable).
+bool SameBytes(engine::FileSystem& fs, const std::string& a, const std::string& b) {
+    std::unique_ptr<engine::File> fa, fb;
+    if (fs.open(a, engine::OpenMode::ReadOnly, fa) || fs.open(b, engine::OpenMode::ReadOnly, fb))
+        return false;
+    std::uint64_t sa = 0, sb = 0;
+    if (fa->size(sa) || fb->size(sb) || sa != sb) return false;
+    std::vector<char> ba(1 << 16), bb(1 << 16);
+    for (std::uint64_t at = 0; at < sa;) {
+        std::size_t ga = 0, gb = 0;
+        if (fa->read(at, ba.data(), ba.size(), ga) || fb->read(at, bb.data(), bb.size(), gb) ||
+            ga != gb || ga == 0 || std::memcmp(ba.data(), bb.data(), ga) != 0)
+            return false;
+        at += ga;
+    }
+    return true;
+}
+
+// The live files of the tables an automatic backup holds, with their names in `folder`: the
+// side tables only when the books have them.
+std::vector<cbk::FileToCopy> BackupFiles(engine::FileSystem& fs, const std::string& folder) {
+    std::vector<cbk::FileToCopy> files;
+    for (const cbk::TableSpec* spec : cbk::AutomaticBackupTables()) {
+        const std::string live = std::string(spec->name) + ".dbf";
+        if (spec->policy.sideTable && !engine::fileExists(fs, ".", live)) continue;
+        files.push_back({live, Join(folder, spec->name) + ".bak"});
+    }
+    return files;
+}
+
+// Whether the books are as the backup `folder` holds them: the same tables, byte for byte.
+bool BooksAsIn(engine::FileSystem& fs, const std::string& folder) {
+    const std::vector<cbk::FileToCopy> files = BackupFiles(fs, folder);
+    std::vector<std::string> held;
+    if (fs.list(folder, held) != 0 || held.size() != files.size()) return false;
+    return std::all_of(files.begin(), files.end(), [&](const cbk::FileToCopy& f) {
+        return SameBytes(fs, engine::resolvePath(fs, ".", f.from), f.to);
+    });
+}
+
 }  // namespace
 
 std::string AutoBackupRoot(std::string_view xdgDataHome, std::string_view home,
@@ -85,32 +175,18 @@ std::string BackupFolderName(const platform::DateTime& when) {
 }
 
 std::optional<platform::DateTime> BackupFolderTime(std::string_view name) {
-    if (name.size() != 17 || name[4] != '-' || name[7] != '-' || name[10] != '_') return {};
-    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 13, 14, 15, 16})
-        if (name[i] < '0' || name[i] > '9') return {};
-    auto number = [name](std::size_t at, std::size_t len) {
-        int n = 0;
-        for (std::size_t i = at; i < at + len; ++i) n = n * 10 + (name[i] - '0');
-        return n;
-    };
-    const auto day = platform::DateTime::fromYmd(number(0, 4), number(5, 2), number(8, 2));
-    const int h = number(11, 2), m = number(13, 2), s = number(15, 2);
-    if (!day || h > 23 || m > 59 || s > 59) return {};
-    return platform::DateTime{day->day,
-                              duration_cast<milliseconds>(seconds(h * 3600 + m * 60 + s))};
+    if (const auto dated = Dated(name)) return dated->first;
+    return {};
 }
 
 std::vector<std::string> FoldersToRemove(const std::vector<std::string>& names,
                                          const platform::DateTime& now) {
-    std::vector<std::pair<platform::DateTime, std::string>> dated;
-    for (const std::string& name : names)
-        if (const auto when = BackupFolderTime(name)) dated.emplace_back(*when, name);
-    std::sort(dated.begin(), dated.end(), [](const auto& a, const auto& b) { return a > b; });
+    const std::vector<DatedFolder> dated = NewestFirst(names);
     std::vector<bool> keep(dated.size(), false);
     std::map<int, bool> monthTaken;
     for (std::size_t i = 0; i < dated.size(); ++i) {
         if (i < std::size_t(kKeepLatest)) keep[i] = true;
-        const int month = MonthIndex(dated[i].first);
+        const int month = MonthIndex(dated[i].when);
         if (month > MonthIndex(now) - kKeepMonths && !monthTaken[month]) {
             monthTaken[month] = true;
             keep[i] = true;
@@ -118,7 +194,7 @@ std::vector<std::string> FoldersToRemove(const std::vector<std::string>& names,
     }
     std::vector<std::string> remove;
     for (std::size_t i = 0; i < dated.size(); ++i)
-        if (!keep[i]) remove.push_back(dated[i].second);
+        if (!keep[i]) remove.push_back(dated[i].name);
     return remove;
 }
 
@@ -134,16 +210,32 @@ bool BackupDue(const std::vector<std::string>& names, const platform::DateTime& 
 
 std::string MakeAutomaticBackup(const std::string& root, const platform::DateTime& now) {
     engine::FileSystem& fs = cbk::DataFileSystem();
-    if (!BackupDue(Listed(fs, root), now)) return {};
+    const std::vector<std::string> names = Listed(fs, root);
+    if (!BackupDue(names, now)) {
+        // A backup of the last minute (one taken before a command, say) does not hold what
+        // the session changed after it.
+        const std::vector<DatedFolder> dated = NewestFirst(names);
+        if (!dated.empty() && BooksAsIn(fs, Join(root, dated.front().name))) return {};
+    }
+    std::string folder;
+    return MakeBackupNow(root, now, folder);
+}
+
+std::string MakeBackupNow(const std::string& root, const platform::DateTime& now,
+                          std::string& folder, bool rotate) {
+    engine::FileSystem& fs = cbk::DataFileSystem();
+    folder.clear();
     if (const int err = MakeDirs(fs, root)) return root + ": " + std::strerror(err);
-    const std::string folder = Join(root, BackupFolderName(now));
-    if (const int err = fs.makeDir(folder)) return folder + ": " + std::strerror(err);
-    std::vector<cbk::FileToCopy> files;
-    for (const cbk::TableSpec& spec : cbk::TableCatalogue())
-        files.push_back({std::string(spec.name) + ".dbf", Join(folder, spec.name) + ".bak"});
+    const std::string base = BackupFolderName(now);
+    std::string made = Join(root, base);
+    int err = fs.makeDir(made);
+    for (int seq = 2; err == EEXIST && seq < 100000; ++seq)
+        err = fs.makeDir(made = Join(root, base + "-" + std::to_string(seq)));
+    if (err) return made + ": " + std::strerror(err);
+    const std::vector<cbk::FileToCopy> files = BackupFiles(fs, made);
     const cbk::SetCopyOutcome outcome = cbk::CopyFileSet(fs, files);
     if (outcome.result != platform::CopyResult::Ok) {
-        RemoveFolder(fs, folder);
+        RemoveFolder(fs, made);
         const std::string table =
             outcome.failedAt < files.size() ? files[outcome.failedAt].from : "";
         return table + (outcome.result == platform::CopyResult::DiskFull ? ": the disk is full"
@@ -151,23 +243,23 @@ std::string MakeAutomaticBackup(const std::string& root, const platform::DateTim
                             ? ": the disk cannot be written"
                             : ": the copy failed");
     }
-    for (const std::string& old : FoldersToRemove(Listed(fs, root), now))
-        RemoveFolder(fs, Join(root, old));
+    if (rotate)
+        for (const std::string& old : FoldersToRemove(Listed(fs, root), now))
+            RemoveFolder(fs, Join(root, old));
+    folder = made;
     return {};
 }
 
 std::vector<AutomaticBackup> AutomaticBackups(const std::string& root) {
-    std::vector<std::pair<platform::DateTime, std::string>> dated;
-    for (const std::string& name : Listed(cbk::DataFileSystem(), root))
-        if (const auto when = BackupFolderTime(name)) dated.emplace_back(*when, name);
-    std::sort(dated.begin(), dated.end(), [](const auto& a, const auto& b) { return a > b; });
     std::vector<AutomaticBackup> backups;
-    for (const auto& [when, name] : dated) {
+    for (const auto& [when, seq, name] : NewestFirst(Listed(cbk::DataFileSystem(), root))) {
         const long long secs = duration_cast<seconds>(when.time).count();
         char label[64];
         std::snprintf(label, sizeof label, "%04d-%02d-%02d %02lld:%02lld:%02lld", when.year(),
                       when.month(), when.dayOfMonth(), secs / 3600, secs / 60 % 60, secs % 60);
-        backups.push_back({Join(root, name), label});
+        std::string shown = label;
+        if (seq > 1) shown += " (" + std::to_string(seq) + ")";
+        backups.push_back({Join(root, name), shown});
     }
     return backups;
 }

@@ -1,10 +1,13 @@
 #pragma once
 
-// Automatic backups: at every normal exit the six tables are copied, as one set, into a dated
-// folder ${XDG_DATA_HOME:-~/.local/share}/Cantabook/backups/<books name>/YYYY-MM-DD_HHMMSS/
-// (the books name is the data directory's base name), as TABLE.bak files that Restore reads.
-// Kept: the last 10, and the newest of each of the last 12 months; the rest are removed.
-// Never more than one a minute. A failure changes no earlier backup.
+// Automatic backups: at every normal exit, and before a command replaces or rewrites the live
+// tables, every table of the books (the six and the side tables present) is copied, as one set,
+// into a dated folder ${XDG_DATA_HOME:-~/.local/share}/Cantabook/backups/<books name>/
+// YYYY-MM-DD_HHMMSS/ (the books name is the data directory's base name; a second folder of the
+// same second gets "-2", "-3", ...), as TABLE.bak files that Restore reads. Kept: the last 10,
+// and the newest of each of the last 12 months; the rest are removed. At exit, a backup less
+// than a minute old is enough only when the books are still as it holds them. A failure
+// changes no earlier backup.
 
 #include <optional>
 #include <string>
@@ -28,7 +31,8 @@ std::string AutoBackupRoot(std::string_view xdgDataHome, std::string_view home,
 // XDG_DATA_HOME and HOME.
 std::string AutoBackupFolder();
 
-// "YYYY-MM-DD_HHMMSS" of `when`, and back (nullopt for any other name).
+// "YYYY-MM-DD_HHMMSS" of `when`, and back (nullopt for any other name). A name with "-N"
+// after it is the Nth folder of that second.
 std::string BackupFolderName(const platform::DateTime& when);
 std::optional<platform::DateTime> BackupFolderTime(std::string_view name);
 
@@ -40,9 +44,15 @@ std::vector<std::string> FoldersToRemove(const std::vector<std::string>& names,
 // Whether a backup may be made at `now`: none of `names` is less than a minute old.
 bool BackupDue(const std::vector<std::string>& names, const platform::DateTime& now);
 
-// Makes the backup of now in `root` (creating the folders), then removes the old ones.
-// Empty when done or not due; otherwise why it failed (nothing of it is left behind).
+// The exit's backup in `root`: made when due, or when the books differ from the newest backup.
+// Empty when done or not needed; otherwise why it failed (nothing of it is left behind).
 std::string MakeAutomaticBackup(const std::string& root, const platform::DateTime& now);
+
+// Makes a backup of now in `root` whatever the time of the last (creating the folders), then,
+// with `rotate`, removes the old ones; `folder` gets the new folder's path. Empty when done,
+// otherwise why it failed (nothing of it is left behind, `folder` empty).
+std::string MakeBackupNow(const std::string& root, const platform::DateTime& now,
+                          std::string& folder, bool rotate = true);
 
 // The automatic backups in `root`, newest first: the folder's path and its date and time as
 // the chooser shows them.

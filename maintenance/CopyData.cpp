@@ -1,21 +1,19 @@
 #include "maintenance/CopyData.h"
 
 #include <algorithm>
-#include <array>
 
 #include "data/Database.h"
 #include "data/FileCopy.h"
 #include "data/TableCatalogue.h"
 #include "data/TableCheck.h"
+#include "maintenance/CommandReports.h"
+#include "maintenance/SafetyBackup.h"
 #include "platform/Platform.h"
 #include "state/MainVars.h"
 
 namespace maintenance {
 
 namespace {
-
-// The progress box after each table, in copy order (ACC, ACCI, FOLDER, EXP5, INC5).
-constexpr std::array<int, 5> kCopyProgress = {30, 40, 50, 90, 100};
 
 std::string BackupName(std::string_view table) {
     return std::string(table) + ".bak";
@@ -48,18 +46,37 @@ bool BackupReady(const std::string& directory, std::string_view table, bool remo
     return why.empty();
 }
 
+// Shows the progress box of the table copied, when it moves it.
+void Copied(const cbk::TableSpec& spec) {
+    if (spec.policy.copyProgress > 0) platform::progress().SetProgress(spec.policy.copyProgress);
+}
+
+// Removes `name` from `dir` when it is there. A side table that is gone must not come back
+// from an older file in its place.
+void RemoveIfThere(const std::string& dir, const std::string& name) {
+    engine::FileSystem& fs = cbk::DataFileSystem();
+    if (engine::fileExists(fs, dir, name)) fs.remove(engine::resolvePath(fs, dir, name));
+}
+
 // Each table is copied beside its live file as its backup file is found (a set on several
-// disks is read disk by disk); the live tables change only when all five are read and checked.
-bool Restore(const std::string& directory, const std::vector<const cbk::TableSpec*>& tables,
-             bool removable, std::string& why) {
+// disks is read disk by disk); the live tables change only when all are read and checked. A
+// side table comes back when the backup holds it (seen before the copy starts); when it does
+// not, the live one is kept or removed as the catalogue says.
+bool Restore(const std::string& directory, const std::vector<const cbk::TableSpec*>& copied,
+             bool removable, CopyOutcome& out) {
+    std::string& why = out.why;
+    std::vector<const cbk::TableSpec*> tables;
     // What can be seen now is checked before any copying: a set that lacks a file or holds an
     // unfit one stops here at once.
-    for (const cbk::TableSpec* spec : tables) {
+    for (const cbk::TableSpec* spec : copied) {
         if (BackupPresent(directory, spec->name)) {
             if (!BackupReady(directory, spec->name, removable, why)) return false;
+        } else if (spec->policy.sideTable) {
+            continue;
         } else if (!removable) {
             return BackupReady(directory, spec->name, removable, why);
         }
+        tables.push_back(spec);
     }
     std::vector<cbk::FileToCopy> files;
     for (const cbk::TableSpec* spec : tables)
@@ -70,27 +87,39 @@ bool Restore(const std::string& directory, const std::vector<const cbk::TableSpe
             // Checked again: a file on a disk inserted since the first look has not been seen.
             return BackupReady(directory, tables[i]->name, removable, why);
         },
-        [](std::size_t i) { platform::progress().SetProgress(kCopyProgress[i]); });
-    return outcome.result == platform::CopyResult::Ok;
+        [&](std::size_t i) { Copied(*tables[i]); });
+    if (outcome.result != platform::CopyResult::Ok) return false;
+    for (const cbk::TableSpec* spec : copied)
+        if (std::find(tables.begin(), tables.end(), spec) == tables.end() &&
+            spec->policy.backupLacks == cbk::WhenBackupLacks::Clear)
+            RemoveIfThere(".", std::string(spec->name) + ".dbf");
+    for (const cbk::TableSpec* spec : tables) out.tables.emplace_back(spec->name);
+    return true;
 }
 
-// The five tables written beside the old backup files and put in their place together. A
+// The tables written beside the old backup files and put in their place together (the side
+// tables the books have; an older backup file of one they no longer have is removed). A
 // removable medium that is full or write-protected is asked to be changed, and the whole set
 // goes onto the disk then in the drive; elsewhere a full medium keeps the old set and says so.
-bool Backup(const std::string& directory, const std::vector<const cbk::TableSpec*>& tables,
-            bool removable, std::string& why) {
+bool Backup(const std::string& directory, const std::vector<const cbk::TableSpec*>& copied,
+            bool removable, CopyOutcome& out) {
+    std::vector<const cbk::TableSpec*> tables;
+    for (const cbk::TableSpec* spec : copied)
+        if (!spec->policy.sideTable ||
+            engine::fileExists(cbk::DataFileSystem(), ".", std::string(spec->name) + ".dbf"))
+            tables.push_back(spec);
     std::vector<cbk::FileToCopy> files;
     for (const cbk::TableSpec* spec : tables)
         files.push_back({std::string(spec->name) + ".dbf", directory + BackupName(spec->name)});
     for (;;) {
         const cbk::SetCopyOutcome outcome = cbk::CopyFileSet(
-            cbk::DataFileSystem(), files, {},
-            [](std::size_t i) { platform::progress().SetProgress(kCopyProgress[i]); });
-        if (outcome.result == platform::CopyResult::Ok) return true;
+            cbk::DataFileSystem(), files, {}, [&](std::size_t i) { Copied(*tables[i]); });
+        if (outcome.result == platform::CopyResult::Ok) break;
         const std::string failed = BackupName(tables[outcome.failedAt]->name);
         if (!removable) {
             if (outcome.result == platform::CopyResult::DiskFull)
-                why = std::string(kNoRoomForSet) + directory + "\r\n" + std::string(kOldSetKept);
+                out.why =
+                    std::string(kNoRoomForSet) + directory + "\r\n" + std::string(kOldSetKept);
             return false;
         }
         if (outcome.result == platform::CopyResult::DiskFull) {
@@ -102,6 +131,11 @@ bool Backup(const std::string& directory, const std::vector<const cbk::TableSpec
         }
         platform::progress().SetProgress(10);
     }
+    for (const cbk::TableSpec* spec : copied)
+        if (std::find(tables.begin(), tables.end(), spec) == tables.end())
+            RemoveIfThere(directory, BackupName(spec->name));
+    for (const cbk::TableSpec* spec : tables) out.tables.emplace_back(spec->name);
+    return true;
 }
 
 }  // namespace
@@ -134,14 +168,16 @@ CopyOutcome CopyDataFiles(bool backup, std::string_view directory, bool removabl
     const std::string dir = CopyDirectory(directory);
     platform::progress().ShowProgress(true, std::string(kCopyingDataFiles));
     platform::progress().SetProgress(10);
-    const std::vector<const cbk::TableSpec*> tables = cbk::IndexedTables();
+    const std::vector<const cbk::TableSpec*> tables = cbk::CopiedTables();
     CopyOutcome outcome;
-    outcome.copied = backup ? Backup(dir, tables, removable, outcome.why)
-                            : Restore(dir, tables, removable, outcome.why);
+    outcome.copied =
+        backup ? Backup(dir, tables, removable, outcome) : Restore(dir, tables, removable, outcome);
     return outcome;
 }
 
 std::vector<std::string> CopyCommand(bool backup, const std::string& directory) {
+    SafetyBackup safety;
+    if (!backup && !safety()) return {};
     CopyOutcome outcome;
     {
         platform::ProgressShown copying;  // the copy leaves its box up
@@ -150,6 +186,9 @@ std::vector<std::string> CopyCommand(bool backup, const std::string& directory) 
     std::vector<std::string> told;
     if (!outcome.why.empty()) told.push_back(outcome.why);
     if (!outcome) told.emplace_back(backup ? kBackupFailed : kRestoreFailed);
+    if (outcome && !backup)
+        told.push_back(RestoreReport(CopyDirectory(directory), outcome.tables) +
+                       (safety.folder().empty() ? "" : "\r\n" + safety.KeptSentence()));
     return told;
 }
 

@@ -1,12 +1,15 @@
 #pragma once
 
-// Backup and restore of the five data tables: whole files copied between the data directory
-// (TABLE.dbf) and a chosen directory (TABLE.bak), in the order ACC, ACCI, FOLDER, EXP5, INC5,
-// with the progress box "Copying Data Files". The settings table and the index and group files
-// are never copied; a restore is followed by a full index rebuild, which the caller runs.
+// Backup and restore of the five data tables and the side tables the books hold (the statement
+// ids, the recovery tables): whole files copied between the data directory (TABLE.dbf) and a
+// chosen directory (TABLE.bak), in the order ACC, ACCI, FOLDER, EXP5, INC5, STMTIDS, EXP5REC,
+// INC5REC, with the progress box "Copying Data Files". The settings table and the index and
+// group files are never copied; a restore is followed by a full index rebuild, which the
+// caller runs. A backup without a side table (one made before the books had it) restores; the
+// live side table is then kept or removed as the table catalogue says.
 //
-// Every copy goes through the data store's set copy: the five files are written beside their
-// targets, synced, and renamed over them only when all five are written, so a copy that fails
+// Every copy goes through the data store's set copy: the files are written beside their
+// targets, synced, and renamed over them only when all are written, so a copy that fails
 // anywhere leaves the previous set whole. A backup file is checked to be a table of its kind
 // before anything live changes.
 
@@ -39,28 +42,33 @@ std::string CopyDirectory(std::string_view chosen);
 // disk instead of failing.
 bool OnRemovableMedium(std::string_view dir);
 
-// Copies the five tables: backup (true) from the data directory into `directory`, restore
-// (false) from it. Shows the progress box (10, then 30, 40, 50, 90, 100 after each table) and
-// leaves it up for the caller to hide. The set changes as a whole or not at all: every file is
-// written beside the one it replaces, and all are put in place only when all are written.
-// A restore checks every backup file present and sound before it copies (a missing one is
-// asked for on a removable medium, reported elsewhere); nothing live changes until the last
-// file is read and checked. A backup onto a removable medium that is full or write-protected
-// asks for another disk and writes the whole set there on OK; elsewhere a full medium is
-// reported and the old set kept. The questions are asked here; what the user is then to be
-// told comes back in the outcome, for the caller to show.
+// Copies the five tables and the side tables: backup (true) from the data directory into
+// `directory`, restore (false) from it. Shows the progress box (10, then 30, 40, 50, 90, 100
+// after each of the five) and leaves it up for the caller to hide. A side table is copied when
+// its source is there (on a removable medium: on the disk in the drive at the start). The set
+// changes as a whole or not at all: every file is written beside the one it replaces, and all are
+// put in place only when all are written. A restore checks every backup file present and sound
+// before it copies (a missing one is asked for on a removable medium, reported elsewhere); nothing
+// live changes until the last file is read and checked. A backup onto a removable medium that is
+// full or write-protected asks for another disk and writes the whole set there on OK; elsewhere a
+// full medium is reported and the old set kept. The questions are asked here; what the user is then
+// to be told comes back in the outcome, for the caller to show.
 struct CopyOutcome {
     bool copied = false;
     // An information box's text: why the set was not copied. Empty when the set was copied,
     // the user cancelled, or the copy failed without more to say.
     std::string why;
+    std::vector<std::string> tables;  // the tables copied, in copy order
     explicit operator bool() const { return copied; }
 };
 CopyOutcome CopyDataFiles(bool backup, std::string_view directory, bool removable);
 
 // Backup (true) or restore as the main window runs them: the copy, with its progress box hidden
 // when it ends, and what the user is then told, in order: why the set was not copied when there
-// is more to say, then the command's own failure line (kBackupFailed, kRestoreFailed).
+// is more to say, then the command's own failure line (kBackupFailed, kRestoreFailed). A
+// restore first keeps the books as they are in an automatic backup (see SafetyBackup; a No
+// there restores nothing and tells nothing more) and, when done, reports what came back and
+// where the books as they were are kept.
 std::vector<std::string> CopyCommand(bool backup, const std::string& directory);
 
 // What follows a restore, whatever the copy came to: every index built afresh to match the

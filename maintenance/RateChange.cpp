@@ -26,7 +26,8 @@ std::vector<std::string> ExpenseAccountEntries() {
     return entries;
 }
 
-RateChangeOutcome ApplyRateChange(const RateChangeInput& input) {
+RateChangeOutcome ApplyRateChange(const RateChangeInput& input,
+                                  const std::function<bool()>& beforeChange) {
     const auto oldRate = rules::ToFloat(input.oldRate);
     const auto newRate = rules::ToFloat(input.newRate);
     const auto start = rules::TextToDate(input.start);
@@ -39,6 +40,10 @@ RateChangeOutcome ApplyRateChange(const RateChangeInput& input) {
     if (*oldRate == *newRate) return Refuse(kRatesNotEqual);
     if (from > through) return Refuse(kBeginningAfterEnd);
     RateChangeOutcome outcome;
+    if (!beforeChange()) {
+        outcome.stopped = true;
+        return outcome;
+    }
     outcome.changed = RescaleAmounts(*accNo, from, through, *oldRate, *newRate);
     return outcome;
 }

@@ -5,6 +5,7 @@
 // while the form runs; the main window closes them, which writes the changed records.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,12 +42,15 @@ struct RateChangeOutcome {
     // The warning box's text when the input was refused (nothing changed; the form stays open
     // for correction); empty when the amounts were rescaled and the form is done.
     std::string refused;
-    long changed = 0;  // records rescaled
+    long changed = 0;      // records rescaled
+    bool stopped = false;  // beforeChange said no
     explicit operator bool() const { return refused.empty(); }
 };
 
-// Converts and checks the input, then rescales.
-RateChangeOutcome ApplyRateChange(const RateChangeInput& input);
+// Converts and checks the input, then asks `beforeChange` (false: nothing changes, and the
+// outcome is neither refused nor done: `stopped`), then rescales.
+RateChangeOutcome ApplyRateChange(
+    const RateChangeInput& input, const std::function<bool()>& beforeChange = [] { return true; });
 
 // Walks EXP5 in date order from `start` through `end` (whole days, both included) and sets the
 // Amount of every record of account `accNo` to Amount × newRate ÷ oldRate, multiplied first,

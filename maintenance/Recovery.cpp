@@ -170,7 +170,7 @@ std::string CutOff(const platform::DateTime& today) {
 }  // namespace
 
 std::string RecoveryTableName(RecordKind kind) {
-    return std::string(SourceTableName(kind)) + "REC";
+    return kind == RecordKind::Expense ? cbk::kExpenseRecoveryTable : cbk::kIncomeRecoveryTable;
 }
 
 bool HasRecoveryTable(std::string_view table, RecordKind& kind) {

@@ -11,10 +11,12 @@
 // and leaves the table unpacked. A recovered record is marked deleted in the recovery table
 // only after it is in its live table.
 //
-// What the other commands do with the recovery tables: backup, restore, archive and upgrade
-// leave them as they are (they hold records removed from these books; nothing comes back
-// unless the user recovers it); the pack of erase and upgrade keep deleted records as every
-// pack does. Erase saves the records marked deleted in the tables it empties.
+// What the other commands do with the recovery tables (the table catalogue says it): backup,
+// restore and the automatic backup carry them with the books; a restore from a backup without
+// them, an archive and an upgrade leave them as they are (they hold records removed from these
+// books; nothing comes back unless the user recovers it); the pack of erase and upgrade keep
+// deleted records as every pack does. Erase saves the records marked deleted in the tables it
+// empties.
 
 #include <string>
 #include <string_view>

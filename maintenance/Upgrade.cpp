@@ -65,9 +65,12 @@ private:
     int shown_ = -1;
 };
 
-// The five tables the upgrade replaces, as the pack knows them.
+// The five tables the upgrade replaces, in pack order.
 std::vector<const cbk::TableSpec*> ReplacedTables() {
-    return cbk::TablesInPackOrder();
+    std::vector<const cbk::TableSpec*> tables;
+    for (const cbk::TableSpec* spec : cbk::TablesInPackOrder())
+        if (spec->policy.upgrade == cbk::WhenReplaced::Own) tables.push_back(spec);
+    return tables;
 }
 
 // ---- copies aside -------------------------------------------------------------------------
@@ -336,7 +339,8 @@ std::string AsideCopyName(std::string_view tableName) {
     return std::string(tableName) + ".upg";
 }
 
-UpgradeOutcome ConvertOldData(const std::string& directory) {
+UpgradeOutcome ConvertOldData(const std::string& directory,
+                              const std::function<bool()>& beforeChange) {
     std::string dir = directory;
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
     UpgradeOutcome outcome;
@@ -346,6 +350,7 @@ UpgradeOutcome ConvertOldData(const std::string& directory) {
                                         std::string(kOverwriteWarning),
                                         platform::Buttons::OKCancel))
         return outcome;
+    if (!beforeChange()) return outcome;
 
     platform::ProgressShown shown{std::string(kConvertingDataFiles)};
     cbk::CloseAllTables();
@@ -358,6 +363,9 @@ UpgradeOutcome ConvertOldData(const std::string& directory) {
     Conversion conversion(dir);
     if (conversion.run()) {
         RemoveAsideCopies();
+        for (const cbk::TableSpec* spec : cbk::ClearedWithRecords(false))
+            if (fileExists(Fs(), ".", std::string(spec->name) + ".dbf"))
+                Fs().remove(resolvePath(Fs(), ".", std::string(spec->name) + ".dbf"));
         outcome.converted = true;
         return outcome;
     }

@@ -9,6 +9,7 @@
 // upgrade that stops part-way puts them back and says so, one that succeeds removes the
 // copies. Either way no table is left open, and FinishUpgrade packs and builds every index.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,8 +63,11 @@ struct UpgradeOutcome {
 };
 
 // Converts the data set in `directory` into the current tables (steps in Upgrade.cpp). Asks
-// before it overwrites anything, under the progress box "Converting Data Files".
-UpgradeOutcome ConvertOldData(const std::string& directory);
+// before it overwrites anything, under the progress box "Converting Data Files"; then
+// `beforeChange` is asked, and false there changes nothing. A conversion that succeeds removes
+// the side tables that described the records replaced (the imported statement ids).
+UpgradeOutcome ConvertOldData(
+    const std::string& directory, const std::function<bool()>& beforeChange = [] { return true; });
 
 // What follows every upgrade the user chose a directory for, whatever the conversion came to:
 // the tables packed (keeping deleted records for recovery with `keepDeleted`), then every index

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <optional>
 
+#include "data/engine/Engine.h"
 #include "platform/Platform.h"
 #include "rules/EntryRules.h"
 
@@ -15,6 +16,20 @@ namespace reports {
 
 platform::DateTime FirstOfMonth(const platform::DateTime& date) {
     return *platform::DateTime::fromYmd(date.year(), date.month(), 1);
+}
+
+bool BlankDate(std::string_view stored) {
+    return stored.find_first_not_of(' ') == std::string_view::npos;
+}
+
+void ForEachBlankDated(engine::Data4* table, engine::Tag4* byDate, engine::Field4* date,
+                       const std::function<void()>& visit) {
+    using namespace engine;
+    d4tagSelect(table, byDate);
+    std::string scratch;
+    for (int rc = d4top(table); rc == r4success && BlankDate(f4strView(date, scratch));
+         rc = d4skip(table, 1))
+        if (!d4deleted(table)) visit();
 }
 
 std::string Amount(double value) {

@@ -4,12 +4,19 @@
 // the progress of a scan, and the opening of a report's second section.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "reports/ReportDocument.h"
+
+namespace engine {
+struct Data4;
+struct Field4;
+struct Tag4;
+}  // namespace engine
 
 namespace reports {
 
@@ -58,6 +65,16 @@ private:
     std::string text_;
     bool any_ = false;
 };
+
+// A stored date left blank. Such an entry is dated today, as every record load reads it, so
+// each report counts it on the day it is run.
+bool BlankDate(std::string_view stored);
+
+// Calls `visit` on each entry of `table` whose stored date `date` is blank, the table standing
+// on it. `byDate` is a tag whose key starts with the date (DTOS first), which puts these
+// entries before any dated one; it is left selected.
+void ForEachBlankDated(engine::Data4* table, engine::Tag4* byDate, engine::Field4* date,
+                       const std::function<void()>& visit);
 
 // Membership of an entry's folder in the selection, in constant time for four-digit numbers.
 // Holds a reference to `folders`, which must outlive it.

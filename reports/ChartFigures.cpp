@@ -1,6 +1,9 @@
 #include "reports/ChartFigures.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "reports/BuilderParts.h"
 
 namespace reports {
 
@@ -30,6 +33,52 @@ bool sectionLine(const Document& doc, int r, std::string& name) {
 
 }  // namespace
 
+std::string ChartAmount(double value) {
+    return std::string(TrimmedView(AmountText(value)));
+}
+
+AmountScale ScaleFor(double low, double high, double room, int steps) {
+    low = std::min(0.0, low);
+    high = std::max(0.0, high);
+    const double extra = (high - low) * room;
+    if (low < 0) low -= extra;
+    if (high > 0) high += extra;
+    AmountScale scale;
+    if (!(high > low) || !std::isfinite(high - low)) {  // nothing but zero: one step of one
+        scale.high = 1;
+        scale.ticks = {{0, ChartAmount(0)}, {1, ChartAmount(1)}};
+        return scale;
+    }
+    const double rough = (high - low) / std::max(1, steps);
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = 10 * power;
+    for (const double m : {1.0, 2.0, 5.0}) {
+        if (rough <= m * power * (1 + 1e-9)) {
+            step = m * power;
+            break;
+        }
+    }
+    const long first = long(std::floor(low / step + 1e-9));
+    const long last = long(std::ceil(high / step - 1e-9));
+    scale.low = first * step;
+    scale.high = last * step;
+    for (long i = first; i <= last; ++i) {
+        const double value = i == 0 ? 0.0 : i * step;
+        scale.ticks.push_back({value, ChartAmount(value)});
+    }
+    return scale;
+}
+
+std::string BucketTitle(const Document& doc) {
+    std::string title;
+    for (const std::vector<std::string>& heading : doc.columnHeadings) {
+        if (heading.empty() || heading.front().size() <= 3) continue;
+        if (!title.empty()) title += ' ';
+        title += heading.front().substr(3);  // after the column prefix
+    }
+    return title;
+}
+
 ChartKind ChartKindOf(const Document& doc) {
     if (doc.reportWidth == 99 && doc.cellsPerRow == 8) return ChartKind::Profit;
     if (doc.reportWidth == 76 && doc.cellsPerRow == 6) return ChartKind::Summary;
@@ -47,7 +96,7 @@ std::vector<ProfitBucket> ProfitFigures(const Document& doc, const ShownForms& f
             {std::move(ending),
              amountAt(doc, r, kTaxableIncome, forms) + amountAt(doc, r, kNontaxableIncome, forms),
              amountAt(doc, r, kDeductible, forms) + amountAt(doc, r, kNondeductible, forms),
-             amountAt(doc, r, kNetProfit, forms)});
+             amountAt(doc, r, kNetProfit, forms), CellText(doc, r, kNetProfit)});
     }
     return buckets;
 }
@@ -64,7 +113,8 @@ std::vector<SectionBars> SummaryFigures(const Document& doc, const ShownForms& f
         if (account.empty() || period == 0) continue;  // a total row, or nothing this period
         if (sections.empty() || sections.back().section != section)
             sections.push_back({section, {}});
-        sections.back().bars.push_back({account + " " + CellText(doc, r, kAccountName), period});
+        sections.back().bars.push_back(
+            {account + " " + CellText(doc, r, kAccountName), period, CellText(doc, r, kPeriod)});
     }
     for (SectionBars& s : sections) {
         std::stable_sort(
@@ -74,7 +124,7 @@ std::vector<SectionBars> SummaryFigures(const Document& doc, const ShownForms& f
         double rest = 0;
         for (std::size_t i = kTopAccounts; i < s.bars.size(); ++i) rest += s.bars[i].amount;
         s.bars.resize(kTopAccounts);
-        s.bars.push_back({std::string(kOtherAccounts), rest});
+        s.bars.push_back({std::string(kOtherAccounts), rest, ChartAmount(rest)});
     }
     return sections;
 }

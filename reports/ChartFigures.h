@@ -18,15 +18,40 @@ enum class ChartKind { None, Profit, Summary };
 // row, the expense and income summaries 76 wide with 6.
 ChartKind ChartKindOf(const Document& doc);
 
+// An amount as the reports show it ("%13.2n" with the regional separators), without the
+// blanks before it: "-1,234.50".
+std::string ChartAmount(double value);
+
+// A value axis over amounts: its ends and its ticks on round steps (1, 2 or 5 times a power of
+// ten), each tick labelled as the reports show amounts. It holds zero and every figure, with
+// `room` of the figures' span added beyond them (for the labels beside bars).
+struct AmountTick {
+    double value = 0;
+    std::string label;
+};
+struct AmountScale {
+    double low = 0;
+    double high = 0;
+    std::vector<AmountTick> ticks;  // from low to high, both ends included
+};
+AmountScale ScaleFor(double low, double high, double room = 0, int steps = 5);
+
+// The axis titles of the charts.
+inline constexpr std::string_view kAmountAxis = "Amount";
+inline constexpr std::string_view kPeriodTotalsAxis = "Period Totals";
+
 // One week or month of a profit report: all income, all expenses, and the net profit.
 struct ProfitBucket {
     std::string ending;  // the bucket's last day as the report shows it
     double income = 0;
     double expenses = 0;
     double profit = 0;
+    std::string profitShown;  // the net profit as the report shows it
 };
 // The buckets in report order; the totals row is not one.
 std::vector<ProfitBucket> ProfitFigures(const Document& doc, const ShownForms& forms);
+// What the buckets are, from the report's first column headings: "Month Ending".
+std::string BucketTitle(const Document& doc);
 
 // A section of a summary ("Deductible Expenses") with its accounts' period totals, largest
 // first; past the twelfth the rest are summed into "Other". Accounts with no period amount are
@@ -36,6 +61,7 @@ inline constexpr std::string_view kOtherAccounts = "Other";
 struct AccountBar {
     std::string label;  // "510 Advertising"
     double amount = 0;
+    std::string shown;  // the amount as the report shows it: "1,234.50"
 };
 struct SectionBars {
     std::string section;

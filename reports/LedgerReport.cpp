@@ -42,10 +42,6 @@ struct LedgerSide {
     bool onUndated = false;  // the current entry is undated[undatedAt]
 };
 
-bool Blank(std::string_view stored) {
-    return stored.find_first_not_of(' ') == std::string_view::npos;
-}
-
 // The side's current entry: the tag's, or before it an undated one due today.
 void SettleSide(LedgerSide& s, const std::string& todayText, const std::string& afterText) {
     const std::string tagged = s.rc == r4success ? f4str(s.date) : afterText;
@@ -66,7 +62,7 @@ void OpenSide(LedgerSide& s, const FolderSet& folders, const std::string& fiscal
     for (int rc = d4top(s.table); rc == r4success; rc = d4skip(s.table, 1)) {
         if (d4deleted(s.table)) continue;
         std::string date = f4str(s.date);
-        const bool undated = Blank(date);
+        const bool undated = BlankDate(date);
         if (undated) date = todayText;
         if (date >= fromText) {
             if (undated && date <= throughText && folders.contains(f4int(s.folder)))

@@ -4,6 +4,7 @@
 
 #include "data/Database.h"
 #include "data/StoredForms.h"
+#include "platform/Platform.h"
 #include "reports/BuilderParts.h"
 #include "reports/ReportBuilders.h"
 #include "reports/ReportDocument.h"
@@ -47,10 +48,17 @@ struct Sums {
     double other = 0;
 };
 
-// Adds the entries of the chosen folders dated from `fromText` through `throughText`.
-void SumBucket(Data4* table, Field4* date, Field4* account, Field4* folder, Field4* amount,
-               const AccountMarks& marks, const FolderSet& folders, const std::string& fromText,
-               const std::string& throughText, Sums& sums) {
+// Adds the entries of the chosen folders dated from `fromText` through `throughText`, and
+// those with a blank date when today is in the bucket.
+void SumBucket(Data4* table, Tag4* byDate, Field4* date, Field4* account, Field4* folder,
+               Field4* amount, const AccountMarks& marks, const FolderSet& folders,
+               const std::string& fromText, const std::string& throughText,
+               const std::string& todayText, Sums& sums) {
+    if (todayText >= fromText && todayText <= throughText)
+        ForEachBlankDated(table, byDate, date, [&] {
+            if (folders.contains(f4int(folder)))
+                (marks(f4int(account)) ? sums.marked : sums.other) += f4double(amount);
+        });
     int rc = d4seek(table, fromText);
     if (rc == r4eof) return;
     for (; rc != r4eof && !d4eof(table) && f4str(date) <= throughText; rc = d4skip(table, 1)) {
@@ -83,6 +91,7 @@ void BuildProfit(bool monthly, const ReportRequest& request, Document& doc) {
     const AccountMarks taxable(IncomeAccounts, IncAccNoField, IncAcDedField, IsTaxable);
     const AccountMarks deductible(Accounts, AccNoField, AcDedField, IsDeductible);
     const FolderSet folders(request.folders);
+    const std::string todayText = DateToStored(platform::clock().today());
     d4tagSelect(Income, IncDateTag);
     d4tagSelect(Expenses, EDateTag);
 
@@ -102,10 +111,10 @@ void BuildProfit(bool monthly, const ReportRequest& request, Document& doc) {
         income = expense = Sums{};
         const std::string fromText = DateToStored({from, {}});
         const std::string throughText = DateToStored({through, {}});
-        SumBucket(Income, IncDateField, IncAccField, IncFolNoField, IncAmtField, taxable, folders,
-                  fromText, throughText, income);
-        SumBucket(Expenses, ExpDateField, ExpAccNoField, ExpFolNoField, AmountField, deductible,
-                  folders, fromText, throughText, expense);
+        SumBucket(Income, IncDateTag, IncDateField, IncAccField, IncFolNoField, IncAmtField,
+                  taxable, folders, fromText, throughText, todayText, income);
+        SumBucket(Expenses, EDateTag, ExpDateField, ExpAccNoField, ExpFolNoField, AmountField,
+                  deductible, folders, fromText, throughText, todayText, expense);
         ProfitRow(doc, FormatDate({through, {}}, doc.detailDateFormat), income.marked,
                   expense.marked, income.other, expense.other);
         totalIncome.marked += income.marked;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@ struct SummaryTables {
     Field4* acDed;
     Data4* entries;
     Tag4* byAccount;
+    Tag4* byDate;
     Field4* entryAccount;
     Field4* date;
     Field4* amount;
@@ -72,6 +74,22 @@ void BuildSummary(const SummaryTables& t, const ReportRequest& request, Document
     const std::string throughText = cbk::DateToStored(request.through);
     const FolderSet folders(request.folders);
 
+    // Where an entry of `date` counts: the period, the fiscal year before it, or neither.
+    // A start later than the end still has all its prior days.
+    auto count = [&](const std::string& date, double amount, double& period, double& prior) {
+        if (date < fromText) {
+            if (date >= fiscalText) prior += amount;
+        } else if (date <= throughText) {
+            period += amount;
+        }
+    };
+    // Entries with a blank date count on today, each under its account.
+    const std::string todayText = cbk::DateToStored(platform::clock().today());
+    std::map<std::int32_t, double> undated;
+    ForEachBlankDated(t.entries, t.byDate, t.date, [&] {
+        if (folders.contains(f4int(t.folder))) undated[f4int(t.entryAccount)] += f4double(t.amount);
+    });
+
     doc.sectionText = t.firstSection;
     d4tagSelect(t.entries, t.byAccount);
     ShowBuildingProgress();
@@ -90,16 +108,13 @@ void BuildSummary(const SummaryTables& t, const ReportRequest& request, Document
                      rc = d4skip(t.entries, 1)) {
                     const std::string date = f4str(t.date);
                     // The account's entries come by date: none past both the period's end and
-                    // the prior days (up to the day before its start) can count. A start
-                    // later than the end still has all its prior days.
+                    // the prior days (up to the day before its start) can count.
                     if (date > throughText && date >= fromText) break;
-                    if (!folders.contains(f4int(t.folder))) continue;
-                    if (date < fromText) {
-                        if (date >= fiscalText) prior += f4double(t.amount);
-                    } else if (date <= throughText) {
-                        period += f4double(t.amount);
-                    }
+                    if (folders.contains(f4int(t.folder)))
+                        count(date, f4double(t.amount), period, prior);
                 }
+                if (const auto u = undated.find(number); u != undated.end())
+                    count(todayText, u->second, period, prior);
                 if (nonZero(period) || nonZero(prior))
                     summaryRow(doc, std::to_string(number), f4str(t.acDesc), period, prior);
             }
@@ -162,11 +177,18 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& 
     }
     double total = 0;
 
+    const std::string fromText = cbk::DateToStored(request.from);
     const std::string throughText = cbk::DateToStored(request.through);
     const FolderSet folders(request.folders);
+    // Entries with a blank date are listed on today, before the dated entries of today.
+    const std::string todayText = cbk::DateToStored(platform::clock().today());
+    std::vector<long> undated;
     d4tagSelect(t.entries, t.byDate);
-    cbk::ResultWord = d4seek(t.entries, cbk::DateToStored(request.from));
-    long count = 0;
+    if (todayText >= fromText && todayText <= throughText)
+        ForEachBlankDated(t.entries, t.byDate, t.date,
+                          [&] { undated.push_back(d4recNo(t.entries)); });
+    cbk::ResultWord = d4seek(t.entries, fromText);
+    long count = long(undated.size());
     if (cbk::ResultWord != r4eof) {
         const long start = d4recNo(t.entries);
         for (int rc = cbk::ResultWord; rc != r4eof && f4str(t.date) <= throughText;
@@ -181,8 +203,7 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& 
     ScanProgress progress(count);
     const int lines = t.expense ? 2 : 1;
     DayText day(doc.detailDateFormat);
-    for (int rc = cbk::ResultWord; rc != r4eof && !d4eof(t.entries) && f4str(t.date) <= throughText;
-         rc = d4skip(t.entries, 1)) {
+    auto writeEntry = [&] {
         if (folders.contains(f4int(t.folder)) &&
             (!request.account || f4int(t.account) == *request.account)) {
             if (t.expense) {
@@ -205,7 +226,23 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& 
             }
         }
         progress.step();
+    };
+    // Lists the undated entries once, then stands on the dated entry `back` again (none at
+    // the end).
+    auto writeUndated = [&](long back) {
+        for (const long rec : undated) {
+            d4go(t.entries, rec);
+            writeEntry();
+        }
+        undated.clear();
+        if (back > 0) d4go(t.entries, back);
+    };
+    for (int rc = cbk::ResultWord; rc != r4eof && !d4eof(t.entries) && f4str(t.date) <= throughText;
+         rc = d4skip(t.entries, 1)) {
+        if (!undated.empty() && f4str(t.date) >= todayText) writeUndated(d4recNo(t.entries));
+        writeEntry();
     }
+    writeUndated(0);
     HideBuildingProgress();
 
     if (doc.empty()) return;
@@ -222,16 +259,16 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& 
 void BuildExpenseSummary(const ReportRequest& request, Document& doc) {
     using namespace cbk;
     BuildSummary({"Expense Summary Report", "Deductible Expenses", "Non-Deductible Expenses",
-                  Accounts, AccNoField, AcDescField, AcDedField, Expenses, EAccTag, ExpAccNoField,
-                  ExpDateField, AmountField, ExpFolNoField},
+                  Accounts, AccNoField, AcDescField, AcDedField, Expenses, EAccTag, EDateTag,
+                  ExpAccNoField, ExpDateField, AmountField, ExpFolNoField},
                  request, doc);
 }
 
 void BuildIncomeSummary(const ReportRequest& request, Document& doc) {
     using namespace cbk;
     BuildSummary({"Income Summary Report", "Taxable Income", "Non-Taxable Income", IncomeAccounts,
-                  IncAccNoField, IncAcDescField, IncAcDedField, Income, IncAccTag, IncAccField,
-                  IncDateField, IncAmtField, IncFolNoField},
+                  IncAccNoField, IncAcDescField, IncAcDedField, Income, IncAccTag, IncDateTag,
+                  IncAccField, IncDateField, IncAmtField, IncFolNoField},
                  request, doc);
 }
 

@@ -225,7 +225,7 @@ std::string SaveRules(const std::vector<ImportRule>& rules) {
     const int safety = code4safety(cbk::cb, 0);
     code4autoOpen(cbk::cb, 0);
     Data4* table =
-        d4create(cbk::cb, kNewRulesTable, cbk::CreateFields(*cbk::FindSideTable(kRulesTable)));
+        d4create(cbk::cb, kNewRulesTable, cbk::CreateFields(*cbk::FindBooksTable(kRulesTable)));
     code4autoOpen(cbk::cb, 1);
     code4safety(cbk::cb, safety);
     bool ok = table != nullptr;

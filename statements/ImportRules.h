@@ -18,9 +18,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "data/TableCatalogue.h"
+
 namespace statements {
 
-inline constexpr std::string_view kRulesTable = "STMTRULE";
+inline constexpr std::string_view kRulesTable = cbk::kImportRulesTable;
 inline constexpr int kPatternWidth = 60;
 
 enum class Kind { Expense, Income };

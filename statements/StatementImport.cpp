@@ -19,7 +19,7 @@ using namespace engine;
 
 namespace {
 
-constexpr int kIdWidth = 120;
+constexpr int kIdWidth = 120;  // FITID's width in the catalogue
 
 std::string Upper(std::string_view text) {
     return UpperText(text);
@@ -199,7 +199,7 @@ bool OpenIds(Data4*& table, Field4*& id, Field4*& date) {
     if (fileExists(cbk::DataFileSystem(), ".", std::string(kIdsTable) + ".dbf"))
         table = d4open(cbk::cb, kIdsTable);
     else
-        table = d4create(cbk::cb, kIdsTable, cbk::CreateFields(*cbk::FindSideTable(kIdsTable)));
+        table = d4create(cbk::cb, kIdsTable, cbk::CreateFields(*cbk::FindBooksTable(kIdsTable)));
     code4autoOpen(cbk::cb, 1);
     id = table ? d4field(table, "FITID") : nullptr;
     date = table ? d4field(table, "IMPORTED") : nullptr;

@@ -13,13 +13,14 @@
 #include <unordered_set>
 #include <vector>
 
+#include "data/TableCatalogue.h"
 #include "statements/ImportRules.h"
 #include "statements/Statement.h"
 
 namespace statements {
 
 inline constexpr std::string_view kImportTitle = "Import Statement";
-inline constexpr std::string_view kIdsTable = "STMTIDS";
+inline constexpr std::string_view kIdsTable = cbk::kStatementIdsTable;
 
 enum class LineState { New, Duplicate, Unreadable };
 

@@ -9,6 +9,8 @@
 
 #include "data/Records.h"
 #include "maintenance/Archive.h"
+#include "maintenance/SafetyBackup.h"
+#include "platform/Platform.h"
 #include "rules/EntryRules.h"
 #include "widgets/FieldParts.h"
 #include "widgets/MaskEdit.h"
@@ -90,8 +92,13 @@ void TArchive::BtnOKClick() {
     if (!start) return;
     const auto end = CheckedDate(MaskEdit2);
     if (!end) return;
+    maintenance::SafetyBackup safety;
+    if (!safety()) return;
     hide();
     maintenance::ArchiveRecords(ArchiveMode, *start, *end);
+    if (!safety.folder().empty())
+        platform::messages().show(platform::MessageKind::Information, safety.KeptSentence(),
+                                  platform::Buttons::OK);
     accept();
 }
 

@@ -6,8 +6,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "maintenance/RateChange.h"
+#include "maintenance/SafetyBackup.h"
+#include "platform/Platform.h"
 #include "rules/EntryRules.h"
 #include "widgets/FieldParts.h"
 #include "widgets/MaskEdit.h"
@@ -157,8 +160,14 @@ void TRateChange::BtnApplyClick() {
     const maintenance::RateChangeInput input{
         MaskEdit1->text().toStdString(), MaskEdit2->text().toStdString(),
         MaskEdit3->text().toStdString(), MaskEdit4->text().toStdString(), ComboBox1->chosenEntry()};
-    const maintenance::RateChangeOutcome outcome = maintenance::ApplyRateChange(input);
+    maintenance::SafetyBackup safety;
+    const maintenance::RateChangeOutcome outcome =
+        maintenance::ApplyRateChange(input, std::ref(safety));
+    if (outcome.stopped) return;
     if (outcome) {
+        if (!safety.folder().empty())
+            platform::messages().show(platform::MessageKind::Information, safety.KeptSentence(),
+                                      platform::Buttons::OK);
         accept();
         return;
     }

@@ -4,8 +4,11 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QBuffer>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsRectItem>
+#include <QGraphicsSimpleTextItem>
 #include <QHBoxLayout>
 #include <QHorizontalBarSeries>
 #include <QLabel>
@@ -18,7 +21,6 @@
 #include <QScreen>
 #include <QSvgGenerator>
 #include <QVBoxLayout>
-#include <QValueAxis>
 #include <algorithm>
 
 #include "data/Database.h"
@@ -33,18 +35,77 @@ namespace {
 
 const std::string kChartTitle = "Export Chart";
 
-// A value axis from zero (or the lowest value, when below it) to the highest, with `room`
-// more at either end for the labels beside the bars.
-QValueAxis* valueAxis(double low, double high, double room = 0) {
-    auto* axis = new QValueAxis;
-    low = std::min(0.0, low);
-    high = std::max(0.0, high);
-    const double extra = (high - low) * room;
-    axis->setRange(low < 0 ? low - extra : low, high > 0 ? high + extra : high);
-    axis->applyNiceNumbers();
-    axis->setLabelFormat(QStringLiteral("%.0f"));
+// The amounts of a chart on an axis labelled as the reports show amounts ("20,000.00").
+QCategoryAxis* amountAxis(const reports::AmountScale& scale, std::string_view title) {
+    auto* axis = new QCategoryAxis;
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axis->setRange(scale.low, scale.high);
+    axis->setStartValue(scale.low);
+    for (const reports::AmountTick& tick : scale.ticks)
+        axis->append(QString::fromStdString(tick.label), tick.value);
+    axis->setTitleText(QString::fromStdString(std::string(title)));
     return axis;
 }
+
+// Texts at values of a chart's series (an amount beside its bar or above its point), placed
+// again whenever the plot area changes: on layout, resizing, printing. The chart owns them.
+class ValueLabels : public QObject {
+public:
+    enum class Side { Beside, Over };  // right of a bar's end (left when negative); above a point
+    ValueLabels(QChart* chart, QAbstractSeries* series, Side side)
+        : QObject(chart), chart_(chart), series_(series), side_(side) {
+        connect(chart, &QChart::plotAreaChanged, this, &ValueLabels::place);
+    }
+
+    // `value` in the series' terms: (amount, bar index) or (bucket index, amount).
+    void add(QPointF value, const QString& text, bool negative) {
+        auto* box = new QGraphicsRectItem(chart_);
+        box->setPen(Qt::NoPen);
+        box->setBrush(QColor(255, 255, 255, 210));
+        box->setZValue(10);
+        auto* item = new QGraphicsSimpleTextItem(text, box);
+        QFont font = item->font();
+        font.setPointSizeF(font.pointSizeF() * 0.9);
+        item->setFont(font);
+        labels_.push_back({value, negative, box, item});
+    }
+
+    void place() {
+        const QRectF area = chart_->plotArea();
+        for (const Label& label : labels_) {
+            const QPointF at = chart_->mapToPosition(label.value, series_);
+            const QRectF text = label.item->boundingRect().adjusted(-2, 0, 2, 0);
+            QPointF corner;
+            if (side_ == Side::Beside)
+                corner = {label.negative ? at.x() - text.width() - 4 : at.x() + 4,
+                          at.y() - text.height() / 2};
+            else
+                corner = {at.x() - text.width() / 2,
+                          label.negative ? at.y() + 6 : at.y() - text.height() - 6};
+            // Kept inside the plot area, so that no label is cut at its edge.
+            corner.setX(std::clamp(corner.x(), area.left(), area.right() - text.width()));
+            corner.setY(std::clamp(corner.y(), area.top(), area.bottom() - text.height()));
+            label.box->setRect(QRectF(QPointF(), text.size()));
+            label.box->setPos(corner);
+            label.item->setPos(2, 0);
+        }
+    }
+
+private:
+    struct Label {
+        QPointF value;
+        bool negative;
+        QGraphicsRectItem* box;
+        QGraphicsSimpleTextItem* item;
+    };
+    QChart* chart_;
+    QAbstractSeries* series_;
+    Side side_;
+    std::vector<Label> labels_;
+};
+
+// Above this many buckets (a year of weeks) the profit of each would crowd its neighbours'.
+constexpr std::size_t kLabelledBuckets = 14;
 
 QString titleOf(const reports::Document& doc) {
     QStringList lines;
@@ -166,6 +227,7 @@ void TChartF::buildProfit(const reports::Document& doc) {
     chart->addSeries(profit);
     auto* axisX = new QBarCategoryAxis;
     axisX->append(endings);
+    axisX->setTitleText(QString::fromStdString(reports::BucketTitle(doc)));
     // A year of weeks: the dates stand upright, whole, in a smaller type.
     if (endings.size() > 14) {
         axisX->setLabelsAngle(-90);
@@ -175,45 +237,62 @@ void TChartF::buildProfit(const reports::Document& doc) {
         axisX->setLabelsFont(small);
     }
     chart->addAxis(axisX, Qt::AlignBottom);
-    QValueAxis* axisY = valueAxis(low, high);
+    // Room above and below for the profit labels.
+    QCategoryAxis* axisY = amountAxis(reports::ScaleFor(low, high, 0.08, 8), reports::kAmountAxis);
     chart->addAxis(axisY, Qt::AlignLeft);
     for (QAbstractSeries* series :
          {static_cast<QAbstractSeries*>(bars), static_cast<QAbstractSeries*>(profit)}) {
         series->attachAxis(axisX);
         series->attachAxis(axisY);
     }
+    if (buckets.size() <= kLabelledBuckets) {
+        auto* labels = new ValueLabels(chart, profit, ValueLabels::Side::Over);
+        for (std::size_t i = 0; i < buckets.size(); ++i)
+            labels->add(QPointF(double(i), buckets[i].profit),
+                        QString::fromStdString(buckets[i].profitShown), buckets[i].profit < 0);
+    }
 }
 
 void TChartF::buildSummary(const reports::Document& doc) {
-    for (const reports::SectionBars& section :
-         reports::SummaryFigures(doc, reports::ShownFormsOf(doc))) {
+    const std::vector<reports::SectionBars> sections =
+        reports::SummaryFigures(doc, reports::ShownFormsOf(doc));
+    // One scale for every section, so that bars of the same length are the same amount; room
+    // at the ends for the amounts beside the bars.
+    double low = 0, high = 0;
+    for (const reports::SectionBars& section : sections)
+        for (const reports::AccountBar& bar : section.bars) {
+            low = std::min(low, bar.amount);
+            high = std::max(high, bar.amount);
+        }
+    const reports::AmountScale scale = reports::ScaleFor(low, high, 0.3, 4);
+    for (const reports::SectionBars& section : sections) {
         QChart* chart = addChart(QString::fromStdString(section.section));
         chart->legend()->hide();
-        auto* totals = new QBarSet(QStringLiteral("Period Totals"));
-        totals->setLabelColor(Qt::black);
+        auto* totals = new QBarSet(QString::fromStdString(std::string(reports::kPeriodTotalsAxis)));
         QStringList accounts;
-        double low = 0, high = 0;
         // Horizontal bars are laid out from the bottom: the largest is put last to stand on top.
         for (auto bar = section.bars.rbegin(); bar != section.bars.rend(); ++bar) {
             *totals << bar->amount;
             accounts << QString::fromStdString(bar->label);
-            low = std::min(low, bar->amount);
-            high = std::max(high, bar->amount);
         }
         auto* series = new QHorizontalBarSeries;
         series->append(totals);
-        series->setLabelsVisible(true);
-        series->setLabelsFormat(QStringLiteral("@value"));
-        series->setLabelsPrecision(12);
-        series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
         chart->addSeries(series);
         auto* axisY = new QBarCategoryAxis;
         axisY->append(accounts);
+        // Each account's whole name, the plot narrower; the names need no axis title, which
+        // would stand over the longest of them.
+        axisY->setTruncateLabels(false);
         chart->addAxis(axisY, Qt::AlignLeft);
-        QValueAxis* axisX = valueAxis(low, high, 0.2);
+        QCategoryAxis* axisX = amountAxis(scale, reports::kPeriodTotalsAxis);
         chart->addAxis(axisX, Qt::AlignBottom);
         series->attachAxis(axisY);
         series->attachAxis(axisX);
+        auto* labels = new ValueLabels(chart, series, ValueLabels::Side::Beside);
+        int index = 0;
+        for (auto bar = section.bars.rbegin(); bar != section.bars.rend(); ++bar, ++index)
+            labels->add(QPointF(bar->amount, index), QString::fromStdString(bar->shown),
+                        bar->amount < 0);
     }
 }
 

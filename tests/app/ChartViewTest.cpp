@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QHorizontalBarSeries>
 #include <QLineSeries>
@@ -73,6 +74,7 @@ TEST_F(ChartView, ChartsDrawTheReportsFiguresPrintAndExport) {
     });
     std::vector<std::vector<double>> firstBars;  // each chart's first bar set
     std::vector<int> charts;
+    std::vector<std::vector<std::pair<double, double>>> scales;
     platform_->modal.onShow("TChartF", [&](platform::ModalForm& form) {
         auto& chart = dynamic_cast<TChartF&>(form);
         chart.resize(1100, 700);
@@ -84,6 +86,17 @@ TEST_F(ChartView, ChartsDrawTheReportsFiguresPrintAndExport) {
         for (int i = 0; i < bars->barSets().front()->count(); ++i)
             values.push_back(bars->barSets().front()->at(i));
         firstBars.push_back(values);
+        // The amounts' axis of every chart, labelled as the report shows amounts.
+        std::vector<std::pair<double, double>> ranges;
+        for (QChart* c : chart.charts) {
+            auto* axis = qobject_cast<QCategoryAxis*>(
+                c->axes(charts.size() == 1 ? Qt::Vertical : Qt::Horizontal).front());
+            EXPECT_NE(axis, nullptr);
+            if (!axis) continue;
+            ranges.emplace_back(axis->min(), axis->max());
+            EXPECT_TRUE(axis->categoriesLabels().contains(QStringLiteral("10,000.00")));
+        }
+        scales.push_back(ranges);
 
         const std::string name = charts.size() == 1 ? "chart-profit" : "chart-summary";
         answerSave("SaveDialog1", dataDir() / (name + ".png"));
@@ -109,6 +122,8 @@ TEST_F(ChartView, ChartsDrawTheReportsFiguresPrintAndExport) {
 
     EXPECT_EQ(chartOffered, (std::vector<bool>{true, true, false}));
     EXPECT_EQ(charts, (std::vector<int>{1, 2}));  // deductible and non-deductible apart
+    ASSERT_EQ(scales.size(), 2u);
+    EXPECT_EQ(scales[1][0], scales[1][1]);  // the two sections on one scale
     ASSERT_EQ(firstBars.size(), 2u);
     EXPECT_EQ(firstBars[0].size(), 12u);  // a bar of income a month
     ASSERT_FALSE(firstBars[1].empty());

@@ -13,7 +13,9 @@
 #include <iterator>
 
 #include "GuiFixture.h"
+#include "maintenance/AutoBackup.h"
 #include "maintenance/CopyData.h"
+#include "maintenance/SafetyBackup.h"
 #include "maintenance/forms/ArchiveU.h"
 #include "maintenance/forms/DriveDirU.h"
 #include "maintenance/forms/RateChangeU.h"
@@ -375,7 +377,13 @@ TEST_F(FileMaintenance, BackUpEraseRestoreArchiveAndChangeARate) {
     main().BtnRateChangeClick();
     EXPECT_GT(before, 0);
     EXPECT_NEAR(after, before * 1.05, 0.01 * 20);
-    EXPECT_EQ(platform_->messages.texts(), std::vector<std::string>{});
+    // Erase, restore, archive and rate change each kept the books as they were first; the
+    // rate change says where.
+    const auto kept = maintenance::AutomaticBackups(maintenance::AutoBackupFolder());
+    ASSERT_EQ(kept.size(), 4u);
+    EXPECT_EQ(platform_->messages.texts(),
+              std::vector<std::string>{std::string(maintenance::kPreviousStateKept) + kept[0].path +
+                                       "."});
     EXPECT_FALSE(anyTableOpen());
 }
 

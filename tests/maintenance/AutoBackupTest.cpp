@@ -26,8 +26,10 @@ TEST(AutoBackupNames, FolderRootNameAndTime) {
               "/x/data/Cantabook/backups/acme");
     EXPECT_EQ(maintenance::BackupFolderName(At(2026, 3, 5, 9, 7, 3)), "2026-03-05_090703");
     EXPECT_EQ(maintenance::BackupFolderTime("2026-03-05_090703"), At(2026, 3, 5, 9, 7, 3));
+    EXPECT_EQ(maintenance::BackupFolderTime("2026-03-05_090703-12"), At(2026, 3, 5, 9, 7, 3));
     for (const char* bad : {"2026-02-30_090703", "2026-03-05_250703", "2026-03-05 090703", "notes",
-                            "2026-03-05_09070"})
+                            "2026-03-05_09070", "2026-03-05_090703-", "2026-03-05_090703-1",
+                            "2026-03-05_090703-2x", "2026-03-05_090703_2"})
         EXPECT_FALSE(maintenance::BackupFolderTime(bad)) << bad;
 }
 
@@ -101,6 +103,33 @@ TEST_F(AutoBackup, SixTablesOnceAMinuteAndTheNewestRestores) {
     EmptyRecordTables();
     EXPECT_TRUE(maintenance::CopyDataFiles(false, offered[0].path, false));
     EXPECT_EQ(ReadFile(fileIn("EXP5.dbf")), ReadFile(folder / "EXP5.bak"));
+}
+
+// Every side table the books hold is in the set; a backup of the same second gets a folder of
+// its own; at exit, one of the last minute is enough only while the books are as it holds them.
+TEST_F(AutoBackup, SideTablesSameSecondAndAChangedSessionWithinTheMinute) {
+    MakeSideTable("STMTIDS", {"FIT-1"});
+    MakeSideTable("EXP5REC", {});
+    std::string first, second;
+    ASSERT_EQ(maintenance::MakeBackupNow(root(), At(2026, 3, 5, 10, 30), first), "");
+    ASSERT_EQ(maintenance::MakeBackupNow(root(), At(2026, 3, 5, 10, 30), second), "");
+    EXPECT_EQ(fs::path(second).filename(), "2026-03-05_103000-2");
+    for (const char* t : {"STMTIDS", "EXP5REC"})
+        EXPECT_EQ(ReadFile(fs::path(first) / (std::string(t) + ".bak")),
+                  ReadFile(fileIn(std::string(t) + ".dbf")))
+            << t;
+    EXPECT_EQ(std::distance(fs::directory_iterator(first), fs::directory_iterator()), 8);
+
+    ASSERT_EQ(maintenance::MakeAutomaticBackup(root(), At(2026, 3, 5, 10, 30, 5)), "");
+    EXPECT_EQ(Folders().size(), 2u);  // nothing changed since
+    OpenIncome();
+    AddIncome(Ymd(2026, 3, 5), 10);
+    CloseAllTables();
+    ASSERT_EQ(maintenance::MakeAutomaticBackup(root(), At(2026, 3, 5, 10, 30, 5)), "");
+    std::vector<std::string> labels;
+    for (const auto& b : maintenance::AutomaticBackups(root())) labels.push_back(b.label);
+    EXPECT_EQ(labels, (std::vector<std::string>{"2026-03-05 10:30:05", "2026-03-05 10:30:00 (2)",
+                                                "2026-03-05 10:30:00"}));
 }
 
 // A full disk at any table of the set: no folder of it is left, the earlier ones stay whole,

@@ -61,6 +61,34 @@ TEST_F(CopyData, BackupWritesTheFiveTablesOverOlderBackupsAndNothingElse) {
     EXPECT_TRUE(platform_->messages.shown.empty());
 }
 
+// The statement ids and the recovery tables go with the books both ways; a backup without them
+// (made before the books had them) still restores: the ids of the records it replaced go, the
+// recovery tables stay; a side table the books no longer have leaves no older backup of it.
+TEST_F(CopyData, SideTablesTravelWithTheBooksAndAnOlderBackupWithoutThemRestores) {
+    MakeSideTable("STMTIDS", {"FIT-1"});
+    MakeSideTable("EXP5REC", {"kept"});
+    ASSERT_TRUE(CopyDataFiles(true, backupDir_.string(), false));
+    EXPECT_EQ(NamesIn(backupDir_).size(), 7u);
+    EXPECT_EQ(Bak("STMTIDS"), Live("STMTIDS"));
+    EXPECT_EQ(Bak("EXP5REC"), Live("EXP5REC"));
+    const std::string recovery = Live("EXP5REC");
+    fs::remove(fileIn("STMTIDS.dbf"));
+    MakeSideTable("STMTIDS", {"FIT-1", "FIT-2"});
+    ASSERT_TRUE(CopyDataFiles(false, backupDir_.string(), false));
+    EXPECT_EQ(Live("STMTIDS"), Bak("STMTIDS"));
+
+    fs::remove(backupDir_ / "STMTIDS.bak");
+    fs::remove(backupDir_ / "EXP5REC.bak");
+    ASSERT_TRUE(CopyDataFiles(false, backupDir_.string(), false));
+    EXPECT_FALSE(fs::exists(fileIn("STMTIDS.dbf")));
+    EXPECT_EQ(Live("EXP5REC"), recovery);
+
+    WriteFile(backupDir_ / "stmtids.BAK", "ids of an older backup");
+    ASSERT_TRUE(CopyDataFiles(true, backupDir_.string(), false));
+    EXPECT_EQ(NamesIn(backupDir_), (std::set<std::string>{"ACC.bak", "ACCI.bak", "FOLDER.bak",
+                                                          "EXP5.bak", "INC5.bak", "EXP5REC.bak"}));
+}
+
 TEST_F(CopyData, ChosenDirectoryIsTrimmedAndEndsWithASlash) {
     const std::pair<const char*, const char*> cases[] = {{"/media/stick", "/media/stick/"},
                                                          {"/media/stick/", "/media/stick/"},

@@ -4,6 +4,8 @@
 #include "maintenance/EraseData.h"
 
 #include "MaintenanceFixture.h"
+#include "maintenance/Archive.h"
+#include "maintenance/CommandReports.h"
 
 namespace cbk::testing {
 namespace {
@@ -68,6 +70,49 @@ TEST_F(Erase, EachQuestionFollowsOnlyTheErasuresItDependsOn) {
         EXPECT_EQ(Folders, nullptr);
         platform_->messages.clear();
     }
+}
+
+// The statement ids go with the records they describe, the recovery tables stay; a No before
+// the first change erases nothing and asks nothing more.
+TEST_F(Erase, StatementIdsGoWithTheRecordsAndANoBeforeTheChangeErasesNothing) {
+    MakeSideTable("STMTIDS", {"FIT-1"});
+    MakeSideTable("INC5REC", {"kept"});
+    const std::string recovery = ReadFile(fileIn("INC5REC.dbf"));
+    const std::vector<long> before = Counts();
+    int asked = 0;
+    EXPECT_FALSE(maintenance::EraseData(true, [&] { return ++asked, false; }).any());
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(platform_->messages.texts(),
+              std::vector<std::string>{std::string(maintenance::kEraseIncome)});
+    EXPECT_EQ(Counts(), before);
+    EXPECT_TRUE(std::filesystem::exists(fileIn("STMTIDS.dbf")));
+
+    for (Answer a : {Answer::OK, Answer::Cancel, Answer::Cancel}) platform_->messages.answer(a);
+    EXPECT_TRUE(maintenance::EraseData(true, [&] { return ++asked, true; }).income);
+    EXPECT_EQ(asked, 2);
+    EXPECT_FALSE(std::filesystem::exists(fileIn("STMTIDS.dbf")));
+    EXPECT_EQ(ReadFile(fileIn("INC5REC.dbf")), recovery);
+}
+
+// The pack tells how many deleted records it removed, and of which tables; the statement ids
+// (keyed by the bank's id, not the record number) come through a pack and an archive unchanged.
+TEST_F(Erase, PackReportsTheRecordsRemovedAndTheStatementIdsSurviveIt) {
+    MakeSideTable("STMTIDS", {"FIT-1"});
+    const std::string ids = ReadFile(fileIn("STMTIDS.dbf"));
+    OpenExpenses();
+    OpenIncome();
+    for (long recNo : {1L, 2L}) {
+        engine::d4go(Expenses, recNo);
+        engine::d4delete(Expenses);
+    }
+    engine::d4go(Income, 1);
+    engine::d4delete(Income);
+    CloseAllTables();
+    EXPECT_EQ(maintenance::PackCommand(true),
+              "The pack removed 3 deleted records: 2 expenses, 1 income record.");
+    EXPECT_EQ(maintenance::PackCommand(true), "The pack found no deleted records.");
+    maintenance::ArchiveRecords(true, Ymd(2000, 1, 1), Ymd(2030, 12, 31));
+    EXPECT_EQ(ReadFile(fileIn("STMTIDS.dbf")), ids);
 }
 
 TEST_F(Erase, PackWithNothingMarkedKeepsEveryRecord) {

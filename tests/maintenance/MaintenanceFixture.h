@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "data/Database.h"
 #include "data/Records.h"
@@ -30,6 +33,41 @@ inline std::string ReadFile(const std::filesystem::path& path) {
 inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
+
+// A side table as its module makes it: STMTIDS with the ids given, or a recovery table (its
+// fields do not matter to the commands that copy and clear it).
+inline void MakeSideTable(const char* name, const std::vector<std::string>& ids) {
+    engine::Data4* t =
+        engine::d4create(cb, name, {{"FITID", 'C', 120, 0}, {"IMPORTED", 'D', 8, 0}});
+    ASSERT_NE(t, nullptr) << name;
+    for (const std::string& id : ids) {
+        engine::d4appendBlank(t);
+        engine::f4assign(engine::d4field(t, "FITID"), id);
+        engine::f4assign(engine::d4field(t, "IMPORTED"), "20260301");
+    }
+    engine::d4close(t);
+}
+
+// An environment variable set for the length of a scope, then put back.
+class EnvSet {
+public:
+    EnvSet(const char* name, const std::string& value) : name_(name) {
+        if (const char* was = std::getenv(name)) was_ = was;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~EnvSet() {
+        if (was_)
+            ::setenv(name_, was_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    EnvSet(const EnvSet&) = delete;
+    EnvSet& operator=(const EnvSet&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> was_;
+};
 
 class MaintenanceTest : public DataTest {
 protected:

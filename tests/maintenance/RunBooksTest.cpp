@@ -2,9 +2,6 @@
 
 #include "maintenance/RunBooks.h"
 
-#include <cstdlib>
-#include <optional>
-
 #include "MaintenanceFixture.h"
 #include "maintenance/AutoBackup.h"
 
@@ -12,25 +9,6 @@ namespace cbk::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-// An environment variable set for the length of a scope, then put back.
-class EnvSet {
-public:
-    EnvSet(const char* name, const std::string& value) : name_(name) {
-        if (const char* was = std::getenv(name)) was_ = was;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~EnvSet() {
-        if (was_)
-            ::setenv(name_, was_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> was_;
-};
 
 using RunBooks = MaintenanceTest;
 

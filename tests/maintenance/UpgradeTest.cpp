@@ -231,7 +231,10 @@ TEST_F(Upgrade, CancelAtTheWarningChangesNothing) {
 
 TEST_F(Upgrade, CompleteConversionCarriesEveryOldRecordOver) {
     MakeTypicalOldData();
+    // Ids of imported records, which the conversion replaces.
+    engine::d4close(engine::d4create(cb, "STMTIDS", {{"FITID", 'C', 120, 0}}));
     ASSERT_TRUE(ConvertOldData(old_));
+    EXPECT_FALSE(std::filesystem::exists(fileIn("STMTIDS.dbf")));
 
     EXPECT_EQ(Bytes("FOLDER.dbf"), Bytes("old/Folder.dbf"));
     EXPECT_EQ(Bytes("ACC.dbf"), Bytes("old/Acc.dbf"));

@@ -67,6 +67,21 @@ for file in /usr/bin/cantabook /usr/bin/make-sample-data \
     /usr/share/metainfo/com.tarvel.Cantabook.metainfo.xml /usr/share/doc/cantabook/cbk.html; do
     check "installed $file" test -s "$file"
 done
+# The copyright statement in Debian's machine-readable form, and the changelog compressed as
+# gzip -9n leaves it: no file name (flag byte 0) and no time stamp (four zero bytes), its
+# first entry the package's own version.
+doc=/usr/share/doc/cantabook
+check "copyright is machine-readable" \
+    grep -qx "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" \
+    "$doc/copyright"
+check "copyright states a licence for every file" \
+    bash -c 'grep -qx "Files: \*" "$0" && grep -q "^License: ." "$0"' "$doc/copyright"
+check "installed $doc/changelog.gz" test -s "$doc/changelog.gz"
+check "changelog.gz holds no name or time stamp" \
+    test "$(od -An -tx1 -j3 -N5 "$doc/changelog.gz" | tr -d ' ')" = 0000000000
+version=$(dpkg-deb --field "$deb" Version)
+check "changelog opens with version $version" \
+    bash -c 'gzip -dc "$0" | head -n 1 | grep -q "^cantabook ($1) "' "$doc/changelog.gz" "$version"
 if command -v appstreamcli >/dev/null; then
     check "metainfo validates" appstreamcli validate --no-net \
         /usr/share/metainfo/com.tarvel.Cantabook.metainfo.xml

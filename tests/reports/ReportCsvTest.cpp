@@ -178,14 +178,16 @@ TEST_F(CsvExport, ChartFiguresAreTheReportsRows) {
     EXPECT_EQ(sections[0].section, "Deductible Expenses");
     std::vector<std::string> bars;
     for (const AccountBar& b : sections[0].bars)
-        bars.push_back(b.label + "=" + std::to_string(b.amount));
+        bars.push_back(b.label + "=" + std::to_string(b.amount) + " " + b.shown);
     EXPECT_EQ(bars, (std::vector<std::string>{
-                        "100 Advertising, print=1234567.250000", "313 Cost 13=140.000000",
-                        "312 Cost 12=130.000000", "311 Cost 11=120.000000",
-                        "310 Cost 10=110.000000", "309 Cost 9=100.000000", "308 Cost 8=90.000000",
-                        "307 Cost 7=80.000000", "306 Cost 6=70.000000", "305 Cost 5=60.000000",
-                        "304 Cost 4=50.000000", "303 Cost 3=40.000000",
-                        "Other=72.500000",  // 30 + 20 + 10 + 12.50
+                        "100 Advertising, print=1234567.250000 1,234,567.25",
+                        "313 Cost 13=140.000000 140.00", "312 Cost 12=130.000000 130.00",
+                        "311 Cost 11=120.000000 120.00", "310 Cost 10=110.000000 110.00",
+                        "309 Cost 9=100.000000 100.00", "308 Cost 8=90.000000 90.00",
+                        "307 Cost 7=80.000000 80.00", "306 Cost 6=70.000000 70.00",
+                        "305 Cost 5=60.000000 60.00", "304 Cost 4=50.000000 50.00",
+                        "303 Cost 3=40.000000 40.00",
+                        "Other=72.500000 72.50",  // 30 + 20 + 10 + 12.50
                     }));
     ReportDocument.ClearDocument();
 
@@ -194,10 +196,12 @@ TEST_F(CsvExport, ChartFiguresAreTheReportsRows) {
     std::vector<std::string> buckets;
     for (const ProfitBucket& b : ProfitFigures(ReportDocument, ShownFormsOf(ReportDocument)))
         buckets.push_back(b.ending + " " + std::to_string(b.income) + " " +
-                          std::to_string(b.expenses) + " " + std::to_string(b.profit));
-    EXPECT_EQ(buckets, (std::vector<std::string>{"02/29/24 0.000000 -30.000000 30.000000",
+                          std::to_string(b.expenses) + " " + std::to_string(b.profit) + " " +
+                          b.profitShown);
+    EXPECT_EQ(buckets, (std::vector<std::string>{"02/29/24 0.000000 -30.000000 30.000000 30.00",
                                                  "03/31/24 2500.000000 1235629.750000 "
-                                                 "-1233129.750000"}));
+                                                 "-1233129.750000 -1,233,129.75"}));
+    EXPECT_EQ(BucketTitle(ReportDocument), "Month Ending");
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -23,7 +25,7 @@ protected:
 
 TEST_F(HelpWindowTest, EveryContextAndTheContentsLeadToATopic) {
     HelpWindow help;
-    for (int context : {10, 300, 400, 500, 600, 510, 530, 550, 570, 430, 540, 520}) {
+    for (int context : {10, 300, 400, 500, 600, 510, 530, 550, 570, 430, 540, 520, 525}) {
         EXPECT_TRUE(help.hasTopic(QString::number(context))) << context;
         help.showContext(context);
         EXPECT_EQ(help.currentTopic(), QString::number(context));
@@ -33,6 +35,18 @@ TEST_F(HelpWindowTest, EveryContextAndTheContentsLeadToATopic) {
     EXPECT_TRUE(help.browser()->toPlainText().contains("Tarvel Cantabook 1.11"));
     help.showJump("570");
     EXPECT_EQ(help.currentTopic(), "570");
+    EXPECT_TRUE(help.hasTopic("recover"));  // the recovery window's own help
+    // Every link within the document leads to a topic of it.
+    QFile file(QStringLiteral(":/help/cbk.html"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    static const QRegularExpression link(QStringLiteral("href=\"#([^\"]+)\""));
+    int links = 0;
+    for (auto match = link.globalMatch(text); match.hasNext(); ++links) {
+        const QString topic = match.next().captured(1);
+        EXPECT_TRUE(help.hasTopic(topic)) << topic.toStdString();
+    }
+    EXPECT_GT(links, 30);
     help.close();
 }
 
