@@ -63,7 +63,10 @@ std::string UpperText(std::string_view text) {
 
 std::string RuleProblem(const ImportRule& rule) {
     if (Trimmed(rule.pattern).empty()) return "Give the text the rule looks for.";
-    if (static_cast<int>(rule.pattern.size()) > kPatternWidth)
+    // Characters as the table stores them, not UTF-8 bytes.
+    const auto characters = std::count_if(rule.pattern.begin(), rule.pattern.end(),
+                                          [](unsigned char c) { return (c & 0xC0) != 0x80; });
+    if (characters > kPatternWidth)
         return "The rule's text is longer than " + std::to_string(kPatternWidth) + " characters.";
     std::string why;
     if (rule.match == RuleMatch::Pattern && !Compiled(rule.pattern, &why))

@@ -110,6 +110,11 @@ TEST(ImportRules, RulesThatCannotBeSavedAreRefusedWithWhy) {
     EXPECT_EQ(RuleProblem(r), "");
     r.account = 0;
     EXPECT_EQ(RuleProblem(r), "Choose the account the rule sets.");
+    r.account = 200;
+    r.pattern = std::string(59, 'x') + "\xC3\xA9";  // 60 characters, 61 bytes: the field holds it
+    EXPECT_EQ(RuleProblem(r), "");
+    r.pattern += "x";
+    EXPECT_EQ(RuleProblem(r), "The rule's text is longer than 60 characters.");
 }
 
 TEST(ImportRules, Summary) {
