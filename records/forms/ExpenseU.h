@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "records/forms/FormParts.h"
 
 class QLabel;
 class QLineEdit;
@@ -59,6 +60,11 @@ public slots:
     void ComboBox1KeyPress() {}  // the list discards typed characters itself
     void ComboBox2KeyPress() {}
     void BitBtn1Click();
+    // Escape, Cancel and the window's close button: asks first when a field was changed.
+    void reject() override;
+
+private:
+    ShownValues shown_;
 };
 
 }  // namespace cbk
