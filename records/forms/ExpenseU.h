@@ -57,7 +57,7 @@ public slots:
     // Runs before the typed key reaches the amount field; true when it used the key up.
     bool MaskEdit3KeyPress(QChar key);
     void MaskEdit3Exit();
-    void ComboBox1KeyPress() {}  // the list discards typed characters itself
+    void ComboBox1KeyPress() {}  // the list chooses by type-ahead itself
     void ComboBox2KeyPress() {}
     void BitBtn1Click();
     // Escape, Cancel and the window's close button: asks first when a field was changed.
