@@ -186,8 +186,16 @@ TEST_F(ExpenseForm, EditingStoresIntoTheSameRecordWithoutAsking) {
 TEST_F(ExpenseForm, DeleteMarksTheExpenseOnceConfirmed) {
     ExpenseChoice = 5;
     form().FormShow();
+    answer({platform::Answer::No, platform::Answer::Yes});
     form().BtnDeleteClick();
-    EXPECT_EQ(texts(), std::vector<std::string>{std::string(records::kDeleteExpenseQuestion)});
+    engine::d4go(Expenses, 5);
+    EXPECT_FALSE(engine::d4deleted(Expenses));
+    EXPECT_EQ(form().result(), 0);
+    form().BtnDeleteClick();
+    EXPECT_EQ(platform_->messages.shown,
+              std::vector<platform::RecordedMessage>(
+                  2, {platform::MessageKind::Warning, std::string(records::kDeleteExpenseQuestion),
+                      platform::Buttons::YesNo, platform::DefaultButton::Negative}));
     EXPECT_EQ(form().result(), QDialog::Accepted);
     EXPECT_EQ(ExpenseChoice, 0);
     EXPECT_TRUE(PackOnExit);

@@ -13,7 +13,6 @@
 #include "RecordFormFixture.h"
 #include "records/AccountOps.h"
 #include "records/FolderOps.h"
-#include "records/RecordTables.h"
 #include "records/forms/AccountU.h"
 #include "records/forms/ExpenseU.h"
 #include "records/forms/FolderU.h"
@@ -303,27 +302,6 @@ TEST_F(RecordFormKeys, LeavingAChangedRecordAsksFirst) {
                   2, {platform::MessageKind::Confirm, std::string(kDiscardQuestion),
                       platform::Buttons::YesNo, platform::DefaultButton::Negative}));
     EXPECT_EQ(engine::d4recCount(Expenses), count);
-}
-
-TEST_F(RecordFormKeys, DeletingARecordAsksAndNoKeepsIt) {
-    OpenExpenses();
-    OpenFolders();
-    OpenAccounts();
-    ExpenseChoice = 1;
-    TExpense& form = *forms().Expense;
-    answer({Answer::No});
-    runModal(form, [&] {
-        form.BtnDelete->click();
-        EXPECT_TRUE(form.isVisible());
-    });
-    ASSERT_EQ(platform_->messages.shown.size(), 1u);
-    EXPECT_EQ(platform_->messages.shown[0],
-              (platform::RecordedMessage{
-                  platform::MessageKind::Warning, std::string(records::kDeleteExpenseQuestion),
-                  platform::Buttons::YesNo, platform::DefaultButton::Negative}));
-    engine::d4go(Expenses, 1);
-    EXPECT_FALSE(engine::d4deleted(Expenses));
-    EXPECT_FALSE(PackOnExit);
 }
 
 TEST_F(RecordFormKeys, TypedAmountRightAlignsAtTheSeparatorAndEnterSavesTheRun) {
