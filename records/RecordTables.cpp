@@ -121,6 +121,14 @@ void DeleteRecord(Data4* table, long recNo) {
     error4exitTest(cbk::cb);
 }
 
+bool DeleteRecordConfirmed(Data4* table, long recNo, std::string_view question) {
+    if (!platform::ConfirmedDestruction(platform::MessageKind::Warning, std::string(question),
+                                        platform::Buttons::YesNo))
+        return false;
+    DeleteRecord(table, recNo);
+    return true;
+}
+
 ChoiceList BuildChoiceList(Data4* table, Field4* number, Field4* description, std::int32_t wanted) {
     ChoiceList list;
     for (cbk::ResultWord = d4top(table); cbk::ResultWord == 0; cbk::ResultWord = d4skip(table, 1)) {

@@ -48,6 +48,14 @@ long StoreRecord(engine::Data4* table, long recNo, void (*store)());
 // Marks record `recNo` of `table` deleted; an engine error ends the program.
 void DeleteRecord(engine::Data4* table, long recNo);
 
+inline constexpr std::string_view kDeleteExpenseQuestion =
+    "ARE YOU SURE YOU WANT TO DELETE THIS EXPENSE RECORD?";
+inline constexpr std::string_view kDeleteIncomeQuestion =
+    "ARE YOU SURE YOU WANT TO DELETE THIS INCOME RECORD?";
+// Asks `question` (No the default) and, only when the user agrees, deletes as DeleteRecord.
+// False when the record was kept.
+bool DeleteRecordConfirmed(engine::Data4* table, long recNo, std::string_view question);
+
 // A choice list of accounts or folders: entries "<stored number> - <stored description>" in
 // the table's tag order, and the entry chosen (-1 when the list is empty).
 struct ChoiceList {
