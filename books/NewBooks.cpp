@@ -74,7 +74,7 @@ bool HoldsBooks(const std::string& dir) {
     return true;
 }
 
-bool CreateNewBooks(const std::string& dir, std::string* message) {
+bool CreateNewBooks(const std::string& dir, std::string* message, const std::string& company) {
     const std::string existing = AnyTableIn(dir);
     if (!existing.empty()) {
         if (message != nullptr)
@@ -87,7 +87,9 @@ bool CreateNewBooks(const std::string& dir, std::string* message) {
     engine::FileSystem& fs = cbk::DataFileSystem();
     std::vector<std::string> before;
     fs.list(dir, before);
-    if (cbk::MakeSeededTables(dir, StarterChart(), message) == 0) return true;
+    cbk::TableSeed seed = StarterChart();
+    seed.company = company;
+    if (cbk::MakeSeededTables(dir, seed, message) == 0) return true;
     std::vector<std::string> after;
     fs.list(dir, after);
     for (const std::string& name : after)

@@ -47,13 +47,13 @@ protected:
 
 TEST_F(NewBooksTest, EmptyBooksReadInOtherXbaseTools) {
     std::string why;
-    ASSERT_TRUE(CreateNewBooks(dir, &why)) << why;
+    ASSERT_TRUE(CreateNewBooks(dir, &why, "Acme Repairs Ltd")) << why;
     EXPECT_TRUE(CheckBooksFolder(dir, &why)) << why;
 
     if (!have("/usr/bin/python3 -c 'import dbf'")) GTEST_SKIP() << "python3-dbf is missing";
     enginetest::writeFile(home.file("read.py"), kReader);
     EXPECT_EQ(run("/usr/bin/python3 " + home.file("read.py") + " '" + dir + "'"),
-              "CBK1 1 1|1|Arial|10||\n"
+              "CBK1 1 1|1|Arial|10|Acme Repairs Ltd|\n"
               "ACC 25 100|Advertising|True\n"
               "ACCI 4 10|Sales|True\n"
               "FOLDER 1 1|General\n"
