@@ -21,7 +21,7 @@ TNewBooks::TNewBooks(QWidget* parent) : QDialog(parent) {
     EditName->setMaxLength(100);
     EditCompany = new QLineEdit(this);
     EditCompany->setPlaceholderText(QStringLiteral("the name of the books"));
-    EditCompany->setMaxLength(kCompanyStored);
+    EditCompany->setMaxLength(cbk::kCompanyStored);
     EditPlace = new QLineEdit(QString::fromStdString(BooksHome()), this);
     EditPlace->setMinimumWidth(320);
     BtnBrowse = new QPushButton(QStringLiteral("B&rowse..."), this);
