@@ -217,6 +217,16 @@ bool OpenTable(const TableSpec& spec, bool withIndexes = true) {
     return true;
 }
 
+// Whether the table opens with its index files (mended and built again first when a change
+// was cut short); any error of the trial is cleared.
+bool IndexesCanOpen(const TableSpec& spec) {
+    engine::Data4* whole = engine::d4open(cb, spec.name);
+    const bool indexed = TakeEngineError() == 0 && whole != nullptr;
+    if (whole != nullptr) engine::d4close(whole);
+    TakeEngineError();
+    return indexed;
+}
+
 void ClearHandles(const TableSpec& spec) {
     *spec.handle = nullptr;
     for (const FieldSpec& field : spec.fields)
@@ -319,12 +329,22 @@ engine::Data4* ReopenAfterRefusedWrite(engine::Data4* table) {
         // disk that is still full it cannot: the table is then opened with its index files
         // shut, reading in record order, and its in-flux mark stays, so that the next open
         // builds them once there is room. Neither ends the program.
-        engine::Data4* whole = engine::d4open(cb, spec.name);
-        const bool indexed = TakeEngineError() == 0 && whole != nullptr;
-        if (whole != nullptr) engine::d4close(whole);
-        TakeEngineError();
-        OpenTable(spec, indexed);
+        OpenTable(spec, IndexesCanOpen(spec));
         return *spec.handle;
+    }
+    return table;
+}
+
+engine::Data4* WithIndexes(engine::Data4* table) {
+    for (const TableSpec& spec : TableCatalogue()) {
+        if (table == nullptr || *spec.handle != table) continue;
+        if (spec.tags.empty() || *spec.tags.front().handle != nullptr) return table;
+        engine::d4close(table);
+        TakeEngineError();
+        ClearHandles(spec);
+        const bool indexed = IndexesCanOpen(spec);
+        OpenTable(spec, indexed);
+        return indexed ? *spec.handle : nullptr;
     }
     return table;
 }

@@ -125,6 +125,12 @@ void CloseTableNamed(std::string_view name);
 // handle (also in its shared variable).
 engine::Data4* ReopenAfterRefusedWrite(engine::Data4* table);
 
+// `table` (one of the open tables above) with its index files open: a table that
+// ReopenAfterRefusedWrite had to open without them is opened whole again first, its index
+// files built now that the disk may have room. Returns its handle (also in its shared
+// variable), or nullptr when they still cannot be built: the table stays open without them.
+engine::Data4* WithIndexes(engine::Data4* table);
+
 // Re-creates the index and group files of the table with engine name `tableName` ("ACC",
 // "EXP5", ...) on the open table `table`. Returns the engine's result (0 or an error).
 int CreateTableIndexes(engine::Data4* table, std::string_view tableName);
