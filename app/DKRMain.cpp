@@ -331,7 +331,7 @@ QWidget* TFormMain::buildSetupTab() {
     EditAddress->setObjectName(QStringLiteral("EditAddress"));
     EditAddress->setMaxLength(kAddressStored);
     for (QLineEdit* e : {EditCompany, EditAddress})
-        e->setMinimumWidth(e->fontMetrics().averageCharWidth() * 32);
+        e->setMinimumWidth(e->fontMetrics().averageCharWidth() * 30);
     auto* business = new QGridLayout(GroupBox2);
     business->setContentsMargins(14, 18, 14, 12);
     business->setVerticalSpacing(8);

@@ -68,6 +68,9 @@ TEST_F(SettingsTest, BusinessNameAndAddressTypedOnProgramSetupAreStored) {
     main().PageControl1->setCurrentIndex(2);
     main().show();
     EXPECT_EQ(main().EditCompany->text(), "Harbor Light Builders");
+    QApplication::processEvents();
+    if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR"))
+        main().grab().save(QString::fromLocal8Bit(dir) + "/main-tab3.png");
     main().EditCompany->setFocus();
     main().EditCompany->selectAll();
     QTest::keyClicks(main().EditCompany, "Harbor Light & Sons");
@@ -80,9 +83,6 @@ TEST_F(SettingsTest, BusinessNameAndAddressTypedOnProgramSetupAreStored) {
     EXPECT_EQ(stored.Company, "Harbor Light & Sons");
     EXPECT_EQ(stored.Address, "2 Pier Road, Riverton");
     EXPECT_FALSE(anyTableOpen());
-    QApplication::processEvents();
-    if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR"))
-        main().grab().save(QString::fromLocal8Bit(dir) + "/main-program-setup.png");
 }
 
 TEST_F(SettingsTest, DefaultPeriodIsTheCurrentMonth) {
