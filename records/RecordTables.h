@@ -38,6 +38,11 @@ void SelectNoTag(engine::Data4* table);
 // The message of a save whose write the disk refused: why, and that the entry is kept.
 std::string SaveRefusedMessage(int error);
 
+// Whether `table` can take a save: its index files are open, or could be opened again (see
+// cbk::WithIndexes). When they cannot, the save is refused as on a full disk
+// (SaveRefusedMessage is shown) and false comes back.
+bool ReadyToSave(engine::Data4* table);
+
 // Stores a record buffer (`store` is StoreExpense, StoreFolder, ...) into record `recNo`, or,
 // for 0, into a new record appended to `table`, and writes it to disk. Returns the record
 // number stored, or 0 when nothing was saved: the engine refused the append ("Unable to Add
