@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QThread>
@@ -28,6 +29,8 @@
 #include <string_view>
 
 #include "app/Forms.h"
+#include "books/BooksPlaces.h"
+#include "books/EnterBooks.h"
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/TableSession.h"
@@ -119,6 +122,15 @@ void ShowInformation(std::string_view text) {
                               platform::Buttons::OK);
 }
 
+// Read-only books (their folder cannot be written) are for looking at: a command that would
+// change them is refused before it opens anything.
+bool RefusedOnReadOnlyBooks() {
+    if (!BooksReadOnly()) return false;
+    platform::messages().show(platform::MessageKind::Information, books::kReadOnlyBooks,
+                              platform::Buttons::OK);
+    return true;
+}
+
 // Repeats a pick list and its edit form until the pick list says leave (choice < 0).
 void PickThenEdit(std::int32_t& choice, platform::ModalForm& pick, platform::ModalForm& edit) {
     choice = 0;
@@ -140,6 +152,22 @@ TFormMain::TFormMain() {
 }
 
 TFormMain::~TFormMain() = default;
+
+void TFormMain::ShowBooks(const std::string& dir, const std::string& readOnlyWhy) {
+    if (LabelBooks == nullptr) {
+        LabelBooks = new QLabel(this);
+        statusBar()->addWidget(LabelBooks);
+        LabelReadOnly = new QLabel(QStringLiteral(" Read-only: changes are refused "), this);
+        LabelReadOnly->setStyleSheet(
+            QStringLiteral("background: #b00000; color: white; font-weight: bold;"));
+        statusBar()->addWidget(LabelReadOnly);
+    }
+    LabelBooks->setText(QStringLiteral("Books: ") + QString::fromStdString(books::BooksName(dir)));
+    LabelBooks->setToolTip(QString::fromStdString(dir));
+    LabelReadOnly->setToolTip(
+        QString::fromStdString(readOnlyWhy).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    LabelReadOnly->setVisible(!readOnlyWhy.empty());
+}
 
 int TFormMain::execModal() {
     show();
@@ -295,6 +323,26 @@ QWidget* TFormMain::buildSetupTab() {
     fy->addWidget(colouredLabel(QStringLiteral("Start Day:"), Qt::yellow, GroupBox1), 1, 0);
     fy->addWidget(MaskEdit4, 1, 1);
 
+    GroupBox2 = new QGroupBox(QStringLiteral("  Business  "), page);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    paintBackground(GroupBox2, kNavy);
+    GroupBox2->setPalette(titled);
+    EditCompany = new QLineEdit(GroupBox2);
+    EditCompany->setObjectName(QStringLiteral("EditCompany"));
+    EditCompany->setMaxLength(kCompanyStored);
+    EditAddress = new QLineEdit(GroupBox2);
+    EditAddress->setObjectName(QStringLiteral("EditAddress"));
+    EditAddress->setMaxLength(kAddressStored);
+    for (QLineEdit* e : {EditCompany, EditAddress})
+        e->setMinimumWidth(e->fontMetrics().averageCharWidth() * 30);
+    auto* business = new QGridLayout(GroupBox2);
+    business->setContentsMargins(14, 18, 14, 12);
+    business->setVerticalSpacing(8);
+    business->addWidget(colouredLabel(QStringLiteral("Name:"), Qt::yellow, GroupBox2), 0, 0);
+    business->addWidget(EditCompany, 0, 1);
+    business->addWidget(colouredLabel(QStringLiteral("Address:"), Qt::yellow, GroupBox2), 1, 0);
+    business->addWidget(EditAddress, 1, 1);
+
     BtnFont = new QPushButton(QStringLiteral("Report Font"), page);
     BtnFont->setObjectName(QStringLiteral("BtnFont"));
     BtnFont->setToolTip(QStringLiteral("Change font used in reports."));
@@ -320,6 +368,8 @@ QWidget* TFormMain::buildSetupTab() {
     auto* left = new QVBoxLayout;
     left->setSpacing(6);
     left->addWidget(GroupBox1);
+    left->addSpacing(8);
+    left->addWidget(GroupBox2);
     left->addSpacing(8);
     for (QCheckBox* c : {CheckBox1, CheckBox2}) {
         QPalette white = c->palette();
@@ -347,6 +397,8 @@ QWidget* TFormMain::buildSetupTab() {
 
     connect(MaskEdit3, &MaskEdit::exited, this, &TFormMain::MaskEdit3Exit);
     connect(MaskEdit4, &MaskEdit::exited, this, &TFormMain::MaskEdit4Exit);
+    connect(EditCompany, &QLineEdit::editingFinished, this, &TFormMain::EditCompanyExit);
+    connect(EditAddress, &QLineEdit::editingFinished, this, &TFormMain::EditAddressExit);
     connect(BtnFont, &QPushButton::clicked, this, &TFormMain::BtnFontClick);
     connect(BtnPSetup, &QPushButton::clicked, this, &TFormMain::BtnPSetupClick);
     connect(CheckBox1, &QCheckBox::clicked, this, &TFormMain::CheckBox1Click);
@@ -517,6 +569,12 @@ void TFormMain::FormShow() {
     ShowReportFont();
     ShowPrinter();
     ShowPeriodAndFiscalYear();
+    ShowBusiness();
+    // What is stored in the books' settings record cannot be changed on read-only books.
+    for (QLineEdit* stored : {static_cast<QLineEdit*>(MaskEdit3),
+                              static_cast<QLineEdit*>(MaskEdit4), EditCompany, EditAddress})
+        stored->setReadOnly(BooksReadOnly());
+    BtnFont->setEnabled(!BooksReadOnly());
 
     const auto until = sinceEpoch(splashShown_) + kSplashMinimum;
     for (;;) {
@@ -559,16 +617,19 @@ void TFormMain::Help2Click() {
 // ---- record maintenance -------------------------------------------------------------------
 
 void TFormMain::BtnIncomeClick() {
+    if (RefusedOnReadOnlyBooks()) return;
     TableSession session({"INC5", "FOLDER", "ACCI"});
     PickThenEdit(IncomeChoice, *forms().PickInc, *forms().Income);
 }
 
 void TFormMain::BtnExpenseClick() {
+    if (RefusedOnReadOnlyBooks()) return;
     TableSession session({"EXP5", "FOLDER", "ACC"});
     PickThenEdit(ExpenseChoice, *forms().PickExp, *forms().Expense);
 }
 
 void TFormMain::BtnFoldersClick() {
+    if (RefusedOnReadOnlyBooks()) return;
     {
         TableSession session({"FOLDER"});
         PickThenEdit(FolderChoice, *forms().PickFol, *forms().FolderF);
@@ -578,29 +639,34 @@ void TFormMain::BtnFoldersClick() {
 }
 
 void TFormMain::BtnAccountEClick() {
+    if (RefusedOnReadOnlyBooks()) return;
     TableSession session({"ACC"});
     AccountKind = 'E';
     PickThenEdit(ExpAccountChoice, *forms().PickAcc, *forms().Account);
 }
 
 void TFormMain::BtnAccountIClick() {
+    if (RefusedOnReadOnlyBooks()) return;
     TableSession session({"ACCI"});
     AccountKind = 'I';
     PickThenEdit(IncAccountChoice, *forms().PickAcc, *forms().Account);
 }
 
 void TFormMain::BtnRateChangeClick() {
+    if (RefusedOnReadOnlyBooks()) return;
     TableSession session({"ACC", "EXP5"});
     platform::modal().showModal(*forms().RateChange);
 }
 
 void TFormMain::BtnImportClick() {
+    if (RefusedOnReadOnlyBooks()) return;
     TableSession session({"INC5", "FOLDER", "ACCI"});
     platform::modal().showModal(*forms().PmtImport);
 }
 
 // The statement import opens and closes the tables it needs itself.
 void TFormMain::BtnStatementClick() {
+    if (RefusedOnReadOnlyBooks()) return;
     TStatementImport form(this);
     form.Run();
 }
@@ -705,6 +771,7 @@ void TFormMain::BtnBackupClick() {
 }
 
 void TFormMain::BtnRestoreClick() {
+    if (RefusedOnReadOnlyBooks()) return;
     TDriveDir& chooser = *forms().DriveDir;
     chooser.Setup("Choose Drive & Directory Containing BACKUP", "Restore", {},
                   maintenance::AutomaticBackups(maintenance::AutoBackupFolder()));
@@ -718,6 +785,7 @@ void TFormMain::BtnRestoreClick() {
 }
 
 void TFormMain::BtnUpgradeClick() {
+    if (RefusedOnReadOnlyBooks()) return;
     platform::Files& files = platform::files();
     const std::string dataDir = files.currentDir();
     TDriveDir& chooser = *forms().DriveDir;
@@ -737,29 +805,35 @@ void TFormMain::BtnUpgradeClick() {
 }
 
 void TFormMain::BtnArchiveClick() {
+    if (RefusedOnReadOnlyBooks()) return;
     forms().Archive->ArchiveMode = true;
     platform::modal().showModal(*forms().Archive);
 }
 
 void TFormMain::BtnDeArchiveClick() {
+    if (RefusedOnReadOnlyBooks()) return;
     forms().Archive->ArchiveMode = false;
     platform::modal().showModal(*forms().Archive);
 }
 
 void TFormMain::BtnReIndexClick() {
+    if (RefusedOnReadOnlyBooks()) return;
     BuildIndexes(false);
 }
 
 void TFormMain::Image2Click() {
+    if (RefusedOnReadOnlyBooks()) return;
     ShowInformation(maintenance::PackCommand(maintenance::CurrentSafeguards().keepDeleted));
 }
 
 void TFormMain::BtnRecoverClick() {
+    if (RefusedOnReadOnlyBooks()) return;
     platform::modal().showModal(*forms().Recover);
     CloseAllTables();
 }
 
 void TFormMain::BtnEraseDataClick() {
+    if (RefusedOnReadOnlyBooks()) return;
     maintenance::SafetyBackup safety;
     const maintenance::EraseOutcome erased =
         maintenance::EraseData(maintenance::CurrentSafeguards().keepDeleted, std::ref(safety));

@@ -47,6 +47,12 @@ public:
     int execModal() override;
 
     ProgressBox& progressBox() const { return *ProgressBox1; }
+
+    // The status bar's note of the books open: their name (the folder in its tip) and, for
+    // read-only books, that they are read-only (`readOnlyWhy` in its tip).
+    void ShowBooks(const std::string& dir, const std::string& readOnlyWhy);
+    QLabel* LabelBooks = nullptr;
+    QLabel* LabelReadOnly = nullptr;
     HelpWindow& helpWindow() const { return *Help; }
 
     // When the splash went up and came down, by the platform clock.
@@ -77,6 +83,9 @@ public:
     QGroupBox* GroupBox1 = nullptr;  // Fiscal Year Setup
     MaskEdit* MaskEdit3 = nullptr;   // Start Month
     MaskEdit* MaskEdit4 = nullptr;   // Start Day
+    QGroupBox* GroupBox2 = nullptr;  // Business: its name and address, for the reports
+    QLineEdit* EditCompany = nullptr;
+    QLineEdit* EditAddress = nullptr;
     QPushButton* BtnFont = nullptr;
     QPushButton* BtnPSetup = nullptr;
     QLineEdit* Edit1 = nullptr;      // report font
@@ -171,6 +180,8 @@ public slots:
     void MaskEdit2Exit();
     void MaskEdit3Exit();
     void MaskEdit4Exit();
+    void EditCompanyExit();
+    void EditAddressExit();
     void FormPaint();
     void FolderCBoxChange(int index);
     void FolderCBoxKeyPress();
@@ -198,6 +209,7 @@ private:
     void ShowReportFont();
     void ShowPrinter();
     void ShowPeriodAndFiscalYear();
+    void ShowBusiness();
     bool PeriodFieldExit(MaskEdit* field, platform::DateTime& setting);
     void PeriodFieldChange(MaskEdit* field, platform::DateTime& setting);
     // The exit's work on the books: pack (keeping deleted records), automatic backup, release.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/DKRMain.h"
+#include "data/Database.h"
 #include "data/Records.h"
 #include "data/SettingsRecord.h"
 #include "maintenance/RunBooks.h"
@@ -96,6 +97,7 @@ void TFormMain::MaskEdit2Exit() {
 // ---- fiscal year start ----------------------------------------------------------------
 
 void TFormMain::MaskEdit3Exit() {
+    if (BooksReadOnly()) return;  // the settings record cannot be written
     const auto month = fieldNumber(MaskEdit3);
     if (!month) return;
     const rules::FiscalStart start = rules::EnterFiscalMonth(*month, Settings.FyDay);
@@ -113,6 +115,7 @@ void TFormMain::MaskEdit3Exit() {
 }
 
 void TFormMain::MaskEdit4Exit() {
+    if (BooksReadOnly()) return;  // the settings record cannot be written
     const auto day = fieldNumber(MaskEdit4);
     if (!day) return;
     const rules::FiscalStart start = rules::EnterFiscalDay(Settings.FyMonth, *day);
@@ -122,6 +125,29 @@ void TFormMain::MaskEdit4Exit() {
         return;
     }
     Settings.FyDay = start.day;
+    SaveSettings();
+}
+
+// ---- the business ---------------------------------------------------------------------
+
+void TFormMain::ShowBusiness() {
+    EditCompany->setText(QString::fromStdString(Settings.Company));
+    EditAddress->setText(QString::fromStdString(Settings.Address));
+}
+
+void TFormMain::EditCompanyExit() {
+    if (BooksReadOnly()) return;  // the settings record cannot be written
+    const std::string typed = trimmed(EditCompany->text());
+    if (typed == Settings.Company) return;
+    Settings.Company = typed;
+    SaveSettings();
+}
+
+void TFormMain::EditAddressExit() {
+    if (BooksReadOnly()) return;  // the settings record cannot be written
+    const std::string typed = trimmed(EditAddress->text());
+    if (typed == Settings.Address) return;
+    Settings.Address = typed;
     SaveSettings();
 }
 

@@ -6,10 +6,8 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStatusBar>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -63,11 +61,16 @@ struct RunBooks {
     std::string dir;  // empty: none chosen, the run ends
     books::BooksLock lock;
     bool remember = false;
+    std::string readOnly;      // why the books are open read-only; empty when they can be changed
+    bool inUse = false;        // the books chosen last are open in another copy
+    bool chooseOther = false;  // ... and the user asked for other books
 };
 
-// Locks `dir` and makes its tables when the choice asks for new or sample books. False, with
-// the message shown, when the books are in use, cannot be written or cannot be made.
-bool Enter(books::BooksChoice::Kind kind, const std::string& dir, RunBooks& run) {
+// Locks `dir` and makes its tables when the choice asks for new or sample books (`company`
+// the new books' business name). False, with the message shown, when the books are in use or
+// cannot be made; books that cannot be written are entered read-only.
+bool Enter(books::BooksChoice::Kind kind, const std::string& dir, RunBooks& run,
+           const std::string& company = {}) {
     using Kind = books::BooksChoice::Kind;
     std::error_code ec;
     if (kind != Kind::Existing) std::filesystem::create_directories(dir, ec);
@@ -76,13 +79,22 @@ bool Enter(books::BooksChoice::Kind kind, const std::string& dir, RunBooks& run)
         return false;
     }
     const books::Entry entry = books::EnterBooks(cbk::DataFileSystem(), dir, run.lock);
-    if (entry.kind != books::Entry::Kind::Entered) {
+    run.inUse = entry.kind == books::Entry::Kind::InUse;
+    run.chooseOther = run.inUse && books::AskForOtherBooks(entry);
+    if (run.inUse) return false;
+    if (entry.kind == books::Entry::Kind::ReadOnly) {
+        if (kind == Kind::Existing || books::HoldsBooks(dir)) {
+            run.readOnly = entry.message;
+            run.dir = dir;
+            return true;
+        }
+        run.lock.release();  // no books can be made there
         Warn(entry.message);
         return false;
     }
     std::string why;
     bool made = true;
-    if (kind == Kind::New) made = books::CreateNewBooks(dir, &why);
+    if (kind == Kind::New) made = books::CreateNewBooks(dir, &why, company);
     if (kind == Kind::Sample && !books::HoldsBooks(dir)) {
         cbk::SampleOptions sample;
         sample.today = platform::clock().today();
@@ -97,6 +109,24 @@ bool Enter(books::BooksChoice::Kind kind, const std::string& dir, RunBooks& run)
     return true;
 }
 
+// The books chooser until books are entered. Returns the exit code when the run ends here.
+int ChooseInChooser(RunBooks& run) {
+    for (;;) {
+        books::TBooksChooser chooser(PresentRecentBooks());
+        if (chooser.exec() != QDialog::Accepted) return 0;
+        run.remember = true;
+        const books::BooksChoice& choice = chooser.choice();
+        if (Enter(choice.kind, choice.dir, run, choice.company)) return -1;
+        // Books in use, and the user would rather close the other copy: the run ends.
+        if (run.inUse && !run.chooseOther) return 0;
+    }
+}
+
+// After books were not entered: the chooser when the user asked for other books, else the end.
+int NotEntered(RunBooks& run) {
+    return run.chooseOther ? ChooseInChooser(run) : 1;
+}
+
 // Follows the plan to the books of the run. Returns the exit code when the run ends here.
 int ChooseBooks(const books::StartPlan& plan, RunBooks& run) {
     using Kind = books::BooksChoice::Kind;
@@ -108,7 +138,7 @@ int ChooseBooks(const books::StartPlan& plan, RunBooks& run) {
             std::fputs(plan.text.c_str(), stderr);
             return 2;
         case books::StartPlan::Kind::StartHere:
-            return Enter(Kind::Existing, CurrentDir(), run) ? -1 : 1;
+            return Enter(Kind::Existing, CurrentDir(), run) ? -1 : NotEntered(run);
         case books::StartPlan::Kind::NewBooks: {
             const std::string table = books::AnyTableIn(plan.dir);
             if (!table.empty()) {
@@ -119,7 +149,8 @@ int ChooseBooks(const books::StartPlan& plan, RunBooks& run) {
                 return 1;
             }
             run.remember = true;
-            return Enter(Kind::New, plan.dir, run) ? -1 : 1;
+            return Enter(Kind::New, plan.dir, run, books::BooksName(plan.dir)) ? -1
+                                                                               : NotEntered(run);
         }
         case books::StartPlan::Kind::Books:
             if (!std::filesystem::is_directory(plan.dir)) {
@@ -136,14 +167,9 @@ int ChooseBooks(const books::StartPlan& plan, RunBooks& run) {
                 return -1;
             }
             run.remember = true;
-            return Enter(Kind::Existing, plan.dir, run) ? -1 : 1;
+            return Enter(Kind::Existing, plan.dir, run) ? -1 : NotEntered(run);
         case books::StartPlan::Kind::Chooser:
-            for (;;) {
-                books::TBooksChooser chooser(PresentRecentBooks());
-                if (chooser.exec() != QDialog::Accepted) return 0;
-                run.remember = true;
-                if (Enter(chooser.choice().kind, chooser.choice().dir, run)) return -1;
-            }
+            return ChooseInChooser(run);
     }
     return 1;
 }
@@ -157,7 +183,7 @@ bool MoveIntoBooks(const RunBooks& run) {
         Warn("The folder " + run.dir + " cannot be opened: " + ec.message() + ".");
         return false;
     }
-    if (run.lock.held() && run.remember) {
+    if ((run.lock.held() || !run.readOnly.empty()) && run.remember) {
         const std::string file = books::RecentBooksFile();
         auto& fs = cbk::DataFileSystem();
         const auto list = books::Remembered(books::LoadRecentBooks(fs, file), run.dir);
@@ -202,6 +228,8 @@ int main(int argc, char* argv[]) {
     const int ended = ChooseBooks(plan, run);
     if (ended >= 0) return ended;
     if (!MoveIntoBooks(run)) return 1;
+    // Nothing is written into read-only books from here on, whatever a command tries.
+    if (!run.readOnly.empty()) cbk::SetReadOnlyBooks(run.dir);
 
     cbk::FormSet forms;
     cbk::TFormMain& main = forms.main();
@@ -217,13 +245,9 @@ int main(int argc, char* argv[]) {
         help.showJump(QString::fromStdString(id));
     };
 
-    // Which books are open, for a user who keeps more than one set; the caption stays the
-    // program's own.
-    const QString dir = QString::fromStdString(run.dir);
-    auto* booksName = new QLabel(
-        QStringLiteral("Books: ") + QString::fromStdString(books::BooksName(run.dir)), &main);
-    booksName->setToolTip(dir);
-    main.statusBar()->addWidget(booksName);
+    // Which books are open, for a user who keeps more than one set, and whether they are
+    // read-only; the caption stays the program's own.
+    main.ShowBooks(run.dir, run.readOnly);
 
     // File / Open Other Books: the run ends as Exit ends it (a pack when records were deleted),
     // the lock goes, and the program starts again in the books chooser.

@@ -21,6 +21,21 @@ BooksLock BooksLock::take(engine::FileSystem& fs, const std::string& dir) {
     return lock;
 }
 
+BooksLock BooksLock::share(engine::FileSystem& fs, const std::string& dir) {
+    BooksLock lock;
+    const std::string path = (dir.empty() ? std::string(".") : dir) + "/" + kLockFileName;
+    int rc = fs.open(path, engine::OpenMode::ReadOnly, lock.file_);
+    if (rc == 0) rc = lock.file_->lock(false);
+    if (rc == 0) {
+        lock.outcome_ = Outcome::Held;
+    } else {
+        lock.file_.reset();
+        lock.error_ = rc;
+        lock.outcome_ = rc == EWOULDBLOCK || rc == EAGAIN ? Outcome::InUse : Outcome::Failed;
+    }
+    return lock;
+}
+
 void BooksLock::release() {
     if (file_ != nullptr) file_->unlock();
     file_.reset();

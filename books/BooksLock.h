@@ -24,14 +24,18 @@ public:
 
     // Takes the lock on `dir` without waiting. Nothing is written to the books either way.
     static BooksLock take(engine::FileSystem& fs, const std::string& dir);
+    // The shared lock of a copy that only reads, on the lock file opened read-only: it keeps
+    // a copy that would write out (InUse for it) and lets other readers in. Failed (ENOENT)
+    // when there is no lock file; nothing is made.
+    static BooksLock share(engine::FileSystem& fs, const std::string& dir);
 
     BooksLock() = default;
     BooksLock(BooksLock&&) = default;
     BooksLock& operator=(BooksLock&&) = default;
 
     Outcome outcome() const { return outcome_; }
-    bool held() const { return outcome_ == Outcome::Held; }
-    int error() const { return error_; }  // errno value when Failed
+    bool held() const { return outcome_ == Outcome::Held; }  // exclusively or shared
+    int error() const { return error_; }                     // errno value when Failed
 
     // Gives the lock up now (also done on destruction).
     void release();

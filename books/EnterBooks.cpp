@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "data/TableCatalogue.h"
+#include "platform/Platform.h"
 
 namespace books {
 
@@ -18,13 +19,13 @@ std::string Reason(int err) {
 std::string InUseMessage(const std::string& dir) {
     return "The books in\r\n" + dir +
            "\r\nare open in another copy of Cantabook.\r\n\r\n"
-           "Close the other copy and start again, or choose other books.";
+           "Choose other books? (No: close the other copy and start again.)";
 }
 
-std::string CannotWriteMessage(const std::string& dir, const std::string& what) {
+std::string ReadOnlyMessage(const std::string& dir, const std::string& what) {
     return "The books in\r\n" + dir + "\r\ncannot be changed there: " + what +
-           ".\r\n\r\nMake the folder and its files writable, or copy the books to a folder "
-           "you can write to, and start again.";
+           ".\r\n\r\nThey are open read-only. To change them, copy them to a folder you can "
+           "write to and open them there.";
 }
 
 }  // namespace
@@ -60,17 +61,27 @@ std::string UnwritablePart(engine::FileSystem& fs, const std::string& dir) {
 
 Entry EnterBooks(engine::FileSystem& fs, const std::string& dir, BooksLock& lock) {
     lock = BooksLock::take(fs, dir);
-    if (lock.outcome() == BooksLock::Outcome::InUse) return {Entry::Kind::InUse, InUseMessage(dir)};
-    if (!lock.held()) {
-        const std::string what = dir + "/" + kLockFileName + ": " + Reason(lock.error());
-        return {Entry::Kind::CannotWrite, CannotWriteMessage(dir, what)};
+    const bool taken = lock.outcome() != BooksLock::Outcome::Failed;
+    const std::string unwritable =
+        taken ? UnwritablePart(fs, dir) : dir + "/" + kLockFileName + ": " + Reason(lock.error());
+    if (unwritable.empty()) {
+        if (lock.held()) return {};
+        return {Entry::Kind::InUse, InUseMessage(dir)};
     }
-    const std::string unwritable = UnwritablePart(fs, dir);
-    if (!unwritable.empty()) {
+    // The exclusive lock is refused by read-only copies as well as by one that writes; the
+    // shared one only by a copy that writes.
+    lock.release();
+    lock = BooksLock::share(fs, dir);
+    if (lock.outcome() == BooksLock::Outcome::InUse) {
         lock.release();
-        return {Entry::Kind::CannotWrite, CannotWriteMessage(dir, unwritable)};
+        return {Entry::Kind::InUse, InUseMessage(dir)};
     }
-    return {};
+    return {Entry::Kind::ReadOnly, ReadOnlyMessage(dir, unwritable)};
+}
+
+bool AskForOtherBooks(const Entry& entry) {
+    return platform::Confirmed(platform::MessageKind::Warning, entry.message,
+                               platform::Buttons::YesNo);
 }
 
 }  // namespace books

@@ -14,8 +14,10 @@ namespace {
 
 cbk::TableSeed MakeStarterChart() {
     cbk::TableSeed seed;
-    // Deductible: the ordinary costs of running the business. Not deductible: what the owner
-    // takes out or pays privately, fines, political gifts and entertainment.
+    // Deductible: the ordinary costs of running the business. Not deductible: what is paid
+    // privately, fines, political gifts and entertainment. The books have no equity side, so
+    // money the owner takes out or puts in has no account here: as an expense or as income it
+    // would change the profit, which it is no part of.
     seed.expenseAccounts = {{100, "Advertising", true},
                             {110, "Bank Charges", true},
                             {120, "Car and Truck", true},
@@ -37,17 +39,15 @@ cbk::TableSeed MakeStarterChart() {
                             {280, "Travel", true},
                             {290, "Utilities", true},
                             {300, "Wages", true},
-                            {400, "Owner Draw", false},
                             {410, "Personal Expenses", false},
                             {420, "Fines and Penalties", false},
                             {430, "Entertainment", false},
                             {440, "Political Contributions", false}};
-    // Taxable: what the business earns. Not taxable: money the owner puts in.
+    // Taxable: what the business earns.
     seed.incomeAccounts = {{10, "Sales", true},
                            {20, "Fees for Services", true},
                            {30, "Interest Income", true},
-                           {40, "Other Income", true},
-                           {50, "Owner Contributions", false}};
+                           {40, "Other Income", true}};
     seed.folders = {{1, "General", false}};
     return seed;
 }
@@ -74,7 +74,7 @@ bool HoldsBooks(const std::string& dir) {
     return true;
 }
 
-bool CreateNewBooks(const std::string& dir, std::string* message) {
+bool CreateNewBooks(const std::string& dir, std::string* message, const std::string& company) {
     const std::string existing = AnyTableIn(dir);
     if (!existing.empty()) {
         if (message != nullptr)
@@ -87,7 +87,9 @@ bool CreateNewBooks(const std::string& dir, std::string* message) {
     engine::FileSystem& fs = cbk::DataFileSystem();
     std::vector<std::string> before;
     fs.list(dir, before);
-    if (cbk::MakeSeededTables(dir, StarterChart(), message) == 0) return true;
+    cbk::TableSeed seed = StarterChart();
+    seed.company = company;
+    if (cbk::MakeSeededTables(dir, seed, message) == 0) return true;
     std::vector<std::string> after;
     fs.list(dir, after);
     for (const std::string& name : after)

@@ -19,9 +19,10 @@ bool HoldsBooks(const std::string& dir);
 // The first of the six tables `dir` holds ("ACC.dbf"), or empty when it holds none.
 std::string AnyTableIn(const std::string& dir);
 
-// Makes new books in `dir` (made when needed). Refused, with nothing written, when `dir`
-// already holds one of the tables. Returns true, or false with the reason in `message`.
-bool CreateNewBooks(const std::string& dir, std::string* message);
+// Makes new books in `dir` (made when needed), `company` the business's name in their
+// settings. Refused, with nothing written, when `dir` already holds one of the tables. Returns
+// true, or false with the reason in `message`.
+bool CreateNewBooks(const std::string& dir, std::string* message, const std::string& company = {});
 
 // Whether `dir` holds books the program can start on: each of the six tables is there and
 // passes the layout check. False with a message for the user naming the folder and the fault.

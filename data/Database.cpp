@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -63,6 +65,8 @@ engine::Field4* FyMonthField = nullptr;
 engine::Field4* FyDayField = nullptr;
 engine::Field4* FontNameField = nullptr;
 engine::Field4* FontSizeField = nullptr;
+engine::Field4* CompanyField = nullptr;
+engine::Field4* AddressField = nullptr;
 
 namespace {
 
@@ -78,15 +82,24 @@ class StoreFileSystem final : public engine::FileSystem {
 public:
     void use(engine::FileSystem& inner) { inner_ = &inner; }
     engine::FileSystem& inner() { return *inner_; }
+    void guard(const std::string& readOnlyDir) {
+        readOnlyDir_ = std::filesystem::path(readOnlyDir).lexically_normal();
+    }
+    bool guarded() const { return !readOnlyDir_.empty(); }
 
     int open(const std::string& path, engine::OpenMode mode,
              std::unique_ptr<engine::File>& out) override {
+        if (mode != engine::OpenMode::ReadOnly && InBooks(path)) return EROFS;
         return inner_->open(path, mode, out);
     }
     int rename(const std::string& from, const std::string& to) override {
+        if (InBooks(from) || InBooks(to)) return EROFS;
         return inner_->rename(from, to);
     }
-    int remove(const std::string& path) override { return inner_->remove(path); }
+    int remove(const std::string& path) override {
+        if (InBooks(path)) return EROFS;
+        return inner_->remove(path);
+    }
     int list(const std::string& dir, std::vector<std::string>& names) override {
         return inner_->list(dir, names);
     }
@@ -98,7 +111,17 @@ public:
     }
 
 private:
+    // Whether `path` is a file of read-only books: one in their directory, named from it
+    // (absolute) or from the current directory, which is theirs for the run.
+    bool InBooks(const std::string& path) const {
+        if (readOnlyDir_.empty()) return false;
+        const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+        return parent.empty() || parent.lexically_normal() == "." ||
+               parent.lexically_normal() == readOnlyDir_;
+    }
+
     engine::FileSystem* inner_ = &engine::posixFileSystem();
+    std::filesystem::path readOnlyDir_;
 };
 
 StoreFileSystem& Store() {
@@ -154,10 +177,11 @@ void FailIndexOpen(const TableSpec& spec) {
 
 // The steps every opener shares: open, test, bind the fields, ask for each tag and test it at
 // once, select the first tag as the default and move to the first record. The settings table
-// is opened without any group file.
-bool OpenTable(const TableSpec& spec) {
+// is opened without any group file, and so is a table whose indexes cannot be built now
+// (`withIndexes` false: its tag handles stay nullptr and it reads in record order).
+bool OpenTable(const TableSpec& spec, bool withIndexes = true) {
     const std::string fileName = std::string(spec.name) + ".DBF";
-    const bool withGroupFile = spec.group != nullptr;
+    const bool withGroupFile = spec.group != nullptr && withIndexes;
     if (!withGroupFile) engine::code4autoOpen(cb, 0);
     engine::Data4* table = engine::d4open(cb, spec.name);
     if (!withGroupFile) engine::code4autoOpen(cb, 1);
@@ -172,19 +196,35 @@ bool OpenTable(const TableSpec& spec) {
     for (const FieldSpec& field : spec.fields) {
         if (field.handle == nullptr) continue;
         *field.handle = engine::d4field(table, field.name);
-        if (*field.handle == nullptr) fieldsBound = false;
+        if (*field.handle != nullptr) continue;
+        if (field.needLen > 0) {
+            fieldsBound = false;
+        } else {
+            engine::code4errorCode(cb, 0);  // a field the table may lack
+        }
     }
     if (engine::code4errorCode(cb, 0) < 0 || !fieldsBound) FailOpen(fileName);
 
     for (const TagSpec& tag : spec.tags) {
+        if (!withGroupFile) break;
         *tag.handle = engine::d4tag(table, tag.asked);
         if (engine::code4errorCode(cb, 0) < 0 || *tag.handle == nullptr)
             FailIndex(std::string(tag.asked) + ".Ntx");
     }
-    if (!spec.tags.empty()) engine::d4tagSelect(table, *spec.tags.front().handle);
+    if (withGroupFile && !spec.tags.empty()) engine::d4tagSelect(table, *spec.tags.front().handle);
     ResultWord = engine::d4top(table);
     *spec.handle = table;
     return true;
+}
+
+// Whether the table opens with its index files (mended and built again first when a change
+// was cut short); any error of the trial is cleared.
+bool IndexesCanOpen(const TableSpec& spec) {
+    engine::Data4* whole = engine::d4open(cb, spec.name);
+    const bool indexed = TakeEngineError() == 0 && whole != nullptr;
+    if (whole != nullptr) engine::d4close(whole);
+    TakeEngineError();
+    return indexed;
 }
 
 void ClearHandles(const TableSpec& spec) {
@@ -202,6 +242,14 @@ void ClearHandles() {
 
 engine::FileSystem& DataFileSystem() {
     return Store();
+}
+
+void SetReadOnlyBooks(const std::string& dir) {
+    Store().guard(dir);
+}
+
+bool BooksReadOnly() {
+    return Store().guarded();
 }
 
 bool DataFilesPresent() {
@@ -276,8 +324,27 @@ engine::Data4* ReopenAfterRefusedWrite(engine::Data4* table) {
     for (const TableSpec& spec : TableCatalogue()) {
         if (table == nullptr || *spec.handle != table) continue;
         engine::d4discard(table);
-        OpenTable(spec);
+        ClearHandles(spec);
+        // The open mends what the refused write left and builds the index files again. On a
+        // disk that is still full it cannot: the table is then opened with its index files
+        // shut, reading in record order, and its in-flux mark stays, so that the next open
+        // builds them once there is room. Neither ends the program.
+        OpenTable(spec, IndexesCanOpen(spec));
         return *spec.handle;
+    }
+    return table;
+}
+
+engine::Data4* WithIndexes(engine::Data4* table) {
+    for (const TableSpec& spec : TableCatalogue()) {
+        if (table == nullptr || *spec.handle != table) continue;
+        if (spec.tags.empty() || *spec.tags.front().handle != nullptr) return table;
+        engine::d4close(table);
+        TakeEngineError();
+        ClearHandles(spec);
+        const bool indexed = IndexesCanOpen(spec);
+        OpenTable(spec, indexed);
+        return indexed ? *spec.handle : nullptr;
     }
     return table;
 }
@@ -338,7 +405,7 @@ void StartDataStore(engine::FileSystem& fs) {
         platform::endProgram();
     });
     engine::error4exitTest(cb);
-    BuildIndexes(true);
+    if (!BooksReadOnly()) BuildIndexes(true);
     OpenSettings();
     LoadSettings();
     CloseAllTables();
@@ -347,7 +414,7 @@ void StartDataStore(engine::FileSystem& fs) {
 void ShutDownDataStore(bool pack) {
     if (cb == nullptr) return;
     engine::error4exitTest(cb);
-    if (pack) PackDataFiles();
+    if (pack && !BooksReadOnly()) PackDataFiles();
     engine::code4initUndo(cb);
     ClearHandles();
     cb = nullptr;

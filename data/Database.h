@@ -74,6 +74,8 @@ extern engine::Field4* FyMonthField;
 extern engine::Field4* FyDayField;
 extern engine::Field4* FontNameField;
 extern engine::Field4* FontSizeField;
+extern engine::Field4* CompanyField;  // nullptr when the table has no such field
+extern engine::Field4* AddressField;  // nullptr when the table has no such field
 
 // True when CBK1.dbf, ACC.dbf, EXP5.dbf, FOLDER.dbf, INC5.dbf and ACCI.dbf are all in the
 // current directory (names matched without regard to case).
@@ -123,6 +125,12 @@ void CloseTableNamed(std::string_view name);
 // handle (also in its shared variable).
 engine::Data4* ReopenAfterRefusedWrite(engine::Data4* table);
 
+// `table` (one of the open tables above) with its index files open: a table that
+// ReopenAfterRefusedWrite had to open without them is opened whole again first, its index
+// files built now that the disk may have room. Returns its handle (also in its shared
+// variable), or nullptr when they still cannot be built: the table stays open without them.
+engine::Data4* WithIndexes(engine::Data4* table);
+
 // Re-creates the index and group files of the table with engine name `tableName` ("ACC",
 // "EXP5", ...) on the open table `table`. Returns the engine's result (0 or an error).
 int CreateTableIndexes(engine::Data4* table, std::string_view tableName);
@@ -136,16 +144,24 @@ std::vector<std::string> IndexFilesOf(std::string_view tableName);
 void BuildIndexes(bool quiet);
 
 // Start-up of the data store, after DataFilesPresent: makes the engine handle on `fs` (its
-// exit handler ends the program through the platform), builds missing indexes quietly and
-// reads the settings record into Settings.
+// exit handler ends the program through the platform), builds missing indexes quietly (not on
+// read-only books) and reads the settings record into Settings.
 void StartDataStore(engine::FileSystem& fs = engine::posixFileSystem());
+
+// Books the run may only look at (their folder cannot be written): `dir` is their directory,
+// empty for books that can be changed. Set before the data store starts. The data store then
+// writes nothing into that directory whatever is asked of it (every file there opens
+// read-only; no file there is made, renamed or removed), builds no index at start-up and
+// packs nothing at shutdown. Files elsewhere (a backup, an export) are written as usual.
+void SetReadOnlyBooks(const std::string& dir);
+bool BooksReadOnly();
 
 // The one file system all work below the user interface goes through: the one the data store
 // was started with (the real one before that), with "today" from the platform's clock.
 engine::FileSystem& DataFileSystem();
 
 // Shutdown: ends the program on a pending engine error, packs when `pack` is set (records were
-// deleted during the run), then releases the engine.
+// deleted during the run) and the books are not read-only, then releases the engine.
 void ShutDownDataStore(bool pack);
 
 // Packs one table by engine name, opened exclusively with its group file so that its tags

@@ -148,6 +148,13 @@ bool LoadSettings() {
     Settings.FyDay = engine::f4int(FyDayField);
     LoadText(FontNameField, Settings.FontName);
     Settings.FontSize = engine::f4int(FontSizeField);
+    for (auto [field, text] :
+         {std::pair{CompanyField, &Settings.Company}, std::pair{AddressField, &Settings.Address}}) {
+        text->clear();
+        if (field == nullptr) continue;
+        LoadText(field, *text);
+        text->erase(text->find_last_not_of(' ') + 1);
+    }
     return true;
 }
 
@@ -156,6 +163,8 @@ void StoreSettings() {
     engine::f4assignInt(FyDayField, Settings.FyDay);
     engine::f4assign(FontNameField, FirstCharacters(Settings.FontName, kFontNameStored));
     engine::f4assignInt(FontSizeField, Settings.FontSize);
+    if (CompanyField != nullptr) engine::f4assign(CompanyField, Settings.Company);
+    if (AddressField != nullptr) engine::f4assign(AddressField, Settings.Address);
 }
 
 }  // namespace cbk

@@ -49,6 +49,8 @@ struct SettingsRec {
     std::int32_t FyDay = 0;
     std::string FontName;
     std::int32_t FontSize = 0;
+    std::string Company;  // the business's name, for the report titles; trailing blanks cut
+    std::string Address;
 };
 
 extern AccountRec CurAccount;     // from ACC
@@ -60,6 +62,9 @@ extern SettingsRec Settings;
 
 // FontName is stored with at most this many characters.
 inline constexpr int kFontNameStored = 59;
+// The widths of the business's name and address in the settings record.
+inline constexpr int kCompanyStored = 40;
+inline constexpr int kAddressStored = 60;
 
 // Loads return false only when a stored date is no date (such as "20260230"): the date then
 // loads as now, like a blank date, and every other field loads as usual. A blank date loads

@@ -526,7 +526,7 @@ int MakeSeededTables(const std::string& dir, const TableSeed& seed, std::string*
     NewTables made;
     if (CreateTables(dir, false, made, message) != 0) return 1;
     engine::Data4* const* tables = made.tables;
-    WriteSettings(tables[0], "", "");
+    WriteSettings(tables[0], seed.company, "");
     for (int i : {1, 2}) {
         TableWriter w(tables[i], {"ACCNO", "ACDESC", "ACDED"});
         for (const ChartEntry& a : i == 1 ? seed.expenseAccounts : seed.incomeAccounts) {

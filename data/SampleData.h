@@ -37,11 +37,12 @@ struct TableSeed {
     std::vector<ChartEntry> expenseAccounts;
     std::vector<ChartEntry> incomeAccounts;
     std::vector<ChartEntry> folders;
+    std::string company;  // the business's name in the settings record
 };
 
 // Creates `dir` if needed and the six tables in it, with their index and group files, holding
-// only `seed` and the settings record (fiscal year from January 1, no business name or
-// address). Returns 0, or 1 with the reason in `message` (a table already there, a directory
+// only `seed` and the settings record (fiscal year from January 1, the seed's business name,
+// no address). Returns 0, or 1 with the reason in `message` (a table already there, a directory
 // or table that cannot be made).
 int MakeSeededTables(const std::string& dir, const TableSeed& seed, std::string* message);
 

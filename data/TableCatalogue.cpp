@@ -8,17 +8,17 @@
 namespace cbk {
 
 const std::vector<TableSpec>& TableCatalogue() {
-    // COMPANY and ADDRESS of the settings table are kept for the user; the program never
-    // reads them. The default-folder list takes the first four characters of FOLNO's text,
-    // so a folder table from outside must have it four wide exactly.
+    // COMPANY and ADDRESS of the settings table hold the business's name and address; a
+    // settings table from outside may lack them. The default-folder list takes the first four
+    // characters of FOLNO's text, so a folder table from outside must have it four wide exactly.
     static const std::vector<TableSpec> tables = {
         {"CBK1",
          {{"FYMONTH", 'N', 2, 0, 2, false, &FyMonthField},
           {"FYDAY", 'N', 2, 0, 2, false, &FyDayField},
           {"FONTNAME", 'C', 60, 0, 1, false, &FontNameField},
           {"FONTSIZE", 'N', 3, 0, 1, false, &FontSizeField},
-          {"COMPANY", 'C', 40, 0, 0, false, nullptr},
-          {"ADDRESS", 'C', 60, 0, 0, false, nullptr}},
+          {"COMPANY", 'C', 40, 0, 0, false, &CompanyField},
+          {"ADDRESS", 'C', 60, 0, 0, false, &AddressField}},
          nullptr,
          {},
          0,

@@ -23,7 +23,8 @@ struct FieldSpec {
     int len;
     int dec;
     // The least width a table from outside must have for the program to read the field
-    // (0: the program never reads it); `exact` when the width must be `len` itself.
+    // (0: the table may lack it, and the field is bound only when it is there); `exact` when
+    // the width must be `len` itself.
     int needLen;
     bool exact;
     engine::Field4** handle;  // bound by the opener; nullptr when not bound

@@ -271,16 +271,12 @@ std::vector<std::string> RecoveryColumns(RecordKind kind) {
     return {"Date", "Folder", "Amount", "Description", "Removed"};
 }
 
-std::vector<RecoveryRow> RecoverableRecords(RecordKind kind) {
+namespace {
+
+// The deleted records of `t` (a recovery table when `removed` is its REMOVED field, else a
+// record table) as the list shows them.
+std::vector<RecoveryRow> DeletedRows(Data4* t, RecordKind kind, Field4* removed) {
     std::vector<RecoveryRow> rows;
-    if (!RecoveryExists(kind)) return rows;
-    Data4* t = engine::d4open(cbk::cb, RecoveryTableName(kind));
-    Field4* removed = t ? FieldNamed(t, kRemovedField) : nullptr;
-    if (removed == nullptr) {
-        TakeError();
-        if (t) engine::d4close(t);
-        return rows;
-    }
     auto field = [t](const char* name) { return FieldNamed(t, name); };
     auto date = [](Field4* f) {
         const cbk::StoredDate d = cbk::StoredToDate(engine::f4str(f));
@@ -298,23 +294,58 @@ std::vector<RecoveryRow> RecoverableRecords(RecordKind kind) {
     Field4* const f4 = field(expense ? "CHECKNO" : "INCDESC");
     Field4* const f5 = field("AMOUNT");
     Field4* const f6 = field("PAYTO");
+    // A recovery table's live records are the ones to offer; a record table's deleted ones.
+    const bool unpacked = removed == nullptr;
     for (int rc = engine::d4top(t); rc == 0; rc = engine::d4skip(t, 1)) {
-        if (engine::d4deleted(t)) continue;
+        if (engine::d4deleted(t) != unpacked) continue;
         RecoveryRow row;
         row.recNo = engine::d4recNo(t);
-        row.removed = engine::f4str(removed);
+        row.unpacked = unpacked;
+        if (!unpacked) row.removed = engine::f4str(removed);
+        const std::string when = unpacked ? std::string(kNotPacked) : date(removed);
         if (expense)
-            row.cells = {date(f1),   number(f2), number(f3),   number(f4),
-                         amount(f5), text(f6),   date(removed)};
+            row.cells = {date(f1), number(f2), number(f3), number(f4), amount(f5), text(f6), when};
         else
-            row.cells = {date(f1), number(f2), amount(f3), text(f4), date(removed)};
+            row.cells = {date(f1), number(f2), amount(f3), text(f4), when};
         rows.push_back(std::move(row));
     }
     TakeError();
-    engine::d4close(t);
     std::sort(rows.begin(), rows.end(), [](const RecoveryRow& a, const RecoveryRow& b) {
         return a.removed != b.removed ? a.removed > b.removed : a.recNo > b.recNo;
     });
+    return rows;
+}
+
+}  // namespace
+
+std::vector<RecoveryRow> RecoverableRecords(RecordKind kind) {
+    if (!RecoveryExists(kind)) return {};
+    Data4* t = engine::d4open(cbk::cb, RecoveryTableName(kind));
+    Field4* removed = t ? FieldNamed(t, kRemovedField) : nullptr;
+    std::vector<RecoveryRow> rows;
+    if (removed != nullptr) rows = DeletedRows(t, kind, removed);
+    TakeError();
+    if (t) engine::d4close(t);
+    return rows;
+}
+
+std::vector<RecoveryRow> UnpackedRecords(RecordKind kind) {
+    // Read in record order, without its indexes: the walk looks at every record once.
+    engine::code4autoOpen(cbk::cb, 0);
+    Data4* t = engine::d4open(cbk::cb, SourceTableName(kind));
+    engine::code4autoOpen(cbk::cb, 1);
+    std::vector<RecoveryRow> rows;
+    if (t != nullptr) rows = DeletedRows(t, kind, nullptr);
+    TakeError();
+    if (t) engine::d4close(t);
+    return rows;
+}
+
+std::vector<RecoveryRow> RecoveryList(RecordKind kind) {
+    std::vector<RecoveryRow> rows = UnpackedRecords(kind);
+    std::vector<RecoveryRow> packed = RecoverableRecords(kind);
+    rows.insert(rows.end(), std::make_move_iterator(packed.begin()),
+                std::make_move_iterator(packed.end()));
     return rows;
 }
 
@@ -363,6 +394,41 @@ int RecoverRecords(RecordKind kind, const std::vector<long>& recNos) {
     if (!failure.empty())
         Inform("Unable to recover every record chosen:\r\n" + failure + "\r\n" +
                std::to_string(recovered) + " recovered.");
+    return recovered;
+}
+
+int RecallRecords(RecordKind kind, const std::vector<long>& recNos) {
+    int recalled = 0;
+    std::string failure;
+    {
+        cbk::TableSession session({SourceTableName(kind)});
+        Data4* live = kind == RecordKind::Expense ? cbk::Expenses : cbk::Income;
+        for (long recNo : recNos) {
+            if (engine::d4go(live, recNo) != 0 || !engine::d4deleted(live)) {
+                TakeError();
+                continue;
+            }
+            engine::d4recall(live);
+            if (engine::d4flush(live) != 0 || !(failure = TakeError()).empty()) {
+                if (failure.empty()) failure = "the record could not be written";
+                break;
+            }
+            ++recalled;
+        }
+    }
+    TakeError();
+    if (!failure.empty())
+        Inform("Unable to recover every record chosen:\r\n" + failure + "\r\n" +
+               std::to_string(recalled) + " recovered.");
+    return recalled;
+}
+
+int RecoverRows(RecordKind kind, const std::vector<RecoveryRow>& rows) {
+    std::vector<long> unpacked, packed;
+    for (const RecoveryRow& row : rows) (row.unpacked ? unpacked : packed).push_back(row.recNo);
+    int recovered = 0;
+    if (!unpacked.empty()) recovered += RecallRecords(kind, unpacked);
+    if (!packed.empty()) recovered += RecoverRecords(kind, packed);
     return recovered;
 }
 

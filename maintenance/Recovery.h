@@ -1,10 +1,11 @@
 #pragma once
 
-// Recovery of deleted records. Before a pack removes the records marked deleted from EXP5 and
-// INC5, they are appended to recovery tables beside them (EXP5REC.dbf, INC5REC.dbf: dBASE III
-// tables with the same fields plus REMOVED, the date of the pack). "Recover Deleted Records"
-// lists them newest first and puts the chosen ones back into their table as live records.
-// Records removed more than 180 days ago are dropped at the next pack.
+// Recovery of deleted records. Until the next pack a deleted expense or income record is still
+// in EXP5 or INC5, marked deleted; recovering it takes the mark off. Before a pack removes the
+// records marked deleted from EXP5 and INC5, they are appended to recovery tables beside them
+// (EXP5REC.dbf, INC5REC.dbf: dBASE III tables with the same fields plus REMOVED, the date of the
+// pack). "Recover Deleted Records" lists them newest first and puts the chosen ones back into their
+// table as live records. Records removed more than 180 days ago are dropped at the next pack.
 //
 // Nothing is lost on the way: a record table is packed only after its deleted records are
 // safely in the recovery table; an append that fails (a full disk) takes back what it added
@@ -58,8 +59,9 @@ int EmptyTable(engine::Data4* table, bool keepDeleted);
 
 // One recoverable record as the list shows it.
 struct RecoveryRow {
-    long recNo = 0;                  // in the recovery table
-    std::string removed;             // "yyyymmdd"
+    long recNo = 0;                  // in the recovery table, or in EXP5/INC5 when `unpacked`
+    bool unpacked = false;           // deleted, not yet packed away
+    std::string removed;             // "yyyymmdd"; empty while unpacked
     std::vector<std::string> cells;  // the pick list's columns, then the removal date
 };
 
@@ -70,6 +72,15 @@ std::vector<std::string> RecoveryColumns(RecordKind kind);
 // first within a day). Empty when there is no recovery table.
 std::vector<RecoveryRow> RecoverableRecords(RecordKind kind);
 
+inline constexpr std::string_view kNotPacked = "not packed";
+
+// The records of EXP5 or INC5 marked deleted and not yet packed away, the latest first; their
+// removal cell says "not packed".
+std::vector<RecoveryRow> UnpackedRecords(RecordKind kind);
+
+// What "Recover Deleted Records" lists: the unpacked records, then the recoverable ones.
+std::vector<RecoveryRow> RecoveryList(RecordKind kind);
+
 // Whether any cell of `row` holds `find` (without regard to case); an empty find matches.
 bool RowMatches(const RecoveryRow& row, std::string_view find);
 
@@ -77,5 +88,13 @@ bool RowMatches(const RecoveryRow& row, std::string_view find);
 // records (their indexes kept up to date) and marks them recovered. Returns how many came
 // back; a failure stops there, says so, and leaves the rest in the recovery table.
 int RecoverRecords(RecordKind kind, const std::vector<long>& recNos);
+
+// Takes the deletion mark off the records `recNos` of EXP5 or INC5. Returns how many came back;
+// a failure says so.
+int RecallRecords(RecordKind kind, const std::vector<long>& recNos);
+
+// Recovers the rows chosen from RecoveryList, each by its own way back. Returns how many came
+// back.
+int RecoverRows(RecordKind kind, const std::vector<RecoveryRow>& rows);
 
 }  // namespace maintenance

@@ -24,9 +24,12 @@ std::string EndRun() {
     if (cbk::cb == nullptr) return {};
     engine::error4exitTest(cbk::cb);
     const Safeguards guards = CurrentSafeguards();
-    if (cbk::PackOnExit) PackDataFiles(guards.keepDeleted);
+    // Read-only books are left exactly as they were found: nothing was deleted from them, and
+    // the run could not change them, so a backup would hold nothing new.
+    const bool writable = !cbk::BooksReadOnly();
+    if (cbk::PackOnExit && writable) PackDataFiles(guards.keepDeleted);
     std::string told;
-    if (guards.autoBackup) {
+    if (guards.autoBackup && writable) {
         const std::string why = MakeAutomaticBackup(AutoBackupFolder(), platform::clock().now());
         if (!why.empty()) told = std::string(kAutoBackupFailed) + why;
     }

@@ -24,7 +24,7 @@ std::string StartRun();
 // for recovery as the safeguard says); the automatic backup follows the pack, so that it holds
 // the books as the next start will find them; the engine is released. Empty, or the text that
 // tells why the automatic backup failed (the exit goes on regardless). Nothing happens when no
-// data store was started.
+// data store was started; read-only books are neither packed nor backed up.
 std::string EndRun();
 
 }  // namespace maintenance

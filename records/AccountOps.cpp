@@ -120,6 +120,7 @@ std::string DeleteAccountQuestion(AccountChart chart) {
 
 AccountOutcome SaveNewAccount(AccountChart chart, const AccountEntry& entry) {
     if (!NumberAccepted(entry.number)) return {};
+    if (!ReadyToSave(AccountTable(chart))) return {};  // the number is sought in its index
     if (!AccountNoFree(chart, entry.number)) {
         platform::messages().show(MessageKind::Information, std::string(kAccountExists),
                                   Buttons::OK);
@@ -135,6 +136,7 @@ AccountOutcome SaveNewAccount(AccountChart chart, const AccountEntry& entry) {
 AccountOutcome SaveExistingAccount(AccountChart chart, long recNo, std::int32_t loadedNo,
                                    const AccountEntry& entry) {
     if (!NumberAccepted(entry.number)) return {};
+    if (!ReadyToSave(AccountTable(chart))) return {};  // the number is sought in its index
     if (entry.number == loadedNo)
         return Stored(chart, StoreAt(chart, recNo, loadedNo, entry), false);
 

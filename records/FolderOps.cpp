@@ -66,6 +66,7 @@ std::string FolderExistsMessage(std::string_view typed, std::int32_t oldNo, std:
 }
 
 FolderOutcome SaveNewFolder(const std::string& name) {
+    if (!ReadyToSave(cbk::Folders)) return {};  // the free number is found in number order
     cbk::CurFolder.FolNo = NextFreeFolderNo();
     cbk::CurFolder.FolName = name;
     const long recNo = StoreRecord(cbk::Folders, 0, cbk::StoreFolder);
@@ -77,6 +78,7 @@ FolderOutcome SaveNewFolder(const std::string& name) {
 
 FolderOutcome SaveExistingFolder(long recNo, std::int32_t loadedNo, std::int32_t n,
                                  std::string_view typed, const std::string& name) {
+    if (!ReadyToSave(cbk::Folders)) return {};  // the number is sought in its index
     if (n == loadedNo) {
         cbk::CurFolder = {loadedNo, name};
         return Stored(StoreRecord(cbk::Folders, recNo, cbk::StoreFolder), false);

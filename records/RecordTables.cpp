@@ -70,7 +70,17 @@ std::vector<std::string> RecordImage(Data4* table) {
 
 }  // namespace
 
+bool ReadyToSave(Data4* table) {
+    if (cbk::WithIndexes(table) != nullptr) return true;
+    platform::messages().show(platform::MessageKind::Warning, SaveRefusedMessage(e4full),
+                              platform::Buttons::OK);
+    return false;
+}
+
 long StoreRecord(Data4* table, long recNo, void (*store)()) {
+    // A table left without its indexes by an earlier refusal gets them back first.
+    if (!ReadyToSave(table)) return 0;
+    table = cbk::WithIndexes(table);
     if (recNo > 0) {
         d4go(table, recNo);
         error4exitTest(cbk::cb);
@@ -119,6 +129,14 @@ void DeleteRecord(Data4* table, long recNo) {
     d4go(table, recNo);
     d4delete(table);
     error4exitTest(cbk::cb);
+}
+
+bool DeleteRecordConfirmed(Data4* table, long recNo, std::string_view question) {
+    if (!platform::ConfirmedDestruction(platform::MessageKind::Warning, std::string(question),
+                                        platform::Buttons::YesNo))
+        return false;
+    DeleteRecord(table, recNo);
+    return true;
 }
 
 ChoiceList BuildChoiceList(Data4* table, Field4* number, Field4* description, std::int32_t wanted) {

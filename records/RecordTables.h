@@ -38,6 +38,11 @@ void SelectNoTag(engine::Data4* table);
 // The message of a save whose write the disk refused: why, and that the entry is kept.
 std::string SaveRefusedMessage(int error);
 
+// Whether `table` can take a save: its index files are open, or could be opened again (see
+// cbk::WithIndexes). When they cannot, the save is refused as on a full disk
+// (SaveRefusedMessage is shown) and false comes back.
+bool ReadyToSave(engine::Data4* table);
+
 // Stores a record buffer (`store` is StoreExpense, StoreFolder, ...) into record `recNo`, or,
 // for 0, into a new record appended to `table`, and writes it to disk. Returns the record
 // number stored, or 0 when nothing was saved: the engine refused the append ("Unable to Add
@@ -47,6 +52,14 @@ long StoreRecord(engine::Data4* table, long recNo, void (*store)());
 
 // Marks record `recNo` of `table` deleted; an engine error ends the program.
 void DeleteRecord(engine::Data4* table, long recNo);
+
+inline constexpr std::string_view kDeleteExpenseQuestion =
+    "ARE YOU SURE YOU WANT TO DELETE THIS EXPENSE RECORD?";
+inline constexpr std::string_view kDeleteIncomeQuestion =
+    "ARE YOU SURE YOU WANT TO DELETE THIS INCOME RECORD?";
+// Asks `question` (No the default) and, only when the user agrees, deletes as DeleteRecord.
+// False when the record was kept.
+bool DeleteRecordConfirmed(engine::Data4* table, long recNo, std::string_view question);
 
 // A choice list of accounts or folders: entries "<stored number> - <stored description>" in
 // the table's tag order, and the entry chosen (-1 when the list is empty).

@@ -1,5 +1,7 @@
 #include "rules/EntryRules.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -334,6 +336,30 @@ bool AmountShowsRed(std::string_view text) {
 
 std::optional<std::int32_t> ChoiceNumber(std::string_view entry) {
     return ToWholeNumber(entry.substr(0, 4));
+}
+
+std::optional<std::size_t> TypedChoice(const std::vector<std::string>& entries,
+                                       std::string_view typed) {
+    if (typed.empty()) return std::nullopt;
+    const auto startsWith = [typed](std::string_view text) {
+        return text.size() >= typed.size() &&
+               std::equal(typed.begin(), typed.end(), text.begin(), [](char a, char b) {
+                   return std::toupper(static_cast<unsigned char>(a)) ==
+                          std::toupper(static_cast<unsigned char>(b));
+               });
+    };
+    std::optional<std::size_t> begins;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::string_view entry = entries[i];
+        const std::size_t dash = entry.find(" - ");
+        const std::string_view number =
+            trimBlanks(dash == std::string_view::npos ? entry : entry.substr(0, dash));
+        const std::string_view description =
+            dash == std::string_view::npos ? std::string_view() : entry.substr(dash + 3);
+        if (number == typed) return i;
+        if (!begins && (startsWith(number) || startsWith(description))) begins = i;
+    }
+    return begins;
 }
 
 bool CheckWholeNumber(std::string& text, int width) {

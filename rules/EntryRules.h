@@ -36,8 +36,9 @@ std::optional<std::int32_t> ToWholeNumber(std::string_view text);
 // digits; blanks around it ignored.
 std::optional<double> ToFloat(std::string_view text);
 
-// The amount fields of the record forms show their amounts by this pattern.
-inline constexpr std::string_view kEntryAmountPattern = "%9.2f";
+// The amount fields of the record forms show their amounts by this pattern, as wide as the
+// stored fields.
+inline constexpr std::string_view kEntryAmountPattern = "%10.2f";
 
 // One number formatted by "%W.Pf" (fixed) or "%W.Pn" (fixed with thousands separators),
 // right-aligned in W characters, with the regional decimal and thousands separators.
@@ -53,6 +54,12 @@ bool AmountShowsRed(std::string_view text);
 
 // The number in the first four characters of a choice-list entry ("   7 - Office" -> 7).
 std::optional<std::int32_t> ChoiceNumber(std::string_view entry);
+
+// Type-ahead in a choice list of "<number> - <description>" entries: the first entry whose
+// number is `typed`, else the first whose number or description begins with it (without
+// regard to case). Nothing when none does.
+std::optional<std::size_t> TypedChoice(const std::vector<std::string>& entries,
+                                       std::string_view typed);
 
 // The whole-number field rule: the trimmed text converted and rewritten right-aligned in
 // `width` characters. A failing conversion is reported ("'%s' is not a valid integer

@@ -1,5 +1,6 @@
 #include "widgets/FieldParts.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -62,13 +63,35 @@ std::optional<std::string> ChoiceBox::chosenEntry() const {
 }
 
 void ChoiceBox::keyPressEvent(QKeyEvent* event) {
-    // Arrow keys, Page keys, Tab and Enter still work; characters never choose an entry.
+    // Arrow keys, Page keys, Tab and Enter still work; characters choose only by type-ahead,
+    // never by QComboBox's own search, which would also match inside the padded numbers.
     if (!event->text().isEmpty() && event->text().at(0).isPrint()) {
-        emit keyDiscarded();
         event->accept();
+        if (!typeAhead_) {
+            emit keyDiscarded();
+            return;
+        }
+        const QString key = event->text().left(1);
+        if (!sinceTyped_.isValid() || sinceTyped_.elapsed() > QApplication::keyboardInputInterval())
+            typed_.clear();
+        sinceTyped_.start();
+        typed_ += key;
+        // A key that continues no entry starts a new search.
+        if (!chooseTyped(typed_)) {
+            typed_ = key;
+            if (!chooseTyped(typed_)) emit keyDiscarded();
+        }
         return;
     }
     QComboBox::keyPressEvent(event);
+}
+
+bool ChoiceBox::chooseTyped(const QString& typed) {
+    std::vector<std::string> entries;
+    for (int i = 0; i < count(); ++i) entries.push_back(itemText(i).toStdString());
+    const auto found = rules::TypedChoice(entries, typed.toStdString());
+    if (found) setCurrentIndex(int(*found));
+    return found.has_value();
 }
 
 bool FillChoiceBox(ChoiceBox* box, const std::vector<std::string>& entries, int chosen) {
@@ -127,7 +150,9 @@ bool LeaveFocusedField(QWidget* form) {
 }
 
 QString AmountMask() {
-    return QStringLiteral("!######") +
+    // Ten positions, as EXP5's AMOUNT and INC5's INCAMT are stored (N 10.2): whatever the
+    // field holds fits the table, and an amount of seven whole digits can be entered.
+    return QStringLiteral("!#######") +
            QLatin1Char(platform::regional().settings().decimalSeparator) + QStringLiteral("99;1;_");
 }
 
@@ -181,7 +206,7 @@ ChoiceBox* MakeChoiceField(QWidget* form, const char* name) {
 
 MaskEdit* MakeAmountField(QWidget* form, const char* name, std::function<bool(QChar)> keyPress,
                           std::function<void()> exited) {
-    MaskEdit* field = MakeMaskField(form, name, AmountMask(), "-000000.000");
+    MaskEdit* field = MakeMaskField(form, name, AmountMask(), "-0000000.000");
     field->setAlignment(Qt::AlignRight);
     InstallKeyRule(field, std::move(keyPress));
     QObject::connect(field, &MaskEdit::exited, form, std::move(exited));

@@ -5,6 +5,7 @@
 // row.
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QString>
 #include <cstdint>
@@ -27,7 +28,9 @@ namespace cbk {
 class MaskEdit;
 
 // A choice list of accounts or folders: an entry can be chosen with the mouse or the arrow
-// keys, never typed. Every discarded character is announced, for the form's key handler.
+// keys and, once type-ahead is on, by typing its number or the start of its description
+// ("250", "ren"; keys typed in quick succession add up). Every other character is discarded
+// and announced, for the form's key handler.
 class ChoiceBox : public QComboBox {
     Q_OBJECT
 
@@ -36,19 +39,27 @@ public:
 
     // The chosen entry's text; nothing when no entry is chosen.
     std::optional<std::string> chosenEntry() const;
+    void setTypeAhead(bool on) { typeAhead_ = on; }
 
 signals:
     void keyDiscarded();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool chooseTyped(const QString& typed);
+
+    bool typeAhead_ = false;
+    QString typed_;
+    QElapsedTimer sinceTyped_;
 };
 
 // Fills a choice list and chooses its entry. Returns false when the list is empty.
 bool FillChoiceBox(ChoiceBox* box, const std::vector<std::string>& entries, int chosen);
 
 // The amount field's key rule, run before the typed key itself: the decimal separator first
-// right-aligns the integer part (the field is reformatted by `pattern`, "%9.2f" in the record
+// right-aligns the integer part (the field is reformatted by `pattern`, "%10.2f" in the record
 // forms, and the cursor put on the decimals, so the separator itself is not typed again).
 // Returns true when the key was used up.
 bool AmountKeyTyped(MaskEdit* field, QChar key, std::string_view pattern);
@@ -60,7 +71,7 @@ void InstallKeyRule(MaskEdit* field, std::function<bool(QChar)> keyPress);
 void AmountFieldExit(MaskEdit* field, std::string_view pattern);
 // Red while the text holds a minus sign, black otherwise.
 void ColourAmount(MaskEdit* field);
-// The amount mask with the regional decimal separator: "!######" + separator + "99;1;_".
+// The amount mask with the regional decimal separator: "!#######" + separator + "99;1;_".
 QString AmountMask();
 
 // The date field mask: two digits of month and day, and a year of two digits or four (a year

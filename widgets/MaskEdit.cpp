@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPalette>
 
 #include "platform/Platform.h"
 
@@ -20,7 +22,19 @@ bool isQtMaskCommand(QChar c) {
 
 }  // namespace
 
-MaskEdit::MaskEdit(QWidget* parent) : QLineEdit(parent) {}
+MaskEdit::MaskEdit(QWidget* parent) : QLineEdit(parent) {
+    // Any edit of the user's own after a refusal is the correction it asked for.
+    connect(this, &QLineEdit::textEdited, this, [this] { markRefused(false); });
+}
+
+void MaskEdit::markRefused(bool refused) {
+    if (refused == refused_) return;
+    refused_ = refused;
+    QPalette tint = palette();
+    tint.setColor(QPalette::Base, refused ? QColor(255, 214, 214)
+                                          : QApplication::palette(this).color(QPalette::Base));
+    setPalette(tint);
+}
 
 void MaskEdit::setEditMask(const QString& mask) {
     mask_ = mask;
@@ -88,6 +102,9 @@ void MaskEdit::setText(const QString& text) {
         QLineEdit::setText(text);
         return;
     }
+    // The key rules rewrite the field the user is typing in; that is no correction of a
+    // refused key. A value the form puts in while the user is elsewhere is.
+    if (!hasFocus()) markRefused(false);
     // QLineEdit drops blanks it is given, which would shift every later character; the mask's
     // own blank character keeps each character in its position.
     QString placed = text.left(positions_.size());
@@ -146,7 +163,7 @@ bool MaskEdit::leaveField() {
     if (leaving_) return true;
     leaving_ = true;
     rightAlign();
-    if (isModified() && !complete()) {
+    if (refused_ || (isModified() && !complete())) {
         QApplication::beep();
         platform::messages().error(kRefusal);
         setFocus(Qt::OtherFocusReason);
@@ -161,6 +178,7 @@ bool MaskEdit::leaveField() {
 }
 
 void MaskEdit::abandonEdit() {
+    markRefused(false);
     setText(entryText_);
     setModified(false);
 }
@@ -175,9 +193,12 @@ void MaskEdit::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
     // Entered by Tab or by its form opening, the field selects its whole text so that what is
     // typed replaces what it shows; QLineEdit alone would put the cursor on the first blank of
-    // the mask and leave the digits shown to be typed over one by one. A click places the
-    // cursor where clicked.
-    if (!resuming && reason != Qt::MouseFocusReason && !positions_.isEmpty()) selectAll();
+    // the mask and leave the digits shown to be typed over one by one. Entered by a click it
+    // does the same once the click has placed the cursor; a later click places the cursor.
+    if (!resuming && !positions_.isEmpty()) {
+        selectAll();
+        clickedIn_ = reason == Qt::MouseFocusReason;
+    }
 }
 
 void MaskEdit::focusOutEvent(QFocusEvent* event) {
@@ -193,7 +214,14 @@ void MaskEdit::focusOutEvent(QFocusEvent* event) {
 void MaskEdit::hideEvent(QHideEvent* event) {
     // A form closed while a message box held its focus opens afresh next time.
     suspended_ = false;
+    markRefused(false);
     QLineEdit::hideEvent(event);
+}
+
+void MaskEdit::mousePressEvent(QMouseEvent* event) {
+    QLineEdit::mousePressEvent(event);
+    if (clickedIn_ && event->button() == Qt::LeftButton) selectAll();
+    clickedIn_ = false;
 }
 
 void MaskEdit::keyPressEvent(QKeyEvent* event) {
@@ -254,6 +282,7 @@ bool MaskEdit::refuseOverflow(const QString& typed) {
                   .arg(room);
     else
         why = QStringLiteral("Too many digits: this part of the field holds at most %1.").arg(room);
+    markRefused(true);
     QApplication::beep();
     platform::messages().show(platform::MessageKind::Warning, why.toStdString(),
                               platform::Buttons::OK);

@@ -9,7 +9,9 @@
 // positions as blanks; the unfilled end of such a last part is left out.
 //
 // A digit typed where its part of the mask is full is refused with a message naming the
-// limit ("at most 6 digits before the decimal point"), never dropped; the focus stays.
+// limit ("at most 7 digits before the decimal point"), never dropped; the focus stays. The
+// field then holds less than was typed, so it is marked refused (tinted) and cannot be left,
+// nor its form saved, until the user edits it or abandons the edit with Escape.
 //
 // Leaving the field after an edit with a required position empty is refused: a beep, the
 // standard error box "Invalid input value.  Use escape key to abandon changes", and the focus
@@ -44,6 +46,8 @@ public:
     void abandonEdit();
     // Required positions all filled (or nothing to require).
     bool complete() const;
+    // A typed key was refused and nothing has been edited since.
+    bool refused() const { return refused_; }
 
     static const char* const kRefusal;
 
@@ -55,12 +59,14 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void rightAlign();
     bool editable(int pos) const;
     bool fillsFromLeft(int start, int end) const;  // the part [start, end)
     bool refuseOverflow(const QString& typed);
+    void markRefused(bool refused);
 
     QString mask_;
     QString qtMask_;     // the positions only, as QLineEdit wants them
@@ -71,6 +77,8 @@ private:
     bool leaving_ = false;
     bool suspended_ = false;  // focus lent to a message box or menu
     int looseTail_ = 0;       // optional positions closing the last part, filled from the left
+    bool refused_ = false;
+    bool clickedIn_ = false;  // focus came by a mouse press not yet handled
 };
 
 }  // namespace cbk

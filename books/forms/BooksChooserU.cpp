@@ -93,12 +93,13 @@ TBooksChooser::TBooksChooser(const std::vector<std::string>& recent, QWidget* pa
     };
     askNewBooks = [this] {
         TNewBooks dialog(this);
-        return dialog.exec() == QDialog::Accepted ? dialog.folder() : std::string();
+        if (dialog.exec() != QDialog::Accepted) return BooksChoice{};
+        return BooksChoice{BooksChoice::Kind::New, dialog.folder(), dialog.company()};
     };
 }
 
-void TBooksChooser::Choose(BooksChoice::Kind kind, const std::string& dir) {
-    choice_ = {kind, dir};
+void TBooksChooser::Choose(BooksChoice choice) {
+    choice_ = std::move(choice);
     accept();
 }
 
@@ -108,7 +109,7 @@ void TBooksChooser::OpenExisting(const std::string& dir) {
         platform::messages().show(platform::MessageKind::Warning, why, platform::Buttons::OK);
         return;
     }
-    Choose(BooksChoice::Kind::Existing, dir);
+    Choose({BooksChoice::Kind::Existing, dir, {}});
 }
 
 void TBooksChooser::BtnOpenClick() {
@@ -117,8 +118,8 @@ void TBooksChooser::BtnOpenClick() {
 }
 
 void TBooksChooser::BtnNewClick() {
-    const std::string dir = askNewBooks();
-    if (!dir.empty()) Choose(BooksChoice::Kind::New, dir);
+    BooksChoice asked = askNewBooks();
+    if (asked.kind == BooksChoice::Kind::New) Choose(std::move(asked));
 }
 
 void TBooksChooser::BtnOpenFolderClick() {
@@ -127,7 +128,7 @@ void TBooksChooser::BtnOpenFolderClick() {
 }
 
 void TBooksChooser::BtnSampleClick() {
-    Choose(BooksChoice::Kind::Sample, SampleBooksDir());
+    Choose({BooksChoice::Kind::Sample, SampleBooksDir(), {}});
 }
 
 }  // namespace books

@@ -19,6 +19,7 @@ struct BooksChoice {
     enum class Kind { None, Existing, New, Sample };
     Kind kind = Kind::None;
     std::string dir;
+    std::string company;  // New: the business's name
 };
 
 class TBooksChooser : public QDialog {
@@ -33,8 +34,9 @@ public:
     // Asks for a folder of existing books; empty when cancelled. A folder dialog unless a
     // test puts its own answer here.
     std::function<std::string()> chooseFolder;
-    // Runs the new-books dialog; the folder of the new books, or empty when cancelled.
-    std::function<std::string()> askNewBooks;
+    // Runs the new-books dialog: the new books' folder and business name, or kind None when
+    // cancelled.
+    std::function<BooksChoice()> askNewBooks;
 
     QListWidget* ListBooks = nullptr;
     QLabel* LabelNone = nullptr;
@@ -53,7 +55,7 @@ public slots:
 private:
     // Ends the dialog with `dir` when it holds sound books; otherwise says why and stays.
     void OpenExisting(const std::string& dir);
-    void Choose(BooksChoice::Kind kind, const std::string& dir);
+    void Choose(BooksChoice choice);
 
     BooksChoice choice_;
 };

@@ -9,6 +9,7 @@
 
 #include "books/BooksPlaces.h"
 #include "books/NewBooks.h"
+#include "data/Records.h"
 #include "platform/Platform.h"
 
 namespace books {
@@ -18,6 +19,9 @@ TNewBooks::TNewBooks(QWidget* parent) : QDialog(parent) {
     EditName = new QLineEdit(this);
     EditName->setPlaceholderText(QStringLiteral("e.g. the business's name"));
     EditName->setMaxLength(100);
+    EditCompany = new QLineEdit(this);
+    EditCompany->setPlaceholderText(QStringLiteral("the name of the books"));
+    EditCompany->setMaxLength(cbk::kCompanyStored);
     EditPlace = new QLineEdit(QString::fromStdString(BooksHome()), this);
     EditPlace->setMinimumWidth(320);
     BtnBrowse = new QPushButton(QStringLiteral("B&rowse..."), this);
@@ -32,19 +36,23 @@ TNewBooks::TNewBooks(QWidget* parent) : QDialog(parent) {
     auto* grid = new QGridLayout(this);
     auto* nameLabel = new QLabel(QStringLiteral("&Name of the books:"), this);
     nameLabel->setBuddy(EditName);
+    auto* companyLabel = new QLabel(QStringLiteral("&Business name:"), this);
+    companyLabel->setBuddy(EditCompany);
     auto* placeLabel = new QLabel(QStringLiteral("Kept &under:"), this);
     placeLabel->setBuddy(EditPlace);
     grid->addWidget(nameLabel, 0, 0);
     grid->addWidget(EditName, 0, 1, 1, 2);
-    grid->addWidget(placeLabel, 1, 0);
-    grid->addWidget(EditPlace, 1, 1);
-    grid->addWidget(BtnBrowse, 1, 2);
-    grid->addWidget(LabelFolder, 2, 0, 1, 3);
+    grid->addWidget(companyLabel, 1, 0);
+    grid->addWidget(EditCompany, 1, 1, 1, 2);
+    grid->addWidget(placeLabel, 2, 0);
+    grid->addWidget(EditPlace, 2, 1);
+    grid->addWidget(BtnBrowse, 2, 2);
+    grid->addWidget(LabelFolder, 3, 0, 1, 3);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(BtnCreate);
     buttons->addWidget(BtnCancel);
-    grid->addLayout(buttons, 3, 0, 1, 3);
+    grid->addLayout(buttons, 4, 0, 1, 3);
 
     connect(EditName, &QLineEdit::textChanged, this, &TNewBooks::ShowFolder);
     connect(EditPlace, &QLineEdit::textChanged, this, &TNewBooks::ShowFolder);
@@ -87,6 +95,8 @@ void TNewBooks::BtnCreateClick() {
         return;
     }
     folder_ = dir;
+    const std::string company = EditCompany->text().trimmed().toStdString();
+    company_ = company.empty() ? name : company;
     accept();
 }
 

@@ -365,13 +365,22 @@ int Dbf::mendTail(std::string* why) {
     dropView();
     const char marker = static_cast<char>(kEndMarker);
     int rc = put(end, &marker, 1);
+    if (rc == e4full) return mendLater();
     if (rc) return fail(why, rc, "cannot mend " + path_);
     int err = file_->truncate(end + 1);
     if (err) return ioError(err, e4write, why, "cannot mend " + path_);
     fileSize_ = end + 1;
     headerDirty_ = true;
     rc = flush(true);
+    if (rc == e4full) return mendLater();
     return rc ? fail(why, rc, "cannot mend " + path_) : 0;
+}
+
+int Dbf::mendLater() {
+    // A full disk does not make the table unreadable: it reads as mended (its whole records),
+    // the file keeps its mark, and an open once there is room mends it on disk.
+    headerDirty_ = false;
+    return 0;
 }
 
 int Dbf::markInFlux(bool on) {

@@ -117,6 +117,7 @@ private:
     int writeHeader();
     int put(std::uint64_t offset, const char* bytes, std::size_t n);
     int mendTail(std::string* why);
+    int mendLater();
     int writeChanges();
     void forgetChanges();
     // Record n as the file holds it, without the changes not yet written.

@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -47,15 +48,19 @@ TRecover::TRecover() {
     BtnRecover->setToolTip(QStringLiteral("Put the chosen records back into the books."));
     BtnClose = new QPushButton(QStringLiteral("&Close"), this);
     BtnClose->setObjectName(QStringLiteral("BtnClose"));
-    BitBtn1 = new QPushButton(QStringLiteral("Help"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1 = MakeHelpButton(this);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(MakeLabel(this, "Records:"));
+    QLabel* kindLabel = MakeLabel(this, "Rec&ords:");
+    kindLabel->setBuddy(ComboBox1);
+    top->addWidget(kindLabel);
     top->addWidget(ComboBox1);
     top->addSpacing(16);
-    top->addWidget(MakeLabel(this, "Find:"));
+    QLabel* findLabel = MakeLabel(this, "&Find:");
+    findLabel->setBuddy(Edit1);
+    top->addWidget(findLabel);
     top->addWidget(Edit1, 1);
+    Edit1->installEventFilter(this);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Label1, 1);
     buttons->addWidget(BtnRecover);
@@ -87,6 +92,24 @@ int TRecover::VisibleRows() const {
     return shown;
 }
 
+bool TRecover::eventFilter(QObject* watched, QEvent* event) {
+    // Down from the find field goes on into the rows it left showing.
+    if (watched == Edit1 && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
+        int row = StringGrid1->currentRow();
+        if (row < 0 || StringGrid1->isRowHidden(row)) {
+            row = 0;
+            while (row < StringGrid1->rowCount() && StringGrid1->isRowHidden(row)) ++row;
+        }
+        if (row < StringGrid1->rowCount()) {
+            StringGrid1->setFocus(Qt::TabFocusReason);
+            StringGrid1->selectRow(row);
+        }
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void TRecover::FormShow() {
     Edit1->clear();
     Fill();
@@ -99,7 +122,7 @@ void TRecover::ComboBox1Change() {
 
 void TRecover::Fill() {
     const maintenance::RecordKind kind = Kind();
-    rows_ = maintenance::RecoverableRecords(kind);
+    rows_ = maintenance::RecoveryList(kind);
     const std::vector<std::string> columns = maintenance::RecoveryColumns(kind);
     StringGrid1->clear();
     StringGrid1->setColumnCount(int(columns.size()));
@@ -138,9 +161,9 @@ void TRecover::BtnRecoverClick() {
         if (current >= 0 && !StringGrid1->isRowHidden(current)) chosen.insert(current);
     }
     if (chosen.empty()) return;
-    std::vector<long> recNos;
-    for (int row : chosen) recNos.push_back(rows_[std::size_t(row)].recNo);
-    maintenance::RecoverRecords(Kind(), recNos);
+    std::vector<maintenance::RecoveryRow> rows;
+    for (int row : chosen) rows.push_back(rows_[std::size_t(row)]);
+    maintenance::RecoverRows(Kind(), rows);
     const QString find = Edit1->text();
     Fill();
     Edit1->setText(find);

@@ -1,9 +1,10 @@
 #pragma once
 
-// TRecover: "Recover Deleted Records". Lists the records kept in the recovery tables, newest
-// removal first, with the pick lists' columns and the date of removal; a find field narrows
-// the list to the rows holding its text. Recover puts the chosen rows back into their table
-// as live records.
+// TRecover: "Recover Deleted Records". Lists the records deleted and not yet packed away, then
+// those kept in the recovery tables, newest removal first, with the pick lists' columns and
+// the date of removal; a find field narrows the list to the rows holding its text, and Down
+// from it moves into the list. Recover puts the chosen rows back into their table as live
+// records.
 
 #include <QDialog>
 #include <string>
@@ -47,6 +48,9 @@ public slots:
     void ComboBox1Change();
     void Edit1Change();
     void BtnRecoverClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Fill();

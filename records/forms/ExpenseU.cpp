@@ -39,6 +39,8 @@ TExpense::TExpense() {
     ComboBox1 = MakeChoiceField(this, "ComboBox1");
     Label7 = MakeLabel(this, "Folder:");
     ComboBox2 = MakeChoiceField(this, "ComboBox2");
+    ComboBox1->setTypeAhead(true);
+    ComboBox2->setTypeAhead(true);
     const ButtonRow row = AttachButtonRow(this);
     LayOutForm(this,
                FieldGrid({{Label4, MaskEdit1},
@@ -87,6 +89,7 @@ void TExpense::FormShow() {
     FillRequiredChoice(ComboBox2, folders,
                        "Folders must be defined before entering Expense Records", BtnSave);
     MaskEdit1->setFocus();
+    shown_.take(this);
 }
 
 void TExpense::MaskEdit1Exit() {
@@ -136,18 +139,24 @@ void TExpense::BtnSaveClick() {
         Edit1->clear();
         Edit2->clear();
         MaskEdit1->setFocus();
+        shown_.take(this);
         return;
     }
     CloseWithChoice(this, false, true, ExpenseChoice, std::int32_t(recNo));
 }
 
 void TExpense::BtnDeleteClick() {
-    records::DeleteRecord(Expenses, ExpenseChoice);
+    if (!records::DeleteRecordConfirmed(Expenses, ExpenseChoice, records::kDeleteExpenseQuestion))
+        return;
     CloseWithChoice(this, true, true, ExpenseChoice, 0);
 }
 
 void TExpense::BtnCancelClick() {
     reject();
+}
+
+void TExpense::reject() {
+    if (DiscardConfirmed(this, shown_)) QDialog::reject();
 }
 
 void TExpense::BitBtn1Click() {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "records/forms/FormParts.h"
 
 class QLabel;
 class QLineEdit;
@@ -56,9 +57,14 @@ public slots:
     // Runs before the typed key reaches the amount field; true when it used the key up.
     bool MaskEdit3KeyPress(QChar key);
     void MaskEdit3Exit();
-    void ComboBox1KeyPress() {}  // the list discards typed characters itself
+    void ComboBox1KeyPress() {}  // the list chooses by type-ahead itself
     void ComboBox2KeyPress() {}
     void BitBtn1Click();
+    // Escape, Cancel and the window's close button: asks first when a field was changed.
+    void reject() override;
+
+private:
+    ShownValues shown_;
 };
 
 }  // namespace cbk

@@ -4,6 +4,7 @@
 // work in the pick-then-edit loop. The field pieces are in widgets/FieldParts.h.
 
 #include <QPushButton>
+#include <QStringList>
 #include <cstdint>
 #include <string_view>
 
@@ -27,5 +28,22 @@ bool AddAnother(std::int32_t choice, std::string_view question);
 // the loop's choice becomes `chosen`.
 void CloseWithChoice(QDialog* form, bool marked, bool close, std::int32_t& choice,
                      std::int32_t chosen);
+
+// What a record form shows in its fields, taken when it shows a record, so that closing it
+// can tell whether the user changed anything.
+class ShownValues {
+public:
+    void take(const QWidget* form) { values_ = Read(form); }
+    bool changed(const QWidget* form) const { return Read(form) != values_; }
+
+private:
+    static QStringList Read(const QWidget* form);
+    QStringList values_;
+};
+
+inline constexpr std::string_view kDiscardQuestion = "Discard the changes to this record?";
+// Closing a record form without saving: true when nothing was changed, or the user agrees to
+// lose the changes (No is the default).
+bool DiscardConfirmed(const QWidget* form, const ShownValues& shown);
 
 }  // namespace cbk

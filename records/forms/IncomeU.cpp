@@ -34,6 +34,8 @@ TIncome::TIncome() {
     ComboBox1 = MakeChoiceField(this, "ComboBox1");
     Label4 = MakeLabel(this, "Folder");
     ComboBox2 = MakeChoiceField(this, "ComboBox2");
+    ComboBox1->setTypeAhead(true);
+    ComboBox2->setTypeAhead(true);
     const ButtonRow row = AttachButtonRow(this);
     LayOutForm(this,
                FieldGrid({{Label1, MaskEdit1},
@@ -42,8 +44,7 @@ TIncome::TIncome() {
                           {Label5, ComboBox1},
                           {Label4, ComboBox2}}),
                row);
-    // The folder list follows the three buttons.
-    ChainTabOrder({MaskEdit1, MaskEdit2, Edit1, ComboBox1, BtnSave, BtnDelete, BtnCancel, ComboBox2,
+    ChainTabOrder({MaskEdit1, MaskEdit2, Edit1, ComboBox1, ComboBox2, BtnSave, BtnDelete, BtnCancel,
                    BitBtn1});
 
     CallOnShow(this, [this] { FormShow(); });
@@ -78,6 +79,7 @@ void TIncome::FormShow() {
     FillRequiredChoice(ComboBox2, folders, "Folders must be defined before entering Income Records",
                        BtnSave);
     MaskEdit1->setFocus();
+    shown_.take(this);
 }
 
 void TIncome::MaskEdit1Exit() {
@@ -117,18 +119,24 @@ void TIncome::BtnSaveClick() {
         ShowAmount(MaskEdit2, 0, rules::kEntryAmountPattern);
         Edit1->clear();
         MaskEdit1->setFocus();
+        shown_.take(this);
         return;
     }
     CloseWithChoice(this, false, true, IncomeChoice, std::int32_t(recNo));
 }
 
 void TIncome::BtnDeleteClick() {
-    records::DeleteRecord(Income, IncomeChoice);
+    if (!records::DeleteRecordConfirmed(Income, IncomeChoice, records::kDeleteIncomeQuestion))
+        return;
     CloseWithChoice(this, true, true, IncomeChoice, 0);
 }
 
 void TIncome::BtnCancelClick() {
     reject();
+}
+
+void TIncome::reject() {
+    if (DiscardConfirmed(this, shown_)) QDialog::reject();
 }
 
 void TIncome::BitBtn1Click() {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "records/forms/FormParts.h"
 
 class QLabel;
 class QLineEdit;
@@ -26,7 +27,7 @@ public:
     std::string formName() const override { return "TIncome"; }
     int execModal() override { return exec(); }
 
-    // In tab order, with their labels; the folder list follows the three buttons.
+    // In tab order, with their labels.
     QLabel* Label1 = nullptr;  // "Date:"
     MaskEdit* MaskEdit1 = nullptr;
     QLabel* Label3 = nullptr;  // "Amount:"
@@ -35,11 +36,11 @@ public:
     QLineEdit* Edit1 = nullptr;
     QLabel* Label5 = nullptr;  // "Account:"
     ChoiceBox* ComboBox1 = nullptr;
+    QLabel* Label4 = nullptr;  // "Folder"
+    ChoiceBox* ComboBox2 = nullptr;
     QPushButton* BtnSave = nullptr;
     QPushButton* BtnDelete = nullptr;
     QPushButton* BtnCancel = nullptr;
-    QLabel* Label4 = nullptr;  // "Folder"
-    ChoiceBox* ComboBox2 = nullptr;
     QPushButton* BitBtn1 = nullptr;
 
 public slots:
@@ -51,9 +52,14 @@ public slots:
     // Runs before the typed key reaches the amount field; true when it used the key up.
     bool MaskEdit2Keypress(QChar key);
     void MaskEdit2Exit();
-    void ComboBox1KeyPress() {}  // the list discards typed characters itself
+    void ComboBox1KeyPress() {}  // the list chooses by type-ahead itself
     void ComboBox2KeyPress() {}
     void BitBtn1Click();
+    // Escape, Cancel and the window's close button: asks first when a field was changed.
+    void reject() override;
+
+private:
+    ShownValues shown_;
 };
 
 }  // namespace cbk

@@ -2,14 +2,21 @@
 // left open afterwards.
 
 #include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabWidget>
+#include <cstdlib>
 #include <functional>
 #include <set>
 
 #include "GuiFixture.h"
+#include "books/EnterBooks.h"
 #include "maintenance/forms/ArchiveU.h"
 #include "maintenance/forms/DriveDirU.h"
+#include "widgets/MaskEdit.h"
 
 namespace cbk::testing {
 namespace {
@@ -56,6 +63,55 @@ struct LoopCase {
     const char* edit;
     Tables tables;
 };
+
+// Books whose folder cannot be written, started read-only.
+class ReadOnlyBooks : public FormTest {
+protected:
+    void SetUp() override {
+        FormTest::SetUp();
+        if (HasFatalFailure()) return;
+        StartDataStore();  // the index files, as books that were in use have them
+        ShutDownDataStore(false);
+        SetReadOnlyBooks(dataDir().string());
+        main().ShowBooks(dataDir().string(), "The books in ... cannot be changed there");
+        startUp();
+        platform_->messages.clear();
+    }
+    void TearDown() override {
+        FormTest::TearDown();
+        SetReadOnlyBooks("");
+    }
+};
+
+TEST_F(ReadOnlyBooks, EveryChangingCommandIsRefusedBeforeItOpensAnything) {
+    void (TFormMain::*const changing[])() = {
+        &TFormMain::BtnIncomeClick,   &TFormMain::BtnExpenseClick,   &TFormMain::BtnFoldersClick,
+        &TFormMain::BtnAccountEClick, &TFormMain::BtnAccountIClick,  &TFormMain::BtnRateChangeClick,
+        &TFormMain::BtnImportClick,   &TFormMain::BtnStatementClick, &TFormMain::BtnRestoreClick,
+        &TFormMain::BtnUpgradeClick,  &TFormMain::BtnArchiveClick,   &TFormMain::BtnDeArchiveClick,
+        &TFormMain::BtnReIndexClick,  &TFormMain::Image2Click,       &TFormMain::BtnRecoverClick,
+        &TFormMain::BtnEraseDataClick};
+    int n = 0;
+    for (auto handler : changing) {
+        SCOPED_TRACE(n++);
+        platform_->messages.clear();
+        platform_->modal.shown.clear();
+        (main().*handler)();
+        EXPECT_EQ(platform_->messages.texts(), std::vector<std::string>{books::kReadOnlyBooks});
+        EXPECT_TRUE(platform_->modal.shown.empty());
+        EXPECT_FALSE(anyTableOpen());
+    }
+    // What the settings record holds is shown and cannot be changed; the status bar says why.
+    EXPECT_TRUE(main().MaskEdit3->isReadOnly());
+    EXPECT_TRUE(main().EditCompany->isReadOnly());
+    EXPECT_FALSE(main().BtnFont->isEnabled());
+    EXPECT_FALSE(main().LabelReadOnly->isHidden());
+    main().PageControl1->setCurrentIndex(2);
+    main().resize(760, 480);
+    QApplication::processEvents();
+    if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR"))
+        main().grab().save(QString::fromLocal8Bit(dir) + "/main-read-only-books.png");
+}
 
 TEST_F(Dispatch, RecordCommandsOpenTheirTablesForThePickListAndCloseAll) {
     const LoopCase cases[] = {

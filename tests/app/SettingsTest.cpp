@@ -1,9 +1,13 @@
 // The main window's settings: report period, fiscal year start, default folder, report font
 // and page setup.
 
+#include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTabWidget>
+#include <QTest>
+#include <cstdlib>
 
 #include "GuiFixture.h"
 #include "widgets/FieldParts.h"
@@ -59,6 +63,27 @@ protected:
         ASSERT_TRUE(field->leaveField());
     }
 };
+
+TEST_F(SettingsTest, BusinessNameAndAddressTypedOnProgramSetupAreStored) {
+    main().PageControl1->setCurrentIndex(2);
+    main().show();
+    EXPECT_EQ(main().EditCompany->text(), "Harbor Light Builders");
+    QApplication::processEvents();
+    if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR"))
+        main().grab().save(QString::fromLocal8Bit(dir) + "/main-tab3.png");
+    main().EditCompany->setFocus();
+    main().EditCompany->selectAll();
+    QTest::keyClicks(main().EditCompany, "Harbor Light & Sons");
+    QTest::keyClick(main().EditCompany, Qt::Key_Return);
+    main().EditAddress->setFocus();
+    main().EditAddress->selectAll();
+    QTest::keyClicks(main().EditAddress, "2 Pier Road, Riverton");
+    QTest::keyClick(main().EditAddress, Qt::Key_Return);
+    const SettingsRec stored = storedSettings();
+    EXPECT_EQ(stored.Company, "Harbor Light & Sons");
+    EXPECT_EQ(stored.Address, "2 Pier Road, Riverton");
+    EXPECT_FALSE(anyTableOpen());
+}
 
 TEST_F(SettingsTest, DefaultPeriodIsTheCurrentMonth) {
     platform_->clock.set(2026, 12, 14);

@@ -13,6 +13,7 @@
 #include "books/BooksLock.h"
 #include "books/EnterBooks.h"
 #include "data/SampleData.h"
+#include "platform/ScriptedPlatform.h"
 #include "support/FaultyFileSystem.h"
 #include "support/TableFiles.h"
 
@@ -84,16 +85,18 @@ TEST_F(EnterBooksTest, BooksInUseAreNamedAndLeftAsTheyWere) {
 }
 
 // Each place a write can be refused: the lock file, the directory, a table, an index file.
-TEST_F(EnterBooksTest, BooksThatCannotBeWrittenAreRefusedNamingWhatAndWhy) {
+// The books are then entered read-only, under a shared lock when the lock file opens.
+TEST_F(EnterBooksTest, BooksThatCannotBeWrittenAreEnteredReadOnlyNamingWhatAndWhy) {
     struct Case {
         const char* path;  // the path fragment whose opens fail
         int err;
         const char* named;
+        bool locked;
     };
-    const Case cases[] = {{"cantabook.lck", EACCES, "cantabook.lck: Permission denied"},
-                          {"cantabook.probe", EROFS, ": Read-only file system"},
-                          {"EXP5.dbf", EACCES, "EXP5.dbf: Permission denied"},
-                          {"EAcc.ntx", EACCES, "EAcc.ntx: Permission denied"}};
+    const Case cases[] = {{"cantabook.lck", EACCES, "cantabook.lck: Permission denied", false},
+                          {"cantabook.probe", EROFS, ": Read-only file system", true},
+                          {"EXP5.dbf", EACCES, "EXP5.dbf: Permission denied", true},
+                          {"EAcc.ntx", EACCES, "EAcc.ntx: Permission denied", true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         engine::FaultyFileSystem fs;
@@ -104,15 +107,50 @@ TEST_F(EnterBooksTest, BooksThatCannotBeWrittenAreRefusedNamingWhatAndWhy) {
         });
         BooksLock lock;
         const Entry e = EnterBooks(fs, dir(), lock);
-        EXPECT_EQ(e.kind, Entry::Kind::CannotWrite);
+        EXPECT_EQ(e.kind, Entry::Kind::ReadOnly);
         EXPECT_NE(e.message.find(dir() + "\r\ncannot be changed there"), std::string::npos)
             << e.message;
         EXPECT_NE(e.message.find(c.named), std::string::npos) << e.message;
-        EXPECT_FALSE(lock.held());
+        EXPECT_EQ(lock.held(), c.locked);
     }
 }
 
-TEST(EnterBooks, ARealReadOnlyDirectoryIsRefused) {
+// Read-only copies look at the books together; a copy that would write is kept out while one
+// looks, and is asked whether to choose other books.
+TEST_F(EnterBooksTest, ReadOnlyCopiesShareTheBooksAndKeepAWriterOut) {
+    const auto readOnlyDisk = [](engine::FaultyFileSystem& fs) {
+        fs.setHook([](engine::FsOp op, const std::string& path) {
+            return op == engine::FsOp::Open && path.find("probe") != std::string::npos ? EROFS : 0;
+        });
+    };
+    engine::FaultyFileSystem disk;
+    readOnlyDisk(disk);
+    BooksLock first;
+    ASSERT_EQ(EnterBooks(disk, dir(), first).kind, Entry::Kind::ReadOnly);
+    const int reader = inSecondProcess([&] {
+        engine::FaultyFileSystem own;
+        readOnlyDisk(own);
+        BooksLock lock;
+        return EnterBooks(own, dir(), lock).kind == Entry::Kind::ReadOnly && lock.held() ? 0 : 1;
+    });
+    EXPECT_EQ(reader, 0);
+    const int writer = inSecondProcess([&] {
+        platform::ScriptedPlatformScope platform;
+        platform->messages.answer(platform::Answer::No);
+        BooksLock lock;
+        const Entry e = EnterBooks(engine::posixFileSystem(), dir(), lock);
+        const bool asked = e.kind == Entry::Kind::InUse && !AskForOtherBooks(e) &&
+                           platform->messages.shown.size() == 1 &&
+                           platform->messages.shown[0].buttons == platform::Buttons::YesNo &&
+                           e.message.ends_with(
+                               "Choose other books? (No: close the other copy "
+                               "and start again.)");
+        return asked && !lock.held() ? 0 : 1;
+    });
+    EXPECT_EQ(writer, 0);
+}
+
+TEST(EnterBooks, ARealReadOnlyDirectoryIsEnteredReadOnly) {
     enginetest::TempDir dir;
     std::filesystem::permissions(
         dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
@@ -121,7 +159,7 @@ TEST(EnterBooks, ARealReadOnlyDirectoryIsRefused) {
     const Entry e = EnterBooks(engine::posixFileSystem(), dir.path(), lock);
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
     if (canWrite) GTEST_SKIP() << "this user writes to read-only directories (root)";
-    EXPECT_EQ(e.kind, Entry::Kind::CannotWrite);
+    EXPECT_EQ(e.kind, Entry::Kind::ReadOnly);
     EXPECT_FALSE(std::filesystem::exists(dir.file(kLockFileName)));
 }
 

@@ -47,15 +47,15 @@ protected:
 
 TEST_F(NewBooksTest, EmptyBooksReadInOtherXbaseTools) {
     std::string why;
-    ASSERT_TRUE(CreateNewBooks(dir, &why)) << why;
+    ASSERT_TRUE(CreateNewBooks(dir, &why, "Acme Repairs Ltd")) << why;
     EXPECT_TRUE(CheckBooksFolder(dir, &why)) << why;
 
     if (!have("/usr/bin/python3 -c 'import dbf'")) GTEST_SKIP() << "python3-dbf is missing";
     enginetest::writeFile(home.file("read.py"), kReader);
     EXPECT_EQ(run("/usr/bin/python3 " + home.file("read.py") + " '" + dir + "'"),
-              "CBK1 1 1|1|Arial|10||\n"
-              "ACC 26 100|Advertising|True\n"
-              "ACCI 5 10|Sales|True\n"
+              "CBK1 1 1|1|Arial|10|Acme Repairs Ltd|\n"
+              "ACC 25 100|Advertising|True\n"
+              "ACCI 4 10|Sales|True\n"
               "FOLDER 1 1|General\n"
               "EXP5 0 -\n"
               "INC5 0 -\n");
@@ -63,7 +63,7 @@ TEST_F(NewBooksTest, EmptyBooksReadInOtherXbaseTools) {
     if (!have("perl -MXBase::Index -e 1")) GTEST_SKIP() << "perl XBase::Index is missing";
     // Every index holds one key per record of its table, in key order, by Perl's reader.
     const std::pair<const char*, int> keys[] = {
-        {"AccTag.ntx", 26}, {"AccITag.ntx", 5}, {"FolTag.ntx", 1}, {"EDate.ntx", 0},
+        {"AccTag.ntx", 25}, {"AccITag.ntx", 4}, {"FolTag.ntx", 1}, {"EDate.ntx", 0},
         {"EAcc.ntx", 0},    {"IncDate.ntx", 0}, {"IncAcc.ntx", 0}};
     int files = 0;
     for (const cbk::TableSpec* table : cbk::IndexedTables()) {
@@ -120,6 +120,14 @@ TEST_F(NewBooksTest, FoldersWithoutSoundBooksAreNamedWithTheirFault) {
     enginetest::writeFile(dir + "/EXP5.dbf", "damaged");
     EXPECT_FALSE(CheckBooksFolder(dir, &why));
     EXPECT_NE(why.find("does not hold sound Cantabook books: EXP5.dbf"), std::string::npos) << why;
+}
+
+// The books have no equity side: the owner's draws and contributions would count as expense and
+// income and so change the profit.
+TEST(StarterChart, HoldsNoAccountForTheOwnersOwnMoney) {
+    for (const auto* accounts : {&StarterChart().expenseAccounts, &StarterChart().incomeAccounts})
+        for (const cbk::ChartEntry& account : *accounts)
+            EXPECT_EQ(account.name.find("Owner"), std::string::npos) << account.name;
 }
 
 }  // namespace

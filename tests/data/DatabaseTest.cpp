@@ -130,6 +130,39 @@ TEST_F(DatabaseTest, StartUpRebuildsOnlyTheTableWhoseIndexIsMissing) {
     EXPECT_TRUE(OpenExpenses());
 }
 
+// Books opened read-only are left byte for byte as they were found: a table left in flux is
+// neither mended nor indexed again, a change is refused, and the pack asked for at shutdown
+// does not run.
+TEST_F(DatabaseTest, ReadOnlyBooksAreNeverWritten) {
+    StartDataStore();
+    ShutDownDataStore(false);
+    {
+        std::fstream exp(fileIn("EXP5.dbf"), std::ios::in | std::ios::out | std::ios::binary);
+        exp.seekp(14);
+        exp.put('\x01');  // the in-flux mark of a run that stopped
+    }
+    std::map<std::string, std::string> before;
+    for (const auto& entry : fs::directory_iterator(dir_->path()))
+        before[entry.path().filename().string()] = Bytes(entry.path());
+    struct Writable {
+        ~Writable() { SetReadOnlyBooks(""); }
+    } writableAgain;
+    SetReadOnlyBooks(dir_->path());
+
+    StartDataStore();
+    EXPECT_TRUE(OpenExpenses());
+    engine::d4go(Expenses, 1);
+    EXPECT_NE(engine::f4assign(PayToField, "Changed"), 0);
+    EXPECT_EQ(TakeEngineError(), engine::e4access);
+    CloseAllTables();
+    ShutDownDataStore(true);
+
+    std::map<std::string, std::string> after;
+    for (const auto& entry : fs::directory_iterator(dir_->path()))
+        after[entry.path().filename().string()] = Bytes(entry.path());
+    EXPECT_TRUE(after == before);
+}
+
 TEST_F(DatabaseTest, FullRebuildShowsItsProgressAndRecreatesEveryFile) {
     StartDataStore();
     AgeIndexFiles();

@@ -154,6 +154,38 @@ TEST_F(RecordsTest, FontNameCutNeverSplitsACharacter) {
     EXPECT_EQ(engine::f4str(FontNameField), std::string(58, 'a') + "\xC3\xA9 ");
 }
 
+// The business's name and address live in the settings record's COMPANY and ADDRESS, cut to
+// their widths; a settings table from elsewhere without them still opens, with neither.
+TEST_F(RecordsTest, BusinessNameAndAddressAreKeptInTheSettingsRecordWhenItHasThem) {
+    OpenSettings();
+    Settings.Company = "Acme Repairs & Sons " + std::string(30, 'x');
+    Settings.Address = "12 Quay Street, Riverton";
+    StoreSettings();
+    CloseAllTables();
+    OpenSettings();
+    LoadSettings();
+    EXPECT_EQ(Settings.Company, "Acme Repairs & Sons " + std::string(20, 'x'));
+    EXPECT_EQ(Settings.Address, "12 Quay Street, Riverton");
+    CloseAllTables();
+
+    engine::code4safety(cb, 0);
+    engine::Data4* bare = engine::d4create(cb, "CBK1",
+                                           {{"FYMONTH", 'N', 2, 0},
+                                            {"FYDAY", 'N', 2, 0},
+                                            {"FONTNAME", 'C', 60, 0},
+                                            {"FONTSIZE", 'N', 3, 0}});
+    engine::code4safety(cb, 1);
+    ASSERT_NE(bare, nullptr);
+    engine::d4appendBlank(bare);
+    engine::d4close(bare);
+    OpenSettings();
+    EXPECT_EQ(engine::code4errorCode(cb, 0), 0);
+    LoadSettings();
+    EXPECT_EQ(Settings.Company, "");
+    StoreSettings();
+    EXPECT_EQ(engine::code4errorCode(cb, 0), 0);
+}
+
 TEST_F(RecordsTest, AccountsOfBothChartsLoadIntoTheirOwnBuffers) {
     OpenAccounts();
     OpenIncomeAccounts();

@@ -90,6 +90,29 @@ TEST_F(Recovery, DeletedRecordsComeBackByteForByteAfterAPackAndARestart) {
     EXPECT_EQ(RecordsIn("EXP5REC"), 0);
 }
 
+// Before a pack a deleted record is still in its table: listed first, it comes back by losing
+// its mark, beside one that comes back from the recovery table.
+TEST_F(Recovery, UnpackedRecordsAreListedFirstAndRecoveredInPlace) {
+    Delete("EXP5", expense_);
+    maintenance::PackDataFiles(true);
+    Delete("EXP5", 1);
+    const auto rows = maintenance::RecoveryList(RecordKind::Expense);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_TRUE(rows[0].unpacked);
+    EXPECT_EQ(rows[0].recNo, 1);
+    EXPECT_EQ(rows[0].cells.back(), maintenance::kNotPacked);
+    EXPECT_FALSE(rows[1].unpacked);
+    EXPECT_EQ(maintenance::RecoverRows(RecordKind::Expense, rows), 2);
+    EXPECT_TRUE(maintenance::RecoveryList(RecordKind::Expense).empty());
+    EXPECT_EQ(RecordsIn("EXP5"), 2);
+    OpenExpenses();
+    engine::d4go(Expenses, 1);
+    EXPECT_FALSE(engine::d4deleted(Expenses));
+    CloseAllTables();
+    ExpectSound("EXP5");
+    EXPECT_TRUE(platform_->messages.shown.empty());
+}
+
 TEST_F(Recovery, ListIsNewestFirstAndFindLooksInEveryColumn) {
     Delete("INC5", income_);
     maintenance::PackDataFiles(true);

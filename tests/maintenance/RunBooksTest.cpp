@@ -4,6 +4,7 @@
 
 #include "MaintenanceFixture.h"
 #include "maintenance/AutoBackup.h"
+#include "state/MainVars.h"
 
 namespace cbk::testing {
 namespace {
@@ -23,6 +24,18 @@ TEST_F(RunBooks, EndTellsWhyTheAutomaticBackupFailedAndStillReleasesTheEngine) {
     EXPECT_GT(told.size(), failed.size());
     EXPECT_EQ(cb, nullptr);
     EXPECT_EQ(maintenance::EndRun(), "");  // nothing started, nothing done
+}
+
+// Read-only books: nothing was changed in the run, so nothing is packed or backed up at its end.
+TEST_F(RunBooks, ReadOnlyBooksAreNeitherPackedNorBackedUpAtTheEnd) {
+    const EnvSet config("XDG_CONFIG_HOME", (backupDir_ / "config").string());
+    const EnvSet data("XDG_DATA_HOME", (backupDir_ / "data").string());
+    SetReadOnlyBooks(dir_->path());
+    PackOnExit = true;
+    EXPECT_EQ(maintenance::EndRun(), "");
+    SetReadOnlyBooks("");
+    EXPECT_FALSE(fs::exists(backupDir_ / "data"));
+    EXPECT_EQ(cb, nullptr);
 }
 
 }  // namespace

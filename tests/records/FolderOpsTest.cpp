@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "data/Records.h"
 #include "records/RecordTables.h"
+#include "support/FaultyFileSystem.h"
 #include "tests/records/RecordOpsFixture.h"
 
 using namespace records;
@@ -80,6 +83,31 @@ TEST_F(FolderOps, SaveNewFolderAppendsTheNextFreeNumberAndAsksForAnother) {
     EXPECT_EQ(out.choice, RecordOf(6));
     EXPECT_FALSE(out.marked);
     EXPECT_EQ(FolderName(out.choice), "Lake House");
+}
+
+// The disk fills up part-way through a new folder and stays full: the table is left without
+// its index, so a second try is refused before it looks for a free number in the wrong order;
+// once there is room the folder takes the next free number.
+TEST_F(FolderOps, AFolderRefusedByAFullDiskTakesTheNextFreeNumberOnceThereIsRoom) {
+    engine::FaultyFileSystem disk;
+    cbk::StartDataStore(disk);
+    cbk::OpenFolders();
+    disk.failNth(engine::FsOp::Write, 2, ENOSPC, /*sticky=*/true);
+    EXPECT_EQ(SaveNewFolder("Lake House").choice, 0);
+    EXPECT_EQ(SaveNewFolder("Lake House").choice, 0);
+    EXPECT_EQ(platform_->messages.texts(),
+              std::vector<std::string>(2, SaveRefusedMessage(engine::e4full)));
+    EXPECT_EQ(engine::code4errorCode(cbk::cb, 0), 0);
+
+    disk.clearFaults();
+    platform_->messages.answer(Answer::No);
+    const FolderOutcome out = SaveNewFolder("Lake House");
+    EXPECT_EQ(out.step, FolderStep::Close);
+    EXPECT_EQ(RecordOf(6), out.choice);
+    EXPECT_EQ(FolderName(out.choice), "Lake House");
+    CloseAllTables();
+    ExpectSound("FOLDER");
+    cbk::StartDataStore();
 }
 
 TEST_F(FolderOps, RenameTouchesNoIncomeOrExpenseRecord) {

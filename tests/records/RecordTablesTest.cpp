@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "data/Records.h"
+#include "data/TableSession.h"
 #include "support/FaultyFileSystem.h"
 #include "tests/records/RecordOpsFixture.h"
 
@@ -114,5 +115,53 @@ TEST_F(RecordTables, AChangeToAReadOnlyTableIsReportedAndTheTableReadsAsBefore) 
     cbk::LoadFolder();
     EXPECT_EQ(cbk::CurFolder.FolNo, 2);
     cbk::CloseAllTables();
+    cbk::StartDataStore();
+}
+
+// A disk that fills up part-way through the save of an expense or an income record, new or
+// changed, and stays full: the save is refused with the disk named, the program goes on, the
+// table reads while the disk is still full, and once there is room the table is whole, without
+// a half record, with a count that tells the truth and sound indexes.
+TEST_F(RecordTables, ARecordSavedOntoADiskThatFillsUpIsRefusedAndTheTableStaysWhole) {
+    engine::FaultyFileSystem disk;
+    cbk::StartDataStore(disk);
+    for (const char* table : {"EXP5", "INC5"}) {
+        const bool expenses = table == std::string("EXP5");
+        engine::Data4** handle = expenses ? &cbk::Expenses : &cbk::Income;
+        for (const long recNo : {0L, 3L}) {
+            bool refused = false;
+            for (int n = 1;; ++n) {
+                SCOPED_TRACE(std::string(table) + " " + std::to_string(recNo) + " " +
+                             std::to_string(n));
+                cbk::OpenTableNamed(table);
+                const long count = engine::d4recCount(*handle);
+                engine::d4go(*handle, 1);  // record 1's values under a payee of its own
+                expenses ? cbk::LoadExpense() : cbk::LoadIncome();
+                (expenses ? cbk::CurExpense.PayTo : cbk::CurIncome.IncDesc) = "Full disk";
+                platform_->messages.clear();
+                const int writes = disk.calls(engine::FsOp::Write);
+                disk.failNth(engine::FsOp::Write, n, ENOSPC, /*sticky=*/true);
+                const long stored =
+                    StoreRecord(*handle, recNo, expenses ? cbk::StoreExpense : cbk::StoreIncome);
+                const bool faultMet = disk.calls(engine::FsOp::Write) - writes >= n;
+                refused = refused || stored == 0;
+                EXPECT_EQ(platform_->messages.texts(),
+                          stored != 0
+                              ? std::vector<std::string>{}
+                              : std::vector<std::string>{SaveRefusedMessage(engine::e4full)});
+                EXPECT_EQ(engine::d4top(*handle), 0);
+                EXPECT_EQ(engine::code4errorCode(cbk::cb, 0), 0);
+                cbk::CloseAllTables();
+                disk.clearFaults();
+                ExpectSound(table);
+                cbk::OpenTableNamed(table);
+                const long added = recNo == 0 && stored != 0 ? 1 : 0;
+                EXPECT_EQ(engine::d4recCount(*handle), count + added);
+                cbk::CloseAllTables();
+                if (!faultMet) break;
+            }
+            EXPECT_TRUE(refused);
+        }
+    }
     cbk::StartDataStore();
 }

@@ -198,6 +198,22 @@ TEST_F(EntryRules, ChoiceNumberReadsTheFirstFourCharacters) {
     EXPECT_FALSE(ChoiceNumber("Rent - 12"));
 }
 
+TEST_F(EntryRules, TypedChoicePrefersTheWholeNumberThenTheFirstBeginning) {
+    const std::vector<std::string> entries = {"   2 - Rent", " 250 - Telephone", "  25 - Rates",
+                                              " 300 - Owner Draw"};
+    const std::pair<const char*, std::optional<std::size_t>> cases[] = {{"2", 0},
+                                                                        {"25", 2},
+                                                                        {"250", 1},
+                                                                        {"3", 3},
+                                                                        {"ra", 2},
+                                                                        {"OWNER", 3},
+                                                                        {"9", std::nullopt},
+                                                                        {"", std::nullopt},
+                                                                        {"- ", std::nullopt}};
+    for (const auto& [typed, chosen] : cases)
+        EXPECT_EQ(TypedChoice(entries, typed), chosen) << typed;
+}
+
 TEST_F(EntryRules, WholeNumberFieldsAreRewrittenRightAligned) {
     std::string text = "5       ";
     EXPECT_TRUE(CheckWholeNumber(text, 8));

@@ -73,9 +73,13 @@ TEST_F(Chooser, FolderNewAndSampleButtonsEndWithTheirChoice) {
     chooser.BtnOpenFolder->click();
     EXPECT_EQ(chooser.choice().dir, acme);
 
-    chooser.askNewBooks = [] { return std::string("/b/New"); };
+    chooser.askNewBooks = [] { return BooksChoice{}; };  // cancelled
+    chooser.BtnNew->click();
+    EXPECT_EQ(chooser.choice().dir, acme);
+    chooser.askNewBooks = [] { return BooksChoice{BooksChoice::Kind::New, "/b/New", "New Ltd"}; };
     chooser.BtnNew->click();
     EXPECT_EQ(chooser.choice().kind, BooksChoice::Kind::New);
+    EXPECT_EQ(chooser.choice().company, "New Ltd");
     chooser.BtnSample->click();
     EXPECT_EQ(chooser.choice().kind, BooksChoice::Kind::Sample);
     EXPECT_EQ(chooser.choice().dir, home.path() + "/Cantabook/Sample");
@@ -99,6 +103,10 @@ TEST_F(Chooser, NewBooksAreANameUnderAFolder) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.folder(), home.path() + "/Cantabook/Harbor Cafe");
     EXPECT_EQ(BooksName(dialog.folder()), "Harbor Cafe");
+    EXPECT_EQ(dialog.company(), "Harbor Cafe");  // the books' name unless another is given
+    QTest::keyClicks(dialog.EditCompany, "Harbor Cafe / Bakery Ltd");
+    dialog.BtnCreateClick();
+    EXPECT_EQ(dialog.company(), "Harbor Cafe / Bakery Ltd");
 }
 
 }  // namespace

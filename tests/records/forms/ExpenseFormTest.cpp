@@ -51,7 +51,7 @@ TEST_F(ExpenseForm, NewExpenseOpensOnTodayTheFirstAccountAndTheDefaultFolder) {
     showNew();
     EXPECT_EQ(text(form().MaskEdit1), "       0");
     EXPECT_EQ(text(form().MaskEdit2), "03/05/26");
-    EXPECT_EQ(text(form().MaskEdit3), "     0.00");
+    EXPECT_EQ(text(form().MaskEdit3), "      0.00");
     EXPECT_EQ(form().ComboBox1->currentText().left(17), " 100 - Advertisin");
     EXPECT_EQ(form().ComboBox2->currentText().left(24), "   3 - Smith Kitchen Job");
     EXPECT_EQ(form().ComboBox1->count(), 22);
@@ -72,7 +72,7 @@ TEST_F(ExpenseForm, AddAnotherRunKeepsDateAccountAndFolder) {
     form().MaskEdit1->setText("    1001");
     form().MaskEdit2->setText("02/27/26");
     form().Edit1->setText("Riverton Lumber");
-    form().MaskEdit3->setText("  1234.50");
+    form().MaskEdit3->setText("   1234.50");
     form().Edit2->setText("Deck boards");
     form().ComboBox1->setCurrentIndex(9);  // 190 Materials
     answer({Answer::Yes});
@@ -80,7 +80,7 @@ TEST_F(ExpenseForm, AddAnotherRunKeepsDateAccountAndFolder) {
     EXPECT_EQ(form().result(), 0);
     EXPECT_EQ(texts(), (std::vector<std::string>{"Add another expense record?"}));
     EXPECT_EQ(text(form().MaskEdit1), "       0");
-    EXPECT_EQ(text(form().MaskEdit3), "     0.00");
+    EXPECT_EQ(text(form().MaskEdit3), "      0.00");
     EXPECT_EQ(form().Edit1->text(), "");
     EXPECT_EQ(form().Edit2->text(), "");
     EXPECT_EQ(text(form().MaskEdit2), "02/27/26");
@@ -90,7 +90,7 @@ TEST_F(ExpenseForm, AddAnotherRunKeepsDateAccountAndFolder) {
     EXPECT_EQ(ExpenseChoice, 0);
 
     form().Edit1->setText("Ferguson Plumbing");
-    form().MaskEdit3->setText("   -12.00");
+    form().MaskEdit3->setText("    -12.00");
     answer({Answer::No});
     form().BtnSaveClick();
     EXPECT_EQ(form().result(), QDialog::Accepted);
@@ -144,12 +144,14 @@ TEST_F(ExpenseForm, ASaveTheDiskRefusesIsReportedAndTheFormKeepsTheEntry) {
     OpenExpenses();
     OpenFolders();
     OpenAccounts();
-    form().MaskEdit3->setText("  1451.00");
-    disk.failNth(engine::FsOp::Write, 1, ENOSPC, /*sticky=*/true);
+    form().MaskEdit3->setText("   1451.00");
+    // Full from the second write on: the table is marked in flux, and its indexes cannot be
+    // built again until there is room.
+    disk.failNth(engine::FsOp::Write, 2, ENOSPC, /*sticky=*/true);
     form().BtnSaveClick();
     EXPECT_EQ(texts(), std::vector<std::string>{records::SaveRefusedMessage(engine::e4full)});
     EXPECT_EQ(form().result(), 0);
-    EXPECT_EQ(text(form().MaskEdit3), "  1451.00");
+    EXPECT_EQ(text(form().MaskEdit3), "   1451.00");
     EXPECT_DOUBLE_EQ(load(3).Amount, was.Amount);
 
     disk.clearFaults();
@@ -183,11 +185,19 @@ TEST_F(ExpenseForm, EditingStoresIntoTheSameRecordWithoutAsking) {
     EXPECT_EQ(now.CheckNo, was.CheckNo);
 }
 
-TEST_F(ExpenseForm, DeleteMarksTheExpenseWithoutAQuestion) {
+TEST_F(ExpenseForm, DeleteMarksTheExpenseOnceConfirmed) {
     ExpenseChoice = 5;
     form().FormShow();
+    answer({platform::Answer::No, platform::Answer::Yes});
     form().BtnDeleteClick();
-    EXPECT_TRUE(texts().empty());
+    engine::d4go(Expenses, 5);
+    EXPECT_FALSE(engine::d4deleted(Expenses));
+    EXPECT_EQ(form().result(), 0);
+    form().BtnDeleteClick();
+    EXPECT_EQ(platform_->messages.shown,
+              std::vector<platform::RecordedMessage>(
+                  2, {platform::MessageKind::Warning, std::string(records::kDeleteExpenseQuestion),
+                      platform::Buttons::YesNo, platform::DefaultButton::Negative}));
     EXPECT_EQ(form().result(), QDialog::Accepted);
     EXPECT_EQ(ExpenseChoice, 0);
     EXPECT_TRUE(PackOnExit);
@@ -199,21 +209,21 @@ TEST_F(ExpenseForm, AmountFieldReformatsAndTurnsRedForNegative) {
     showNew();
     form().MaskEdit3->setText("-12      ");
     form().MaskEdit3Exit();
-    EXPECT_EQ(text(form().MaskEdit3), "   -12.00");
+    EXPECT_EQ(text(form().MaskEdit3), "    -12.00");
     EXPECT_EQ(colour(form().MaskEdit3), QColor(Qt::red));
     form().MaskEdit3->setText("  1234.5 ");
     form().MaskEdit3Exit();
-    EXPECT_EQ(text(form().MaskEdit3), "  1234.50");
+    EXPECT_EQ(text(form().MaskEdit3), "   1234.50");
     EXPECT_EQ(colour(form().MaskEdit3), QColor(Qt::black));
     // The separator key right-aligns the whole part before it is typed.
     form().MaskEdit3->setText("75       ");
     EXPECT_TRUE(form().MaskEdit3KeyPress(QLatin1Char('.')));
-    EXPECT_EQ(text(form().MaskEdit3), "    75.00");
+    EXPECT_EQ(text(form().MaskEdit3), "     75.00");
     EXPECT_FALSE(form().MaskEdit3KeyPress(QLatin1Char('5')));
     // A minus in front of a zero amount survives.
     form().MaskEdit3->setText("-0       ");
     form().MaskEdit3Exit();
-    EXPECT_EQ(text(form().MaskEdit3), "    -0.00");
+    EXPECT_EQ(text(form().MaskEdit3), "     -0.00");
     EXPECT_EQ(colour(form().MaskEdit3), QColor(Qt::red));
     // No number: reported, and the field keeps its text.
     form().MaskEdit3->setText("1-2      ");
@@ -236,10 +246,10 @@ TEST_F(ExpenseForm, CheckNumberAndDateFieldsFollowTheirRules) {
     EXPECT_EQ(text(form().MaskEdit2), "01/02/26");
 }
 
-TEST_F(ExpenseForm, TypingIntoAChoiceListChangesNothing) {
+TEST_F(ExpenseForm, TypingWhatNoEntryBeginsWithChangesNothing) {
     showNew();
     const int before = form().ComboBox1->currentIndex();
-    QKeyEvent key(QEvent::KeyPress, Qt::Key_T, Qt::NoModifier, QStringLiteral("T"));
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, QStringLiteral("Q"));
     QApplication::sendEvent(form().ComboBox1, &key);
     EXPECT_EQ(form().ComboBox1->currentIndex(), before);
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 #include "RecordFormFixture.h"
@@ -55,7 +56,7 @@ protected:
             form.activateWindow();
             QApplication::processEvents();
             user();
-            if (form.isVisible()) form.reject();
+            if (form.isVisible()) form.done(QDialog::Rejected);  // asks nothing
         });
         return form.execModal();
     }
@@ -77,7 +78,7 @@ TEST_F(RecordFormKeys, NewExpenseStoresTheCheckNumberDateAndAmountAsTyped) {
         key(Qt::Key_Tab);  // Pay to
         ASSERT_EQ(focused(), form.MaskEdit3);
         type("1234.5");  // the separator right-aligns the integer part
-        EXPECT_EQ(text(form.MaskEdit3), "  1234.50");
+        EXPECT_EQ(text(form.MaskEdit3), "   1234.50");
         key(Qt::Key_Return);
     });
     ASSERT_EQ(engine::d4recCount(Expenses), count + 1);
@@ -100,8 +101,9 @@ TEST_F(RecordFormKeys, FourDigitYearsAreKeptAndDigitsBeyondAFieldAreRefusedNamin
         {"11/05/2026", "1250.00", "", 2026, 11, 5, 1250.0},
         {"110526", "999999.99", "", 2026, 11, 5, 999999.99},
         {"07/04/1999", "3", "", 1999, 7, 4, 3.0},
-        {"11/05/2026", "1250000",
-         "Too many digits: the amount holds at most 6 digits before the decimal point.", 0, 0, 0,
+        {"11/05/2026", "1250000", "", 2026, 11, 5, 1250000.0},  // as wide as the table holds
+        {"11/05/2026", "12500000",
+         "Too many digits: the amount holds at most 7 digits before the decimal point.", 0, 0, 0,
          0},
         {"11/05/2026", "12.345",
          "Too many decimals: the amount keeps at most 2 digits after the decimal point.", 0, 0, 0,
@@ -131,6 +133,12 @@ TEST_F(RecordFormKeys, FourDigitYearsAreKeptAndDigitsBeyondAFieldAreRefusedNamin
             }
             EXPECT_EQ(texts(), std::vector<std::string>{c.refusal}) << c.date << " " << c.amount;
             EXPECT_EQ(focused(), *c.amount != 0 ? form.MaskEdit3 : form.MaskEdit2);
+            // What the field kept is less than was typed: it can be neither left nor saved.
+            key(Qt::Key_Tab);
+            key(Qt::Key_Return);
+            EXPECT_EQ(platform_->messages.errors, std::vector<std::string>(2, MaskEdit::kRefusal));
+            EXPECT_EQ(focused(), *c.amount != 0 ? form.MaskEdit3 : form.MaskEdit2);
+            platform_->messages.errors.clear();
         });
         if (!saves) {
             EXPECT_EQ(engine::d4recCount(Expenses), count) << c.amount;
@@ -214,23 +222,86 @@ TEST_F(RecordFormKeys, AccountNumberTypedOverIsStoredAndTheNextOfferIsTypedOverT
     EXPECT_TRUE(records::AccountNoFree(chart, 4001));
 }
 
-TEST_F(RecordFormKeys, AClickPlacesTheCursorWithoutSelecting) {
+// Accounts and folders are chosen by typing their number or the start of their name, and a
+// field clicked into is typed over as one entered by Tab; a second click places the cursor.
+TEST_F(RecordFormKeys, TypeAheadChoosesAccountAndFolderAndAClickedFieldIsTypedOver) {
     TExpense& form = newExpenseForm();
+    const long count = engine::d4recCount(Expenses);
+    answer({Answer::No});  // no further expense
     runModal(form, [&] {
         MaskEdit* amount = form.MaskEdit3;
-        const QPoint at(amount->width() - 4, amount->height() / 2);
-        // A real click gives the focus first (only spontaneous events do it on their own).
-        amount->setFocus(Qt::MouseFocusReason);
-        QMouseEvent press(QEvent::MouseButtonPress, at, amount->mapToGlobal(at), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(amount, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, amount->mapToGlobal(at), Qt::LeftButton,
-                            Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(amount, &release);
+        const auto click = [amount] {
+            const QPoint at(amount->width() - 4, amount->height() / 2);
+            // A real click gives the focus first (only spontaneous events do it on their own).
+            if (!amount->hasFocus()) amount->setFocus(Qt::MouseFocusReason);
+            QMouseEvent press(QEvent::MouseButtonPress, at, amount->mapToGlobal(at), Qt::LeftButton,
+                              Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(amount, &press);
+            QMouseEvent release(QEvent::MouseButtonRelease, at, amount->mapToGlobal(at),
+                                Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(amount, &release);
+        };
+        click();
         ASSERT_EQ(focused(), amount);
+        type("42");
+        click();
         EXPECT_FALSE(amount->hasSelectedText());
         EXPECT_GT(amount->cursorPosition(), 0);
+        key(Qt::Key_Tab);
+        EXPECT_EQ(text(amount), "     42.00");
+        key(Qt::Key_Tab);  // Memo
+        ASSERT_EQ(QApplication::focusWidget(), form.ComboBox1);
+        QTest::keyClicks(form.ComboBox1, "250");
+        EXPECT_EQ(form.ComboBox1->currentText().trimmed().toStdString(), "250 - Telephone");
+        key(Qt::Key_Tab);
+        QTest::keyClicks(form.ComboBox2, "oAK");
+        EXPECT_EQ(form.ComboBox2->currentText().trimmed().toStdString(), "4 - Oak Avenue Rental");
+        key(Qt::Key_Return);
     });
+    ASSERT_EQ(engine::d4recCount(Expenses), count + 1);
+    engine::d4go(Expenses, count + 1);
+    LoadExpense();
+    EXPECT_DOUBLE_EQ(CurExpense.Amount, 42.0);
+    EXPECT_EQ(CurExpense.AccNo, 250);
+    EXPECT_EQ(CurExpense.FolNo, 4);
+}
+
+TEST_F(RecordFormKeys, IncomeTabGoesFromAccountToFolderThenToTheButtons) {
+    OpenIncome();
+    OpenFolders();
+    OpenIncomeAccounts();
+    IncomeChoice = 0;
+    TIncome& form = *forms().Income;
+    runModal(form, [&] {
+        const std::vector<QWidget*> order = {form.MaskEdit2, form.Edit1, form.ComboBox1,
+                                             form.ComboBox2, form.BtnSave};
+        for (QWidget* next : order) {
+            key(Qt::Key_Tab);
+            EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+        }
+    });
+}
+
+// Escape and Cancel ask before typed changes are lost; No keeps the form and what it holds.
+TEST_F(RecordFormKeys, LeavingAChangedRecordAsksFirst) {
+    TExpense& form = newExpenseForm();
+    const long count = engine::d4recCount(Expenses);
+    answer({Answer::No, Answer::Yes});
+    const int result = runModal(form, [&] {
+        key(Qt::Key_Tab);
+        key(Qt::Key_Tab);
+        type("Hardware");
+        key(Qt::Key_Escape);
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(form.Edit1->text(), "Hardware");
+        form.BtnCancel->click();
+    });
+    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_EQ(platform_->messages.shown,
+              std::vector<platform::RecordedMessage>(
+                  2, {platform::MessageKind::Confirm, std::string(kDiscardQuestion),
+                      platform::Buttons::YesNo, platform::DefaultButton::Negative}));
+    EXPECT_EQ(engine::d4recCount(Expenses), count);
 }
 
 TEST_F(RecordFormKeys, TypedAmountRightAlignsAtTheSeparatorAndEnterSavesTheRun) {
@@ -248,7 +319,7 @@ TEST_F(RecordFormKeys, TypedAmountRightAlignsAtTheSeparatorAndEnterSavesTheRun) 
         key(Qt::Key_Tab);
         ASSERT_EQ(QApplication::focusWidget(), form.MaskEdit3);
         type("-42.5");
-        EXPECT_EQ(text(form.MaskEdit3), "   -42.50");
+        EXPECT_EQ(text(form.MaskEdit3), "    -42.50");
         EXPECT_EQ(form.MaskEdit3->palette().color(QPalette::Text), QColor(Qt::red));
         key(Qt::Key_Return);  // Save, from inside the amount field
     });

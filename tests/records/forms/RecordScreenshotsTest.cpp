@@ -104,7 +104,7 @@ TEST_F(RecordScreens, ExpenseWithANegativeAmountIsRed) {
     form.BtnSaveClick();
     ExpenseChoice = std::int32_t(engine::d4recCount(Expenses));
     const QImage shot = look(form, "expense-negative");
-    EXPECT_EQ(text(form.MaskEdit3), "   -86.40");
+    EXPECT_EQ(text(form.MaskEdit3), "    -86.40");
     EXPECT_GT(redPixels(form.MaskEdit3->grab().toImage()), 10);
     EXPECT_GT(redPixels(shot), 10);
     MaskEdit* amount = form.MaskEdit3;
