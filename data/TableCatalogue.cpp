@@ -107,7 +107,9 @@ const std::vector<TableSpec>& SideTables() {
     // restore that renumbers or rewrites the record tables leaves both true. The ids describe
     // the records the imports wrote, so they go when those records are replaced wholesale; the
     // recovery tables hold what is no longer in the books and stay unless a backup brings its
-    // own.
+    // own. The rules for imported lines name accounts and folders, not records: they stay
+    // through every command that replaces records, and a rule whose account has gone is
+    // skipped where it would be used.
     static const std::vector<TableSpec> tables = {
         {kStatementIdsTable,
          {{"FITID", 'C', 120, 0, 0, false, nullptr}, {"IMPORTED", 'D', 8, 0, 0, false, nullptr}},
@@ -118,6 +120,23 @@ const std::vector<TableSpec>& SideTables() {
          0,
          nullptr,
          {true, true, true, WhenBackupLacks::Clear, WhenReplaced::Clear, WhenReplaced::Clear, 0,
+          nullptr}},
+        {kImportRulesTable,
+         {{"TEXTIN", 'C', 1, 0, 0, false, nullptr},
+          {"MATCH", 'C', 1, 0, 0, false, nullptr},
+          {"PATTERN", 'C', 60, 0, 0, false, nullptr},
+          {"MINAMT", 'N', 10, 2, 0, false, nullptr},
+          {"MAXAMT", 'N', 10, 2, 0, false, nullptr},
+          {"KIND", 'C', 1, 0, 0, false, nullptr},
+          {"ACCNO", 'N', 4, 0, 0, false, nullptr},
+          {"FOLNO", 'N', 4, 0, 0, false, nullptr}},
+         nullptr,
+         {},
+         0,
+         0,
+         0,
+         nullptr,
+         {true, true, true, WhenBackupLacks::Keep, WhenReplaced::Keep, WhenReplaced::Keep, 0,
           nullptr}},
         {kExpenseRecoveryTable,
          {},

@@ -7,6 +7,7 @@
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/StoredForms.h"
+#include "data/TableCatalogue.h"
 #include "data/TableSession.h"
 #include "records/RecordTables.h"
 #include "statements/Rollback.h"
@@ -21,10 +22,7 @@ namespace {
 constexpr int kIdWidth = 120;  // FITID's width in the catalogue
 
 std::string Upper(std::string_view text) {
-    std::string up(text);
-    std::transform(up.begin(), up.end(), up.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return up;
+    return UpperText(text);
 }
 
 // What a line and a record have in common when they are the same transaction.
@@ -78,6 +76,47 @@ std::string_view StateText(LineState state) {
     }
 }
 
+std::string SourceText(const PreviewLine& p) {
+    switch (p.source) {
+        case Source::Rule:
+            return "rule " + std::to_string(p.rule);
+        case Source::LastRecord:
+            return "last record";
+        case Source::Chosen:
+            return "chosen";
+        default:
+            return "none";
+    }
+}
+
+std::int32_t ProposedFolder(const Choices& choices, std::int32_t defaultFolder) {
+    return Listed(choices.folders, defaultFolder) ? defaultFolder
+           : choices.folders.empty()              ? 0
+                                                  : choices.folders.front();
+}
+
+void ApplyProposals(std::vector<PreviewLine>& lines, const RuleSet& rules, std::int32_t folder) {
+    RuleMatcher matcher(rules);
+    for (PreviewLine& p : lines) {
+        if (p.source == Source::Chosen) continue;
+        const std::size_t n =
+            rules.empty()
+                ? 0
+                : matcher.FirstMatch(p.kind, p.line.cents, Upper(p.line.payee), Upper(p.line.memo));
+        p.rule = n;
+        if (n != 0) {
+            const ImportRule& r = rules.rule(n);
+            p.account = r.account;
+            p.folder = r.folder != 0 ? r.folder : folder;
+            p.source = Source::Rule;
+        } else {
+            p.account = p.recordAccount;
+            p.folder = folder;
+            p.source = p.account != 0 ? Source::LastRecord : Source::None;
+        }
+    }
+}
+
 std::string StateShown(const PreviewLine& p, const std::string& fileName) {
     const std::string state(StateText(p.state));
     if (p.state != LineState::Unreadable || p.line.problem.empty()) return state;
@@ -108,13 +147,12 @@ std::unordered_set<std::string> ImportedIds() {
 
 std::vector<PreviewLine> Propose(const std::vector<StatementLine>& lines, const Choices& choices,
                                  std::int32_t defaultFolder,
-                                 const std::unordered_set<std::string>& importedIds) {
+                                 const std::unordered_set<std::string>& importedIds,
+                                 const RuleSet& rules) {
     std::unordered_map<std::string, Latest> latestExpense, latestIncome;
     std::unordered_set<std::string> wantedExpense, wantedIncome, found;
     std::vector<PreviewLine> out;
-    const std::int32_t folder = Listed(choices.folders, defaultFolder) ? defaultFolder
-                                : choices.folders.empty()              ? 0
-                                                                       : choices.folders.front();
+    const std::int32_t folder = ProposedFolder(choices, defaultFolder);
     for (const StatementLine& line : lines) {
         PreviewLine p;
         p.line = line;
@@ -138,7 +176,7 @@ std::vector<PreviewLine> Propose(const std::vector<StatementLine>& lines, const 
         const Latest& latest = (expense ? latestExpense : latestIncome)[name];
         if (latest.recNo > 0 &&
             Listed(expense ? choices.expenseAccounts : choices.incomeAccounts, latest.account))
-            p.account = latest.account;
+            p.recordAccount = latest.account;
         if (!p.line.problem.empty()) {
             p.state = LineState::Unreadable;
         } else if ((!p.line.transactionId.empty() &&
@@ -149,6 +187,7 @@ std::vector<PreviewLine> Propose(const std::vector<StatementLine>& lines, const 
         }
         p.chosen = p.state == LineState::New;
     }
+    ApplyProposals(out, rules, folder);
     return out;
 }
 

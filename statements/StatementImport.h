@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "data/TableCatalogue.h"
+#include "statements/ImportRules.h"
 #include "statements/Statement.h"
 
 namespace statements {
@@ -21,11 +22,13 @@ namespace statements {
 inline constexpr std::string_view kImportTitle = "Import Statement";
 inline constexpr std::string_view kIdsTable = cbk::kStatementIdsTable;
 
-enum class Kind { Expense, Income };
 enum class LineState { New, Duplicate, Unreadable };
 
 // "new", "probable duplicate", "cannot be read".
 std::string_view StateText(LineState state);
+
+// Where a line's account came from.
+enum class Source { None, Rule, LastRecord, Chosen };
 
 struct PreviewLine {
     StatementLine line;
@@ -34,27 +37,37 @@ struct PreviewLine {
     std::int32_t folder = 0;
     LineState state = LineState::New;
     bool chosen = false;  // ticked for import
+    Source source = Source::None;
+    std::size_t rule = 0;  // the rule's place in the list, from 1, when it proposed the account
+    // The account of the payee's most recent record when it is still in the list, else 0.
+    std::int32_t recordAccount = 0;
 };
 
-// The numbers in the account and folder lists, in the lists' order.
-struct Choices {
-    std::vector<std::int32_t> expenseAccounts;
-    std::vector<std::int32_t> incomeAccounts;
-    std::vector<std::int32_t> folders;
-};
+// "rule 3", "last record", "none", "chosen".
+std::string SourceText(const PreviewLine& p);
 
 // The transaction ids imported before (empty when STMTIDS.dbf is not there yet).
 std::unordered_set<std::string> ImportedIds();
 
 // The proposals for `lines`, with EXP5 and INC5 open through their openers: walks each once.
-// The account is that of the same payee's most recent record (the expense's pay-to, the
-// income's description, without regard to case) when it is still in the list; the folder is
+// The account is that of the first of `rules` that matches the line, else that of the same
+// payee's most recent record (the expense's pay-to, the income's description, without regard
+// to case) when it is still in the list; the folder is the rule's when it gives one, else
 // `defaultFolder` when it is in the list, else the first folder. A line whose date, amount
 // and payee match a live record of its kind, or whose transaction id is in `importedIds`, is
 // a probable duplicate. New lines are ticked, the others not.
 std::vector<PreviewLine> Propose(const std::vector<StatementLine>& lines, const Choices& choices,
                                  std::int32_t defaultFolder,
-                                 const std::unordered_set<std::string>& importedIds);
+                                 const std::unordered_set<std::string>& importedIds,
+                                 const RuleSet& rules = {});
+
+// The folder a line gets when no rule gives one: `defaultFolder` when it is in the list, else
+// the first folder, else 0.
+std::int32_t ProposedFolder(const Choices& choices, std::int32_t defaultFolder);
+
+// Proposes again, by `rules` and the payee's last record, the account and folder of every line
+// whose account the user has not chosen (after the rules changed).
+void ApplyProposals(std::vector<PreviewLine>& lines, const RuleSet& rules, std::int32_t folder);
 
 // The preview's state of a line: a line that cannot be read says why ("cannot be read: line
 // 7: '31/02/2026' is not a date."), without the file's name, which the preview shows above.

@@ -12,15 +12,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "data/Database.h"
-#include "data/TableSession.h"
-#include "records/RecordTables.h"
 #include "rules/EntryRules.h"
-#include "state/MainVars.h"
-#include "statements/MappingStore.h"
-#include "statements/Readers.h"
-#include "statements/TextParts.h"
 #include "statements/forms/CsvMappingU.h"
+#include "statements/forms/ImportRulesU.h"
 #include "widgets/FieldParts.h"
 
 namespace cbk {
@@ -28,33 +22,6 @@ namespace cbk {
 namespace {
 
 constexpr int kHelpContext = 525;
-constexpr std::size_t kProblemsShown = 10;
-
-void Inform(const std::string& text) {
-    platform::messages().show(platform::MessageKind::Information, text, platform::Buttons::OK);
-}
-
-void Warn(const std::string& text) {
-    platform::messages().show(platform::MessageKind::Warning, text, platform::Buttons::OK);
-}
-
-// Entries "   7 - Office" and the numbers they stand for.
-std::map<std::int32_t, std::string> Named(const std::vector<std::string>& entries,
-                                          std::vector<std::int32_t>& numbers) {
-    std::map<std::int32_t, std::string> named;
-    for (const std::string& entry : entries) {
-        const auto n = rules::ChoiceNumber(entry);
-        if (!n) continue;
-        numbers.push_back(*n);
-        named[*n] = statements::Trimmed(entry);
-    }
-    return named;
-}
-
-std::vector<std::string> Entries(engine::Data4* table, engine::Field4* number,
-                                 engine::Field4* name) {
-    return records::BuildChoiceList(table, number, name, 0).entries;
-}
 
 }  // namespace
 
@@ -80,14 +47,9 @@ int TStatementOpenDialog::execModal() {
 
 // ---- the preview lines ----------------------------------------------------------------------
 
-void PreviewModel::Reset(std::map<std::int32_t, std::string> expenseAccounts,
-                         std::map<std::int32_t, std::string> incomeAccounts,
-                         std::map<std::int32_t, std::string> folders, std::string fileName) {
+void PreviewModel::Reset() {
     beginResetModel();
-    fileName_ = std::move(fileName);
-    expenseAccounts_ = std::move(expenseAccounts);
-    incomeAccounts_ = std::move(incomeAccounts);
-    folders_ = std::move(folders);
+    fileName_ = statements::DisplayName(session_.path());
     endResetModel();
 }
 
@@ -96,7 +58,7 @@ void PreviewModel::RowsChanged(int first, int last) {
 }
 
 int PreviewModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(lines_.size());
+    return parent.isValid() ? 0 : static_cast<int>(session_.Lines.size());
 }
 
 int PreviewModel::columnCount(const QModelIndex& parent) const {
@@ -104,7 +66,7 @@ int PreviewModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant PreviewModel::data(const QModelIndex& index, int role) const {
-    const statements::PreviewLine& p = lines_[index.row()];
+    const statements::PreviewLine& p = session_.Lines[index.row()];
     const bool expense = p.kind == statements::Kind::Expense;
     if (role == Qt::CheckStateRole && index.column() == Tick)
         return p.chosen ? Qt::Checked : Qt::Unchecked;
@@ -141,9 +103,11 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
             return expense ? QStringLiteral("Expense") : QStringLiteral("Income");
         case Account:
             return noAccount ? QStringLiteral("(none)")
-                             : name(expense ? expenseAccounts_ : incomeAccounts_, p.account);
+                             : name(session_.AccountNames(p.kind), p.account);
         case Folder:
-            return name(folders_, p.folder);
+            return name(session_.FolderNames(), p.folder);
+        case Source:
+            return QString::fromStdString(statements::SourceText(p));
         case State:
             return QString::fromStdString(statements::StateShown(p, fileName_));
         default:
@@ -153,7 +117,7 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
 
 bool PreviewModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::CheckStateRole || index.column() != Tick) return false;
-    statements::PreviewLine& p = lines_[index.row()];
+    statements::PreviewLine& p = session_.Lines[index.row()];
     if (p.state == statements::LineState::Unreadable) return false;
     p.chosen = value.toInt() == Qt::Checked;
     emit dataChanged(index, index);
@@ -162,14 +126,16 @@ bool PreviewModel::setData(const QModelIndex& index, const QVariant& value, int 
 
 Qt::ItemFlags PreviewModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (index.column() == Tick && lines_[index.row()].state != statements::LineState::Unreadable)
+    if (index.column() == Tick &&
+        session_.Lines[index.row()].state != statements::LineState::Unreadable)
         f |= Qt::ItemIsUserCheckable;
     return f;
 }
 
 QVariant PreviewModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    static const char* const kCaptions[] = {"Import",   "Date", "Payee",   "Amount", "Memo",
-                                            "Check No", "Kind", "Account", "Folder", "State"};
+    static const char* const kCaptions[] = {"Import", "Date",     "Payee", "Amount",
+                                            "Memo",   "Check No", "Kind",  "Account",
+                                            "Folder", "Source",   "State"};
     if (role != Qt::DisplayRole) return {};
     if (orientation == Qt::Vertical) return section + 1;
     return QString::fromLatin1(kCaptions[section]);
@@ -187,7 +153,7 @@ TStatementImport::TStatementImport(QWidget* parent) : QDialog(parent) {
     DateOrderBox->setObjectName(QStringLiteral("DateOrderBox"));
     DateOrderBox->addItems({QStringLiteral("Month/Day/Year"), QStringLiteral("Day/Month/Year"),
                             QStringLiteral("Year/Month/Day")});
-    model_ = new PreviewModel(Lines, this);
+    model_ = new PreviewModel(Session, this);
     Grid = new QTableView(this);
     Grid->setObjectName(QStringLiteral("Grid"));
     Grid->setModel(model_);
@@ -203,6 +169,11 @@ TStatementImport::TStatementImport(QWidget* parent) : QDialog(parent) {
     FolderBox = MakeChoiceField(this, "FolderBox");
     BtnApply = new QPushButton(QStringLiteral("Apply to Selected Lines"), this);
     BtnApply->setObjectName(QStringLiteral("BtnApply"));
+    BtnRuleFromLine =
+        new QPushButton(QStringLiteral("Always Use This for Payees Like\u2026"), this);
+    BtnRuleFromLine->setObjectName(QStringLiteral("BtnRuleFromLine"));
+    BtnRules = new QPushButton(QStringLiteral("Rules\u2026"), this);
+    BtnRules->setObjectName(QStringLiteral("BtnRules"));
     BtnImport = new QPushButton(QStringLiteral("Import"), this);
     BtnImport->setObjectName(QStringLiteral("BtnImport"));
     BtnImport->setDefault(true);
@@ -211,6 +182,8 @@ TStatementImport::TStatementImport(QWidget* parent) : QDialog(parent) {
     BitBtn1 = MakeHelpButton(this);
     OpenDialog1 = new TStatementOpenDialog(this);
     Mapping1 = new TCsvMapping(this);
+    RuleForm = new TImportRule(this);
+    RulesForm = new TImportRules(this);
 
     auto* top = new QHBoxLayout;
     top->addWidget(Label1, 1);
@@ -222,7 +195,9 @@ TStatementImport::TStatementImport(QWidget* parent) : QDialog(parent) {
     change->addWidget(Label4);
     change->addWidget(FolderBox);
     change->addWidget(BtnApply);
+    change->addWidget(BtnRuleFromLine);
     change->addStretch();
+    change->addWidget(BtnRules);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(BtnImport);
     buttons->addWidget(BtnCancel);
@@ -239,6 +214,8 @@ TStatementImport::TStatementImport(QWidget* parent) : QDialog(parent) {
             [this] { CurrentRowChanged(); });
     connect(DateOrderBox, &QComboBox::activated, this, [this] { DateOrderChange(); });
     connect(BtnApply, &QPushButton::clicked, this, &TStatementImport::BtnApplyClick);
+    connect(BtnRuleFromLine, &QPushButton::clicked, this, &TStatementImport::BtnRuleFromLineClick);
+    connect(BtnRules, &QPushButton::clicked, this, &TStatementImport::BtnRulesClick);
     connect(BtnImport, &QPushButton::clicked, this, &TStatementImport::BtnImportClick);
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(BitBtn1, &QPushButton::clicked, this, [] { rules::ShowFormHelp(kHelpContext); });
@@ -249,198 +226,114 @@ void TStatementImport::Run() {
     if (platform::modal().showModal(*OpenDialog1) != platform::mrOk ||
         OpenDialog1->FileName.empty())
         return;
-    path_ = OpenDialog1->FileName;
-    std::string error;
-    if (!statements::ReadFileBytes(path_, bytes_, error)) {
-        Warn(error);
-        return;
-    }
-    if (statements::Trimmed(bytes_).empty()) {
-        Warn(statements::DisplayName(path_) + ": the file is empty. Nothing was imported.");
-        return;
-    }
-    format_ = statements::DetectFormat(path_, bytes_);
-    order_ = platform::regional().settings().dateOrder;
-    if (format_ == statements::Format::Unknown) {
-        Warn(statements::DisplayName(path_) +
-             ": this is not a bank statement (OFX, QFX, QIF or CSV). Nothing was imported.");
-        return;
-    }
-    if (format_ == statements::Format::Csv) {
-        const std::string conf = statements::MappingFilePath();
-        const statements::CsvMapping guessed = statements::GuessMapping(bytes_, order_);
-        const auto remembered = statements::RememberedMappingFor(conf, bytes_, guessed.firstLine);
-        Mapping1->Load(bytes_, remembered ? *remembered : guessed);
+    if (!Session.Open(OpenDialog1->FileName)) return;
+    const bool csv = Session.format() == statements::Format::Csv;
+    if (csv) {
+        Mapping1->Load(Session.bytes(), Session.ProposedMapping());
         if (platform::modal().showModal(*Mapping1) != platform::mrOk) return;
-        mapping_ = Mapping1->Mapping();
-        order_ = mapping_.dateOrder;
-        if (mapping_.header)
-            statements::RememberMapping(conf, statements::LineText(bytes_, mapping_.firstLine),
-                                        mapping_);
+        Session.UseMapping(Mapping1->Mapping());
     }
-    if (!ReadAndPropose(format_ == statements::Format::Csv)) return;
+    if (!ReadAndPropose(csv)) return;
     if (platform::modal().showModal(*this) != platform::mrOk) return;
-
-    const statements::WriteOutcome outcome = [this] {
-        platform::ProgressShown shown("Importing Statement");
-        return statements::WriteStatement(Lines);
-    }();
-    if (outcome.ok)
-        Inform(statements::OutcomeMessage(outcome));
-    else
-        Warn(outcome.error);
+    Session.Write();
 }
 
 bool TStatementImport::ReadAndPropose(bool orderChosen) {
-    std::unique_ptr<statements::StatementReader> reader;
-    if (format_ == statements::Format::Ofx) {
-        reader = statements::MakeOfxReader();
-    } else if (format_ == statements::Format::Qif) {
-        reader = statements::MakeQifReader(order_, orderChosen);
-    } else {
-        mapping_.dateOrder = order_;
-        reader = statements::MakeCsvReader(mapping_);
-    }
-    const statements::Statement st = reader->read(path_, bytes_);
-    if (!st.error.empty()) {
-        Warn(st.error + "\r\nNothing was imported.");
-        return false;
-    }
-    statements::Choices choices;
-    std::map<std::int32_t, std::string> expenseNames, incomeNames, folderNames;
-    {
-        TableSession session({"EXP5", "INC5", "ACC", "ACCI", "FOLDER"});
-        expenseEntries_ = Entries(Accounts, AccNoField, AcDescField);
-        incomeEntries_ = Entries(IncomeAccounts, IncAccNoField, IncAcDescField);
-        folderEntries_ = Entries(Folders, FolNoField, FolNameField);
-        expenseNames = Named(expenseEntries_, choices.expenseAccounts);
-        incomeNames = Named(incomeEntries_, choices.incomeAccounts);
-        folderNames = Named(folderEntries_, choices.folders);
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        Lines = statements::Propose(st.lines, choices, DefaultFolder, statements::ImportedIds());
-        QGuiApplication::restoreOverrideCursor();
-    }
-    model_->Reset(std::move(expenseNames), std::move(incomeNames), std::move(folderNames),
-                  statements::DisplayName(path_));
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool read = Session.ReadAndPropose(orderChosen);
+    QGuiApplication::restoreOverrideCursor();
+    if (!read) return false;
+    ShowProposals();
     Grid->resizeColumnsToContents();
     for (int column : {PreviewModel::Account, PreviewModel::Folder})
         Grid->setColumnWidth(column, std::max(Grid->columnWidth(column), 160));
 
     // Where the dates were read by the order the user may change, the order is offered.
-    const bool offerOrder = format_ != statements::Format::Ofx && st.dateOrderMatters;
-    Label2->setVisible(offerOrder);
-    DateOrderBox->setVisible(offerOrder);
-    order_ = st.dateOrder;
-    DateOrderBox->setCurrentIndex(static_cast<int>(order_));
-    FillChoiceBox(FolderBox, folderEntries_, 0);
-    ShowCounts();
+    Label2->setVisible(Session.OfferDateOrder());
+    DateOrderBox->setVisible(Session.OfferDateOrder());
+    DateOrderBox->setCurrentIndex(static_cast<int>(Session.dateOrder()));
+    FillChoiceBox(FolderBox, Session.FolderEntries(), 0);
     if (!Lines.empty()) Grid->selectRow(0);
     CurrentRowChanged();
-
-    std::string problems;
-    std::size_t count = 0;
-    for (const auto& p : Lines) {
-        if (p.line.problem.empty()) continue;
-        if (++count <= kProblemsShown) problems += p.line.problem + "\r\n";
-    }
-    if (count > kProblemsShown)
-        problems += "... and " + std::to_string(count - kProblemsShown) + " more.\r\n";
-    if (count > 0) Warn(problems + "These lines cannot be imported; the others can.");
+    Session.TellProblems();
     return true;
 }
 
-void TStatementImport::ShowCounts() {
-    long duplicates = 0, unreadable = 0;
-    for (const auto& p : Lines) {
-        duplicates += p.state == statements::LineState::Duplicate;
-        unreadable += p.state == statements::LineState::Unreadable;
-    }
-    Label1->setText(QString::fromStdString(statements::DisplayName(path_) + ": " +
-                                           std::to_string(Lines.size()) + " lines, " +
-                                           std::to_string(duplicates) + " probable duplicates, " +
-                                           std::to_string(unreadable) + " cannot be read"));
+void TStatementImport::ShowProposals() {
+    model_->Reset();
+    Label1->setText(QString::fromStdString(Session.CountsText()));
+}
+
+void TStatementImport::ShowRulesApplied() {
+    if (!Lines.empty()) model_->RowsChanged(0, static_cast<int>(Lines.size()) - 1);
+    CurrentRowChanged();
 }
 
 void TStatementImport::DateOrderChange() {
-    order_ = static_cast<platform::DateOrder>(DateOrderBox->currentIndex());
+    Session.SetDateOrder(static_cast<platform::DateOrder>(DateOrderBox->currentIndex()));
     ReadAndPropose(true);
 }
 
 void TStatementImport::CurrentRowChanged() {
     const int row = Grid->currentIndex().isValid() ? Grid->currentIndex().row() : 0;
-    const statements::Kind kind =
-        row < static_cast<int>(Lines.size()) ? Lines[row].kind : statements::Kind::Expense;
+    const bool any = row < static_cast<int>(Lines.size());
+    const statements::Kind kind = any ? Lines[row].kind : statements::Kind::Expense;
     boxKind_ = kind;
-    const auto& entries = kind == statements::Kind::Expense ? expenseEntries_ : incomeEntries_;
+    const auto& entries = Session.Entries(kind);
     // A line without an account shows none chosen, not the list's first entry.
     int chosen = -1;
-    for (std::size_t i = 0; i < entries.size() && row < static_cast<int>(Lines.size()); ++i)
+    for (std::size_t i = 0; i < entries.size() && any; ++i)
         if (rules::ChoiceNumber(entries[i]) == Lines[row].account) chosen = static_cast<int>(i);
     FillChoiceBox(AccountBox, entries, chosen);
     Label3->setText(kind == statements::Kind::Expense ? QStringLiteral("Expense account:")
                                                       : QStringLiteral("Income account:"));
-    if (row < static_cast<int>(Lines.size()))
-        for (std::size_t i = 0; i < folderEntries_.size(); ++i)
-            if (rules::ChoiceNumber(folderEntries_[i]) == Lines[row].folder)
+    if (any)
+        for (std::size_t i = 0; i < Session.FolderEntries().size(); ++i)
+            if (rules::ChoiceNumber(Session.FolderEntries()[i]) == Lines[row].folder)
                 FolderBox->setCurrentIndex(static_cast<int>(i));
+    BtnRuleFromLine->setEnabled(any);
+}
+
+std::optional<std::int32_t> TStatementImport::Chosen(ChoiceBox* box) const {
+    const auto entry = box->chosenEntry();
+    return entry ? rules::ChoiceNumber(*entry) : std::nullopt;
 }
 
 void TStatementImport::BtnApplyClick() {
-    const auto account =
-        AccountBox->chosenEntry() ? rules::ChoiceNumber(*AccountBox->chosenEntry()) : std::nullopt;
-    const auto folder =
-        FolderBox->chosenEntry() ? rules::ChoiceNumber(*FolderBox->chosenEntry()) : std::nullopt;
-    for (const QModelIndex& index : Grid->selectionModel()->selectedRows()) {
-        statements::PreviewLine& p = Lines[index.row()];
-        // The account list is of one kind; lines of the other kind keep their account.
-        if (account && p.kind == boxKind_) p.account = *account;
-        if (folder) p.folder = *folder;
-        model_->RowsChanged(index.row(), index.row());
-    }
+    std::vector<int> rows;
+    for (const QModelIndex& index : Grid->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    Session.Apply(rows, boxKind_, Chosen(AccountBox), Chosen(FolderBox));
+    for (int row : rows) model_->RowsChanged(row, row);
+}
+
+void TStatementImport::BtnRuleFromLineClick() {
+    const QModelIndex current = Grid->currentIndex();
+    if (!current.isValid() || current.row() >= static_cast<int>(Lines.size())) return;
+    const int row = current.row();
+    // The account and folder in the boxes are the ones the user means for lines like this.
+    const statements::PreviewLine& p = Lines[row];
+    const std::int32_t account =
+        p.kind == boxKind_ ? Chosen(AccountBox).value_or(p.account) : p.account;
+    RuleForm->Load(Session.RuleFromLine(row, account, Chosen(FolderBox).value_or(0)), Session);
+    if (platform::modal().showModal(*RuleForm) != platform::mrOk) return;
+    std::vector<statements::ImportRule> rules = Session.Rules();
+    rules.push_back(RuleForm->Rule);
+    if (Session.SaveRules(rules)) ShowRulesApplied();
+}
+
+void TStatementImport::BtnRulesClick() {
+    RulesForm->Load(Session);
+    if (platform::modal().showModal(*RulesForm) != platform::mrOk) return;
+    if (Session.SaveRules(RulesForm->Rules)) ShowRulesApplied();
 }
 
 void TStatementImport::BtnImportClick() {
-    std::vector<std::size_t> lacking;
-    std::size_t ticked = 0;
-    for (std::size_t i = 0; i < Lines.size(); ++i) {
-        const statements::PreviewLine& p = Lines[i];
-        if (!p.chosen || p.state == statements::LineState::Unreadable) continue;
-        if (folderEntries_.empty()) {
-            Inform("Line " + std::to_string(i + 1) + " (" + p.line.payee +
-                   ") has no folder: choose one for it, or untick it.");
-            Grid->selectRow(static_cast<int>(i));
-            return;
-        }
-        ++ticked;
-        if (p.account == 0) lacking.push_back(i);
-    }
-    if (!lacking.empty()) {
-        const std::size_t first = lacking.front();
-        const std::string line = std::to_string(first + 1);
-        const std::string& payee = Lines[first].line.payee;
-        const std::string n = std::to_string(lacking.size());
-        const bool one = lacking.size() == 1;
-        const bool others = lacking.size() < ticked;
-        const std::string which = one ? "Line " + line + " (" + payee + ") has no account"
-                                      : n + " ticked lines have no account (the first is line " +
-                                            line + ", " + payee + ")";
-        if (!others) {
-            Inform(which + (one ? ": choose one for it, or untick it."
-                                : ": choose one for each, or untick them."));
-            Grid->selectRow(static_cast<int>(first));
-            return;
-        }
-        // The lines without an account are left out, as unticked lines are, if the user agrees.
-        if (!platform::Confirmed(platform::MessageKind::Confirm,
-                                 which + ". Import the other lines and leave " +
-                                     (one ? std::string("it") : "these " + n) + " out?",
-                                 platform::Buttons::YesNo)) {
-            Grid->selectRow(static_cast<int>(first));
-            return;
-        }
-        for (std::size_t i : lacking) Lines[i].chosen = false;
-        model_->RowsChanged(0, static_cast<int>(Lines.size()) - 1);
-    }
+    std::optional<std::size_t> select;
+    const bool ready = Session.ReadyToWrite(select);
+    if (select) Grid->selectRow(static_cast<int>(*select));
+    if (!ready) return;
+    model_->RowsChanged(0, static_cast<int>(Lines.size()) - 1);
     accept();
 }
 

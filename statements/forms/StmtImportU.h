@@ -1,21 +1,21 @@
 #pragma once
 
 // TStatementImport: the import of a bank statement (help context 525). Run() asks for the
-// file, for a CSV the column mapping (TCsvMapping), reads the statement and shows every line
-// in the preview with its proposal; Import writes the ticked lines in one command and says
-// what was added. Nothing is written before Import, and nothing when the file cannot be read.
+// file, for a CSV the column mapping (TCsvMapping), and shows every line of the statement in
+// the preview with its proposal and where it came from; Import writes the ticked lines. The
+// steps themselves are the import session's (statements/ImportSession); the form holds the
+// widgets and passes what the user does to it.
 
 #include <QAbstractTableModel>
 #include <QDialog>
 #include <QFileDialog>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/Platform.h"
-#include "statements/Csv.h"
-#include "statements/Statement.h"
-#include "statements/StatementImport.h"
+#include "statements/ImportSession.h"
 
 class QComboBox;
 class QLabel;
@@ -26,6 +26,8 @@ namespace cbk {
 
 class ChoiceBox;
 class TCsvMapping;
+class TImportRule;
+class TImportRules;
 
 // The open dialog of the statement file, shown through the platform's modal runner so that a
 // test can answer it. After OK FileName is the chosen file.
@@ -41,19 +43,32 @@ public:
 };
 
 // The lines of the preview: tick, date, payee, amount, memo, check number, kind, account,
-// folder, state. A line without an account shows "(none)", an income line's memo that the
-// income record cannot keep says so, and a line that cannot be read shows why.
+// folder, source, state. A line without an account shows "(none)", the source where its
+// account came from ("rule 2", "last record", "none"), an income line's memo that the income
+// record cannot keep says so, and a line that cannot be read shows why.
 class PreviewModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    enum Column { Tick, Date, Payee, Amount, Memo, CheckNo, Kind, Account, Folder, State, Count };
+    enum Column {
+        Tick,
+        Date,
+        Payee,
+        Amount,
+        Memo,
+        CheckNo,
+        Kind,
+        Account,
+        Folder,
+        Source,
+        State,
+        Count
+    };
 
-    PreviewModel(std::vector<statements::PreviewLine>& lines, QObject* parent)
-        : QAbstractTableModel(parent), lines_(lines) {}
-    void Reset(std::map<std::int32_t, std::string> expenseAccounts,
-               std::map<std::int32_t, std::string> incomeAccounts,
-               std::map<std::int32_t, std::string> folders, std::string fileName);
+    // The tick is the one thing the grid changes in the session's lines itself.
+    PreviewModel(statements::ImportSession& session, QObject* parent)
+        : QAbstractTableModel(parent), session_(session) {}
+    void Reset();
     void RowsChanged(int first, int last);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -64,8 +79,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    std::vector<statements::PreviewLine>& lines_;
-    std::map<std::int32_t, std::string> expenseAccounts_, incomeAccounts_, folders_;
+    statements::ImportSession& session_;
     std::string fileName_;
 };
 
@@ -89,28 +103,32 @@ public:
     QLabel* Label4 = nullptr;  // "Folder:"
     ChoiceBox* FolderBox = nullptr;
     QPushButton* BtnApply = nullptr;
+    QPushButton* BtnRuleFromLine = nullptr;  // "Always use this for payees like…"
+    QPushButton* BtnRules = nullptr;
     QPushButton* BtnImport = nullptr;
     QPushButton* BtnCancel = nullptr;
     QPushButton* BitBtn1 = nullptr;
     TStatementOpenDialog* OpenDialog1 = nullptr;
     TCsvMapping* Mapping1 = nullptr;
+    TImportRule* RuleForm = nullptr;
+    TImportRules* RulesForm = nullptr;
 
-    std::vector<statements::PreviewLine> Lines;
+    statements::ImportSession Session;
+    std::vector<statements::PreviewLine>& Lines = Session.Lines;
 
     void BtnApplyClick();
+    void BtnRuleFromLineClick();
+    void BtnRulesClick();
     void BtnImportClick();
 
 private:
     bool ReadAndPropose(bool orderChosen);
+    void ShowProposals();
+    void ShowRulesApplied();
     void CurrentRowChanged();
-    void ShowCounts();
     void DateOrderChange();
+    std::optional<std::int32_t> Chosen(ChoiceBox* box) const;
 
-    std::string path_, bytes_;
-    statements::Format format_ = statements::Format::Unknown;
-    statements::CsvMapping mapping_;
-    platform::DateOrder order_ = platform::DateOrder::MDY;
-    std::vector<std::string> expenseEntries_, incomeEntries_, folderEntries_;
     PreviewModel* model_ = nullptr;
     statements::Kind boxKind_ = statements::Kind::Expense;
 };

@@ -11,6 +11,7 @@
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/engine/Engine.h"
+#include "statements/ImportRules.h"
 #include "statements/StatementImport.h"
 #include "support/DataFixture.h"
 #include "support/FaultyFileSystem.h"
@@ -155,6 +156,85 @@ TEST_F(StatementImportTest, ProposesFromLatestRecordOfPayeeAndMarksDuplicates) {
         EXPECT_EQ(p[i].state, want[i].state) << i;
         EXPECT_EQ(p[i].chosen, want[i].state == LineState::New) << i;
         EXPECT_EQ(p[i].folder, 3) << i;
+    }
+}
+
+// Rules come before the payee's last record, the first usable one wins, and each line says
+// where its account came from; proposing again after the rules change keeps what the user chose.
+TEST_F(StatementImportTest, RulesComeBeforeTheLastRecordAndEachLineSaysItsSource) {
+    AddExpense(Ymd(2026, 1, 5), 200, 80.0, "Harbor Office Supply");
+    AddExpense(Ymd(2026, 1, 6), 240, 80.0, "City Water & Power");
+    statements::ImportRule gone;
+    gone.pattern = "harbor";
+    gone.account = 999;  // no longer in the list: skipped
+    statements::ImportRule harbor = gone;
+    harbor.account = 120;
+    harbor.folder = 2;
+    const std::vector<StatementLine> lines = {
+        Line(Ymd(2026, 2, 3), -12000, "Harbor Office Supply"),
+        Line(Ymd(2026, 2, 4), -6437, "City Water & Power"),
+        Line(Ymd(2026, 2, 5), -100, "Someone New"),
+    };
+    OpenExpenses();
+    OpenIncome();
+    auto p =
+        statements::Propose(lines, choices_, 3, {}, statements::RuleSet({gone, harbor}, choices_));
+    CloseAllTables();
+    const struct {
+        int account, folder;
+        const char* source;
+    } want[] = {{120, 2, "rule 2"}, {240, 3, "last record"}, {0, 3, "none"}};
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        EXPECT_EQ(p[i].account, want[i].account) << i;
+        EXPECT_EQ(p[i].folder, want[i].folder) << i;
+        EXPECT_EQ(statements::SourceText(p[i]), want[i].source) << i;
+    }
+
+    // Without the rule the last record proposes again; a line the user gave an account keeps it.
+    p[2].account = 200;
+    p[2].source = statements::Source::Chosen;
+    statements::ApplyProposals(p, statements::RuleSet({}, choices_), 3);
+    EXPECT_EQ(p[0].account, 200);
+    EXPECT_EQ(p[0].folder, 3);
+    EXPECT_EQ(statements::SourceText(p[0]), "last record");
+    EXPECT_EQ(p[2].account, 200);
+    EXPECT_EQ(statements::SourceText(p[2]), "chosen");
+}
+
+// The rules are kept in order in STMTRULE.dbf; a save that fails keeps the list as it was.
+TEST_F(StatementImportTest, RulesAreKeptInTheirSideTableAndAFailedSaveKeepsTheOldList) {
+    std::string error;
+    EXPECT_TRUE(statements::LoadRules(error).empty());
+    statements::ImportRule a;
+    a.match = statements::RuleMatch::Pattern;
+    a.pattern = "^harbor\\b";
+    a.minCents = 1000;
+    a.account = 200;
+    a.folder = 2;
+    statements::ImportRule b;
+    b.text = statements::RuleText::Either;
+    b.match = statements::RuleMatch::StartsWith;
+    b.pattern = "Lakeside Café";
+    b.maxCents = 99'999'999;
+    b.kind = statements::Kind::Income;
+    b.account = 20;
+    ASSERT_EQ(statements::SaveRules({a, b}), "");
+    EXPECT_EQ(
+        Rows("STMTRULE"),
+        std::vector<std::string>(
+            {"P|R|^harbor\\b" + std::string(51, ' ') + "|     10.00|          |E| 200|   2",
+             "E|S|Lakeside Café" + std::string(47, ' ') + "|          | 999999.99|I|  20|   0"}));
+    EXPECT_EQ(statements::LoadRules(error), (std::vector<statements::ImportRule>{a, b}));
+    EXPECT_EQ(error, "");
+    EXPECT_FALSE(std::filesystem::exists(fileIn("STMTRULN.dbf")));
+
+    for (engine::FsOp op : {engine::FsOp::Write, engine::FsOp::Sync, engine::FsOp::Rename}) {
+        Faulty().failNth(op, 1, ENOSPC);
+        EXPECT_EQ(statements::SaveRules({b}),
+                  "The rules could not be saved; the rules as they were are kept.")
+            << engine::fsOpName(op);
+        Faulty().clearFaults();
+        EXPECT_EQ(statements::LoadRules(error).size(), 2u) << engine::fsOpName(op);
     }
 }
 

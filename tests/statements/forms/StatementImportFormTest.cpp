@@ -1,20 +1,24 @@
-// The statement import through its windows, from the main window's button: an OFX statement
-// imported and imported again, and a CSV statement through the column mapping. The readers,
-// proposals and the write are tested in tests/statements.
+// The statement import through its windows, from the main window's button: a CSV statement
+// through the column mapping and the preview to the write, and a rule made from a preview line
+// and seen in the rules list. The session's steps, the readers, proposals, rules and the write
+// are tested in tests/statements.
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTest>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "RecordFormFixture.h"
-#include "statements/MappingStore.h"
 #include "statements/forms/CsvMappingU.h"
+#include "statements/forms/ImportRulesU.h"
 #include "statements/forms/StmtImportU.h"
 #include "widgets/FieldParts.h"
 
@@ -27,7 +31,7 @@ protected:
         RecordFormTest::SetUp();
         if (HasFatalFailure()) return;
         ::setenv("XDG_CONFIG_HOME", (dataDir() / "config").c_str(), 1);
-        for (const char* name : {"first-national.ofx", "first-national.csv"})
+        for (const char* name : {"first-national.ofx"})
             std::filesystem::copy_file(
                 std::string(CBK_SOURCE_DIR) + "/tests/data/statements/" + name, dataDir() / name);
     }
@@ -42,94 +46,7 @@ protected:
             d.setResult(platform::mrOk);
         });
     }
-
-    // Gives every line without an account the first account of its kind, as a user would
-    // line by line, then presses Import.
-    static void giveAccountsAndImport(TStatementImport& form) {
-        for (int row = 0; row < static_cast<int>(form.Lines.size()); ++row) {
-            if (form.Lines[row].account != 0) continue;
-            form.Grid->selectRow(row);
-            form.AccountBox->setCurrentIndex(0);
-            form.BtnApply->click();
-        }
-        form.BtnImport->click();
-    }
-
-    long count(bool expenses) {
-        expenses ? OpenExpenses() : OpenIncome();
-        const long n = engine::d4recCount(expenses ? Expenses : Income);
-        CloseAllTables();
-        return n;
-    }
 };
-
-TEST_F(StatementImportForm, OfxImportedThenCaughtAsDuplicateOnTheSecondImport) {
-    const long expenses = count(true), income = count(false);
-    chooseFile("first-national.ofx");
-    onNext<TStatementImport>("TStatementImport", [](TStatementImport& form) {
-        ASSERT_EQ(form.Lines.size(), 3u);
-        EXPECT_EQ(form.Label1->text().toStdString(),
-                  "first-national.ofx: 3 lines, 0 probable duplicates, 0 cannot be read");
-        // Without an account a ticked line cannot be imported.
-        form.BtnImport->click();
-        EXPECT_EQ(form.result(), 0);
-        giveAccountsAndImport(form);
-    });
-    main().BtnStatement->click();
-    EXPECT_EQ(texts(), std::vector<std::string>(
-                           {"3 ticked lines have no account (the first is line 1, Harbor Office "
-                            "Supply): choose one for each, or untick them.",
-                            "2 expenses and 1 income record were added; 0 lines were skipped. "
-                            "Income records have no memo: the memo of 1 income line was not "
-                            "kept."}));
-    EXPECT_EQ(count(true), expenses + 2);
-    EXPECT_EQ(count(false), income + 1);
-    EXPECT_FALSE(anyTableOpen());
-
-    platform_->messages.clear();
-    chooseFile("first-national.ofx");
-    onNext<TStatementImport>("TStatementImport", [](TStatementImport& form) {
-        for (const auto& line : form.Lines) {
-            EXPECT_EQ(line.state, statements::LineState::Duplicate);
-            EXPECT_FALSE(line.chosen);
-            EXPECT_NE(line.account, 0);  // proposed from the records of the first import
-        }
-        form.resize(1100, 260);
-        form.show();
-        QApplication::processEvents();
-        if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR"))
-            form.grab().save(QString::fromLocal8Bit(dir) + "/statement-preview.png");
-        form.hide();
-        form.BtnImport->click();
-    });
-    main().BtnStatement->click();
-    EXPECT_EQ(texts(), std::vector<std::string>(
-                           {"0 expenses and 0 income records were added; 3 lines were skipped."}));
-    EXPECT_EQ(count(true), expenses + 2);
-}
-
-TEST_F(StatementImportForm, CsvGoesThroughTheMappingWhichIsRemembered) {
-    chooseFile("first-national.csv");
-    onNext<TCsvMapping>("TCsvMapping", [](TCsvMapping& mapping) {
-        EXPECT_EQ(mapping.PayeeColumn->currentText().toStdString(), "Description");
-        mapping.BtnOK->click();
-    });
-    onNext<TStatementImport>("TStatementImport", [](TStatementImport& form) {
-        ASSERT_EQ(form.Lines.size(), 3u);
-        EXPECT_EQ(form.Lines[0].line.payee, "Harbor Office Supply, Inc.");
-        form.Lines[2].chosen = false;
-        giveAccountsAndImport(form);
-    });
-    main().BtnStatement->click();
-    EXPECT_EQ(texts(), std::vector<std::string>(
-                           {"1 expense and 1 income record were added; 1 line was skipped. "
-                            "Income records have no memo: the memo of 1 income line was not "
-                            "kept."}));
-    const auto remembered = statements::RememberedMapping(
-        statements::MappingFilePath(), "Date,Description,Amount,Check Number,Memo");
-    ASSERT_TRUE(remembered.has_value());
-    EXPECT_EQ(remembered->check, 3);
-}
 
 // The preview says what a line lacks or loses: no account (and none chosen in the box), why a
 // line cannot be read, an income memo that is not kept; Import names the lines without an
@@ -152,6 +69,7 @@ TEST_F(StatementImportForm, PreviewShowsWhatLinesLackAndImportAsksAboutLinesWith
             return model.data(model.index(row, column)).toString().toStdString();
         };
         EXPECT_EQ(cell(1, PreviewModel::Account), "(none)");
+        EXPECT_EQ(cell(1, PreviewModel::Source), "none");
         EXPECT_EQ(cell(1, PreviewModel::Memo), "Invoice 311 (not kept)");
         EXPECT_EQ(cell(2, PreviewModel::State),
                   "cannot be read: line 6: '02/30/2026' is not a date.");
@@ -181,6 +99,67 @@ TEST_F(StatementImportForm, PreviewShowsWhatLinesLackAndImportAsksAboutLinesWith
                             "Line 2 (Lakeside Catering Co) has no account. Import the other "
                             "lines and leave it out?",
                             "1 expense and 0 income records was added; 2 lines were skipped."}));
+}
+
+// "Always use this for payees like…" opens the rule prefilled from the line and the boxes; the
+// rule is edited as typed, a bad pattern is refused, and once saved it proposes the line and
+// shows in the rules list.
+TEST_F(StatementImportForm, RuleMadeFromAPreviewLineProposesItAndShowsInTheRulesList) {
+    chooseFile("first-national.ofx");
+    onNext<TStatementImport>("TStatementImport", [this](TStatementImport& form) {
+        form.Grid->selectRow(0);
+        form.AccountBox->setCurrentIndex(14);  // 240 - Small Tools
+        onNext<TImportRule>("TImportRule", [this](TImportRule& rule) {
+            EXPECT_EQ(rule.PatternEdit->text().toStdString(), "Harbor Office Supply");
+            EXPECT_EQ(rule.AccountBox->currentText().trimmed().toStdString(), "240 - Small Tools");
+            rule.MatchBox->setCurrentIndex(2);
+            rule.PatternEdit->clear();
+            QTest::keyClicks(rule.PatternEdit, "^harbor (");
+            rule.BtnOK->click();
+            EXPECT_EQ(rule.result(), 0);
+            ASSERT_EQ(texts().size(), 1u);
+            EXPECT_EQ(texts()[0].rfind("\"^harbor (\" is not a regular expression", 0), 0u);
+            QTest::keyClick(rule.PatternEdit, Qt::Key_Backspace);
+            QTest::keyClick(rule.PatternEdit, Qt::Key_Backspace);
+            rule.show();
+            QApplication::processEvents();
+            if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR"))
+                rule.grab().save(QString::fromLocal8Bit(dir) + "/statement-rule.png");
+            rule.hide();
+            rule.BtnOK->click();
+        });
+        form.BtnRuleFromLine->click();
+        const QAbstractItemModel& model = *form.Grid->model();
+        EXPECT_EQ(model.data(model.index(0, PreviewModel::Source)).toString().toStdString(),
+                  "rule 1");
+        EXPECT_EQ(form.Lines[0].account, 240);
+        form.show();
+        QApplication::processEvents();
+        if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR"))
+            form.grab().save(QString::fromLocal8Bit(dir) + "/statement-preview.png");
+        form.hide();
+
+        onNext<TImportRules>("TImportRules", [](TImportRules& list) {
+            ASSERT_EQ(list.RuleList->count(), 1);
+            EXPECT_EQ(list.RuleList->item(0)->text().toStdString(),
+                      "1. Payee matches \"^harbor\", expense -> 240 - Small Tools, folder 1 - "
+                      "General");
+            list.show();
+            QApplication::processEvents();
+            if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR"))
+                list.grab().save(QString::fromLocal8Bit(dir) + "/statement-rules.png");
+            list.hide();
+            list.BtnDelete->click();
+            list.BtnOK->click();
+        });
+        form.BtnRules->click();
+        EXPECT_EQ(model.data(model.index(0, PreviewModel::Source)).toString().toStdString(),
+                  "none");
+        form.BtnCancel->click();
+    });
+    main().BtnStatement->click();
+    std::string error;
+    EXPECT_TRUE(statements::LoadRules(error).empty());
 }
 
 }  // namespace
