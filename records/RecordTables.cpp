@@ -70,17 +70,18 @@ std::vector<std::string> RecordImage(Data4* table) {
 
 }  // namespace
 
-bool ReadyToSave(Data4* table) {
-    if (cbk::WithIndexes(table) != nullptr) return true;
+Data4* ReadyToSave(Data4* table) {
+    if (Data4* ready = cbk::WithIndexes(table); ready != nullptr) return ready;
     platform::messages().show(platform::MessageKind::Warning, SaveRefusedMessage(e4full),
                               platform::Buttons::OK);
-    return false;
+    return nullptr;
 }
 
 long StoreRecord(Data4* table, long recNo, void (*store)()) {
     // A table left without its indexes by an earlier refusal gets them back first.
-    if (!ReadyToSave(table)) return 0;
-    table = cbk::WithIndexes(table);
+    // Reopening closes the handle passed in: only the one handed back may be used.
+    table = ReadyToSave(table);
+    if (table == nullptr) return 0;
     if (recNo > 0) {
         d4go(table, recNo);
         error4exitTest(cbk::cb);

@@ -40,8 +40,9 @@ std::string SaveRefusedMessage(int error);
 
 // Whether `table` can take a save: its index files are open, or could be opened again (see
 // cbk::WithIndexes). When they cannot, the save is refused as on a full disk
-// (SaveRefusedMessage is shown) and false comes back.
-bool ReadyToSave(engine::Data4* table);
+// (SaveRefusedMessage is shown) and nullptr comes back; otherwise the table to save into,
+// which is a new handle when it had to be opened again (`table` is then closed).
+engine::Data4* ReadyToSave(engine::Data4* table);
 
 // Stores a record buffer (`store` is StoreExpense, StoreFolder, ...) into record `recNo`, or,
 // for 0, into a new record appended to `table`, and writes it to disk. Returns the record
