@@ -11,13 +11,7 @@ BooksLock BooksLock::take(engine::FileSystem& fs, const std::string& dir) {
     int rc = fs.open(path, engine::OpenMode::ReadWrite, lock.file_);
     if (rc == ENOENT) rc = fs.open(path, engine::OpenMode::Create, lock.file_);
     if (rc == 0) rc = lock.file_->lock(true);
-    if (rc == 0) {
-        lock.outcome_ = Outcome::Held;
-    } else {
-        lock.file_.reset();
-        lock.error_ = rc;
-        lock.outcome_ = rc == EWOULDBLOCK || rc == EAGAIN ? Outcome::InUse : Outcome::Failed;
-    }
+    lock.settle(rc);
     return lock;
 }
 
@@ -26,14 +20,18 @@ BooksLock BooksLock::share(engine::FileSystem& fs, const std::string& dir) {
     const std::string path = (dir.empty() ? std::string(".") : dir) + "/" + kLockFileName;
     int rc = fs.open(path, engine::OpenMode::ReadOnly, lock.file_);
     if (rc == 0) rc = lock.file_->lock(false);
-    if (rc == 0) {
-        lock.outcome_ = Outcome::Held;
-    } else {
-        lock.file_.reset();
-        lock.error_ = rc;
-        lock.outcome_ = rc == EWOULDBLOCK || rc == EAGAIN ? Outcome::InUse : Outcome::Failed;
-    }
+    lock.settle(rc);
     return lock;
+}
+
+void BooksLock::settle(int rc) {
+    if (rc == 0) {
+        outcome_ = Outcome::Held;
+        return;
+    }
+    file_.reset();
+    error_ = rc;
+    outcome_ = rc == EWOULDBLOCK || rc == EAGAIN ? Outcome::InUse : Outcome::Failed;
 }
 
 void BooksLock::release() {

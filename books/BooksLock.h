@@ -41,6 +41,9 @@ public:
     void release();
 
 private:
+    // The outcome of taking the lock, from the open's or the lock's errno value (0: held).
+    void settle(int rc);
+
     Outcome outcome_ = Outcome::Failed;
     int error_ = 0;
     std::unique_ptr<engine::File> file_;
