@@ -4,10 +4,10 @@
 // handle each binds), tags with their key expressions (and the handle each binds), group file,
 // the progress of a full index rebuild, the place in the pack, and what backup, restore, the
 // automatic backup, erase and upgrade do with it. The six are the books' own tables; the side
-// tables (the imported statement ids, the rules for imported lines, the two recovery tables) are
-// made at their first use and may be missing. The openers, the close of all tables, the sample
-// data, the layout check, the index-file lists, the pack order and the sets those commands copy,
-// empty and clear are all read from here.
+// tables (the imported statement ids, the rules for imported lines, the scheduled entries, the
+// two recovery tables) are made at their first use and may be missing. The openers, the close of
+// all tables, the sample data, the layout check, the index-file lists, the pack order and the
+// sets those commands copy, empty and clear are all read from here.
 
 #include <string>
 #include <string_view>
@@ -79,6 +79,7 @@ inline constexpr const char* kStatementIdsTable = "STMTIDS";
 inline constexpr const char* kImportRulesTable = "STMTRULE";
 inline constexpr const char* kExpenseRecoveryTable = "EXP5REC";
 inline constexpr const char* kIncomeRecoveryTable = "INC5REC";
+inline constexpr const char* kSchedulesTable = "SCHED";
 
 // Every tag's filter: deleted records are never indexed.
 inline constexpr const char* kNotDeleted = ".NOT. DELETED()";
@@ -87,8 +88,9 @@ inline constexpr const char* kNotDeleted = ".NOT. DELETED()";
 // the index build.
 const std::vector<TableSpec>& TableCatalogue();
 
-// The side tables: STMTIDS, STMTRULE, EXP5REC, INC5REC, made by their own modules at their first
-// use (a recovery table takes its record table's fields and REMOVED, so its spec lists none); none
+// The side tables: STMTIDS, STMTRULE, SCHED, EXP5REC, INC5REC, made by their own modules at
+// their first use (a recovery table takes its record table's fields and REMOVED, so its spec
+// lists none); none
 // is opened by the openers.
 const std::vector<TableSpec>& SideTables();
 
@@ -96,7 +98,7 @@ const std::vector<TableSpec>& SideTables();
 std::vector<const TableSpec*> BooksTables();
 
 // The tables Backup and Restore carry, in copy order: ACC, ACCI, FOLDER, EXP5, INC5, STMTIDS,
-// STMTRULE, EXP5REC, INC5REC.
+// STMTRULE, SCHED, EXP5REC, INC5REC.
 std::vector<const TableSpec*> CopiedTables();
 
 // The tables of an automatic backup: every table of the books.

@@ -1,0 +1,76 @@
+#include "records/ScheduleTable.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/records/RecordOpsFixture.h"
+
+using namespace records;
+using platform::DateTime;
+
+namespace {
+
+DateTime D(int y, int m, int d) {
+    return *DateTime::fromYmd(y, m, d);
+}
+
+class ScheduleTable : public cbk::testing::RecordOpsTest {};
+
+TEST_F(ScheduleTable, EveryFieldAndTheLastCheckComeBackAndASaveReplacesTheOld) {
+    EXPECT_TRUE(LoadSchedules().schedules.empty());  // no table yet: nothing, no error
+    EXPECT_FALSE(LoadSchedules().lastCheck);
+
+    Schedule crew{7,
+                  ScheduleKind::Expense,
+                  {Repeat::EveryNWeeks, 2, 1, D(2026, 1, 2), D(2026, 12, 31), 0},
+                  250,
+                  3,
+                  "Crew Labor",
+                  1234.56,
+                  1001,
+                  "weekly crew"};
+    Schedule rent{9,
+                  ScheduleKind::Income,
+                  {Repeat::MonthlyOnDay, 1, 31, D(2026, 1, 31), {}, 12},
+                  400,
+                  1,
+                  "Rent from shop",
+                  800.0,
+                  0,
+                  ""};
+    ASSERT_EQ(SaveSchedules({crew, rent}, D(2026, 3, 5)), "");
+    ASSERT_EQ(SaveSchedules({crew, rent}, D(2026, 3, 6)), "");  // the second save replaces
+
+    StoredSchedules back = LoadSchedules();
+    ASSERT_EQ(back.error, "");
+    ASSERT_EQ(back.schedules.size(), 2u);
+    EXPECT_EQ(back.lastCheck, D(2026, 3, 6));
+    const Schedule& c = back.schedules[0];
+    EXPECT_EQ(c.id, 7);
+    EXPECT_EQ(c.kind, ScheduleKind::Expense);
+    EXPECT_EQ(c.rule.repeat, Repeat::EveryNWeeks);
+    EXPECT_EQ(c.rule.every, 2);
+    EXPECT_EQ(c.rule.start, D(2026, 1, 2));
+    EXPECT_EQ(c.rule.end, D(2026, 12, 31));
+    EXPECT_EQ(c.accNo, 250);
+    EXPECT_EQ(c.folNo, 3);
+    EXPECT_EQ(c.payee, "Crew Labor");
+    EXPECT_DOUBLE_EQ(c.amount, 1234.56);
+    EXPECT_EQ(c.checkNo, 1001);
+    EXPECT_EQ(c.memo, "weekly crew");
+    const Schedule& r = back.schedules[1];
+    EXPECT_EQ(r.kind, ScheduleKind::Income);
+    EXPECT_EQ(r.rule.repeat, Repeat::MonthlyOnDay);
+    EXPECT_EQ(r.rule.day, 31);
+    EXPECT_FALSE(r.rule.end);
+    EXPECT_EQ(r.rule.count, 12);
+
+    ASSERT_EQ(SaveSchedules({rent}, std::nullopt), "");
+    back = LoadSchedules();
+    ASSERT_EQ(back.schedules.size(), 1u);
+    EXPECT_EQ(back.schedules[0].id, 9);
+    EXPECT_FALSE(back.lastCheck);
+}
+
+}  // namespace
