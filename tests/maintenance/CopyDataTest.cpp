@@ -8,6 +8,7 @@
 #include <set>
 
 #include "MaintenanceFixture.h"
+#include "data/TableCatalogue.h"
 #include "maintenance/Drives.h"
 
 namespace cbk::testing {
@@ -310,6 +311,31 @@ TEST_F(CopyData, MissingBackupOnRemovableMediumIsAskedForUntilItComesOrCancel) {
     EXPECT_FALSE(CopyDataFiles(false, backupDir_.string(), true));
     EXPECT_EQ(messages.texts(), std::vector<std::string>(2, "Insert disk containing INC5.bak"));
     platform::install(platform_->services());
+}
+
+// The scheduled entries go with the books both ways; a backup made before the books had any
+// leaves the live ones, which name accounts and folders, not records.
+TEST_F(CopyData, TheScheduledEntriesTravelWithTheBooks) {
+    const auto schedule = [](const char* payee) {
+        engine::Data4* t =
+            engine::d4create(cb, kSchedulesTable, CreateFields(*FindBooksTable(kSchedulesTable)));
+        ASSERT_NE(t, nullptr);
+        engine::d4appendBlank(t);
+        engine::f4assign(engine::d4field(t, "PAYEE"), payee);
+        engine::d4close(t);
+    };
+    schedule("Shell Station");
+    ASSERT_TRUE(CopyDataFiles(true, backupDir_.string(), false));
+    EXPECT_EQ(Bak("SCHED"), Live("SCHED"));
+    const std::string saved = Live("SCHED");
+    fs::remove(fileIn("SCHED.dbf"));
+    schedule("Phone Co");
+    ASSERT_TRUE(CopyDataFiles(false, backupDir_.string(), false));
+    EXPECT_EQ(Live("SCHED"), saved);
+
+    fs::remove(backupDir_ / "SCHED.bak");
+    ASSERT_TRUE(CopyDataFiles(false, backupDir_.string(), false));
+    EXPECT_EQ(Live("SCHED"), saved);
 }
 
 }  // namespace
