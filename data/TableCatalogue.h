@@ -90,8 +90,7 @@ const std::vector<TableSpec>& TableCatalogue();
 
 // The side tables: STMTIDS, STMTRULE, SCHED, EXP5REC, INC5REC, made by their own modules at
 // their first use (a recovery table takes its record table's fields and REMOVED, so its spec
-// lists none); none
-// is opened by the openers.
+// lists none); none is opened by the openers.
 const std::vector<TableSpec>& SideTables();
 
 // The six and the side tables, in that order.
