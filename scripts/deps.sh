@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev qt6-charts-dev qt6-svg-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libofx-dev
+    libofx-dev libzstd-dev
     clang libclang-rt-dev clang-format
     python3 python3-dbf libdbd-xbase-perl
     xvfb xauth x11-utils
