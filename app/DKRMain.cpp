@@ -154,6 +154,7 @@ TFormMain::TFormMain() {
 TFormMain::~TFormMain() = default;
 
 void TFormMain::ShowBooks(const std::string& dir, const std::string& readOnlyWhy) {
+    booksDir_ = dir;
     if (LabelBooks == nullptr) {
         LabelBooks = new QLabel(this);
         statusBar()->addWidget(LabelBooks);
@@ -557,7 +558,7 @@ void TFormMain::FormShow() {
     about.repaint();
     splashShown_ = platform::clock().now();
 
-    const std::string refused = maintenance::StartRun();
+    const std::string refused = maintenance::StartRun(booksDir_);
     if (!refused.empty()) {
         ShowInformation(refused);
         about.hide();
@@ -786,13 +787,10 @@ void TFormMain::BtnRestoreClick() {
 
 void TFormMain::BtnUpgradeClick() {
     if (RefusedOnReadOnlyBooks()) return;
-    platform::Files& files = platform::files();
-    const std::string dataDir = files.currentDir();
     TDriveDir& chooser = *forms().DriveDir;
     chooser.Setup(std::string(maintenance::kUpgradeTitle), std::string(maintenance::kUpgradeAction),
                   maintenance::PreselectedOldData(maintenance::OldDataPlaces()));
     platform::modal().showModal(chooser);
-    if (files.currentDir() != dataDir) files.setCurrentDir(dataDir);
     if (chooser.ChosenDirectory.empty()) return;
     repaint();
     maintenance::SafetyBackup safety;

@@ -49,7 +49,8 @@ public:
     ProgressBox& progressBox() const { return *ProgressBox1; }
 
     // The status bar's note of the books open: their name (the folder in its tip) and, for
-    // read-only books, that they are read-only (`readOnlyWhy` in its tip).
+    // read-only books, that they are read-only (`readOnlyWhy` in its tip). The start-up opens
+    // the books in `dir`.
     void ShowBooks(const std::string& dir, const std::string& readOnlyWhy);
     QLabel* LabelBooks = nullptr;
     QLabel* LabelReadOnly = nullptr;
@@ -222,6 +223,7 @@ private:
 
     bool started_ = false;
     bool shutDown_ = false;
+    std::string booksDir_;  // empty: the books of the current directory
     HelpWindow* Help = nullptr;
     platform::DateTime splashShown_;
     platform::DateTime splashClosed_;

@@ -3,23 +3,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "data/UserFiles.h"
+
 namespace books {
 
-namespace {
-
-// An XDG base directory: the variable when it holds an absolute path, else the fallback
-// under the home directory.
-std::string BaseDir(const char* variable, const char* underHome) {
-    const char* set = std::getenv(variable);
-    if (set != nullptr && set[0] == '/') return set;
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/" + underHome;
-}
-
-}  // namespace
-
 std::string BooksHome() {
-    return BaseDir("XDG_DATA_HOME", ".local/share") + "/Cantabook";
+    return cbk::UserDataDir();
 }
 
 std::string SampleBooksDir() {
@@ -27,7 +16,7 @@ std::string SampleBooksDir() {
 }
 
 std::string RecentBooksFile() {
-    return BaseDir("XDG_CONFIG_HOME", ".config") + "/Cantabook/books.conf";
+    return cbk::UserConfigFile("books.conf");
 }
 
 std::string BooksName(const std::string& dir) {

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "data/UserFiles.h"
+
 namespace books {
 
 namespace {
@@ -42,22 +44,9 @@ std::vector<std::string> Remembered(std::vector<std::string> list, const std::st
 
 int SaveRecentBooks(engine::FileSystem& fs, const std::string& file,
                     const std::vector<std::string>& list) {
-    const std::filesystem::path path(file);
-    std::error_code ec;
-    std::filesystem::create_directories(path.parent_path(), ec);
-    if (ec) return ec.value();
-
     std::string text = "# Cantabook: the books last opened, most recent first\n";
     for (const std::string& dir : list) text += dir + "\n";
-    const std::string temp = file + ".new";
-    std::unique_ptr<engine::File> out;
-    int rc = fs.open(temp, engine::OpenMode::Create, out);
-    if (rc == 0) rc = out->write(0, text.data(), text.size());
-    if (rc == 0) rc = out->sync();
-    out.reset();
-    if (rc == 0) rc = fs.rename(temp, file);
-    if (rc != 0) fs.remove(temp);
-    return rc;
+    return cbk::WriteFileSafely(fs, file, text);
 }
 
 }  // namespace books

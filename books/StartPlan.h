@@ -8,7 +8,7 @@
 //                        else the books chooser; holding Shift always gives the chooser
 //   cantabook DIR        the books in DIR (without them there, the start-up's own message)
 //   cantabook --new DIR  new, empty books made in DIR, then started on
-//   cantabook --choose   the books chooser ("Open Other Books..." restarts with it)
+//   cantabook --choose   the books chooser
 //   cantabook --help     the usage text
 
 #include <string>

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "data/Books.h"
 #include "data/Records.h"
 #include "data/TableCatalogue.h"
 #include "data/TableSession.h"
@@ -70,65 +71,6 @@ engine::Field4* AddressField = nullptr;
 
 namespace {
 
-// Owns the engine handle that `cb` points to.
-std::unique_ptr<engine::Code4>& EngineOwner() {
-    static std::unique_ptr<engine::Code4> owner;
-    return owner;
-}
-
-// The data store's file system as it was started with, its "today" taken from the platform's
-// clock so that the date a table's header carries is the program's date.
-class StoreFileSystem final : public engine::FileSystem {
-public:
-    void use(engine::FileSystem& inner) { inner_ = &inner; }
-    engine::FileSystem& inner() { return *inner_; }
-    void guard(const std::string& readOnlyDir) {
-        readOnlyDir_ = std::filesystem::path(readOnlyDir).lexically_normal();
-    }
-    bool guarded() const { return !readOnlyDir_.empty(); }
-
-    int open(const std::string& path, engine::OpenMode mode,
-             std::unique_ptr<engine::File>& out) override {
-        if (mode != engine::OpenMode::ReadOnly && InBooks(path)) return EROFS;
-        return inner_->open(path, mode, out);
-    }
-    int rename(const std::string& from, const std::string& to) override {
-        if (InBooks(from) || InBooks(to)) return EROFS;
-        return inner_->rename(from, to);
-    }
-    int remove(const std::string& path) override {
-        if (InBooks(path)) return EROFS;
-        return inner_->remove(path);
-    }
-    int list(const std::string& dir, std::vector<std::string>& names) override {
-        return inner_->list(dir, names);
-    }
-    int syncDir(const std::string& dir) override { return inner_->syncDir(dir); }
-    // Before the platform is installed (the sample-data tool) the system's own date.
-    std::chrono::sys_days today() override {
-        return platform::services().clock != nullptr ? platform::clock().today().day
-                                                     : inner_->today();
-    }
-
-private:
-    // Whether `path` is a file of read-only books: one in their directory, named from it
-    // (absolute) or from the current directory, which is theirs for the run.
-    bool InBooks(const std::string& path) const {
-        if (readOnlyDir_.empty()) return false;
-        const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-        return parent.empty() || parent.lexically_normal() == "." ||
-               parent.lexically_normal() == readOnlyDir_;
-    }
-
-    engine::FileSystem* inner_ = &engine::posixFileSystem();
-    std::filesystem::path readOnlyDir_;
-};
-
-StoreFileSystem& Store() {
-    static StoreFileSystem store;
-    return store;
-}
-
 bool SameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
@@ -151,7 +93,7 @@ engine::Data4* OpenForIndexBuild(const TableSpec& spec) {
 
 bool AnyFileMissing(const TableSpec& spec) {
     for (const std::string& file : IndexFilesOf(spec))
-        if (!engine::fileExists(Store(), engine::code4dir(cb), file)) return true;
+        if (!engine::fileExists(DataFileSystem(), engine::code4dir(cb), file)) return true;
     return false;
 }
 
@@ -220,10 +162,10 @@ bool OpenTable(const TableSpec& spec, bool withIndexes = true) {
 // Whether the table opens with its index files (mended and built again first when a change
 // was cut short); any error of the trial is cleared.
 bool IndexesCanOpen(const TableSpec& spec) {
+    EngineWork trial;
     engine::Data4* whole = engine::d4open(cb, spec.name);
-    const bool indexed = TakeEngineError() == 0 && whole != nullptr;
+    const bool indexed = trial.Done() == 0 && whole != nullptr;
     if (whole != nullptr) engine::d4close(whole);
-    TakeEngineError();
     return indexed;
 }
 
@@ -240,21 +182,10 @@ void ClearHandles() {
 
 }  // namespace
 
-engine::FileSystem& DataFileSystem() {
-    return Store();
-}
-
-void SetReadOnlyBooks(const std::string& dir) {
-    Store().guard(dir);
-}
-
-bool BooksReadOnly() {
-    return Store().guarded();
-}
-
-bool DataFilesPresent() {
+bool DataFilesPresent(const std::string& dir) {
     for (const TableSpec& spec : TableCatalogue())
-        if (!engine::fileExists(Store(), ".", std::string(spec.name) + ".dbf")) return false;
+        if (!engine::fileExists(DataFileSystem(), dir, std::string(spec.name) + ".dbf"))
+            return false;
     return true;
 }
 
@@ -388,11 +319,9 @@ void BuildIndexes(bool quiet) {
     engine::code4accessMode(cb, 0);
 }
 
-void StartDataStore(engine::FileSystem& fs) {
+void StartDataStore(engine::FileSystem& fs, const std::string& folder) {
     if (cb != nullptr) ShutDownDataStore(false);
-    Store().use(fs);
-    EngineOwner() = engine::code4init(Store(), ".");
-    cb = EngineOwner().get();
+    cb = StartBooks(fs, folder).engine();
     if (cb == nullptr) platform::endProgram();
     // Whatever engine error ends the program is shown first, naming the file and the fault;
     // the program never vanishes without a word.
@@ -418,20 +347,19 @@ void ShutDownDataStore(bool pack) {
     engine::code4initUndo(cb);
     ClearHandles();
     cb = nullptr;
-    EngineOwner().reset();
+    EndBooks();
 }
 
 int PackTable(std::string_view tableName) {
     int result = 0;
+    // A failed pack leaves the old table whole; its error is this call's result and must not
+    // stay pending to end the program at the next unrelated test.
+    EngineWork work;
     engine::code4accessMode(cb, 1);
     engine::Data4* table = engine::d4open(cb, tableName);
-    if (TakeEngineError() == 0 && table != nullptr) {
+    if (work.Done() == 0 && table != nullptr) {
         result = engine::d4pack(table);
-        // A failed pack leaves the old table whole; its error is this call's result and must
-        // not stay pending to end the program at the next unrelated test.
-        TakeEngineError();
         engine::d4close(table);
-        TakeEngineError();
     }
     engine::code4accessMode(cb, 0);
     return result;

@@ -2,7 +2,8 @@
 
 // The program's way to its six tables: the one engine handle of the run, the per-table
 // handles the openers fill, the openers themselves, the index build and the start-up and
-// shutdown of the data store. The data directory is the current directory.
+// shutdown of the data store. The tables are those of the open books (data/Books.h), named by
+// their bare engine names.
 //
 // Every command opens the tables it needs with the openers and closes them all together when
 // it is done (CloseAllTables, or code4close). A table or tag that cannot be opened ends the
@@ -77,9 +78,9 @@ extern engine::Field4* FontSizeField;
 extern engine::Field4* CompanyField;  // nullptr when the table has no such field
 extern engine::Field4* AddressField;  // nullptr when the table has no such field
 
-// True when CBK1.dbf, ACC.dbf, EXP5.dbf, FOLDER.dbf, INC5.dbf and ACCI.dbf are all in the
-// current directory (names matched without regard to case).
-bool DataFilesPresent();
+// True when CBK1.dbf, ACC.dbf, EXP5.dbf, FOLDER.dbf, INC5.dbf and ACCI.dbf are all in `dir`
+// (the open books' folder when relative; names matched without regard to case).
+bool DataFilesPresent(const std::string& dir = ".");
 
 // Information box "Unable to open file <name>" CR LF "Program will now terminate.", then the
 // program ends (code4exit).
@@ -143,10 +144,12 @@ std::vector<std::string> IndexFilesOf(std::string_view tableName);
 // An engine error ends the program.
 void BuildIndexes(bool quiet);
 
-// Start-up of the data store, after DataFilesPresent: makes the engine handle on `fs` (its
-// exit handler ends the program through the platform), builds missing indexes quietly (not on
-// read-only books) and reads the settings record into Settings.
-void StartDataStore(engine::FileSystem& fs = engine::posixFileSystem());
+// Start-up of the data store, after DataFilesPresent: opens the books in `folder` (the current
+// directory when empty) on `fs` with their engine handle (its exit handler ends the program
+// through the platform), builds missing indexes quietly (not on read-only books) and reads the
+// settings record into Settings.
+void StartDataStore(engine::FileSystem& fs = engine::posixFileSystem(),
+                    const std::string& folder = {});
 
 // Books the run may only look at (their folder cannot be written): `dir` is their directory,
 // empty for books that can be changed. Set before the data store starts. The data store then

@@ -3,8 +3,8 @@
 // A command's tables: opened by their openers when the session starts, every table closed
 // (CloseAllTables) when it ends, however the command ends. Work that may run while a command
 // holds other tables (the main window's paint, a renumbering walk from an edit form) closes
-// only its own (Closes::Own). The engine's pending error is taken as a value with
-// TakeEngineError, so that no caller clears it by hand.
+// only its own (Closes::Own). The engine's pending error is taken as a value by the work's
+// scope (EngineWork), so that no caller clears it by hand.
 
 #include <initializer_list>
 #include <span>
@@ -34,5 +34,19 @@ private:
 
 // The engine's pending error (0 when none, negative on a fault), cleared.
 int TakeEngineError();
+
+// Work whose engine fault is its own answer (a table opened alone, a side table read or written,
+// a pack): the error it leaves pending is taken by Done, as the work's value, and whatever is
+// still pending when the scope ends is taken then, so that it ends no later command.
+class EngineWork {
+public:
+    EngineWork() = default;
+    ~EngineWork() { TakeEngineError(); }
+    EngineWork(const EngineWork&) = delete;
+    EngineWork& operator=(const EngineWork&) = delete;
+
+    // The pending error (0 when none, negative on a fault), cleared.
+    int Done() { return TakeEngineError(); }
+};
 
 }  // namespace cbk

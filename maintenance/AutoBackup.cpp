@@ -9,9 +9,11 @@
 #include <map>
 #include <memory>
 
+#include "data/Books.h"
 #include "data/Database.h"
 #include "data/FileCopy.h"
 #include "data/TableCatalogue.h"
+#include "data/UserFiles.h"
 #include "platform/Platform.h"
 
 namespace maintenance {
@@ -150,8 +152,7 @@ bool BooksAsIn(engine::FileSystem& fs, const std::string& folder) {
 
 std::string AutoBackupRoot(std::string_view xdgDataHome, std::string_view home,
                            std::string_view dataDir) {
-    std::string base =
-        xdgDataHome.empty() ? Join(std::string(home), ".local/share") : std::string(xdgDataHome);
+    const std::string base = cbk::XdgBase(xdgDataHome, home, ".local/share");
     std::string dir(dataDir);
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
     const auto slash = dir.rfind('/');
@@ -162,8 +163,7 @@ std::string AutoBackupRoot(std::string_view xdgDataHome, std::string_view home,
 std::string AutoBackupFolder() {
     const char* xdgDataHome = std::getenv("XDG_DATA_HOME");
     const char* home = std::getenv("HOME");
-    return AutoBackupRoot(xdgDataHome ? xdgDataHome : "", home ? home : "",
-                          platform::files().currentDir());
+    return AutoBackupRoot(xdgDataHome ? xdgDataHome : "", home ? home : "", cbk::BooksFolder());
 }
 
 std::string BackupFolderName(const platform::DateTime& when) {

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "data/Books.h"
 #include "data/Database.h"
 #include "data/TableCatalogue.h"
 #include "data/TableSession.h"
@@ -18,15 +19,13 @@ std::string Counted(long n, const char* record) {
 // The table opened alone, without its indexes (they may be built afresh only later).
 template <typename Walk>
 long Opened(const char* name, Walk walk) {
-    engine::code4autoOpen(cbk::cb, 0);
-    engine::Data4* table = engine::d4open(cbk::cb, name);
-    engine::code4autoOpen(cbk::cb, 1);
+    cbk::EngineWork work;
+    engine::Data4* table = cbk::OpenBare(name);
     long n = -1;
     if (table != nullptr) {
         n = walk(table);
         engine::d4close(table);
     }
-    cbk::TakeEngineError();
     return n;
 }
 

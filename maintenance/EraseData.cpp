@@ -22,11 +22,11 @@ bool Ask(std::string_view question) {
 // reported success; a failure's pending error is taken here so that it reaches no later command.
 bool Empty(std::string_view name, engine::Data4*& table, bool keepDeleted) {
     bool ok = false;
+    cbk::EngineWork work;
     {
         cbk::TableSession session({name});
-        ok = EmptyTable(table, keepDeleted) == 0 && cbk::TakeEngineError() == 0;
+        ok = EmptyTable(table, keepDeleted) == 0 && work.Done() == 0;
     }
-    cbk::TakeEngineError();
     return ok;
 }
 

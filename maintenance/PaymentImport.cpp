@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include "data/Books.h"
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/StoredForms.h"
@@ -179,16 +180,14 @@ std::string MissingPaymentFields(Data4* payments) {
 }
 
 engine::Data4* OpenPaymentTable(const std::string& path) {
-    code4autoOpen(cbk::cb, 0);
-    Data4* payments = d4open(cbk::cb, path);
-    code4autoOpen(cbk::cb, 1);
-    if (cbk::TakeEngineError() < 0 || payments == nullptr) {
+    cbk::EngineWork work;
+    Data4* payments = cbk::OpenBare(path);
+    if (work.Done() < 0 || payments == nullptr) {
         Warn(std::string(kUnableToOpen) + path);
         return nullptr;
     }
     if (const std::string missing = MissingPaymentFields(payments); !missing.empty()) {
         d4close(payments);
-        cbk::TakeEngineError();
         Warn(path + "\r\n" + std::string(kLacksPaymentFields) + missing + ".\r\n" +
              std::string(kNothingImported));
         return nullptr;
@@ -205,6 +204,8 @@ ImportOutcome ImportPayments(Data4* payments, const ImportRange& range) {
     ImportOutcome outcome;
     bool written = false;
     {
+        // A failed write is this run's answer; it must not stay pending to end the program.
+        cbk::EngineWork work;
         platform::ProgressShown shown{std::string(kLoadingPayments)};
         // One bulk change: the earlier import's marks are written in runs and its index entries
         // taken out in one ordered pass at the flush that ends step 5, the new records' go in at
@@ -224,8 +225,6 @@ ImportOutcome ImportPayments(Data4* payments, const ImportRange& range) {
         d4tagSelect(cbk::Income, cbk::IncDateTag);
 
         d4close(payments);
-        // A failed write is this run's answer; it must not stay pending to end the program.
-        cbk::TakeEngineError();
     }
     if (!written) {
         outcome.result = ImportResult::Failed;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "data/Books.h"
 #include "data/Database.h"
 #include "data/StoredForms.h"
 #include "data/TableCatalogue.h"
@@ -80,13 +81,13 @@ Field4* FieldNamed(Data4* table, std::string_view name) {
 }
 
 bool RecoveryExists(RecordKind kind) {
-    return engine::fileExists(cbk::DataFileSystem(), ".", RecoveryTableName(kind) + ".dbf");
+    return cbk::BooksHold(RecoveryTableName(kind));
 }
 
 // The recovery table of `kind`, made with the fields of `source` and REMOVED when missing.
 Data4* OpenRecovery(RecordKind kind, Data4* source) {
     const std::string name = RecoveryTableName(kind);
-    if (RecoveryExists(kind)) return engine::d4open(cbk::cb, name);
+    if (RecoveryExists(kind)) return cbk::OpenBare(name);
     if (source == nullptr) return nullptr;
     std::vector<engine::Field4Info> fields;
     for (int j = 1; j <= engine::d4numFields(source); ++j) {
@@ -95,7 +96,7 @@ Data4* OpenRecovery(RecordKind kind, Data4* source) {
             {engine::f4name(f), engine::f4type(f), engine::f4len(f), engine::f4decimals(f)});
     }
     fields.push_back({std::string(kRemovedField), 'D', 8, 0});
-    return engine::d4create(cbk::cb, name, fields);
+    return cbk::OpenSideTable(name, true, fields);
 }
 
 // The one write of removed records into a recovery table. Kept in one place so that a bulk
@@ -331,9 +332,7 @@ std::vector<RecoveryRow> RecoverableRecords(RecordKind kind) {
 
 std::vector<RecoveryRow> UnpackedRecords(RecordKind kind) {
     // Read in record order, without its indexes: the walk looks at every record once.
-    engine::code4autoOpen(cbk::cb, 0);
-    Data4* t = engine::d4open(cbk::cb, SourceTableName(kind));
-    engine::code4autoOpen(cbk::cb, 1);
+    Data4* t = cbk::OpenBare(SourceTableName(kind));
     std::vector<RecoveryRow> rows;
     if (t != nullptr) rows = DeletedRows(t, kind, nullptr);
     TakeError();

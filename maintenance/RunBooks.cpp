@@ -9,9 +9,10 @@
 
 namespace maintenance {
 
-std::string StartRun() {
-    if (!cbk::DataFilesPresent()) return std::string(kDataFilesMissing);
-    cbk::StartDataStore();
+std::string StartRun(const std::string& folder) {
+    if (!cbk::DataFilesPresent(folder.empty() ? "." : folder))
+        return std::string(kDataFilesMissing);
+    cbk::StartDataStore(engine::posixFileSystem(), folder);
     cbk::FolderIndex = 0;
     cbk::DefaultFolder = -1;
     cbk::PackOnExit = false;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "data/Database.h"
+#include "data/UserFiles.h"
 
 namespace maintenance {
 
@@ -13,22 +14,10 @@ namespace {
 constexpr std::string_view kKeepDeleted = "keep-deleted-records";
 constexpr std::string_view kAutoBackup = "automatic-backups";
 
-std::string Environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-std::string Parent(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
 
 std::string SafeguardsPath(std::string_view xdgConfigHome, std::string_view home) {
-    const std::string base =
-        xdgConfigHome.empty() ? std::string(home) + "/.config" : std::string(xdgConfigHome);
-    return base + "/Cantabook/cantabook.conf";
+    return cbk::XdgBase(xdgConfigHome, home, ".config") + "/Cantabook/cantabook.conf";
 }
 
 Safeguards ParseSafeguards(std::string_view text) {
@@ -64,29 +53,11 @@ Safeguards ReadSafeguards(const std::string& path) {
 }
 
 bool WriteSafeguards(const std::string& path, const Safeguards& s) {
-    engine::FileSystem& fs = cbk::DataFileSystem();
-    const std::string dir = Parent(path);
-    for (std::size_t at = 1; at <= dir.size(); ++at) {
-        if (at < dir.size() && dir[at] != '/') continue;
-        const int err = fs.makeDir(dir.substr(0, at));
-        if (err && err != EEXIST) return false;
-    }
-    const std::string temp = path + ".new";
-    const std::string text = FormatSafeguards(s);
-    int err = 0;
-    {
-        std::unique_ptr<engine::File> file;
-        err = fs.open(temp, engine::OpenMode::Create, file);
-        if (!err) err = file->write(0, text.data(), text.size());
-        if (!err) err = file->sync();
-    }
-    if (!err) err = fs.rename(temp, path);
-    if (err) fs.remove(temp);
-    return err == 0;
+    return cbk::WriteFileSafely(cbk::DataFileSystem(), path, FormatSafeguards(s)) == 0;
 }
 
 std::string SafeguardsFile() {
-    return SafeguardsPath(Environment("XDG_CONFIG_HOME"), Environment("HOME"));
+    return cbk::UserConfigFile("cantabook.conf");
 }
 
 Safeguards CurrentSafeguards() {

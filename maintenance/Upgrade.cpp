@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "data/Books.h"
 #include "data/Database.h"
 #include "data/FileCopy.h"
 #include "data/Records.h"
@@ -107,8 +108,8 @@ bool CopyAside(std::string& reason) {
 // A rename needs no room on the disk and replaces the half-made table in one step. The names
 // of the copies that could not be put back are returned; they stay where they are.
 std::vector<std::string> PutBack() {
+    cbk::EngineWork work;  // the half-made tables' faults are the upgrade's, told already
     cbk::CloseAllTables();
-    cbk::TakeEngineError();
     std::vector<std::string> kept;
     for (const cbk::TableSpec* spec : ReplacedTables())
         if (Fs().rename(AsideCopyName(spec->name), CurrentFile(spec->name)) != 0)
@@ -164,9 +165,7 @@ private:
     // A current table without its group file, its fields bound as the openers bind them.
     bool openCurrent(const char* tableName) {
         const cbk::TableSpec& spec = *cbk::FindTable(tableName);
-        code4autoOpen(cbk::cb, 0);
-        Data4* table = d4open(cbk::cb, spec.name);
-        code4autoOpen(cbk::cb, 1);
+        Data4* table = cbk::OpenBare(spec.name);
         if (table == nullptr || cbk::TakeEngineError() < 0)
             return fail(std::string(spec.name) + ".dbf could not be opened.");
         for (const cbk::FieldSpec& field : spec.fields)
@@ -184,9 +183,7 @@ private:
     }
 
     Data4* openOld(const char* file) {
-        code4autoOpen(cbk::cb, 0);
-        Data4* table = d4open(cbk::cb, oldPath(file));
-        code4autoOpen(cbk::cb, 1);
+        Data4* table = cbk::OpenBare(oldPath(file));
         if (table == nullptr || cbk::TakeEngineError() < 0) {
             fail(std::string(file) + " could not be opened.");
             return nullptr;

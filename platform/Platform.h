@@ -138,8 +138,6 @@ public:
     virtual ~Files() = default;
     virtual bool exists(const std::string& path) = 0;
     virtual bool remove(const std::string& path) = 0;
-    virtual std::string currentDir() = 0;
-    virtual bool setCurrentDir(const std::string& dir) = 0;
 };
 
 // ---- program end ----------------------------------------------------------------------

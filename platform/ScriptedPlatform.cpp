@@ -145,18 +145,6 @@ bool ScriptedFiles::remove(const std::string& path) {
     return std::filesystem::remove(findNoCase(path), ec);
 }
 
-std::string ScriptedFiles::currentDir() {
-    std::error_code ec;
-    return std::filesystem::current_path(ec).string();
-}
-
-bool ScriptedFiles::setCurrentDir(const std::string& dir) {
-    dirChanges.push_back(dir);
-    std::error_code ec;
-    std::filesystem::current_path(dir, ec);
-    return !ec;
-}
-
 // ---- program end ----------------------------------------------------------------------
 void ScriptedProgramEnd::end() {
     ++ends;

@@ -177,11 +177,8 @@ class ScriptedFiles : public Files {
 public:
     bool exists(const std::string& path) override;
     bool remove(const std::string& path) override;
-    std::string currentDir() override;
-    bool setCurrentDir(const std::string& dir) override;
 
     std::vector<std::string> removed;
-    std::vector<std::string> dirChanges;
 };
 
 // ---- program end ----------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "data/Books.h"
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/StoredForms.h"
@@ -34,7 +35,7 @@ std::optional<DateTime> DateIn(Field4* f) {
 }
 
 bool TableThere() {
-    return fileExists(cbk::DataFileSystem(), ".", std::string(cbk::kSchedulesTable) + ".dbf");
+    return cbk::BooksHold(cbk::kSchedulesTable);
 }
 
 struct Fields {
@@ -52,15 +53,7 @@ struct Fields {
 };
 
 Data4* OpenTable(bool create) {
-    code4autoOpen(cbk::cb, 0);
-    Data4* t = nullptr;
-    if (TableThere())
-        t = d4open(cbk::cb, cbk::kSchedulesTable);
-    else if (create)
-        t = d4create(cbk::cb, cbk::kSchedulesTable,
-                     cbk::CreateFields(*cbk::FindBooksTable(cbk::kSchedulesTable)));
-    code4autoOpen(cbk::cb, 1);
-    return t;
+    return cbk::OpenSideTable(cbk::kSchedulesTable, create);
 }
 
 }  // namespace
@@ -68,11 +61,11 @@ Data4* OpenTable(bool create) {
 StoredSchedules LoadSchedules() {
     StoredSchedules out;
     if (!TableThere()) return out;
+    cbk::EngineWork work;
     Data4* t = OpenTable(false);
     Fields f{};
     if (t == nullptr || !f.bind(t)) {
         if (t) d4close(t);
-        cbk::TakeEngineError();
         out.error = "The scheduled entries (SCHED.dbf) cannot be read";
         return out;
     }
@@ -105,17 +98,17 @@ StoredSchedules LoadSchedules() {
         out.schedules.push_back(std::move(s));
     }
     d4close(t);
-    if (cbk::TakeEngineError() != 0) out.error = "The scheduled entries (SCHED.dbf) cannot be read";
+    if (work.Done() != 0) out.error = "The scheduled entries (SCHED.dbf) cannot be read";
     return out;
 }
 
 std::string SaveSchedules(const std::vector<Schedule>& schedules,
                           const std::optional<DateTime>& lastCheck) {
+    cbk::EngineWork work;
     Data4* t = OpenTable(true);
     Fields f{};
     if (t == nullptr || !f.bind(t)) {
         if (t) d4close(t);
-        cbk::TakeEngineError();
         return "The scheduled entries could not be saved";
     }
     bool ok = d4zap(t, 1, d4recCount(t)) == 0 && d4appendBlank(t) == 0;
@@ -142,7 +135,7 @@ std::string SaveSchedules(const std::vector<Schedule>& schedules,
     }
     ok = d4flush(t) == 0 && ok;
     d4close(t);
-    ok = cbk::TakeEngineError() == 0 && ok;
+    ok = work.Done() == 0 && ok;
     return ok ? std::string{} : "The scheduled entries could not be saved";
 }
 

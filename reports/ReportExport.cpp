@@ -177,10 +177,7 @@ ExportOutcome ExportReport(const Document& doc, ExportKind kind, const std::stri
 bool ExportCommand(const Document& doc, ExportKind kind,
                    const std::function<std::string(const ExportDialog&)>& askFileName,
                    engine::FileSystem& fs) {
-    platform::Files& files = platform::files();
-    const std::string dataDir = files.currentDir();
     const std::string name = askFileName(ExportDialogFor(kind));
-    files.setCurrentDir(dataDir);
     if (name.empty()) return false;
     const ExportOutcome outcome = ExportReport(doc, kind, name, fs);
     if (!outcome.ok)

@@ -28,4 +28,16 @@ void SetDefaultPeriod() {
         today.year(), today.month(), platform::daysInMonth(today.year(), today.month()));
 }
 
+void ResetRunVariables() {
+    SplashMode = true;
+    PackOnExit = false;
+    FolderListStale = true;
+    AccountKind = 'E';
+    FolderChoice = ExpenseChoice = IncomeChoice = ExpAccountChoice = IncAccountChoice = 0;
+    ReportFrom = ReportThrough = platform::DateTime{};
+    DefaultFolder = -1;
+    FolderIndex = 0;
+    ReportFont = platform::FontSpec{};
+}
+
 }  // namespace cbk

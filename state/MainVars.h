@@ -50,4 +50,7 @@ inline constexpr std::array<int, 12> FyMonthDays = {31, 28, 31, 30, 31, 30, 31, 
 // ReportFrom := first day of today's month, ReportThrough := its last day.
 void SetDefaultPeriod();
 
+// Every variable above as the program starts with it: for the next books of the run.
+void ResetRunVariables();
+
 }  // namespace cbk

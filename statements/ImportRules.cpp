@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "data/Books.h"
 #include "data/Database.h"
 #include "data/TableCatalogue.h"
 #include "data/TableSession.h"
@@ -185,10 +186,8 @@ std::size_t RuleMatcher::FirstMatch(Kind kind, std::int64_t cents, std::string_v
 std::vector<ImportRule> LoadRules(std::string& error) {
     std::vector<ImportRule> rules;
     const std::string file = std::string(kRulesTable) + ".dbf";
-    if (!fileExists(cbk::DataFileSystem(), ".", file)) return rules;
-    code4autoOpen(cbk::cb, 0);
-    Data4* table = d4open(cbk::cb, kRulesTable);
-    code4autoOpen(cbk::cb, 1);
+    if (!cbk::BooksHold(kRulesTable)) return rules;
+    Data4* table = cbk::OpenSideTable(kRulesTable);
     std::vector<Field4*> f;
     for (const char* name :
          {"TEXTIN", "MATCH", "PATTERN", "MINAMT", "MAXAMT", "KIND", "ACCNO", "FOLNO"})
@@ -225,12 +224,8 @@ std::vector<ImportRule> LoadRules(std::string& error) {
 std::string SaveRules(const std::vector<ImportRule>& rules) {
     engine::FileSystem& fs = cbk::DataFileSystem();
     cbk::TakeEngineError();
-    const int safety = code4safety(cbk::cb, 0);
-    code4autoOpen(cbk::cb, 0);
     Data4* table =
-        d4create(cbk::cb, kNewRulesTable, cbk::CreateFields(*cbk::FindBooksTable(kRulesTable)));
-    code4autoOpen(cbk::cb, 1);
-    code4safety(cbk::cb, safety);
+        cbk::MakeBare(kNewRulesTable, cbk::CreateFields(*cbk::FindBooksTable(kRulesTable)));
     bool ok = table != nullptr;
     if (ok) {
         std::vector<Field4*> f;

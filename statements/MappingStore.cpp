@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/Database.h"
+#include "data/UserFiles.h"
 
 namespace statements {
 
@@ -48,14 +49,7 @@ std::vector<Remembered> ReadRemembered(const std::string& path) {
 }  // namespace
 
 std::string MappingFilePath() {
-    std::string base;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg != '\0')
-        base = xdg;
-    else if (const char* home = std::getenv("HOME"); home != nullptr)
-        base = std::string(home) + "/.config";
-    else
-        base = ".";
-    return base + "/Cantabook/statements.conf";
+    return cbk::UserConfigFile("statements.conf");
 }
 
 std::optional<CsvMapping> RememberedMapping(const std::string& path,
@@ -91,19 +85,7 @@ bool RememberMapping(const std::string& path, const std::string& headerLine,
         if (tab != std::string::npos && line.substr(tab + 1) != headerLine) text += line + "\n";
     }
     text += MappingText(mapping) + "\t" + headerLine + "\n";
-    // The file system seam has no directory creation; the settings directory is made here.
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    engine::FileSystem& fs = cbk::DataFileSystem();
-    const std::string temp = path + ".new";
-    std::unique_ptr<engine::File> file;
-    int rc = fs.open(temp, engine::OpenMode::Create, file);
-    if (rc == 0) rc = file->write(0, text.data(), text.size());
-    if (rc == 0) rc = file->sync();
-    file.reset();
-    if (rc == 0) rc = fs.rename(temp, path);
-    if (rc != 0) fs.remove(temp);
-    return rc == 0;
+    return cbk::WriteFileSafely(cbk::DataFileSystem(), path, text) == 0;
 }
 
 }  // namespace statements

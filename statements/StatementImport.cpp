@@ -4,6 +4,7 @@
 #include <cctype>
 #include <unordered_map>
 
+#include "data/Books.h"
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/StoredForms.h"
@@ -131,17 +132,15 @@ bool MemoNotKept(const PreviewLine& p) {
 
 std::unordered_set<std::string> ImportedIds() {
     std::unordered_set<std::string> ids;
-    if (!fileExists(cbk::DataFileSystem(), ".", std::string(kIdsTable) + ".dbf")) return ids;
-    code4autoOpen(cbk::cb, 0);
-    Data4* table = d4open(cbk::cb, kIdsTable);
-    code4autoOpen(cbk::cb, 1);
+    // A side table that cannot be read only costs the id check; the date check still runs.
+    cbk::EngineWork work;
+    Data4* table = cbk::OpenSideTable(kIdsTable);
+    if (table == nullptr) return ids;
     Field4* id = table ? d4field(table, "FITID") : nullptr;
     if (id != nullptr)
         for (int rc = d4top(table); rc == r4success; rc = d4skip(table, 1))
             ids.insert(Trimmed(f4str(id)));
     if (table) d4close(table);
-    // A side table that cannot be read only costs the id check; the date check still runs.
-    cbk::TakeEngineError();
     return ids;
 }
 
@@ -195,12 +194,7 @@ namespace {
 
 // Makes the side table of transaction ids when it is not there yet.
 bool OpenIds(Data4*& table, Field4*& id, Field4*& date) {
-    code4autoOpen(cbk::cb, 0);
-    if (fileExists(cbk::DataFileSystem(), ".", std::string(kIdsTable) + ".dbf"))
-        table = d4open(cbk::cb, kIdsTable);
-    else
-        table = d4create(cbk::cb, kIdsTable, cbk::CreateFields(*cbk::FindBooksTable(kIdsTable)));
-    code4autoOpen(cbk::cb, 1);
+    table = cbk::OpenSideTable(kIdsTable, true);
     id = table ? d4field(table, "FITID") : nullptr;
     date = table ? d4field(table, "IMPORTED") : nullptr;
     return id != nullptr && date != nullptr;
@@ -258,15 +252,13 @@ bool AppendRecords(const std::vector<PreviewLine>& lines, WriteOutcome& outcome)
 // The index files of the tables put back are built again from them.
 bool RebuildIndexes() {
     bool ok = true;
-    code4autoOpen(cbk::cb, 0);
     const int safety = code4safety(cbk::cb, 0);
     for (const char* name : {"EXP5", "INC5"}) {
-        Data4* table = d4open(cbk::cb, name);
+        Data4* table = cbk::OpenBare(name);
         ok = ok && table != nullptr && cbk::CreateTableIndexes(table, name) == 0;
         if (table) ok = d4close(table) == 0 && ok;
     }
     code4safety(cbk::cb, safety);
-    code4autoOpen(cbk::cb, 1);
     return cbk::TakeEngineError() >= 0 && ok;
 }
 

@@ -131,4 +131,10 @@ void TBooksChooser::BtnSampleClick() {
     Choose({BooksChoice::Kind::Sample, SampleBooksDir(), {}});
 }
 
+std::optional<BooksChoice> AskBooksChooser(const std::vector<std::string>& recent) {
+    TBooksChooser chooser(recent);
+    if (chooser.exec() != QDialog::Accepted) return std::nullopt;
+    return chooser.choice();
+}
+
 }  // namespace books

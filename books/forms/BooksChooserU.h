@@ -6,21 +6,17 @@
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "books/BooksEntry.h"
 
 class QLabel;
 class QListWidget;
 class QPushButton;
 
 namespace books {
-
-struct BooksChoice {
-    enum class Kind { None, Existing, New, Sample };
-    Kind kind = Kind::None;
-    std::string dir;
-    std::string company;  // New: the business's name
-};
 
 class TBooksChooser : public QDialog {
     Q_OBJECT
@@ -59,5 +55,8 @@ private:
 
     BooksChoice choice_;
 };
+
+// The chooser run modally on `recent`: the books entry's chooser.
+std::optional<BooksChoice> AskBooksChooser(const std::vector<std::string>& recent);
 
 }  // namespace books

@@ -12,6 +12,7 @@
 #include <QStorageInfo>
 #include <QTreeView>
 
+#include "data/Books.h"
 #include "widgets/FieldParts.h"
 
 namespace cbk {
@@ -99,7 +100,7 @@ void TDriveDir::Setup(const std::string& title, const std::string& action,
 }
 
 void TDriveDir::FormShow() {
-    startDir_ = platform::files().currentDir();
+    startDir_ = cbk::BooksFolder();
     ChosenDirectory.clear();
     drives_ = DriveLister();
     DriveComboBox1->clear();
@@ -178,7 +179,6 @@ void TDriveDir::BackupListClick(int row) {
 
 void TDriveDir::BtnOKClick() {
     ChosenDirectory = directory_;
-    platform::files().setCurrentDir(startDir_);
     accept();
 }
 
@@ -189,7 +189,6 @@ void TDriveDir::BtnCancelClick() {
 // Cancel, Escape and the window's close all choose nothing.
 void TDriveDir::reject() {
     ChosenDirectory.clear();
-    if (!startDir_.empty()) platform::files().setCurrentDir(startDir_);
     QDialog::reject();
 }
 

@@ -77,7 +77,7 @@ private:
 
     QFileSystemModel* model_ = nullptr;
     std::vector<maintenance::Drive> drives_;
-    std::string startDir_;  // the working directory when the form was shown
+    std::string startDir_;  // the books' folder, where the chooser starts unless preselected
     int activeDrive_ = 0;   // the drive showing when the form was activated
     std::string directory_;
 };

@@ -166,8 +166,6 @@ void TPmtImport::MaskEdit2Exit() {
 }
 
 void TPmtImport::BtnBrowseClick() {
-    platform::Files& files = platform::files();
-    const std::string dataDir = files.currentDir();
     OpenDialog1->FileName = PaymentPath;
     platform::modal().showModal(*OpenDialog1);
     // Only pmt.dbf itself is taken, from the directory where the dialog ended.
@@ -178,7 +176,6 @@ void TPmtImport::BtnBrowseClick() {
     } else {
         Inform(OpenDialog1->FileName + "\r\n" + std::string(maintenance::kNotAPaymentFile));
     }
-    if (files.currentDir() != dataDir) files.setCurrentDir(dataDir);
 }
 
 void TPmtImport::BtnImportClick() {

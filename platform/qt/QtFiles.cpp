@@ -1,6 +1,5 @@
 #include "platform/qt/QtFiles.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -20,14 +19,6 @@ bool QtFiles::exists(const std::string& path) {
 
 bool QtFiles::remove(const std::string& path) {
     return QFile::remove(found(path));
-}
-
-std::string QtFiles::currentDir() {
-    return QDir::currentPath().toStdString();
-}
-
-bool QtFiles::setCurrentDir(const std::string& dir) {
-    return QDir::setCurrent(QString::fromStdString(dir));
 }
 
 }  // namespace platform::qt

@@ -11,8 +11,6 @@ class QtFiles : public Files {
 public:
     bool exists(const std::string& path) override;
     bool remove(const std::string& path) override;
-    std::string currentDir() override;
-    bool setCurrentDir(const std::string& dir) override;
 };
 
 }  // namespace platform::qt

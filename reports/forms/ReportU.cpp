@@ -114,13 +114,9 @@ void TSaveDialog::Setup(const reports::ExportDialog& spec) {
     FileName.clear();
 }
 
-// The data files are found through the current directory, which the dialog may move.
 std::string TSaveDialog::Ask(const reports::ExportDialog& spec) {
-    platform::Files& files = platform::files();
-    const std::string dataDir = files.currentDir();
     Setup(spec);
     platform::modal().showModal(*this);
-    files.setCurrentDir(dataDir);
     return FileName;
 }
 
