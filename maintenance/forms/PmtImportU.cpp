@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "data/Books.h"
 #include "data/Database.h"
 #include "data/Records.h"
 #include "maintenance/PaymentImport.h"
@@ -55,7 +56,9 @@ TOpenDialog::TOpenDialog(QWidget* parent, const char* name) : QFileDialog(parent
 }
 
 int TOpenDialog::execModal() {
-    const QString preset = QString::fromStdString(FileName);
+    // A name without a folder is the books' file.
+    const QString preset = QString::fromStdString(
+        FileName.empty() || FileName.front() == '/' ? FileName : cbk::BooksPath(FileName));
     if (!preset.isEmpty()) {
         setDirectory(QFileInfo(preset).absolutePath());
         selectFile(QFileInfo(preset).fileName());

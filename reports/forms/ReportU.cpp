@@ -12,6 +12,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "data/Books.h"
 #include "data/Database.h"
 #include "data/engine/FileSystem.h"
 #include "platform/qt/QtPrinting.h"
@@ -97,6 +98,10 @@ TSaveDialog::TSaveDialog(QWidget* parent, const char* name) : QFileDialog(parent
 }
 
 int TSaveDialog::execModal() {
+    // The first showing opens in the books' folder, as the dialog of a program started there.
+    if (!placed_ && !cbk::BooksFolder().empty())
+        setDirectory(QString::fromStdString(cbk::BooksFolder()));
+    placed_ = true;
     const int result = exec();
     const QStringList chosen = selectedFiles();
     FileName = result == QDialog::Accepted && !chosen.isEmpty() ? chosen.front().toStdString()

@@ -34,12 +34,13 @@ public:
 
     // Title, filter ("Text files (*.txt)|*.TXT") and default extension; the name is cleared.
     void Setup(const reports::ExportDialog& spec);
-    // Shows the dialog with the current directory put back afterwards; the chosen name.
+    // Shows the dialog (first in the books' folder); the chosen name.
     std::string Ask(const reports::ExportDialog& spec);
 
     std::string FileName;
 
 private:
+    bool placed_ = false;  // shown before, where the user left it
     std::string name_;
 };
 

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "data/Books.h"
 #include "rules/EntryRules.h"
 #include "statements/forms/CsvMappingU.h"
 #include "statements/forms/ImportRulesU.h"
@@ -39,6 +40,10 @@ TStatementOpenDialog::TStatementOpenDialog(QWidget* parent) : QFileDialog(parent
 }
 
 int TStatementOpenDialog::execModal() {
+    // The first showing opens in the books' folder, as the dialog of a program started there.
+    if (!placed_ && !cbk::BooksFolder().empty())
+        setDirectory(QString::fromStdString(cbk::BooksFolder()));
+    placed_ = true;
     const int result = exec();
     const QStringList chosen = selectedFiles();
     if (result == QDialog::Accepted && !chosen.isEmpty()) FileName = chosen.front().toStdString();

@@ -40,6 +40,9 @@ public:
     int execModal() override;
 
     std::string FileName;
+
+private:
+    bool placed_ = false;  // shown before, where the user left it
 };
 
 // The lines of the preview: tick, date, payee, amount, memo, check number, kind, account,

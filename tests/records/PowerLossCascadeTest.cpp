@@ -38,7 +38,8 @@ protected:
     Disk startingDisk() const {
         Disk disk;
         for (const auto& e : std::filesystem::directory_iterator(dir_->path()))
-            disk[e.path().filename().string()] = enginetest::readFile(e.path().string());
+            disk[dir_->path() + "/" + e.path().filename().string()] =
+                enginetest::readFile(e.path().string());
         return disk;
     }
 
@@ -59,8 +60,8 @@ protected:
         for (const char* name : kTables) {
             const TableSpec& spec = *FindTable(name);
             enginetest::Reopened table;
-            if (auto r =
-                    enginetest::reopenTable(disk, ".", name, spec.group, CreateTags(spec), table);
+            if (auto r = enginetest::reopenTable(disk, dir_->path(), name, spec.group,
+                                                 CreateTags(spec), table);
                 !r)
                 return r << " (" << name << ")";
             marked += table.marked;
