@@ -1,8 +1,9 @@
 // The run on one set of books after another in one process (File > Open Other Books).
 
-#include <QAction>
 #include <QLabel>
-#include <QStatusBar>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
 #include <filesystem>
 
 #include "app/BooksRun.h"
@@ -46,7 +47,13 @@ TEST_F(OpenOtherBooks, ClosesOneSetAndOpensTheChosenInTheSameProcess) {
             ExpenseChoice = 7;  // a choice of these books, not of the next
             EXPECT_EQ(books::BooksLock::take(DataFileSystem(), dataDir().string()).outcome(),
                       books::BooksLock::Outcome::InUse);
-            main->findChild<QAction*>("mF_OpenOther")->trigger();
+            // File > Open Other Books..., by the keyboard.
+            main->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(main));
+            QTest::keyClick(main, Qt::Key_F, Qt::AltModifier);
+            QMenu* file = main->menuBar()->actions().front()->menu();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(file));
+            QTest::keyClick(file, Qt::Key_O);
         } else {
             // The first books were closed and their lock given up.
             EXPECT_TRUE(books::BooksLock::take(DataFileSystem(), dataDir().string()).held());
