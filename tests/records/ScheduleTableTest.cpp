@@ -29,7 +29,8 @@ TEST_F(ScheduleTable, EveryFieldAndTheLastCheckComeBackAndASaveReplacesTheOld) {
                   "Crew Labor",
                   1234.56,
                   1001,
-                  "weekly crew"};
+                  "weekly crew",
+                  D(2026, 2, 27)};
     Schedule rent{9,
                   ScheduleKind::Income,
                   {Repeat::MonthlyOnDay, 1, 31, D(2026, 1, 31), {}, 12},
@@ -38,7 +39,8 @@ TEST_F(ScheduleTable, EveryFieldAndTheLastCheckComeBackAndASaveReplacesTheOld) {
                   "Rent from shop",
                   800.0,
                   0,
-                  ""};
+                  "",
+                  {}};
     ASSERT_EQ(SaveSchedules({crew, rent}, D(2026, 3, 5)), "");
     ASSERT_EQ(SaveSchedules({crew, rent}, D(2026, 3, 6)), "");  // the second save replaces
 
@@ -59,12 +61,14 @@ TEST_F(ScheduleTable, EveryFieldAndTheLastCheckComeBackAndASaveReplacesTheOld) {
     EXPECT_DOUBLE_EQ(c.amount, 1234.56);
     EXPECT_EQ(c.checkNo, 1001);
     EXPECT_EQ(c.memo, "weekly crew");
+    EXPECT_EQ(c.done, D(2026, 2, 27));
     const Schedule& r = back.schedules[1];
     EXPECT_EQ(r.kind, ScheduleKind::Income);
     EXPECT_EQ(r.rule.repeat, Repeat::MonthlyOnDay);
     EXPECT_EQ(r.rule.day, 31);
     EXPECT_FALSE(r.rule.end);
     EXPECT_EQ(r.rule.count, 12);
+    EXPECT_FALSE(r.done);
 
     ASSERT_EQ(SaveSchedules({rent}, std::nullopt), "");
     back = LoadSchedules();
