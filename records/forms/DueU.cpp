@@ -75,7 +75,6 @@ TDueList::TDueList(QWidget* parent) : QDialog(parent) {
 }
 
 bool TDueList::Load() {
-    Entered.clear();
     Problem.clear();
     books_ = records::LoadSchedules();
     if (!books_.error.empty()) {

@@ -92,6 +92,7 @@ void TExpense::FormShow() {
     FillRequiredChoice(ComboBox2, folders,
                        "Folders must be defined before entering Expense Records", BtnSave);
     MaskEdit1->setFocus();
+    Payees->Cleared();
     shown_.take(this);
 }
 

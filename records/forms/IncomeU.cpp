@@ -82,6 +82,7 @@ void TIncome::FormShow() {
     FillRequiredChoice(ComboBox2, folders, "Folders must be defined before entering Income Records",
                        BtnSave);
     MaskEdit1->setFocus();
+    Payees->Cleared();
     shown_.take(this);
 }
 

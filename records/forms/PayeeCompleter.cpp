@@ -44,14 +44,16 @@ PayeeCompleter::PayeeCompleter(QLineEdit* name, ChoiceBox* account, ChoiceBox* f
     connect(name_, &QLineEdit::textEdited, this, &PayeeCompleter::Typed);
     connect(completer_, qOverload<const QModelIndex&>(&QCompleter::activated), this,
             [this](const QModelIndex& index) { Chosen(index.row()); });
-    connect(account_, &QComboBox::activated, this, [this] { accountChanged_ = true; });
-    connect(folder_, &QComboBox::activated, this, [this] { folderChanged_ = true; });
+    // Chosen by the mouse, the arrows or type-ahead: any change but the fill's own.
+    connect(account_, &QComboBox::currentIndexChanged, this,
+            [this] { accountChanged_ = accountChanged_ || !filling_; });
+    connect(folder_, &QComboBox::currentIndexChanged, this,
+            [this] { folderChanged_ = folderChanged_ || !filling_; });
     connect(amount_, &QLineEdit::textEdited, this, [this] { amountChanged_ = true; });
 }
 
 void PayeeCompleter::FormShow() {
     if (!memory_) memory_ = records::ReadPayeeMemory(which_);
-    Cleared();
 }
 
 void PayeeCompleter::Cleared() {
@@ -97,8 +99,10 @@ void PayeeCompleter::Chosen(int row) {
     const records::PayeeSuggestion chosen = offered_[std::size_t(row)];
     name_->setText(QString::fromStdString(chosen.name));
     if (!chosen.known) return;
+    filling_ = true;
     if (!accountChanged_) ChooseNumber(account_, chosen.last.accNo);
     if (!folderChanged_) ChooseNumber(folder_, chosen.last.folNo);
+    filling_ = false;
     if (!amountChanged_) ShowAmount(amount_, chosen.last.amount, rules::kEntryAmountPattern);
 }
 

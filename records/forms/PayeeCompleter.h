@@ -28,9 +28,10 @@ public:
                    records::RecordTable which);
 
     // At the form's show, with the tables open: the memory is read at the first show of the
-    // run and kept; every field may be filled again.
+    // run and kept.
     void FormShow();
-    // After the form cleared its fields for the next record of a run.
+    // Once the form has filled its fields (shown, or cleared for the next record of a run):
+    // from here on a field the user changes is his.
     void Cleared();
     // The record tables were changed by a command other than this form: read them again at
     // the next show.
@@ -60,6 +61,7 @@ private:
     bool accountChanged_ = false;
     bool folderChanged_ = false;
     bool amountChanged_ = false;
+    bool filling_ = false;
 };
 
 }  // namespace cbk

@@ -289,11 +289,11 @@ void TSchedule::BitBtn1Click() {
 TSchedules::TSchedules(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TSchedules"));
     setWindowTitle(QStringLiteral("Scheduled Entries"));
-    StringGrid1 = new QTableWidget(0, 5, this);
+    StringGrid1 = new QTableWidget(0, 6, this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setHorizontalHeaderLabels({QStringLiteral("Kind"), QStringLiteral("Pay to / Description"),
                                             QStringLiteral("Amount"), QStringLiteral("How often"),
-                                            QStringLiteral("Account")});
+                                            QStringLiteral("Next due"), QStringLiteral("Account")});
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -342,10 +342,14 @@ void TSchedules::ShowSchedules(int current) {
     for (int i = 0; i < int(books_.schedules.size()); ++i) {
         const records::Schedule& s = books_.schedules[std::size_t(i)];
         const bool expense = s.kind == records::ScheduleKind::Expense;
+        const auto next = records::DatesBetween(
+            s.rule, s.done.value_or(books_.lastCheck.value_or(records::NoCheckYet())),
+            *platform::DateTime::fromYmd(9999, 12, 31), 1);
         const std::string cells[] = {expense ? "Expense" : "Income", s.payee, Amount(s.amount),
                                      RepeatText(s.rule),
+                                     next.empty() ? "(ended)" : Date(next[0]),
                                      charts_.Name(charts_.accounts(s.kind), s.accNo)};
-        for (int c = 0; c < 5; ++c) {
+        for (int c = 0; c < 6; ++c) {
             auto* item = new QTableWidgetItem(QString::fromStdString(cells[c]));
             if (c == 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             StringGrid1->setItem(i, c, item);
