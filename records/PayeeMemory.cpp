@@ -63,10 +63,10 @@ std::int32_t DateNumber(std::string_view text) {
 
 }  // namespace
 
-std::string FoldPayee(std::string_view text) {
+// Folds `text` into `out`, which keeps its room from one record to the next.
+void FoldInto(std::string_view text, std::string& out) {
     text = Trim(text);
-    std::string out;
-    out.reserve(text.size());
+    out.clear();
     for (std::size_t i = 0; i < text.size();) {
         const auto b = static_cast<unsigned char>(text[i]);
         if (b < 0x80) {
@@ -74,8 +74,8 @@ std::string FoldPayee(std::string_view text) {
             ++i;
             continue;
         }
-        // Two- and three-byte sequences hold every letter the tables can store; anything else
-        // is copied as it stands.
+        // Two-byte sequences hold every Latin-1 letter the tables can store and the few that
+        // Windows-1252 adds; anything else is copied as it stands.
         if ((b & 0xE0) == 0xC0 && i + 1 < text.size()) {
             PutUtf8(Lower(char32_t((b & 0x1F) << 6 | (text[i + 1] & 0x3F))), out);
             i += 2;
@@ -83,13 +83,19 @@ std::string FoldPayee(std::string_view text) {
             out += text[i++];
         }
     }
+}
+
+std::string FoldPayee(std::string_view text) {
+    std::string out;
+    FoldInto(text, out);
     return out;
 }
 
 void PayeeMemory::Note(Name& name, std::string_view shown, const PayeeUse& use) {
     ++name.records;
     auto end = name.uses.begin() + std::ptrdiff_t(name.kept);
-    auto at = std::find_if(name.uses.begin(), end, [&](const PayeeUse& u) { return Later(use, u); });
+    auto at =
+        std::find_if(name.uses.begin(), end, [&](const PayeeUse& u) { return Later(use, u); });
     if (at == end && name.kept == kKept) return;  // older than every use kept
     if (at == name.uses.begin()) name.shown = std::string(shown);
     std::move_backward(at, name.uses.end() - 1, name.uses.end());
@@ -111,8 +117,9 @@ void PayeeMemory::Add(std::string_view name, const PayeeUse& use) {
     auto [it, added] = names_.try_emplace(std::move(key));
     Note(it->second, Trim(name), use);
     if (!added) return;
-    const auto at = std::lower_bound(sorted_.begin(), sorted_.end(), &it->first,
-                                     [](const std::string* a, const std::string* b) { return *a < *b; });
+    const auto at =
+        std::lower_bound(sorted_.begin(), sorted_.end(), &it->first,
+                         [](const std::string* a, const std::string* b) { return *a < *b; });
     sorted_.insert(at, &it->first);
 }
 
@@ -121,9 +128,9 @@ void PayeeMemory::Remove(std::string_view name, std::uint32_t recNo) {
     if (it == names_.end()) return;
     Name& n = it->second;
     if (--n.records <= 0) {
-        const auto at = std::lower_bound(
-            sorted_.begin(), sorted_.end(), &it->first,
-            [](const std::string* a, const std::string* b) { return *a < *b; });
+        const auto at =
+            std::lower_bound(sorted_.begin(), sorted_.end(), &it->first,
+                             [](const std::string* a, const std::string* b) { return *a < *b; });
         if (at != sorted_.end() && *at == &it->first) sorted_.erase(at);
         names_.erase(it);
         return;
@@ -138,7 +145,8 @@ void PayeeMemory::Remove(std::string_view name, std::uint32_t recNo) {
 
 std::vector<PayeeSuggestion> PayeeMemory::Suggest(std::string_view typed, std::size_t limit) const {
     std::vector<PayeeSuggestion> found;
-    while (!typed.empty() && (typed.front() == ' ' || typed.front() == '\t')) typed.remove_prefix(1);
+    while (!typed.empty() && (typed.front() == ' ' || typed.front() == '\t'))
+        typed.remove_prefix(1);
     if (typed.empty() || limit == 0) return found;
     // Blanks typed after a word count: "Shell " is not "Shellac".
     std::string prefix = FoldPayee(typed);
@@ -180,11 +188,20 @@ PayeeMemory ReadPayeeMemory(RecordTable which) {
         if (d4deleted(table)) continue;
         const std::string_view name = Trim(f4strView(text, scratch));
         if (name.empty()) continue;
-        key = FoldPayee(name);
-        auto [it, added] = memory.names_.try_emplace(key);
-        memory.Note(it->second, name,
-                    {DateNumber(f4strView(date, dateScratch)), std::uint32_t(n), f4int(acc),
-                     f4int(fol), f4double(amount)});
+        FoldInto(name, key);
+        auto it = memory.names_.find(key);
+        if (it == memory.names_.end()) it = memory.names_.try_emplace(key).first;
+        PayeeMemory::Name& entry = it->second;
+        PayeeUse use{DateNumber(f4strView(date, dateScratch)), std::uint32_t(n), 0, 0, 0.0};
+        // Most records are older than the latest uses kept: counted, their numbers not read.
+        if (entry.kept == PayeeMemory::kKept && !Later(use, entry.uses.back())) {
+            ++entry.records;
+            continue;
+        }
+        use.accNo = f4int(acc);
+        use.folNo = f4int(fol);
+        use.amount = f4double(amount);
+        memory.Note(entry, name, use);
     }
     cbk::TakeEngineError();  // a record that cannot be read is one name less, not a failure
     memory.SortKeys();

@@ -31,7 +31,7 @@ inline std::int32_t DateNumber(const platform::DateTime& date) {
 }
 
 struct PayeeSuggestion {
-    std::string name;  // spelled as in its latest record, blanks around it cut
+    std::string name;   // spelled as in its latest record, blanks around it cut
     bool known = true;  // false when the records that fill it were all deleted in the run
     PayeeUse last;      // the latest use: latest date, then the highest record number
 };
@@ -39,6 +39,13 @@ struct PayeeSuggestion {
 class PayeeMemory {
 public:
     inline static constexpr std::size_t kSuggestions = 10;
+
+    PayeeMemory() = default;
+    // The sorted list points into the map: a move keeps both, a copy could not.
+    PayeeMemory(PayeeMemory&&) = default;
+    PayeeMemory& operator=(PayeeMemory&&) = default;
+    PayeeMemory(const PayeeMemory&) = delete;
+    PayeeMemory& operator=(const PayeeMemory&) = delete;
 
     // A record with `name`; a blank name is not remembered.
     void Add(std::string_view name, const PayeeUse& use);

@@ -37,7 +37,7 @@ struct DueEntered {
     int skipped = 0;
     bool stopped = false;  // a save was refused: the lines from it on stay due
     std::vector<std::pair<std::size_t, long>> records;  // line entered, its record number
-    std::string error;     // why SCHED could not note what was done; empty when fine
+    std::string error;  // why SCHED could not note what was done; empty when fine
 };
 
 // Does what the user chose for each line of the Due list (DueSince of `books`): the lines to

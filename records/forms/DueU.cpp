@@ -83,11 +83,10 @@ bool TDueList::Load() {
         return false;
     }
     charts_ = ScheduleCharts::Read();
-    const records::ChartLookup chart{
-        [this](records::ScheduleKind kind, std::int32_t n) {
-            return Has(charts_.accounts(kind), n);
-        },
-        [this](std::int32_t n) { return Has(charts_.folders, n); }};
+    const records::ChartLookup chart{[this](records::ScheduleKind kind, std::int32_t n) {
+                                         return Has(charts_.accounts(kind), n);
+                                     },
+                                     [this](std::int32_t n) { return Has(charts_.folders, n); }};
     lines_ = records::DueSince(books_.schedules, books_.lastCheck.value_or(records::NoCheckYet()),
                                platform::clock().today(), chart);
     ShowLines();
@@ -154,7 +153,8 @@ void TDueList::Handle(records::DueChoice choice) {
     for (int row = 0; row < int(lines_.size()); ++row) {
         if (StringGrid1->item(row, kTick)->checkState() != Qt::Checked) continue;
         const records::DueLine& line = lines_[std::size_t(row)];
-        const std::string what = rules::DateToText(line.date) + " (" + ScheduleOf(line)->payee + ")";
+        const std::string what =
+            rules::DateToText(line.date) + " (" + ScheduleOf(line)->payee + ")";
         if (choice == records::DueChoice::Enter && !line.problem.empty())
             return Tell(platform::MessageKind::Warning,
                         "The line of " + what + " cannot be entered: " + line.problem +
@@ -176,9 +176,9 @@ void TDueList::Handle(records::DueChoice choice) {
                         " first.");
     if (const int left = records::LeftBehind(lines_, choices); left >= 0) {
         const records::DueLine& line = lines_[std::size_t(left)];
-        return Tell(platform::MessageKind::Warning,
-                    "Enter or skip the earlier date of \"" + ScheduleOf(line)->payee + "\" (" +
-                        rules::DateToText(line.date) + ") first.");
+        return Tell(platform::MessageKind::Warning, "Enter or skip the earlier date of \"" +
+                                                        ScheduleOf(line)->payee + "\" (" +
+                                                        rules::DateToText(line.date) + ") first.");
     }
     const std::vector<records::DueLine> lines = lines_;
     const records::DueEntered done =
@@ -187,8 +187,9 @@ void TDueList::Handle(records::DueChoice choice) {
         Entered.push_back({*ScheduleOf(lines[index]), lines[index].date, amounts[index], recNo});
     if (!done.error.empty())
         Tell(platform::MessageKind::Warning,
-             done.error + " The entries just made are in the books; their dates will be offered "
-                          "again: skip them then.");
+             done.error +
+                 " The entries just made are in the books; their dates will be offered "
+                 "again: skip them then.");
     // What is left stays on the list as the user left it: ticked or not, its amount.
     std::map<std::pair<std::int32_t, platform::DateTime>, std::pair<Qt::CheckState, QString>> kept;
     for (int row = 0; row < int(lines_.size()); ++row)
@@ -196,7 +197,8 @@ void TDueList::Handle(records::DueChoice choice) {
             StringGrid1->item(row, kTick)->checkState(), AmountField(row)->text()};
     Load();
     for (int row = 0; row < int(lines_.size()); ++row) {
-        const auto was = kept.find({lines_[std::size_t(row)].scheduleId, lines_[std::size_t(row)].date});
+        const auto was =
+            kept.find({lines_[std::size_t(row)].scheduleId, lines_[std::size_t(row)].date});
         if (was == kept.end()) continue;
         StringGrid1->item(row, kTick)->setCheckState(was->second.first);
         AmountField(row)->setText(was->second.second);

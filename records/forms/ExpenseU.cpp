@@ -55,7 +55,8 @@ TExpense::TExpense() {
     ChainTabOrder({MaskEdit1, MaskEdit2, Edit1, MaskEdit3, Edit2, ComboBox1, ComboBox2, BtnSave,
                    BtnDelete, BtnCancel, BitBtn1});
 
-    Payees = new PayeeCompleter(Edit1, ComboBox1, ComboBox2, MaskEdit3, records::RecordTable::Expenses);
+    Payees =
+        new PayeeCompleter(Edit1, ComboBox1, ComboBox2, MaskEdit3, records::RecordTable::Expenses);
     CallOnShow(this, [this] { FormShow(); });
     connect(MaskEdit1, &MaskEdit::exited, this, &TExpense::MaskEdit1Exit);
     connect(MaskEdit2, &MaskEdit::exited, this, &TExpense::MaskEdit2Exit);

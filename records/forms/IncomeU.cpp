@@ -48,7 +48,8 @@ TIncome::TIncome() {
     ChainTabOrder({MaskEdit1, MaskEdit2, Edit1, ComboBox1, ComboBox2, BtnSave, BtnDelete, BtnCancel,
                    BitBtn1});
 
-    Payees = new PayeeCompleter(Edit1, ComboBox1, ComboBox2, MaskEdit2, records::RecordTable::Income);
+    Payees =
+        new PayeeCompleter(Edit1, ComboBox1, ComboBox2, MaskEdit2, records::RecordTable::Income);
     CallOnShow(this, [this] { FormShow(); });
     connect(MaskEdit1, &MaskEdit::exited, this, &TIncome::MaskEdit1Exit);
     connect(ComboBox1, &ChoiceBox::keyDiscarded, this, &TIncome::ComboBox1KeyPress);

@@ -80,13 +80,12 @@ void PayeeCompleter::Typed(const QString& text) {
         if (s.known)
             item->setToolTip(QString::fromStdString(
                 "Last filed under account " + std::to_string(s.last.accNo) + ", folder " +
-                std::to_string(s.last.folNo) + ", " +
-                rules::FormatNumber("%.2n", s.last.amount)));
+                std::to_string(s.last.folNo) + ", " + rules::FormatNumber("%.2n", s.last.amount)));
         model_->appendRow(item);
     }
     // A name typed out in full offers nothing more to choose.
-    const bool whole = offered_.size() == 1 &&
-                       records::FoldPayee(offered_[0].name) == records::FoldPayee(text.toStdString());
+    const bool whole = offered_.size() == 1 && records::FoldPayee(offered_[0].name) ==
+                                                   records::FoldPayee(text.toStdString());
     if (offered_.empty() || whole) {
         completer_->popup()->hide();
         return;

@@ -175,7 +175,8 @@ void TSchedule::Load(const records::Schedule& s, const ScheduleCharts& charts) {
     Deleted = false;
     const bool expense = s.kind == records::ScheduleKind::Expense;
     KindBox->setCurrentIndex(expense ? 0 : 1);
-    FillChoiceBox(ComboBox1, charts.accounts(s.kind).entries, EntryOf(charts.accounts(s.kind), s.accNo));
+    FillChoiceBox(ComboBox1, charts.accounts(s.kind).entries,
+                  EntryOf(charts.accounts(s.kind), s.accNo));
     FillChoiceBox(ComboBox2, charts.folders.entries, EntryOf(charts.folders, s.folNo));
     Edit1->setText(QString::fromStdString(s.payee));
     ShowAmount(MaskEdit1, s.amount, rules::kEntryAmountPattern);
@@ -247,15 +248,15 @@ void TSchedule::BtnSaveClick() {
     s.rule.count = number(MaskEdit7);
     const auto start = rules::TextToDate(MaskEdit5->text().toStdString());
     if (!start)
-        return void(Refuse(MaskEdit5, "The start date '" + Trimmed(MaskEdit5->text()) +
-                                          "' is not a date."));
+        return void(Refuse(MaskEdit5,
+                           "The start date '" + Trimmed(MaskEdit5->text()) + "' is not a date."));
     s.rule.start = start->dateOnly();
     s.rule.end.reset();
     if (!Blank(MaskEdit6->text())) {
         const auto end = rules::TextToDate(MaskEdit6->text().toStdString());
         if (!end)
-            return void(Refuse(MaskEdit6, "The end date '" + Trimmed(MaskEdit6->text()) +
-                                              "' is not a date."));
+            return void(Refuse(MaskEdit6,
+                               "The end date '" + Trimmed(MaskEdit6->text()) + "' is not a date."));
         s.rule.end = end->dateOnly();
     }
     if (const std::string problem = records::ScheduleProblem(s); !problem.empty()) {
@@ -291,9 +292,9 @@ TSchedules::TSchedules(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Scheduled Entries"));
     StringGrid1 = new QTableWidget(0, 6, this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    StringGrid1->setHorizontalHeaderLabels({QStringLiteral("Kind"), QStringLiteral("Pay to / Description"),
-                                            QStringLiteral("Amount"), QStringLiteral("How often"),
-                                            QStringLiteral("Next due"), QStringLiteral("Account")});
+    StringGrid1->setHorizontalHeaderLabels(
+        {QStringLiteral("Kind"), QStringLiteral("Pay to / Description"), QStringLiteral("Amount"),
+         QStringLiteral("How often"), QStringLiteral("Next due"), QStringLiteral("Account")});
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -345,7 +346,9 @@ void TSchedules::ShowSchedules(int current) {
         const auto next = records::DatesBetween(
             s.rule, s.done.value_or(books_.lastCheck.value_or(records::NoCheckYet())),
             *platform::DateTime::fromYmd(9999, 12, 31), 1);
-        const std::string cells[] = {expense ? "Expense" : "Income", s.payee, Amount(s.amount),
+        const std::string cells[] = {expense ? "Expense" : "Income",
+                                     s.payee,
+                                     Amount(s.amount),
                                      RepeatText(s.rule),
                                      next.empty() ? "(ended)" : Date(next[0]),
                                      charts_.Name(charts_.accounts(s.kind), s.accNo)};

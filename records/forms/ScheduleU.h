@@ -48,7 +48,7 @@ public:
     records::Schedule Entered;
     bool Deleted = false;
 
-    QComboBox* KindBox = nullptr;  // Expense, Income
+    QComboBox* KindBox = nullptr;    // Expense, Income
     ChoiceBox* ComboBox1 = nullptr;  // account
     ChoiceBox* ComboBox2 = nullptr;  // folder
     QLineEdit* Edit1 = nullptr;      // pay to / description

@@ -45,8 +45,13 @@ TEST(DueHandling, TheCheckMovesOnlyOverWhatWasHandledAndNothingHandledComesBack)
         {"the first entered", {E, L, L}, D(2026, 2, 28), {}, D(2026, 3, 1), 2, -1},
         {"a later one skipped first", {L, S, L}, D(2026, 2, 28), {}, D(2026, 2, 28), 2, -1},
         {"nothing done: cancelled", {L, L, L}, D(2026, 2, 28), {}, D(2026, 2, 28), 3, -1},
-        {"never back before the last check", {L, E, L}, D(2026, 3, 5), D(2026, 2, 28),
-         D(2026, 3, 5), 2, -1},
+        {"never back before the last check",
+         {L, E, L},
+         D(2026, 3, 5),
+         D(2026, 2, 28),
+         D(2026, 3, 5),
+         2,
+         -1},
         {"no check yet", {E, E, E}, std::nullopt, {}, D(2026, 3, 10), 0, -1},
         {"a schedule's later date before its earlier", {L, L, E}, D(2026, 2, 28), {}, {}, 0, 0},
     };
@@ -55,8 +60,7 @@ TEST(DueHandling, TheCheckMovesOnlyOverWhatWasHandledAndNothingHandledComesBack)
         schedules[1].rule.count = 1;
         for (Schedule& s : schedules) s.done = c.done;
         const DateTime today = D(2026, 3, 10);
-        const auto lines =
-            DueSince(schedules, c.before.value_or(NoCheckYet()), today, kAll);
+        const auto lines = DueSince(schedules, c.before.value_or(NoCheckYet()), today, kAll);
         ASSERT_EQ(lines.size(), 3u) << c.what;
         EXPECT_EQ(LeftBehind(lines, c.choices), c.leftBehind) << c.what;
         if (c.leftBehind >= 0) continue;
@@ -112,8 +116,8 @@ TEST_F(DueEntry, EnteredLinesAreRecordsWithTheirAmountsAndSchedNotesThem) {
     std::vector<DueLine> later = DueSince(again.schedules, *again.lastCheck, D(2026, 3, 13), kAll);
     ASSERT_EQ(later.size(), 2u);  // crew 3/6 and 3/13
     later[0].problem = kScheduleNeedsFixing;
-    const DueEntered stopped = EnterDue(again, later, {DueChoice::Enter, DueChoice::Enter},
-                                        {400, 400}, D(2026, 3, 13));
+    const DueEntered stopped =
+        EnterDue(again, later, {DueChoice::Enter, DueChoice::Enter}, {400, 400}, D(2026, 3, 13));
     EXPECT_TRUE(stopped.stopped);
     EXPECT_EQ(stopped.entered, 0);
     EXPECT_EQ(engine::d4recCount(cbk::Expenses), expenses + 1);

@@ -47,14 +47,13 @@ TEST(PayeeMemory, PrefixesAtTheBoundaries) {
         {"Shell Stations", 10, ""},
         {"  shell ", 10, "shell station|"},  // blanks before ignored, after counted
         {"shellac", 10, ""},
-        {"élan", 10, "Élan Café|"},   // Latin-1 letters without regard to case
+        {"élan", 10, "Élan Café|"},  // Latin-1 letters without regard to case
         {"ÉLAN CAFÉ", 10, "Élan Café|"},
         {"škoda", 10, "ŠKODA Parts|"},  // and the letters Windows-1252 adds
         {"", 10, ""},
         {"x", 10, ""},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(Names(m.Suggest(c.typed, c.limit)), c.names) << c.typed;
+    for (const Case& c : cases) EXPECT_EQ(Names(m.Suggest(c.typed, c.limit)), c.names) << c.typed;
     EXPECT_EQ(m.NameCount(), 6u);
 }
 
@@ -87,7 +86,8 @@ TEST(PayeeMemory, TheLatestUseFillsAndADeletedRecordFallsBackOrGoes) {
 
 TEST(PayeeMemory, SuggestionsAreCappedAtTen) {
     PayeeMemory m;
-    for (int i = 0; i < 25; ++i) m.Add("Store " + std::to_string(100 + i), Use(20260100 + i, i + 1));
+    for (int i = 0; i < 25; ++i)
+        m.Add("Store " + std::to_string(100 + i), Use(20260100 + i, i + 1));
     const auto found = m.Suggest("store");
     ASSERT_EQ(found.size(), PayeeMemory::kSuggestions);
     EXPECT_EQ(found.front().name, "Store 124");
@@ -97,8 +97,8 @@ TEST(PayeeMemory, SuggestionsAreCappedAtTen) {
 class PayeeMemoryRead : public cbk::testing::RecordOpsTest {
 protected:
     long Append(const char* payTo, int y, int m, int d, std::int32_t acc) {
-        cbk::CurExpense = cbk::ExpenseRec{*platform::DateTime::fromYmd(y, m, d), 0, acc, 2,
-                                          payTo, 12.5, "", false};
+        cbk::CurExpense = cbk::ExpenseRec{
+            *platform::DateTime::fromYmd(y, m, d), 0, acc, 2, payTo, 12.5, "", false};
         return StoreRecord(cbk::Expenses, 0, cbk::StoreExpense);
     }
 };

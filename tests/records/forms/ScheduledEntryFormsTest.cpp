@@ -111,8 +111,7 @@ TEST_F(ScheduledEntryForms, ASchedulesTypedInIsRefusedUntilSoundThenListedAndSav
             ASSERT_EQ(QApplication::focusWidget(), form.MaskEdit6);
             type("010126");  // ends before it starts
             key(Qt::Key_Return);
-            EXPECT_EQ(texts(),
-                      std::vector<std::string>{"The end date is before the start date."});
+            EXPECT_EQ(texts(), std::vector<std::string>{"The end date is before the start date."});
             EXPECT_TRUE(form.isVisible());
             EXPECT_EQ(QApplication::focusWidget(), form.MaskEdit6);
             key(Qt::Key_Tab, Qt::ShiftModifier);
@@ -137,7 +136,7 @@ TEST_F(ScheduledEntryForms, ASchedulesTypedInIsRefusedUntilSoundThenListedAndSav
     EXPECT_EQ(s.rule.repeat, records::Repeat::EveryNWeeks);
     EXPECT_EQ(s.rule.every, 2);
     EXPECT_EQ(s.rule.end, D(2026, 12, 31));
-    EXPECT_EQ(s.accNo, 100);  // the first expense account
+    EXPECT_EQ(s.accNo, 100);           // the first expense account
     EXPECT_EQ(s.done, D(2026, 3, 4));  // due from its start on
 
     answer({Answer::Yes});
@@ -203,8 +202,7 @@ TEST_F(ScheduledEntryForms, TheDueListEntersTheTickedLinesWithTheirAmountsAndKee
         Save(due.grab().toImage(), "due-list.png");
         tick(1);
         due.BtnEnter->click();
-        EXPECT_EQ(texts().back().rfind("The line of 03/01/26 (Phone Co) cannot be entered", 0),
-                  0u);
+        EXPECT_EQ(texts().back().rfind("The line of 03/01/26 (Phone Co) cannot be entered", 0), 0u);
         tick(1);  // untick
         tick(2);
         due.BtnEnter->click();  // the crew's 3/5 before its 2/26
