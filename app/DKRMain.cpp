@@ -49,6 +49,7 @@
 #include "maintenance/forms/PmtImportU.h"
 #include "maintenance/forms/RateChangeU.h"
 #include "maintenance/forms/RecoverU.h"
+#include "records/ScheduleTable.h"
 #include "records/forms/AccountU.h"
 #include "records/forms/DueU.h"
 #include "records/forms/ExpenseU.h"
@@ -706,6 +707,12 @@ void TFormMain::BtnDueClick() {
 }
 
 void TFormMain::ShowDue(bool asked) {
+    // Books without schedules open no table for the list.
+    const records::StoredSchedules stored = records::LoadSchedules();
+    if (stored.error.empty() && stored.schedules.empty()) {
+        if (asked) ShowInformation("Nothing scheduled has fallen due.");
+        return;
+    }
     TableSession session({"EXP5", "INC5", "ACC", "ACCI", "FOLDER"});
     TDueList form(this);
     if (!form.Load()) {

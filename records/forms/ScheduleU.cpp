@@ -260,10 +260,11 @@ void TSchedule::BtnSaveClick() {
         s.rule.end = end->dateOnly();
     }
     if (const std::string problem = records::ScheduleProblem(s); !problem.empty()) {
-        MaskEdit* field = s.rule.repeat == records::Repeat::EveryNWeeks && s.rule.every > 52
-                              ? MaskEdit3
-                          : s.rule.end ? MaskEdit6
-                                       : MaskEdit4;
+        const records::ScheduleRule& r = s.rule;
+        MaskEdit* field = r.end ? MaskEdit6 : MaskEdit7;
+        if (r.repeat == records::Repeat::EveryNWeeks && r.every > 52) field = MaskEdit3;
+        if (r.repeat == records::Repeat::MonthlyOnDay && (r.day < 1 || r.day > 31))
+            field = MaskEdit4;
         return void(Refuse(field, problem));
     }
     // A new schedule, or one moved to start elsewhere, falls due from its start on.

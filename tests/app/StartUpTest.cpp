@@ -356,6 +356,10 @@ TEST_F(StartUp, TheDueListComesUpAfterTheSplashOnlyWhenSomethingFellDue) {
     EXPECT_TRUE(splashDown);
     EXPECT_FALSE(anyTableOpen());
     EXPECT_EQ(records::LoadSchedules().lastCheck, platform::DateTime::fromYmd(2026, 2, 1));
+    main().PageControl1->setCurrentIndex(0);  // the two buttons beside Import Statement
+    QApplication::processEvents();
+    if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR"))
+        main().grab().save(QString::fromLocal8Bit(dir) + "/main-tab1.png");
 
     ASSERT_EQ(records::SaveSchedules({}, platform::DateTime::fromYmd(2026, 2, 1)), "");
     platform_->modal.shown.clear();
