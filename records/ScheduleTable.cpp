@@ -147,7 +147,10 @@ std::string SaveSchedules(const std::vector<Schedule>& schedules,
         f4assign(f.memo, s.memo);
         f4assign(f.done, s.done ? cbk::DateToStored(*s.done) : "");
     }
-    if (t) ok = d4flush(t) == 0 && d4close(t) == 0 && ok;
+    if (t) {
+        ok = d4flush(t) == 0 && ok;
+        ok = d4close(t) == 0 && ok;
+    }
     ok = cbk::TakeEngineError() == 0 && ok;
     const std::string written = resolvePath(fs, ".", std::string(kNewSchedulesTable) + ".dbf");
     if (ok)

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
+#include "support/FaultyFileSystem.h"
 #include "tests/records/RecordOpsFixture.h"
 
 using namespace records;
@@ -75,6 +77,32 @@ TEST_F(ScheduleTable, EveryFieldAndTheLastCheckComeBackAndASaveReplacesTheOld) {
     ASSERT_EQ(back.schedules.size(), 1u);
     EXPECT_EQ(back.schedules[0].id, 9);
     EXPECT_FALSE(back.lastCheck);
+}
+
+// A save is written beside the table and renamed over it: a disk that refuses it leaves the
+// schedules as they were, and says so.
+TEST_F(ScheduleTable, ASaveTheDiskRefusesKeepsTheSchedulesThereWere) {
+    Schedule rent;
+    rent.id = 3;
+    rent.rule.start = D(2026, 1, 1);
+    rent.payee = "Landlord";
+    ASSERT_EQ(SaveSchedules({rent}, D(2026, 3, 1)), "");
+    for (const engine::FsOp op : {engine::FsOp::Write, engine::FsOp::Rename}) {
+        engine::FaultyFileSystem disk;
+        cbk::ShutDownDataStore(false);
+        cbk::StartDataStore(disk);
+        disk.failNth(op, 1, ENOSPC, /*sticky=*/true);
+        EXPECT_EQ(SaveSchedules({}, D(2026, 3, 5)),
+                  "The scheduled entries could not be saved; they are kept as they were.")
+            << engine::fsOpName(op);
+        disk.clearFaults();
+        const StoredSchedules back = LoadSchedules();
+        ASSERT_EQ(back.schedules.size(), 1u) << engine::fsOpName(op);
+        EXPECT_EQ(back.schedules[0].payee, "Landlord");
+        EXPECT_EQ(back.lastCheck, D(2026, 3, 1));
+        cbk::ShutDownDataStore(false);
+        cbk::StartDataStore();
+    }
 }
 
 }  // namespace
