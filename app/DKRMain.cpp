@@ -49,14 +49,18 @@
 #include "maintenance/forms/PmtImportU.h"
 #include "maintenance/forms/RateChangeU.h"
 #include "maintenance/forms/RecoverU.h"
+#include "records/ScheduleTable.h"
 #include "records/forms/AccountU.h"
+#include "records/forms/DueU.h"
 #include "records/forms/ExpenseU.h"
 #include "records/forms/FolderU.h"
 #include "records/forms/IncomeU.h"
+#include "records/forms/PayeeCompleter.h"
 #include "records/forms/PickAccU.h"
 #include "records/forms/PickExpU.h"
 #include "records/forms/PickFolU.h"
 #include "records/forms/PickIncU.h"
+#include "records/forms/ScheduleU.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportRunner.h"
 #include "reports/forms/MultFolU.h"
@@ -205,6 +209,12 @@ QWidget* TFormMain::buildIncomeExpensesTab() {
     BtnStatement = new QPushButton(QStringLiteral("Import Statement"), page);
     BtnStatement->setObjectName(QStringLiteral("BtnStatement"));
     BtnStatement->setToolTip(QStringLiteral("Import a bank statement (OFX, QFX, QIF or CSV)."));
+    BtnSchedules = new QPushButton(QStringLiteral("Scheduled Entries"), page);
+    BtnSchedules->setObjectName(QStringLiteral("BtnSchedules"));
+    BtnSchedules->setToolTip(QStringLiteral("Set up the expenses and income that repeat."));
+    BtnDue = new QPushButton(QStringLiteral("Due"), page);
+    BtnDue->setObjectName(QStringLiteral("BtnDue"));
+    BtnDue->setToolTip(QStringLiteral("Enter or skip the scheduled entries fallen due."));
     Label1 = colouredLabel(QStringLiteral("Default Folder"), Qt::yellow, page);
     FolderCBox = new ChoiceBox(page);
     FolderCBox->setObjectName(QStringLiteral("FolderCBox"));
@@ -236,6 +246,10 @@ QWidget* TFormMain::buildIncomeExpensesTab() {
     grid->addLayout(folder, 1, 1, Qt::AlignCenter);
     grid->addWidget(BtnRateChange, 1, 2, Qt::AlignRight);
     grid->addWidget(BtnStatement, 2, 0, Qt::AlignLeft | Qt::AlignTop);
+    auto* schedules = new QHBoxLayout;
+    schedules->addWidget(BtnSchedules);
+    schedules->addWidget(BtnDue);
+    grid->addLayout(schedules, 2, 1, 1, 2, Qt::AlignRight | Qt::AlignTop);
     grid->setRowStretch(2, 1);
     grid->addWidget(BitBtn1, 3, 2, Qt::AlignRight | Qt::AlignBottom);
     grid->setColumnStretch(1, 1);
@@ -247,6 +261,8 @@ QWidget* TFormMain::buildIncomeExpensesTab() {
     connect(BtnExpense, &QToolButton::clicked, this, &TFormMain::BtnExpenseClick);
     connect(BtnImport, &QToolButton::clicked, this, &TFormMain::BtnImportClick);
     connect(BtnStatement, &QPushButton::clicked, this, &TFormMain::BtnStatementClick);
+    connect(BtnSchedules, &QPushButton::clicked, this, &TFormMain::BtnSchedulesClick);
+    connect(BtnDue, &QPushButton::clicked, this, &TFormMain::BtnDueClick);
     connect(BtnRateChange, &QToolButton::clicked, this, &TFormMain::BtnRateChangeClick);
     // Only a choice the user makes changes the default folder; a refill does not.
     connect(FolderCBox, &QComboBox::activated, this, &TFormMain::FolderCBoxChange);
@@ -587,6 +603,7 @@ void TFormMain::FormShow() {
     about.hide();
     SplashMode = false;
     update();
+    if (!BooksReadOnly()) ShowDue(false);
 }
 
 void TFormMain::ShutDown() {
@@ -637,6 +654,7 @@ void TFormMain::BtnFoldersClick() {
     }
     FolderListStale = true;
     update();
+    RecordsChanged();
 }
 
 void TFormMain::BtnAccountEClick() {
@@ -644,6 +662,7 @@ void TFormMain::BtnAccountEClick() {
     TableSession session({"ACC"});
     AccountKind = 'E';
     PickThenEdit(ExpAccountChoice, *forms().PickAcc, *forms().Account);
+    RecordsChanged();
 }
 
 void TFormMain::BtnAccountIClick() {
@@ -651,18 +670,21 @@ void TFormMain::BtnAccountIClick() {
     TableSession session({"ACCI"});
     AccountKind = 'I';
     PickThenEdit(IncAccountChoice, *forms().PickAcc, *forms().Account);
+    RecordsChanged();
 }
 
 void TFormMain::BtnRateChangeClick() {
     if (RefusedOnReadOnlyBooks()) return;
     TableSession session({"ACC", "EXP5"});
     platform::modal().showModal(*forms().RateChange);
+    RecordsChanged();
 }
 
 void TFormMain::BtnImportClick() {
     if (RefusedOnReadOnlyBooks()) return;
     TableSession session({"INC5", "FOLDER", "ACCI"});
     platform::modal().showModal(*forms().PmtImport);
+    RecordsChanged();
 }
 
 // The statement import opens and closes the tables it needs itself.
@@ -670,6 +692,52 @@ void TFormMain::BtnStatementClick() {
     if (RefusedOnReadOnlyBooks()) return;
     TStatementImport form(this);
     form.Run();
+    RecordsChanged();
+}
+
+void TFormMain::BtnSchedulesClick() {
+    if (RefusedOnReadOnlyBooks()) return;
+    TableSession session({"ACC", "ACCI", "FOLDER"});
+    TSchedules form(this);
+    if (form.Load()) platform::modal().showModal(form);
+}
+
+void TFormMain::BtnDueClick() {
+    if (RefusedOnReadOnlyBooks()) return;
+    ShowDue(true);
+}
+
+void TFormMain::ShowDue(bool asked) {
+    // Books without schedules open no table for the list.
+    const records::StoredSchedules stored = records::LoadSchedules();
+    if (stored.error.empty() && stored.schedules.empty()) {
+        if (asked) ShowInformation("Nothing scheduled has fallen due.");
+        return;
+    }
+    TableSession session({"EXP5", "INC5", "ACC", "ACCI", "FOLDER"});
+    TDueList form(this);
+    if (!form.Load()) {
+        if (!form.Problem.empty())
+            platform::messages().show(platform::MessageKind::Warning, form.Problem,
+                                      platform::Buttons::OK);
+        else if (asked)
+            ShowInformation("Nothing scheduled has fallen due.");
+        return;
+    }
+    platform::modal().showModal(form);
+    // The records entered are remembered as the forms' own saves are.
+    for (const TDueList::EnteredRecord& r : form.Entered) {
+        const bool expense = r.schedule.kind == records::ScheduleKind::Expense;
+        PayeeCompleter* payees = expense ? forms().Expense->Payees : forms().Income->Payees;
+        payees->Stored(r.recNo, nullptr, r.schedule.payee,
+                       {records::DateNumber(r.date), std::uint32_t(r.recNo), r.schedule.accNo,
+                        r.schedule.folNo, r.amount});
+    }
+}
+
+void TFormMain::RecordsChanged() {
+    forms().Expense->Payees->Forget();
+    forms().Income->Payees->Forget();
 }
 
 // ---- reports ------------------------------------------------------------------------------
@@ -783,6 +851,7 @@ void TFormMain::BtnRestoreClick() {
     for (const std::string& told : maintenance::CopyCommand(false, dir)) ShowInformation(told);
     maintenance::FinishRestore();
     update();
+    RecordsChanged();
 }
 
 void TFormMain::BtnUpgradeClick() {
@@ -800,6 +869,7 @@ void TFormMain::BtnUpgradeClick() {
     if (outcome && !safety.folder().empty()) ShowInformation(safety.KeptSentence());
     maintenance::FinishUpgrade(maintenance::CurrentSafeguards().keepDeleted);
     repaint();
+    RecordsChanged();
 }
 
 void TFormMain::BtnArchiveClick() {
@@ -822,12 +892,14 @@ void TFormMain::BtnReIndexClick() {
 void TFormMain::Image2Click() {
     if (RefusedOnReadOnlyBooks()) return;
     ShowInformation(maintenance::PackCommand(maintenance::CurrentSafeguards().keepDeleted));
+    RecordsChanged();
 }
 
 void TFormMain::BtnRecoverClick() {
     if (RefusedOnReadOnlyBooks()) return;
     platform::modal().showModal(*forms().Recover);
     CloseAllTables();
+    RecordsChanged();
 }
 
 void TFormMain::BtnEraseDataClick() {
@@ -838,6 +910,7 @@ void TFormMain::BtnEraseDataClick() {
     if (erased.any() && !safety.folder().empty()) ShowInformation(safety.KeptSentence());
     FolderListStale = true;
     repaint();
+    RecordsChanged();
 }
 
 void TFormMain::paintEvent(QPaintEvent* event) {

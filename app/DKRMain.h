@@ -70,6 +70,8 @@ public:
     QToolButton* BtnExpense = nullptr;
     QToolButton* BtnImport = nullptr;
     QPushButton* BtnStatement = nullptr;  // "Import Statement": bank statements
+    QPushButton* BtnSchedules = nullptr;  // "Scheduled Entries": the repeating records
+    QPushButton* BtnDue = nullptr;        // "Due": the scheduled entries fallen due
     QToolButton* BtnRateChange = nullptr;
     QLabel* Label1 = nullptr;         // "Default Folder"
     ChoiceBox* FolderCBox = nullptr;  // the default folder: chosen, never typed
@@ -145,6 +147,8 @@ public slots:
     void BtnRateChangeClick();
     void BtnImportClick();
     void BtnStatementClick();
+    void BtnSchedulesClick();
+    void BtnDueClick();
 
     // Reports
     void BtnExpRptClick();
@@ -216,6 +220,13 @@ private:
     // The exit's work on the books: pack (keeping deleted records), automatic backup, release.
     void CloseBooks();
     void StoreSafeguards();
+
+    // The Due list when something fell due; `asked` from its button, which also says when
+    // nothing did. At start-up it is left out on read-only books.
+    void ShowDue(bool asked);
+    // A command other than the record forms changed the records: the forms' payee memory is
+    // read again at their next showing.
+    void RecordsChanged();
 
     // Runs a report through the report runner.
     void RunReport(reports::ReportKind report);

@@ -140,7 +140,8 @@ const std::vector<TableSpec>& SideTables() {
           nullptr}},
         // The scheduled entries refer to accounts and folders only, never to records, so
         // they outlive erase and upgrade, and a backup made before them leaves them in place.
-        // The row numbered 0 holds, in START, the day of the last Due check of these books.
+        // The row numbered 0 holds, in START, the day of the last Due check of these books;
+        // DONE is a schedule's latest date entered or skipped from the Due list.
         {kSchedulesTable,
          {{"SCHID", 'N', 6, 0, 0, false, nullptr},
           {"KIND", 'C', 1, 0, 0, false, nullptr},
@@ -155,7 +156,8 @@ const std::vector<TableSpec>& SideTables() {
           {"PAYEE", 'C', 30, 0, 0, false, nullptr},
           {"AMOUNT", 'N', 10, 2, 0, false, nullptr},
           {"CHECKNO", 'N', 8, 0, 0, false, nullptr},
-          {"MEMO", 'C', 30, 0, 0, false, nullptr}},
+          {"MEMO", 'C', 30, 0, 0, false, nullptr},
+          {"DONE", 'D', 8, 0, 0, false, nullptr}},
          nullptr,
          {},
          0,

@@ -1,6 +1,7 @@
 #include "records/Schedule.h"
 
 #include <algorithm>
+#include <map>
 
 namespace records {
 namespace {
@@ -72,12 +73,62 @@ std::vector<DueLine> DueSince(const std::vector<Schedule>& schedules, const Date
     std::vector<DueLine> lines;
     for (const Schedule& s : schedules) {
         const bool fine = chart.accountExists(s.kind, s.accNo) && chart.folderExists(s.folNo);
-        for (const DateTime& date : DatesBetween(s.rule, lastCheck, today))
+        const DateTime after = s.done ? *s.done : lastCheck;
+        for (const DateTime& date : DatesBetween(s.rule, after, today))
             lines.push_back({s.id, date, fine ? std::string{} : kScheduleNeedsFixing});
     }
     std::stable_sort(lines.begin(), lines.end(),
                      [](const DueLine& a, const DueLine& b) { return a.date < b.date; });
     return lines;
+}
+
+std::string ScheduleProblem(const Schedule& s) {
+    const ScheduleRule& r = s.rule;
+    if (r.end && r.end->dateOnly() < r.start.dateOnly())
+        return "The end date is before the start date.";
+    if (r.repeat == Repeat::EveryNWeeks && (r.every < 1 || r.every > 52))
+        return "Every how many weeks: a number from 1 to 52.";
+    if (r.repeat == Repeat::MonthlyOnDay && (r.day < 1 || r.day > 31))
+        return "The day of the month is a number from 1 to 31.";
+    if (r.count < 0 || r.count > 9999) return "The number of times is at most 9999.";
+    if (r.end && r.count > 0) return "Give an end date or a number of times, not both.";
+    return {};
+}
+
+int LeftBehind(const std::vector<DueLine>& lines, const std::vector<DueChoice>& choices) {
+    std::map<std::int32_t, std::size_t> earliestLeft;  // by schedule: its earliest line left
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (choices[i] != DueChoice::Leave) continue;
+        auto [at, added] = earliestLeft.try_emplace(lines[i].scheduleId, i);
+        if (!added && lines[i].date < lines[at->second].date) at->second = i;
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (choices[i] == DueChoice::Leave) continue;
+        const auto left = earliestLeft.find(lines[i].scheduleId);
+        if (left != earliestLeft.end() && lines[left->second].date < lines[i].date)
+            return int(left->second);
+    }
+    return -1;
+}
+
+DateTime NoteHandled(std::vector<Schedule>& schedules, const std::vector<DueLine>& lines,
+                     const std::vector<DueChoice>& choices,
+                     const std::optional<DateTime>& lastCheck, const DateTime& today) {
+    DateTime check = today.dateOnly();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const DueLine& line = lines[i];
+        if (choices[i] == DueChoice::Leave) {
+            check = std::min(check, DateTime{line.date.day - days{1}, milliseconds{0}});
+            continue;
+        }
+        for (Schedule& s : schedules)
+            if (s.id == line.scheduleId && (!s.done || *s.done < line.date)) s.done = line.date;
+    }
+    return lastCheck && *lastCheck > check ? *lastCheck : check;
+}
+
+DateTime NoCheckYet() {
+    return *DateTime::fromYmd(1900, 1, 1);
 }
 
 }  // namespace records

@@ -53,7 +53,15 @@ struct Schedule {
     double amount = 0.0;
     std::int32_t checkNo = 0;
     std::string memo;
+    // The latest date of the schedule entered or skipped from the Due list (for a schedule made
+    // or moved in the editor, the day before its start): its dates after it fall due, whatever
+    // the last Due check of the books says. None: the dates after the last check do.
+    std::optional<platform::DateTime> done;
 };
+
+// Why `schedule` cannot be kept as it stands (its dates, its repeat, its count), in the words
+// the editor shows; empty when it can.
+std::string ScheduleProblem(const Schedule& schedule);
 
 inline constexpr const char* kScheduleNeedsFixing = "Account or folder no longer exists";
 
@@ -71,10 +79,30 @@ struct ChartLookup {
     std::function<bool(std::int32_t)> folderExists;
 };
 
-// The dates that fell due after the last Due check up to today, by date, then in schedule
-// order. A schedule whose account or folder is gone is listed with kScheduleNeedsFixing.
+// The dates that fell due after the schedule's `done` (without one, after the last Due check)
+// up to today, by date, then in schedule order. A schedule whose account or folder is gone is
+// listed with kScheduleNeedsFixing.
 std::vector<DueLine> DueSince(const std::vector<Schedule>& schedules,
                               const platform::DateTime& lastCheck, const platform::DateTime& today,
                               const ChartLookup& chart);
+
+// What the user does with a line of the Due list.
+enum class DueChoice { Leave, Enter, Skip };
+
+// The first line handled (entered or skipped) while an earlier date of the same schedule is
+// left: the index of that earlier line, or -1. A schedule's dates are handled in their order,
+// so that none is passed over unseen.
+int LeftBehind(const std::vector<DueLine>& lines, const std::vector<DueChoice>& choices);
+
+// Notes what was handled: each schedule's `done` moves to its latest line handled, and the
+// books' last check moves up to the day before the earliest line left (to `today` when none
+// is), never back. Returns the new last check.
+platform::DateTime NoteHandled(std::vector<Schedule>& schedules, const std::vector<DueLine>& lines,
+                               const std::vector<DueChoice>& choices,
+                               const std::optional<platform::DateTime>& lastCheck,
+                               const platform::DateTime& today);
+
+// The last check of books that never had one: every date from a schedule's start falls due.
+platform::DateTime NoCheckYet();
 
 }  // namespace records

@@ -40,8 +40,12 @@ bool TableThere() {
 
 struct Fields {
     Field4 *id, *kind, *repeat, *every, *day, *start, *end, *times, *acc, *fol, *payee, *amount,
-        *check, *memo;
+        *check, *memo, *done;
+    // DONE came after the first tables were made: one without it reads as never handled.
     bool bind(Data4* t) {
+        done = nullptr;
+        for (int j = 1; j <= d4numFields(t); ++j)
+            if (f4name(d4fieldJ(t, j)) == "DONE") done = d4fieldJ(t, j);
         Field4** all[] = {&id,    &kind, &repeat, &every, &day,    &start, &end,
                           &times, &acc,  &fol,    &payee, &amount, &check, &memo};
         const char* names[] = {"SCHID", "KIND",  "REPEAT", "EVERY", "DAY",    "START",   "ENDDATE",
@@ -52,8 +56,12 @@ struct Fields {
     }
 };
 
-Data4* OpenTable(bool create) {
-    return cbk::OpenSideTable(cbk::kSchedulesTable, create);
+// A save writes the whole list under this name and renames it over SCHED, so that a failure
+// or a crash on the way leaves the schedules as they were.
+constexpr const char* kNewSchedulesTable = "SCHEDNEW";
+
+Data4* OpenTable() {
+    return cbk::OpenSideTable(cbk::kSchedulesTable);
 }
 
 }  // namespace
@@ -62,7 +70,7 @@ StoredSchedules LoadSchedules() {
     StoredSchedules out;
     if (!TableThere()) return out;
     cbk::EngineWork work;
-    Data4* t = OpenTable(false);
+    Data4* t = OpenTable();
     Fields f{};
     if (t == nullptr || !f.bind(t)) {
         if (t) d4close(t);
@@ -95,6 +103,7 @@ StoredSchedules LoadSchedules() {
         s.amount = f4double(f.amount);
         s.checkNo = f4long(f.check);
         s.memo = Trimmed(f4str(f.memo));
+        if (f.done) s.done = DateIn(f.done);
         out.schedules.push_back(std::move(s));
     }
     d4close(t);
@@ -104,14 +113,14 @@ StoredSchedules LoadSchedules() {
 
 std::string SaveSchedules(const std::vector<Schedule>& schedules,
                           const std::optional<DateTime>& lastCheck) {
+    engine::FileSystem& fs = cbk::DataFileSystem();
     cbk::EngineWork work;
-    Data4* t = OpenTable(true);
+    const int safety = code4safety(cbk::cb, 0);
+    Data4* t = cbk::MakeBare(kNewSchedulesTable,
+                             cbk::CreateFields(*cbk::FindBooksTable(cbk::kSchedulesTable)));
+    code4safety(cbk::cb, safety);
     Fields f{};
-    if (t == nullptr || !f.bind(t)) {
-        if (t) d4close(t);
-        return "The scheduled entries could not be saved";
-    }
-    bool ok = d4zap(t, 1, d4recCount(t)) == 0 && d4appendBlank(t) == 0;
+    bool ok = t != nullptr && f.bind(t) && f.done != nullptr && d4appendBlank(t) == 0;
     if (ok) {
         f4assignLong(f.id, 0);
         f4assign(f.start, lastCheck ? cbk::DateToStored(*lastCheck) : "");
@@ -132,11 +141,21 @@ std::string SaveSchedules(const std::vector<Schedule>& schedules,
         f4assignDouble(f.amount, s.amount);
         f4assignLong(f.check, s.checkNo);
         f4assign(f.memo, s.memo);
+        f4assign(f.done, s.done ? cbk::DateToStored(*s.done) : "");
     }
-    ok = d4flush(t) == 0 && ok;
-    d4close(t);
+    if (t) {
+        ok = d4flush(t) == 0 && ok;
+        ok = d4close(t) == 0 && ok;
+    }
     ok = work.Done() == 0 && ok;
-    return ok ? std::string{} : "The scheduled entries could not be saved";
+    const std::string written = resolvePath(fs, ".", std::string(kNewSchedulesTable) + ".dbf");
+    if (ok)
+        ok = fs.rename(written, resolvePath(fs, ".", std::string(cbk::kSchedulesTable) + ".dbf")) ==
+                 0 &&
+             fs.syncDir(".") == 0;
+    if (ok) return {};
+    fs.remove(written);
+    return "The scheduled entries could not be saved; they are kept as they were.";
 }
 
 long EnterDueRecord(const Schedule& s, const DateTime& date, double amount) {
@@ -150,6 +169,36 @@ long EnterDueRecord(const Schedule& s, const DateTime& date, double amount) {
     cbk::CurIncome =
         cbk::IncomeRec{s.accNo, date.dateOnly(), s.payee, rounded, s.folNo, false, false};
     return StoreRecord(cbk::Income, 0, cbk::StoreIncome);
+}
+
+}  // namespace records
+
+namespace records {
+
+DueEntered EnterDue(StoredSchedules& books, const std::vector<DueLine>& lines,
+                    std::vector<DueChoice> choices, const std::vector<double>& amounts,
+                    const DateTime& today) {
+    DueEntered out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (choices[i] != DueChoice::Enter) continue;
+        const auto s = std::find_if(books.schedules.begin(), books.schedules.end(),
+                                    [&](const Schedule& x) { return x.id == lines[i].scheduleId; });
+        // A refused save (its message shown) leaves that line and the ones after it due.
+        const long recNo = s == books.schedules.end() || !lines[i].problem.empty()
+                               ? 0
+                               : EnterDueRecord(*s, lines[i].date, amounts[i]);
+        if (recNo == 0) {
+            for (std::size_t j = i; j < lines.size(); ++j) choices[j] = DueChoice::Leave;
+            out.stopped = true;
+            break;
+        }
+        ++out.entered;
+        out.records.emplace_back(i, recNo);
+    }
+    out.skipped = int(std::count(choices.begin(), choices.end(), DueChoice::Skip));
+    books.lastCheck = NoteHandled(books.schedules, lines, choices, books.lastCheck, today);
+    out.error = SaveSchedules(books.schedules, books.lastCheck);
+    return out;
 }
 
 }  // namespace records

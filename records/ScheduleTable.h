@@ -32,4 +32,20 @@ std::string SaveSchedules(const std::vector<Schedule>& schedules,
 // the record number, 0 when the save was refused (the message was shown).
 long EnterDueRecord(const Schedule& schedule, const platform::DateTime& date, double amount);
 
+struct DueEntered {
+    int entered = 0;
+    int skipped = 0;
+    bool stopped = false;  // a save was refused: the lines from it on stay due
+    std::vector<std::pair<std::size_t, long>> records;  // line entered, its record number
+    std::string error;  // why SCHED could not note what was done; empty when fine
+};
+
+// Does what the user chose for each line of the Due list (DueSince of `books`): the lines to
+// enter (with their `amounts`) become records in date order, and SCHED then notes them and
+// the lines skipped (NoteHandled), so none of them falls due again. EXP5 and INC5 must be
+// open. When SCHED cannot be written the records stay entered and `error` says why.
+DueEntered EnterDue(StoredSchedules& books, const std::vector<DueLine>& lines,
+                    std::vector<DueChoice> choices, const std::vector<double>& amounts,
+                    const platform::DateTime& today);
+
 }  // namespace records

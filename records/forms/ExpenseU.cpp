@@ -9,6 +9,7 @@
 #include "data/StoredForms.h"
 #include "records/RecordTables.h"
 #include "records/forms/FormParts.h"
+#include "records/forms/PayeeCompleter.h"
 #include "rules/EntryRules.h"
 #include "state/MainVars.h"
 #include "widgets/MaskEdit.h"
@@ -54,6 +55,8 @@ TExpense::TExpense() {
     ChainTabOrder({MaskEdit1, MaskEdit2, Edit1, MaskEdit3, Edit2, ComboBox1, ComboBox2, BtnSave,
                    BtnDelete, BtnCancel, BitBtn1});
 
+    Payees =
+        new PayeeCompleter(Edit1, ComboBox1, ComboBox2, MaskEdit3, records::RecordTable::Expenses);
     CallOnShow(this, [this] { FormShow(); });
     connect(MaskEdit1, &MaskEdit::exited, this, &TExpense::MaskEdit1Exit);
     connect(MaskEdit2, &MaskEdit::exited, this, &TExpense::MaskEdit2Exit);
@@ -62,6 +65,7 @@ TExpense::TExpense() {
 }
 
 void TExpense::FormShow() {
+    Payees->FormShow();  // first, while the table may still move
     MaskEdit3->setEditMask(AmountMask());
     if (ExpenseChoice != 0) {
         engine::d4go(Expenses, ExpenseChoice);
@@ -89,6 +93,7 @@ void TExpense::FormShow() {
     FillRequiredChoice(ComboBox2, folders,
                        "Folders must be defined before entering Expense Records", BtnSave);
     MaskEdit1->setFocus();
+    Payees->Cleared();
     shown_.take(this);
 }
 
@@ -112,6 +117,7 @@ void TExpense::MaskEdit3Exit() {
 void TExpense::BtnSaveClick() {
     if (!BtnSave->isEnabled()) return;  // no account or no folder to file it under
     if (!LeaveFocusedField(this)) return;
+    const std::string was = CurExpense.PayTo;  // the name the record had, for the payee memory
     ExpenseRec entered = CurExpense;
     rules::SaveConversion convert;
     convert.number(MaskEdit1->text().toStdString(), entered.CheckNo)
@@ -128,6 +134,9 @@ void TExpense::BtnSaveClick() {
     const long recNo =
         records::StoreRecord(Expenses, ExpenseChoice > 0 ? ExpenseChoice : 0, StoreExpense);
     if (recNo == 0) return;
+    Payees->Stored(recNo, ExpenseChoice > 0 ? &was : nullptr, entered.PayTo,
+                   {records::DateNumber(entered.ExpDate), std::uint32_t(recNo), entered.AccNo,
+                    entered.FolNo, entered.Amount});
     if (AddAnother(ExpenseChoice, "Add another expense record?")) {
         // Date, account and folder stay for the next expense of the run.
         CurExpense.CheckNo = 0;
@@ -139,6 +148,7 @@ void TExpense::BtnSaveClick() {
         Edit1->clear();
         Edit2->clear();
         MaskEdit1->setFocus();
+        Payees->Cleared();
         shown_.take(this);
         return;
     }
@@ -148,6 +158,7 @@ void TExpense::BtnSaveClick() {
 void TExpense::BtnDeleteClick() {
     if (!records::DeleteRecordConfirmed(Expenses, ExpenseChoice, records::kDeleteExpenseQuestion))
         return;
+    Payees->Deleted(ExpenseChoice, CurExpense.PayTo);
     CloseWithChoice(this, true, true, ExpenseChoice, 0);
 }
 

@@ -18,6 +18,7 @@ namespace cbk {
 
 class ChoiceBox;
 class MaskEdit;
+class PayeeCompleter;
 
 class TExpense : public QDialog, public platform::ModalForm {
     Q_OBJECT
@@ -46,6 +47,8 @@ public:
     QPushButton* BtnDelete = nullptr;
     QPushButton* BtnCancel = nullptr;
     QPushButton* BitBtn1 = nullptr;
+    // The names used before, offered as the pay-to text or description is typed.
+    PayeeCompleter* Payees = nullptr;
 
 public slots:
     void FormShow();

@@ -8,6 +8,7 @@
 #include "data/Records.h"
 #include "records/RecordTables.h"
 #include "records/forms/FormParts.h"
+#include "records/forms/PayeeCompleter.h"
 #include "rules/EntryRules.h"
 #include "state/MainVars.h"
 #include "widgets/MaskEdit.h"
@@ -47,6 +48,8 @@ TIncome::TIncome() {
     ChainTabOrder({MaskEdit1, MaskEdit2, Edit1, ComboBox1, ComboBox2, BtnSave, BtnDelete, BtnCancel,
                    BitBtn1});
 
+    Payees =
+        new PayeeCompleter(Edit1, ComboBox1, ComboBox2, MaskEdit2, records::RecordTable::Income);
     CallOnShow(this, [this] { FormShow(); });
     connect(MaskEdit1, &MaskEdit::exited, this, &TIncome::MaskEdit1Exit);
     connect(ComboBox1, &ChoiceBox::keyDiscarded, this, &TIncome::ComboBox1KeyPress);
@@ -54,6 +57,7 @@ TIncome::TIncome() {
 }
 
 void TIncome::FormShow() {
+    Payees->FormShow();  // first, while the table may still move
     MaskEdit2->setEditMask(AmountMask());
     BtnSave->setEnabled(true);
     if (IncomeChoice != 0) {
@@ -79,6 +83,7 @@ void TIncome::FormShow() {
     FillRequiredChoice(ComboBox2, folders, "Folders must be defined before entering Income Records",
                        BtnSave);
     MaskEdit1->setFocus();
+    Payees->Cleared();
     shown_.take(this);
 }
 
@@ -98,6 +103,7 @@ void TIncome::BtnSaveClick() {
     if (!BtnSave->isEnabled()) return;  // no account or no folder to file it under
     if (!LeaveFocusedField(this)) return;
     // The buffer holds the record as loaded, so an imported record keeps its import mark.
+    const std::string was = CurIncome.IncDesc;  // the name the record had, for the payee memory
     IncomeRec entered = CurIncome;
     rules::SaveConversion convert;
     convert.choice(ComboBox1->chosenEntry(), entered.IncAcc)
@@ -112,6 +118,9 @@ void TIncome::BtnSaveClick() {
     const long recNo =
         records::StoreRecord(Income, IncomeChoice > 0 ? IncomeChoice : 0, StoreIncome);
     if (recNo == 0) return;
+    Payees->Stored(recNo, IncomeChoice > 0 ? &was : nullptr, entered.IncDesc,
+                   {records::DateNumber(entered.IncDate), std::uint32_t(recNo), entered.IncAcc,
+                    entered.FolNo, entered.IncAmt});
     if (AddAnother(IncomeChoice, "Add another income record?")) {
         // Date, account and folder stay for the next record of the run.
         CurIncome.IncAmt = 0;
@@ -119,6 +128,7 @@ void TIncome::BtnSaveClick() {
         ShowAmount(MaskEdit2, 0, rules::kEntryAmountPattern);
         Edit1->clear();
         MaskEdit1->setFocus();
+        Payees->Cleared();
         shown_.take(this);
         return;
     }
@@ -128,6 +138,7 @@ void TIncome::BtnSaveClick() {
 void TIncome::BtnDeleteClick() {
     if (!records::DeleteRecordConfirmed(Income, IncomeChoice, records::kDeleteIncomeQuestion))
         return;
+    Payees->Deleted(IncomeChoice, CurIncome.IncDesc);
     CloseWithChoice(this, true, true, IncomeChoice, 0);
 }
 

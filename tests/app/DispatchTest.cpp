@@ -85,12 +85,15 @@ protected:
 
 TEST_F(ReadOnlyBooks, EveryChangingCommandIsRefusedBeforeItOpensAnything) {
     void (TFormMain::*const changing[])() = {
-        &TFormMain::BtnIncomeClick,   &TFormMain::BtnExpenseClick,   &TFormMain::BtnFoldersClick,
-        &TFormMain::BtnAccountEClick, &TFormMain::BtnAccountIClick,  &TFormMain::BtnRateChangeClick,
-        &TFormMain::BtnImportClick,   &TFormMain::BtnStatementClick, &TFormMain::BtnRestoreClick,
-        &TFormMain::BtnUpgradeClick,  &TFormMain::BtnArchiveClick,   &TFormMain::BtnDeArchiveClick,
-        &TFormMain::BtnReIndexClick,  &TFormMain::Image2Click,       &TFormMain::BtnRecoverClick,
-        &TFormMain::BtnEraseDataClick};
+        &TFormMain::BtnIncomeClick,    &TFormMain::BtnExpenseClick,
+        &TFormMain::BtnFoldersClick,   &TFormMain::BtnAccountEClick,
+        &TFormMain::BtnAccountIClick,  &TFormMain::BtnRateChangeClick,
+        &TFormMain::BtnImportClick,    &TFormMain::BtnStatementClick,
+        &TFormMain::BtnRestoreClick,   &TFormMain::BtnUpgradeClick,
+        &TFormMain::BtnArchiveClick,   &TFormMain::BtnDeArchiveClick,
+        &TFormMain::BtnReIndexClick,   &TFormMain::Image2Click,
+        &TFormMain::BtnRecoverClick,   &TFormMain::BtnEraseDataClick,
+        &TFormMain::BtnSchedulesClick, &TFormMain::BtnDueClick};
     int n = 0;
     for (auto handler : changing) {
         SCOPED_TRACE(n++);

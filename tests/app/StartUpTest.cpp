@@ -15,7 +15,9 @@
 #include "maintenance/forms/DriveDirU.h"
 #include "maintenance/forms/PmtImportU.h"
 #include "maintenance/forms/RateChangeU.h"
+#include "records/ScheduleTable.h"
 #include "records/forms/AccountU.h"
+#include "records/forms/DueU.h"
 #include "records/forms/ExpenseU.h"
 #include "records/forms/FolderU.h"
 #include "records/forms/IncomeU.h"
@@ -295,6 +297,42 @@ TEST_F(ShutDown, PackRemovesTheDeletedRecord) {
     PackOnExit = true;
     main().ShutDown();
     EXPECT_EQ(headerRecordCount(findFile(dataDir(), "EXP5.dbf")), before - 1);
+}
+
+// The Due list comes up by itself after the splash when something fell due (and only then),
+// and its button says when nothing did.
+TEST_F(StartUp, TheDueListComesUpAfterTheSplashOnlyWhenSomethingFellDue) {
+    StartDataStore();
+    records::Schedule phone;
+    phone.id = 1;
+    phone.rule = {records::Repeat::MonthlyLastDay,           1,  1,
+                  *platform::DateTime::fromYmd(2026, 1, 31), {}, 0};
+    phone.accNo = 250;
+    phone.folNo = 1;
+    phone.payee = "Pacific Bell";
+    ASSERT_EQ(records::SaveSchedules({phone}, platform::DateTime::fromYmd(2026, 2, 1)), "");
+    ShutDownDataStore(false);
+    bool splashDown = false;
+    platform_->modal.once("TDueList", [&](platform::ModalForm& form) {
+        splashDown = !forms().AboutForm->isVisible() && !SplashMode;
+        EXPECT_EQ(dynamic_cast<TDueList&>(form).LineCount(), 1u);  // 2/28
+        return platform::mrCancel;  // later: nothing entered, nothing noted
+    });
+    startUp();
+    EXPECT_EQ(platform_->modal.shown, std::vector<std::string>{"TDueList"});
+    EXPECT_TRUE(splashDown);
+    EXPECT_FALSE(anyTableOpen());
+    EXPECT_EQ(records::LoadSchedules().lastCheck, platform::DateTime::fromYmd(2026, 2, 1));
+    main().PageControl1->setCurrentIndex(0);  // the two buttons beside Import Statement
+    QApplication::processEvents();
+    if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR"))
+        main().grab().save(QString::fromLocal8Bit(dir) + "/main-tab1.png");
+
+    ASSERT_EQ(records::SaveSchedules({}, platform::DateTime::fromYmd(2026, 2, 1)), "");
+    platform_->modal.shown.clear();
+    main().BtnDue->click();
+    EXPECT_TRUE(platform_->modal.shown.empty());
+    EXPECT_EQ(platform_->messages.texts().back(), "Nothing scheduled has fallen due.");
 }
 
 }  // namespace

@@ -120,7 +120,8 @@ TEST(DueList, ByDateAcrossSchedulesWithMissingAccountOrFolderMarked) {
                   "Landlord",
                   900.0,
                   0,
-                  ""};
+                  "",
+                  {}};
     Schedule fee{2,
                  ScheduleKind::Income,
                  {Repeat::Weekly, 1, 1, D(2026, 1, 3), {}, 0},
@@ -129,7 +130,8 @@ TEST(DueList, ByDateAcrossSchedulesWithMissingAccountOrFolderMarked) {
                  "Retainer",
                  50.0,
                  0,
-                 ""};
+                 "",
+                 {}};
     Schedule phone{3,
                    ScheduleKind::Expense,
                    {Repeat::MonthlyLastDay, 1, 1, D(2026, 1, 1), {}, 0},
@@ -138,7 +140,8 @@ TEST(DueList, ByDateAcrossSchedulesWithMissingAccountOrFolderMarked) {
                    "Phone Co",
                    40.0,
                    0,
-                   ""};
+                   "",
+                   {}};
     // Account 260 and folder 7 are gone; income account 400 and expense account 250 exist.
     const ChartLookup chart{[](ScheduleKind k, std::int32_t a) {
                                 return k == ScheduleKind::Income ? a == 400 : a == 250;

@@ -41,7 +41,8 @@ TEST_F(ScheduledEntryDuplicate, EnteredDueDatesAreProbableDuplicatesOfTheStateme
                          "Northwind Phone",
                          64.37,
                          0,
-                         ""};
+                         "",
+                         {}};
     const Schedule retainer{2,
                             ScheduleKind::Income,
                             {Repeat::Weekly, 1, 1, Ymd(2026, 2, 6), {}, 0},
@@ -50,7 +51,8 @@ TEST_F(ScheduledEntryDuplicate, EnteredDueDatesAreProbableDuplicatesOfTheStateme
                             "Quarry Retainer",
                             250.0,
                             0,
-                            ""};
+                            "",
+                            {}};
     const records::ChartLookup chart{[](ScheduleKind, std::int32_t) { return true; },
                                      [](std::int32_t) { return true; }};
     const auto due =
