@@ -24,6 +24,7 @@
 #include "books/forms/BooksChooserU.h"
 #include "data/Database.h"
 #include "data/SampleData.h"
+#include "maintenance/RunBooks.h"
 #include "platform/qt/QtPlatform.h"
 #include "widgets/HelpWindow.h"
 #include "widgets/Pictures.h"
@@ -262,6 +263,8 @@ int main(int argc, char* argv[]) {
     });
 
     main.show();
+    // The exit copies the backup plain, for speed; it is compressed here, beside the user.
+    maintenance::CompressBackupsDuringRun();
     const int code = QApplication::exec();
     if (!otherBooks) return code;
     run.lock.release();
