@@ -257,7 +257,7 @@ int CompressDataFile(engine::FileSystem& fs, const std::string& from, const std:
         if (!err)
             err = DecompressStream(*back, [&](const char* bytes, std::size_t n) {
                 readBack.add(bytes, n);
-                return 0;
+                return stopped && stopped() ? ECANCELED : 0;
             });
         if (!err && readBack.value() != written.value()) err = EBADMSG;
     }

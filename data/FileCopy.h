@@ -56,7 +56,7 @@ SetCopyOutcome CopyFileSet(engine::FileSystem& fs, const std::vector<FileToCopy>
 // Writes `from` compressed into the new file `to`, syncs it and reads it back: 0 only when it
 // decompresses to exactly the bytes read from `from` (their count and checksum). Otherwise the
 // errno value (EBADMSG when the file read back differs, ECANCELED when `stopped` said so
-// between two chunks) and `to` is removed again.
+// between two chunks, written or read back) and `to` is removed again.
 int CompressDataFile(engine::FileSystem& fs, const std::string& from, const std::string& to,
                      const CompressionSettings& settings,
                      const std::function<bool()>& stopped = {});

@@ -208,6 +208,17 @@ std::string CompressFolder(engine::FileSystem& fs, const std::string& folder,
     return {};
 }
 
+// Compresses the plain files of every backup folder in `root`, newest first.
+std::string CompressAll(engine::FileSystem& fs, const std::string& root,
+                        const std::stop_token& stop) {
+    for (const DatedFolder& dated : NewestFirst(Listed(fs, root))) {
+        if (stop.stop_requested()) return {};
+        if (std::string why = CompressFolder(fs, Join(root, dated.name), stop); !why.empty())
+            return why;
+    }
+    return {};
+}
+
 // The background compression of the run: its thread and the folder it works in.
 struct Compressor {
     std::string root;
@@ -339,13 +350,7 @@ std::string MakeBackupNow(const std::string& root, const platform::DateTime& now
 }
 
 std::string CompressBackups(const std::string& root, std::stop_token stop) {
-    engine::FileSystem& fs = cbk::DataFileSystem();
-    for (const DatedFolder& dated : NewestFirst(Listed(fs, root))) {
-        if (stop.stop_requested()) return {};
-        if (std::string why = CompressFolder(fs, Join(root, dated.name), stop); !why.empty())
-            return why;
-    }
-    return {};
+    return CompressAll(cbk::DataFileSystem(), root, stop);
 }
 
 void StartBackupCompression(const std::string& root) {
@@ -353,8 +358,9 @@ void StartBackupCompression(const std::string& root) {
     Compressor& background = Background();
     background.root = root;
     // A failure leaves the folder plain, as it was, to be tried again at the next start.
+    engine::FileSystem& fs = cbk::DataFileSystem();
     background.thread =
-        std::jthread([root](std::stop_token stop) { (void)CompressBackups(root, stop); });
+        std::jthread([&fs, root](std::stop_token stop) { (void)CompressAll(fs, root, stop); });
 }
 
 BackupCompressionPaused::BackupCompressionPaused()
