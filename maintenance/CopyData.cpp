@@ -25,8 +25,9 @@ std::string CompressedName(std::string_view table) {
     return BackupName(table) + std::string(cbk::kCompressedSuffix);
 }
 
-// The automatic backups keep their tables compressed; a plain backup file beside one is the
-// one a Backup wrote, and is taken first.
+// Whether the restore reads `table` compressed: an automatic backup's tables are, once the
+// run after it got to them. A plain file beside a compressed one (a compression cut short, or
+// a Backup into that folder) is whole and is read instead.
 bool Compressed(const std::string& directory, std::string_view table) {
     engine::FileSystem& fs = cbk::DataFileSystem();
     return !engine::fileExists(fs, directory, BackupName(table)) &&
