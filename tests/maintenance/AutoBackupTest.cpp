@@ -8,6 +8,7 @@
 #include <set>
 #include <stdexcept>
 #include <stop_token>
+#include <thread>
 
 #include "MaintenanceFixture.h"
 #include "maintenance/CopyData.h"
@@ -175,6 +176,20 @@ TEST_F(AutoBackup, CompressedLaterAndRestoredFromTheCompressedFiles) {
     EmptyRecordTables();
     EXPECT_TRUE(maintenance::CopyDataFiles(false, folder.string(), false));
     EXPECT_EQ(ReadFile(fileIn("EXP5.dbf")), expenses);
+}
+
+// On its own thread the compression gets to the backup made while it runs; the exit's stop
+// ends it.
+TEST_F(AutoBackup, TheRunsCompressionTakesTheBackupsMadeMeanwhile) {
+    maintenance::StartBackupCompression(root());
+    std::string folder;
+    ASSERT_EQ(maintenance::MakeBackupNow(root(), At(2026, 3, 5, 10, 30), folder), "");
+    const fs::path packed = fs::path(folder) / "EXP5.bak.zst";
+    for (int waited = 0; fs::exists(fs::path(folder) / "EXP5.bak") && waited < 1000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(maintenance::StopBackupCompression());
+    EXPECT_FALSE(maintenance::StopBackupCompression());
+    EXPECT_EQ(Unpacked(packed), ReadFile(fileIn("EXP5.dbf")));
 }
 
 // A full disk, or the run's end, in the middle of the compression leaves the folder listed with
