@@ -9,6 +9,7 @@
 #include "app/DKRMain.h"
 #include "app/Forms.h"
 #include "books/forms/BooksChooserU.h"
+#include "maintenance/RunBooks.h"
 #include "platform/qt/QtPlatform.h"
 #include "state/MainVars.h"
 #include "widgets/HelpWindow.h"
@@ -48,6 +49,8 @@ BooksRunHooks QtRunHooks(platform::qt::QtPlatform& qt, platform::Progress& none)
             help.showJump(QString::fromStdString(id));
         };
     };
+    // The exit copies the backup plain, for speed; it is compressed here, beside the user.
+    hooks.shown = [] { maintenance::CompressBackupsDuringRun(); };
     hooks.closed = [&qt, &none] {
         qt.help.onContext = nullptr;
         qt.help.onTopic = nullptr;
@@ -75,6 +78,7 @@ int RunOnBooks(books::StartPlan plan, const std::string& here, const BooksRunHoo
             main.ShowBooks(run.dir, run.readOnly);
             AddOpenOtherBooks(main, otherBooks);
             main.show();
+            if (hooks.shown) hooks.shown();
             code = hooks.loop ? hooks.loop() : QApplication::exec();
         }
         if (hooks.closed) hooks.closed();

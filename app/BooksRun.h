@@ -26,8 +26,10 @@ class TFormMain;
 struct BooksRunHooks {
     books::Chooser choose;                   // the books chooser
     std::function<void(TFormMain&)> opened;  // each main window once made (services, help)
-    std::function<void()> closed;            // after its forms are gone
-    std::function<int()> loop;               // the event loop; QApplication::exec when empty
+    // The window is up and its books started: the work that runs beside the user begins.
+    std::function<void()> shown;
+    std::function<void()> closed;  // after its forms are gone
+    std::function<int()> loop;     // the event loop; QApplication::exec when empty
 };
 
 // The hooks of the program itself: the books chooser, and each main window's progress box and

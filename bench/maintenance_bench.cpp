@@ -22,9 +22,12 @@
 
 #include "BenchData.h"
 #include "data/Database.h"
+#include "data/FileCopy.h"
 #include "data/SampleData.h"
 #include "maintenance/Archive.h"
+#include "maintenance/AutoBackup.h"
 #include "maintenance/CopyData.h"
+#include "maintenance/RunBooks.h"
 #include "platform/ScriptedPlatform.h"
 
 namespace {
@@ -39,6 +42,8 @@ fs::path DataDir;
 fs::path BackupDir;
 long Records = 1'000'000;
 const char* const kTables[] = {"ACC", "ACCI", "FOLDER", "EXP5", "INC5"};
+// The tables of an automatic backup.
+const char* const kAutoTables[] = {"CBK1", "ACC", "ACCI", "FOLDER", "EXP5", "INC5"};
 
 // Reads `from` and writes it to `to` through a 64 KiB buffer, then syncs: what any copy that
 // must survive a power loss costs at least.
@@ -149,6 +154,119 @@ void BM_Restore(benchmark::State& state) {
     cbk::ShutDownDataStore(false);
 }
 BENCHMARK(BM_Restore)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The floor of an automatic backup: the same six tables copied uncompressed and synced.
+void BM_FloorCopyAutoBackupTables(benchmark::State& state) {
+    const fs::path scratch = BackupDir / "floor";
+    fs::create_directories(scratch);
+    std::uintmax_t bytes = 0;
+    for (auto _ : state) {
+        bytes = 0;
+        for (const char* t : kAutoTables) {
+            const fs::path from = FileIn(DataDir, std::string(t) + ".dbf");
+            CopyAndSync(from, scratch / (std::string(t) + ".bin"));
+            bytes += fs::file_size(from);
+        }
+    }
+    fs::remove_all(scratch);
+    state.counters["MB"] = double(bytes) / 1e6;
+}
+BENCHMARK(BM_FloorCopyAutoBackupTables)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+std::uintmax_t FolderBytes(const fs::path& dir) {
+    std::uintmax_t bytes = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) bytes += entry.file_size();
+    return bytes;
+}
+
+// The exit's work on the books (nothing to pack): the automatic backup copied plain into its
+// unfinished folder, read back, renamed into place, the engine released. Each run starts on an
+// empty backups folder, as the floor rewrites the same files: new files at every run would
+// time the machine's first touch of fresh memory, not the copy. "MB": the backup's size.
+void BM_ExitWithAutomaticBackup(benchmark::State& state) {
+    const fs::path xdg = BackupDir / "xdg";
+    ::setenv("XDG_DATA_HOME", xdg.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (BackupDir / "config").c_str(), 1);
+    for (auto _ : state) {
+        state.PauseTiming();
+        fs::remove_all(xdg);
+        maintenance::StartRun();
+        state.ResumeTiming();
+        const std::string why = maintenance::EndRun();
+        if (!why.empty()) state.SkipWithError(why.c_str());
+    }
+    const fs::path root = maintenance::AutoBackupRoot(xdg.string(), "", DataDir.string());
+    const auto made = maintenance::AutomaticBackups(root.string());
+    if (!made.empty()) state.counters["MB"] = double(FolderBytes(made.front().path)) / 1e6;
+    fs::remove_all(xdg);
+}
+BENCHMARK(BM_ExitWithAutomaticBackup)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The compression of one plain automatic backup during the next run (each table compressed,
+// read back and checked, the plain files removed), beside BM_FloorCopyAutoBackupTables. "MB":
+// the compressed backup's size; "keptMB": the largest kept set (the last 10 and one a month
+// for 12 months), all compressed but the newest, still plain until the next run.
+void BM_CompressBackupDuringRun(benchmark::State& state) {
+    const fs::path root = BackupDir / "compressed";
+    cbk::StartDataStore();
+    std::string folder, why;
+    for (auto _ : state) {
+        state.PauseTiming();
+        fs::remove_all(root);
+        why = maintenance::MakeBackupNow(root.string(), Day(2026, 3, 5), folder, false);
+        state.ResumeTiming();
+        if (why.empty()) why = maintenance::CompressBackups(root.string());
+        if (!why.empty()) state.SkipWithError(why.c_str());
+    }
+    cbk::ShutDownDataStore(false);
+    std::uintmax_t plain = 0;
+    for (const char* t : kAutoTables)
+        plain += fs::file_size(FileIn(DataDir, std::string(t) + ".dbf"));
+    const double mb = double(FolderBytes(folder)) / 1e6;
+    const int kept = maintenance::kKeepLatest + maintenance::kKeepMonths;
+    state.counters["MB"] = mb;
+    state.counters["keptMB"] = mb * (kept - 1) + double(plain) / 1e6;
+    state.counters["ratio"] = double(plain) / 1e6 / mb;
+}
+BENCHMARK(BM_CompressBackupDuringRun)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// One expense table compressed and read back at zstd level and worker count (range 0, 1):
+// what the choice of the automatic backup's settings rests on.
+void BM_CompressExpenses(benchmark::State& state) {
+    const fs::path to = BackupDir / "EXP5.bak.zst";
+    const cbk::CompressionSettings settings{int(state.range(0)), int(state.range(1))};
+    for (auto _ : state)
+        if (cbk::CompressDataFile(engine::posixFileSystem(), FileIn(DataDir, "EXP5.dbf").string(),
+                                  to.string(), settings))
+            state.SkipWithError("the compression failed");
+    if (fs::exists(to))
+        state.counters["ratio"] =
+            double(fs::file_size(FileIn(DataDir, "EXP5.dbf"))) / double(fs::file_size(to));
+    fs::remove(to);
+}
+BENCHMARK(BM_CompressExpenses)
+    ->Args({-5, 0})
+    ->Args({-1, 0})
+    ->Args({1, 0})
+    ->Args({1, 2})
+    ->Args({3, 2})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+// A restore from a compressed automatic backup (its files checked and decompressed into
+// place), beside BM_Restore/0 from plain backup files.
+void BM_RestoreFromAutomaticBackup(benchmark::State& state) {
+    const fs::path root = BackupDir / "restored";
+    cbk::StartDataStore();
+    std::string folder;
+    maintenance::MakeBackupNow(root.string(), Day(2026, 3, 5), folder, false);
+    maintenance::CompressBackups(root.string());
+    for (auto _ : state)
+        if (!maintenance::CopyDataFiles(false, folder, false))
+            state.SkipWithError("the restore failed");
+    cbk::ShutDownDataStore(false);
+}
+BENCHMARK(BM_RestoreFromAutomaticBackup)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

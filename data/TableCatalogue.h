@@ -53,7 +53,7 @@ enum class WhenReplaced {
 
 struct TablePolicy {
     bool copied;     // Backup and Restore carry it, as TABLE.bak in the chosen directory
-    bool automatic;  // in every automatic backup (TABLE.bak in the dated folder)
+    bool automatic;  // in every automatic backup (TABLE.bak, later TABLE.bak.zst, in its folder)
     bool sideTable;  // made at its first use: missing from the books or a backup is no fault
     WhenBackupLacks backupLacks;
     WhenReplaced erase;

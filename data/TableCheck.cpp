@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "data/Compression.h"
 #include "data/Database.h"
 #include "data/TableCatalogue.h"
 #include "data/engine/Dbf.h"
@@ -99,10 +100,18 @@ bool CheckTableLayout(const std::string& path, const std::vector<FieldNeed>& nee
     if (err == ENOENT) return fail(message, file + " was not found");
     if (err) return fail(message, file + " cannot be read: " + std::strerror(err));
     std::uint64_t size = 0;
-    err = f->size(size);
-    std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(size, kMaxHeader)), '\0');
+    std::string head;
     std::size_t got = 0;
-    if (!err) err = f->read(0, head.data(), head.size(), got);
+    if (file.ends_with(kCompressedSuffix)) {
+        // A compressed backup: the header is the start of what it decompresses to.
+        err = DecompressedHead(*f, kMaxHeader, head, size);
+        if (err == EBADMSG) return fail(message, file + std::string(kDamagedFile));
+        got = head.size();
+    } else {
+        err = f->size(size);
+        head.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, kMaxHeader)));
+        if (!err) err = f->read(0, head.data(), head.size(), got);
+    }
     if (err) return fail(message, file + " cannot be read: " + std::strerror(err));
 
     engine::DbfLayout layout;

@@ -25,7 +25,11 @@ struct FieldNeed {
 // version's record tables ("EXP3", "INC3"). Empty for any other name.
 const std::vector<FieldNeed>& FieldsNeeded(std::string_view table);
 
-// Reads the header of the file at `path` (any extension, e.g. a backup "ACC.bak") and checks
+// What follows the name of a compressed file that does not decompress whole and sound.
+inline constexpr std::string_view kDamagedFile = " is damaged and cannot be read";
+
+// Reads the header of the file at `path` (any extension, e.g. a backup "ACC.bak"; a name
+// ending ".zst" is a compressed one, its header read from what it decompresses to) and checks
 // it against `needs`. True when it fits; otherwise false with a message for the user naming
 // the file and what is wrong, e.g. "ACC.bak is not a valid Cantabook data file: field ACCNO
 // is missing".

@@ -4,12 +4,19 @@
 // tables, every table of the books (the six and the side tables present) is copied, as one set,
 // into a dated folder ${XDG_DATA_HOME:-~/.local/share}/Cantabook/backups/<books name>/
 // YYYY-MM-DD_HHMMSS/ (the books name is the data directory's base name; a second folder of the
-// same second gets "-2", "-3", ...), as TABLE.bak files that Restore reads. Kept: the last 10,
-// and the newest of each of the last 12 months; the rest are removed. At exit, a backup less
-// than a minute old is enough only when the books are still as it holds them. A failure
-// changes no earlier backup.
+// same second gets "-2", "-3", ...), as TABLE.bak files that Restore reads. The set is written
+// into the folder's name with ".partial" after it and renamed to its dated name only when all
+// are written, synced and read back: a folder that is listed is whole. Kept: the last 10, and
+// the newest of each of the last 12 months; the rest are removed, and so are unfinished
+// folders a crash left. At exit, a backup less than a minute old is enough only when the books
+// are still as it holds them. A failure changes no earlier backup.
+//
+// The plain copy is what the user waits for; the backups are then compressed during the next
+// run, beside the user's work (TABLE.bak.zst, read back and checked, the plain file removed when
+// every table of the folder is compressed). Restore reads either form.
 
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +60,34 @@ std::string MakeAutomaticBackup(const std::string& root, const platform::DateTim
 // otherwise why it failed (nothing of it is left behind, `folder` empty).
 std::string MakeBackupNow(const std::string& root, const platform::DateTime& now,
                           std::string& folder, bool rotate = true);
+
+// Compresses the plain backup files of the backup folders in `root`, newest first: each table
+// written as TABLE.bak.zst and read back, and a folder's plain files removed only when all its
+// tables are compressed, so that at every moment each table is whole in one form or the other.
+// Stops between two chunks of a table when `stop` is requested (that table stays plain). Empty,
+// or why a table could not be compressed (its folder keeps its plain files; the rest wait for
+// the next call).
+std::string CompressBackups(const std::string& root, std::stop_token stop = {});
+
+// CompressBackups on a thread of its own for the rest of the run, on the data store's file
+// system. Paused while a backup is made or a restore reads one; StopBackupCompression (called
+// by the exit before its backup) ends it and says whether it had been started.
+void StartBackupCompression(const std::string& root);
+bool StopBackupCompression();
+
+// The background compression stopped for the guard's life and started again after it, when it
+// was running: no folder changes under a backup being made or read.
+class BackupCompressionPaused {
+public:
+    BackupCompressionPaused();
+    ~BackupCompressionPaused();
+    BackupCompressionPaused(const BackupCompressionPaused&) = delete;
+    BackupCompressionPaused& operator=(const BackupCompressionPaused&) = delete;
+
+private:
+    std::string root_;
+    bool was_;
+};
 
 // The automatic backups in `root`, newest first: the folder's path and its date and time as
 // the chooser shows them.

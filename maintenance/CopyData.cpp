@@ -1,11 +1,13 @@
 #include "maintenance/CopyData.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "data/Database.h"
 #include "data/FileCopy.h"
 #include "data/TableCatalogue.h"
 #include "data/TableCheck.h"
+#include "maintenance/AutoBackup.h"
 #include "maintenance/CommandReports.h"
 #include "maintenance/SafetyBackup.h"
 #include "platform/Platform.h"
@@ -19,8 +21,26 @@ std::string BackupName(std::string_view table) {
     return std::string(table) + ".bak";
 }
 
+std::string CompressedName(std::string_view table) {
+    return BackupName(table) + std::string(cbk::kCompressedSuffix);
+}
+
+// Whether the restore reads `table` compressed: an automatic backup's tables are, once the
+// run after it got to them. A plain file beside a compressed one (a compression cut short, or
+// a Backup into that folder) is whole and is read instead.
+bool Compressed(const std::string& directory, std::string_view table) {
+    engine::FileSystem& fs = cbk::DataFileSystem();
+    return !engine::fileExists(fs, directory, BackupName(table)) &&
+           engine::fileExists(fs, directory, CompressedName(table));
+}
+
+// The backup file of `table` the restore reads.
+std::string RestoredName(const std::string& directory, std::string_view table) {
+    return Compressed(directory, table) ? CompressedName(table) : BackupName(table);
+}
+
 bool BackupPresent(const std::string& directory, std::string_view table) {
-    return engine::fileExists(cbk::DataFileSystem(), directory, BackupName(table));
+    return engine::fileExists(cbk::DataFileSystem(), directory, RestoredName(directory, table));
 }
 
 bool Ask(const std::string& question) {
@@ -41,8 +61,9 @@ bool BackupReady(const std::string& directory, std::string_view table, bool remo
         }
         if (!Ask(std::string(kInsertDisk) + BackupName(table))) return false;
     }
-    why = WhyBackupUnfit(engine::resolvePath(cbk::DataFileSystem(), directory, BackupName(table)),
-                         table);
+    why = WhyBackupUnfit(
+        engine::resolvePath(cbk::DataFileSystem(), directory, RestoredName(directory, table)),
+        table);
     return why.empty();
 }
 
@@ -80,7 +101,8 @@ bool Restore(const std::string& directory, const std::vector<const cbk::TableSpe
     }
     std::vector<cbk::FileToCopy> files;
     for (const cbk::TableSpec* spec : tables)
-        files.push_back({directory + BackupName(spec->name), std::string(spec->name) + ".dbf"});
+        files.push_back({directory + RestoredName(directory, spec->name),
+                         std::string(spec->name) + ".dbf", Compressed(directory, spec->name)});
     const cbk::SetCopyOutcome outcome = cbk::CopyFileSet(
         cbk::DataFileSystem(), files,
         [&](std::size_t i) {
@@ -88,6 +110,10 @@ bool Restore(const std::string& directory, const std::vector<const cbk::TableSpe
             return BackupReady(directory, tables[i]->name, removable, why);
         },
         [&](std::size_t i) { Copied(*tables[i]); });
+    if (outcome.error == EBADMSG && outcome.failedAt < files.size() &&
+        files[outcome.failedAt].compressed)
+        why = RestoredName(directory, tables[outcome.failedAt]->name) +
+              std::string(cbk::kDamagedFile) + "\r\n" + std::string(kFunctionAborted);
     if (outcome.result != platform::CopyResult::Ok) return false;
     for (const cbk::TableSpec* spec : copied)
         if (std::find(tables.begin(), tables.end(), spec) == tables.end() &&
@@ -165,6 +191,7 @@ std::string WhyBackupUnfit(const std::string& path, std::string_view table) {
 }
 
 CopyOutcome CopyDataFiles(bool backup, std::string_view directory, bool removable) {
+    const BackupCompressionPaused paused;  // a restore may read an automatic backup
     const std::string dir = CopyDirectory(directory);
     platform::progress().ShowProgress(true, std::string(kCopyingDataFiles));
     platform::progress().SetProgress(10);

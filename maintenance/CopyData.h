@@ -11,7 +11,9 @@
 // Every copy goes through the data store's set copy: the files are written beside their
 // targets, synced, and renamed over them only when all are written, so a copy that fails
 // anywhere leaves the previous set whole. A backup file is checked to be a table of its kind
-// before anything live changes.
+// before anything live changes. A restore also reads an automatic backup's compressed files
+// (TABLE.bak.zst, taken where no TABLE.bak is beside it); one that is damaged is refused and
+// nothing live changes.
 
 #include <string>
 #include <string_view>

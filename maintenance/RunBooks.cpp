@@ -24,6 +24,8 @@ std::string StartRun(const std::string& folder) {
 std::string EndRun() {
     if (cbk::cb == nullptr) return {};
     engine::error4exitTest(cbk::cb);
+    // The backups are left as the compression got them; it goes on at the next start.
+    StopBackupCompression();
     const Safeguards guards = CurrentSafeguards();
     // Read-only books are left exactly as they were found: nothing was deleted from them, and
     // the run could not change them, so a backup would hold nothing new.
@@ -36,6 +38,11 @@ std::string EndRun() {
     }
     cbk::ShutDownDataStore(false);
     return told;
+}
+
+void CompressBackupsDuringRun() {
+    if (cbk::cb != nullptr && !cbk::BooksReadOnly() && CurrentSafeguards().autoBackup)
+        StartBackupCompression(AutoBackupFolder());
 }
 
 }  // namespace maintenance

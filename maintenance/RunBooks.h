@@ -25,7 +25,12 @@ std::string StartRun(const std::string& folder = {});
 // for recovery as the safeguard says); the automatic backup follows the pack, so that it holds
 // the books as the next start will find them; the engine is released. Empty, or the text that
 // tells why the automatic backup failed (the exit goes on regardless). Nothing happens when no
-// data store was started; read-only books are neither packed nor backed up.
+// data store was started; read-only books are neither packed nor backed up. The background
+// compression of the backups is stopped first.
 std::string EndRun();
+
+// The compression of the automatic backups on a thread of its own, for the rest of the run:
+// when the data store is started on writable books with automatic backups on.
+void CompressBackupsDuringRun();
 
 }  // namespace maintenance

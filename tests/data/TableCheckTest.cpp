@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "data/FileCopy.h"
 #include "data/TableCheck.h"
 #include "data/engine/Engine.h"
 #include "support/DataFixture.h"
@@ -125,6 +126,19 @@ TEST_F(TableCheck, FileThatIsNoDbaseTableIsSaidToBeNone) {
     std::string lying = rawTable(0x03, 0x03, kAccountLayout, {"   7Rent"});
     enginetest::put32(lying, 4, 5000);
     EXPECT_EQ(check("ACC.bak", lying, "ACC").rfind("ACC.bak is not a dBASE table (", 0), 0u);
+}
+
+// A compressed backup is checked by the header it decompresses to; one that does not
+// decompress is said to be damaged.
+TEST_F(TableCheck, CompressedBackupIsCheckedByWhatItHolds) {
+    const std::string zst = dir_->path() + "/ACC.bak.zst";
+    ASSERT_EQ(CompressDataFile(engine::posixFileSystem(), fileIn("ACC.dbf").string(), zst, {}), 0);
+    std::string message;
+    EXPECT_TRUE(CheckTableLayout(zst, FieldsNeeded("ACC"), &message)) << message;
+    EXPECT_FALSE(CheckTableLayout(zst, FieldsNeeded("FOLDER"), &message));
+    EXPECT_EQ(message, "ACC.bak.zst is not a valid Cantabook data file: field FOLNO is missing");
+    EXPECT_EQ(check("ACC.bak.zst", enginetest::readFile(fileIn("ACC.dbf").string()), "ACC"),
+              "ACC.bak.zst is damaged and cannot be read");
 }
 
 TEST_F(TableCheck, MissingFileIsSaidToBeMissing) {

@@ -4,11 +4,16 @@
 #include "maintenance/AutoBackup.h"
 
 #include <cerrno>
+#include <cstring>
 #include <set>
+#include <stdexcept>
+#include <stop_token>
+#include <thread>
 
 #include "MaintenanceFixture.h"
 #include "maintenance/CopyData.h"
 #include "maintenance/Safeguards.h"
+#include "support/ScratchDir.h"
 
 namespace cbk::testing {
 namespace {
@@ -148,6 +153,158 @@ TEST_F(AutoBackup, FullDiskAtAnyTableLeavesNoFolderAndTheOlderOnesWhole) {
         StartDataStore();
     }
     EXPECT_EQ(ReadFile(fs::path(root()) / "2026-03-04_180000" / "EXP5.bak"), older);
+}
+
+// The next run compresses the plain set; the exit within the minute still sees the books as it
+// holds them, and the restore reads the compressed files.
+TEST_F(AutoBackup, CompressedLaterAndRestoredFromTheCompressedFiles) {
+    ASSERT_EQ(maintenance::MakeAutomaticBackup(root(), At(2026, 3, 5, 10, 30)), "");
+    const fs::path folder = fs::path(root()) / "2026-03-05_103000";
+    ASSERT_EQ(maintenance::CompressBackups(root()), "");
+    std::set<std::string> held;
+    for (const auto& e : fs::directory_iterator(folder)) held.insert(e.path().filename());
+    EXPECT_EQ(held, (std::set<std::string>{"ACC.bak.zst", "ACCI.bak.zst", "CBK1.bak.zst",
+                                           "EXP5.bak.zst", "FOLDER.bak.zst", "INC5.bak.zst"}));
+    for (const char* t : {"CBK1", "EXP5", "INC5"})
+        EXPECT_EQ(Unpacked(folder / (std::string(t) + ".bak.zst")),
+                  ReadFile(fileIn(std::string(t) + ".dbf")))
+            << t;
+    ASSERT_EQ(maintenance::MakeAutomaticBackup(root(), At(2026, 3, 5, 10, 30, 40)), "");
+    EXPECT_EQ(Folders().size(), 1u);
+
+    const std::string expenses = ReadFile(fileIn("EXP5.dbf"));
+    EmptyRecordTables();
+    EXPECT_TRUE(maintenance::CopyDataFiles(false, folder.string(), false));
+    EXPECT_EQ(ReadFile(fileIn("EXP5.dbf")), expenses);
+}
+
+// On its own thread the compression gets to the backup made while it runs; the exit's stop
+// ends it.
+TEST_F(AutoBackup, TheRunsCompressionTakesTheBackupsMadeMeanwhile) {
+    maintenance::StartBackupCompression(root());
+    std::string folder;
+    ASSERT_EQ(maintenance::MakeBackupNow(root(), At(2026, 3, 5, 10, 30), folder), "");
+    const fs::path packed = fs::path(folder) / "EXP5.bak.zst";
+    for (int waited = 0; fs::exists(fs::path(folder) / "EXP5.bak") && waited < 1000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(maintenance::StopBackupCompression());
+    EXPECT_FALSE(maintenance::StopBackupCompression());
+    EXPECT_EQ(Unpacked(packed), ReadFile(fileIn("EXP5.dbf")));
+}
+
+// A full disk, or the run's end, in the middle of the compression leaves the folder listed with
+// each table whole in one form, and the books as they were; the next run finishes it.
+TEST_F(AutoBackup, FullDiskOrStopMidCompressionLeavesEveryTableWhole) {
+    ASSERT_EQ(maintenance::MakeAutomaticBackup(root(), At(2026, 3, 5, 10, 30)), "");
+    const fs::path folder = fs::path(root()) / "2026-03-05_103000";
+    const std::string live = ReadFile(fileIn("EXP5.dbf"));
+    faulty_.onlyPaths("EXP5.bak.zst");
+    faulty_.failNth(engine::FsOp::Write, 1, ENOSPC, true);
+    StartDataStore(faulty_);
+    EXPECT_EQ(maintenance::CompressBackups(root()),
+              (folder / "EXP5.bak").string() + ": " + std::strerror(ENOSPC));
+    EXPECT_EQ(ReadFile(folder / "EXP5.bak"), live);
+    EXPECT_FALSE(fs::exists(folder / "EXP5.bak.zst"));
+
+    std::stop_source stop;
+    faulty_.clearFaults();
+    faulty_.onlyPaths("INC5.bak.zst");
+    faulty_.setHook([&](engine::FsOp op, const std::string&) {
+        if (op == engine::FsOp::Write) stop.request_stop();
+        return 0;
+    });
+    EXPECT_EQ(maintenance::CompressBackups(root(), stop.get_token()), "");
+    EXPECT_TRUE(fs::exists(folder / "INC5.bak"));
+    EXPECT_FALSE(fs::exists(folder / "INC5.bak.zst"));
+    EXPECT_EQ(Folders(), std::set<std::string>{"2026-03-05_103000"});
+    EXPECT_EQ(ReadFile(fileIn("EXP5.dbf")), live);
+    EmptyRecordTables();
+    EXPECT_TRUE(maintenance::CopyDataFiles(false, folder.string(), false));
+    EXPECT_EQ(ReadFile(fileIn("EXP5.dbf")), live);
+
+    faulty_.setHook({});
+    ASSERT_EQ(maintenance::CompressBackups(root()), "");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 6);
+    EXPECT_EQ(Unpacked(folder / "INC5.bak.zst"), ReadFile(fileIn("INC5.dbf")));
+}
+
+// A crash at any call of the exit's backup or of the compression leaves the listed folders
+// whole: every table there, plain or compressed, as the books hold it. The next backup clears
+// what an unfinished one left.
+TEST_F(AutoBackup, ACrashAnywhereLeavesOnlyWholeFoldersListed) {
+    auto listedWhole = [&](int n) {
+        for (const auto& backup : maintenance::AutomaticBackups(root()))
+            for (const char* t : {"CBK1", "ACC", "ACCI", "FOLDER", "EXP5", "INC5"}) {
+                const fs::path plain = fs::path(backup.path) / (std::string(t) + ".bak");
+                EXPECT_EQ(fs::exists(plain) ? ReadFile(plain) : Unpacked(plain.string() + ".zst"),
+                          ReadFile(fileIn(std::string(t) + ".dbf")))
+                    << t << " after call " << n;
+            }
+    };
+    // In memory, where the campaign's thousand syncs cost nothing.
+    const enginetest::ScratchDir memory;
+    fs::create_directory_symlink(memory.path(), backupDir_ / "Cantabook");
+    for (int step = 0; step < 2; ++step) {
+        bool crashed = true;
+        for (int n = 1; crashed; ++n) {
+            fs::remove_all(root());
+            if (step == 1) {
+                ASSERT_EQ(maintenance::MakeAutomaticBackup(root(), At(2026, 3, 5)), "");
+            }
+            StartDataStore(faulty_);
+            int calls = 0;
+            // The process may stop before any call that changes the disk.
+            faulty_.setHook([&](engine::FsOp op, const std::string&) -> int {
+                const bool changes = op == engine::FsOp::Write || op == engine::FsOp::Rename ||
+                                     op == engine::FsOp::Remove || op == engine::FsOp::Sync ||
+                                     op == engine::FsOp::SyncDir || op == engine::FsOp::Open;
+                if (changes && ++calls == n) throw std::runtime_error("the process stops");
+                return 0;
+            });
+            try {
+                if (step == 0)
+                    (void)maintenance::MakeAutomaticBackup(root(), At(2026, 3, 5, 10, 30));
+                else
+                    (void)maintenance::CompressBackups(root());
+                crashed = false;
+            } catch (const std::runtime_error&) {
+            }
+            faulty_.setHook({});
+            listedWhole(n);
+            if (step == 0 && crashed) {
+                ASSERT_EQ(maintenance::MakeAutomaticBackup(root(), At(2026, 3, 5, 10, 32)), "");
+                for (const std::string& name : Folders())
+                    EXPECT_TRUE(maintenance::BackupFolderTime(name)) << name << " after call " << n;
+            }
+        }
+    }
+}
+
+// A compressed backup file that does not decompress whole is refused, by name, before any
+// live table changes: cut short at its start, or damaged within.
+TEST_F(AutoBackup, ADamagedCompressedFileIsRefusedByTheRestore) {
+    ASSERT_EQ(maintenance::MakeAutomaticBackup(root(), At(2026, 3, 5, 10, 30)), "");
+    ASSERT_EQ(maintenance::CompressBackups(root()), "");
+    const fs::path folder = fs::path(root()) / "2026-03-05_103000";
+    const std::string acc = ReadFile(folder / "ACC.bak.zst"),
+                      exp = ReadFile(folder / "EXP5.bak.zst");
+    std::string damaged = exp;
+    damaged[damaged.size() / 2] ^= 0x10;
+    const std::pair<const char*, std::string> cases[] = {{"ACC", acc.substr(0, 9)},
+                                                         {"EXP5", damaged}};
+    EmptyRecordTables();
+    const std::string emptied = ReadFile(fileIn("EXP5.dbf"));
+    for (const auto& [table, bytes] : cases) {
+        WriteFile(folder / "ACC.bak.zst", acc);
+        WriteFile(folder / "EXP5.bak.zst", exp);
+        WriteFile(folder / (std::string(table) + ".bak.zst"), bytes);
+        const maintenance::CopyOutcome out =
+            maintenance::CopyDataFiles(false, folder.string(), false);
+        EXPECT_FALSE(out);
+        EXPECT_EQ(out.why, std::string(table) +
+                               ".bak.zst is damaged and cannot be read\r\nFunction Aborted");
+        EXPECT_EQ(ReadFile(fileIn("EXP5.dbf")), emptied) << table;
+    }
 }
 
 }  // namespace

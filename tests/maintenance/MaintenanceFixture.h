@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "data/Compression.h"
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/engine/Engine.h"
@@ -28,6 +29,18 @@ inline platform::DateTime Ymd(int y, int m, int d) {
 inline std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The bytes a compressed backup file holds; empty when it does not decompress whole.
+inline std::string Unpacked(const std::filesystem::path& path) {
+    std::unique_ptr<engine::File> file;
+    if (engine::posixFileSystem().open(path.string(), engine::OpenMode::ReadOnly, file)) return {};
+    std::string bytes;
+    const int err = DecompressStream(*file, [&](const char* b, std::size_t n) {
+        bytes.append(b, n);
+        return 0;
+    });
+    return err ? std::string() : bytes;
 }
 
 inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
