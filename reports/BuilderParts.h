@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -39,6 +40,23 @@ private:
     std::size_t start_ = kCapacity;
 };
 
+// An amount rounded to whole cents as "%13.2n" rounds it (half away from zero, from its 18
+// significant digits); nothing for a value no amount holds (not finite, or too large for the
+// cents to count).
+std::optional<Cents> RoundCents(double value);
+
+// An amount as a builder writes it into a cell: its cents, or the text of a value that holds
+// none ("INF").
+class Money {
+public:
+    explicit Money(double value);
+    operator Entry() const { return cents_ ? Entry(*cents_) : Entry(text_); }
+
+private:
+    std::optional<Cents> cents_;
+    std::string text_;
+};
+
 // A whole number in decimal, formatted on the stack.
 class NumberText {
 public:
@@ -50,21 +68,11 @@ private:
     std::size_t length_ = 0;
 };
 
+// A date as a date cell holds it.
+DayNumber DayNumberOf(const platform::DateTime& date);
+
 std::string Trimmed(std::string_view text);
 std::string_view TrimmedView(std::string_view text);
-
-// The date of a detail row in `format`, formatted once for each run of entries of one day.
-class DayText {
-public:
-    explicit DayText(std::string format) : format_(std::move(format)) {}
-    std::string_view of(const platform::DateTime& date);
-
-private:
-    std::string format_;
-    platform::DateTime shown_{};
-    std::string text_;
-    bool any_ = false;
-};
 
 // A stored date left blank. Such an entry is dated today, as every record load reads it, so
 // each report counts it on the day it is run.

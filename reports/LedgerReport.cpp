@@ -83,18 +83,19 @@ void OpenSide(LedgerSide& s, const FolderSet& folders, const std::string& fiscal
 
 // A ledger row; a credit or debit of exactly zero leaves its cell empty, prefix and all, so
 // the delimited export has no field for it.
-void LedgerRow(Document& doc, std::string_view date, std::string_view text, double credit,
-               double debit, double balance) {
-    doc.WriteRow(1, {date, text});
-    if (credit != 0) doc.WriteCell(2, AmountText(credit));
-    if (debit != 0) doc.WriteCell(3, AmountText(debit));
-    doc.WriteCell(4, AmountText(balance));
+void LedgerRow(Document& doc, const Entry& date, std::string_view text, double credit,
+               double debit, double balance, RowKind kind = RowKind::Data) {
+    doc.WriteRow(1, {date, text}, kind);
+    if (credit != 0) doc.WriteCell(2, Money(credit));
+    if (debit != 0) doc.WriteCell(3, Money(debit));
+    doc.WriteCell(4, Money(balance));
 }
 
 }  // namespace
 
 void BuildGeneralLedger(const ReportRequest& request, Document& doc) {
     using namespace cbk;
+    doc.report = ReportKind::GeneralLedger;
     doc.reportWidth = 73;
     doc.cellsPerRow = 6;
     doc.StartDocument(request.linesPerPage);
@@ -121,16 +122,18 @@ void BuildGeneralLedger(const ReportRequest& request, Document& doc) {
     OpenSide(expense, folders, fiscalText, fromText, throughText, todayText, afterText, progress);
 
     double balance = income.prior - expense.prior;
-    LedgerRow(doc, "", "Prior Year Totals", income.prior, expense.prior, balance);
+    LedgerRow(doc, "", "Prior Year Totals", income.prior, expense.prior, balance, RowKind::Total);
     balance += income.fiscal - expense.fiscal;
-    LedgerRow(doc, "", "Fiscal YTD Totals", income.fiscal, expense.fiscal, balance);
+    LedgerRow(doc, "", "Fiscal YTD Totals", income.fiscal, expense.fiscal, balance,
+              RowKind::Total);
     doc.SetFlag(kRuleFlag);
     income.fiscal += income.prior;
     expense.fiscal += expense.prior;
 
     // Income goes first on a day that has both. A day's entries come together: its date is
     // formatted once.
-    std::string shownStored, shown;
+    std::string shownStored;
+    Entry shown;
     while (income.next <= throughText || expense.next <= throughText) {
         LedgerSide& side = income.next > expense.next ? expense : income;
         if (side.onUndated || folders.contains(f4int(side.folder))) {
@@ -142,7 +145,7 @@ void BuildGeneralLedger(const ReportRequest& request, Document& doc) {
             if (side.next != shownStored) {
                 shownStored = side.next;
                 const StoredDate date = StoredToDate(shownStored);
-                shown = date.ok() ? FormatDate(date.date, doc.detailDateFormat) : shownStored;
+                shown = date.ok() ? Entry(DayNumberOf(date.date)) : Entry(shownStored);
             }
             LedgerRow(doc, shown,
                       side.onUndated ? side.undated[side.undatedAt].text : f4str(side.text),
@@ -158,7 +161,8 @@ void BuildGeneralLedger(const ReportRequest& request, Document& doc) {
     HideBuildingProgress();
 
     doc.SetFlag(kRuleFlag);
-    LedgerRow(doc, "", "Fiscal YTD Totals", income.fiscal, expense.fiscal, balance);
+    LedgerRow(doc, "", "Fiscal YTD Totals", income.fiscal, expense.fiscal, balance,
+              RowKind::Total);
     if (request.folders.size() > 1) ListIncludedFolders(doc, request.folders);
 }
 

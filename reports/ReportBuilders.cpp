@@ -24,6 +24,7 @@ namespace {
 
 // ---- summaries ------------------------------------------------------------------------
 struct SummaryTables {
+    ReportKind kind;
     std::string_view title;
     std::string_view firstSection;
     std::string_view secondSection;
@@ -48,18 +49,20 @@ bool nonZero(double value) {
 
 void summaryHeadings(Document& doc) {
     doc.columnPrefixes = {"R05", "L07", "R50", "R63", "R76"};
+    doc.columnRoles = {ColumnRole::Account, ColumnRole::AccountName, ColumnRole::PeriodTotal,
+                       ColumnRole::Other, ColumnRole::Other};
     doc.columnHeadings = {{"", "", "R50Period", "R63Prior", "R76Year", ""},
                           {"R05Acnt.", "L07Account Name", "R50Totals", "R63Totals", "R76To Date",
                            std::string(kRuleFlag)}};
 }
 
 void summaryRow(Document& doc, std::string_view number, std::string_view name, double period,
-                double prior) {
-    doc.WriteRow(1,
-                 {number, name, AmountText(period), AmountText(prior), AmountText(period + prior)});
+                double prior, RowKind kind = RowKind::Data) {
+    doc.WriteRow(1, {number, name, Money(period), Money(prior), Money(period + prior)}, kind);
 }
 
 void BuildSummary(const SummaryTables& t, const ReportRequest& request, Document& doc) {
+    doc.report = t.kind;
     doc.reportWidth = 76;
     doc.cellsPerRow = 6;
     doc.StartDocument(request.linesPerPage);
@@ -116,7 +119,7 @@ void BuildSummary(const SummaryTables& t, const ReportRequest& request, Document
                 if (const auto u = undated.find(number); u != undated.end())
                     count(todayText, u->second, period, prior);
                 if (nonZero(period) || nonZero(prior))
-                    summaryRow(doc, std::to_string(number), f4str(t.acDesc), period, prior);
+                    summaryRow(doc, NumberText(number), f4str(t.acDesc), period, prior);
             }
             sectionPeriod += period;
             sectionPrior += prior;
@@ -125,7 +128,8 @@ void BuildSummary(const SummaryTables& t, const ReportRequest& request, Document
         HideBuildingProgress();
         if (!doc.empty()) {
             doc.SetFlag(kRuleFlag);
-            summaryRow(doc, "", "Total " + doc.sectionText, sectionPeriod, sectionPrior);
+            summaryRow(doc, "", "Total " + doc.sectionText, sectionPeriod, sectionPrior,
+                       RowKind::Total);
         }
         grandPeriod += sectionPeriod;
         grandPrior += sectionPrior;
@@ -139,8 +143,8 @@ void BuildSummary(const SummaryTables& t, const ReportRequest& request, Document
 
     if (doc.empty()) return;
     doc.SetFlag(kRuleFlag);
-    doc.AddRow();
-    summaryRow(doc, "", "GRAND TOTAL", grandPeriod, grandPrior);
+    doc.AddRow(RowKind::Section);  // the grand total stands apart
+    summaryRow(doc, "", "GRAND TOTAL", grandPeriod, grandPrior, RowKind::Total);
     if (request.folders.size() > 1) ListIncludedFolders(doc, request.folders);
 }
 
@@ -161,6 +165,10 @@ std::string detailTitle(bool expense, const ReportRequest& request) {
 }
 
 void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& doc) {
+    doc.report = t.expense ? (request.account ? ReportKind::ExpenseAccountDetail
+                                              : ReportKind::ExpenseDetail)
+                           : (request.account ? ReportKind::IncomeAccountDetail
+                                              : ReportKind::IncomeDetail);
     doc.reportWidth = t.expense ? 67 : 72;
     doc.cellsPerRow = t.expense ? 6 : 5;
     doc.StartDocument(request.linesPerPage);
@@ -202,15 +210,14 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& 
     ShowBuildingProgress();
     ScanProgress progress(count);
     const int lines = t.expense ? 2 : 1;
-    DayText day(doc.detailDateFormat);
     auto writeEntry = [&] {
         if (folders.contains(f4int(t.folder)) &&
             (!request.account || f4int(t.account) == *request.account)) {
             if (t.expense) {
                 cbk::LoadExpense();
                 const cbk::ExpenseRec& e = cbk::CurExpense;
-                doc.WriteRow(lines, {day.of(e.ExpDate), NumberText(e.CheckNo), NumberText(e.AccNo),
-                                     TrimmedView(e.PayTo), AmountText(e.Amount)});
+                doc.WriteRow(lines, {DayNumberOf(e.ExpDate), NumberText(e.CheckNo),
+                                     NumberText(e.AccNo), TrimmedView(e.PayTo), Money(e.Amount)});
                 const std::string_view memo = TrimmedView(e.EMemo);
                 if (!memo.empty()) {
                     doc.AddRow();
@@ -220,8 +227,8 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& 
             } else {
                 cbk::LoadIncome();
                 const cbk::IncomeRec& e = cbk::CurIncome;
-                doc.WriteRow(lines, {day.of(e.IncDate), NumberText(e.IncAcc), e.IncDesc,
-                                     AmountText(e.IncAmt)});
+                doc.WriteRow(lines, {DayNumberOf(e.IncDate), NumberText(e.IncAcc), e.IncDesc,
+                                     Money(e.IncAmt)});
                 total += e.IncAmt;
             }
         }
@@ -248,9 +255,9 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& 
     if (doc.empty()) return;
     doc.SetFlag(kRuleFlag);
     if (t.expense)
-        doc.WriteRow(lines, {"TOTAL EXPENSES", "", "", "", Amount(total)});
+        doc.WriteRow(lines, {"TOTAL EXPENSES", "", "", "", Money(total)}, RowKind::Total);
     else
-        doc.WriteRow(lines, {"Total", "", "", Amount(total)});
+        doc.WriteRow(lines, {"Total", "", "", Money(total)}, RowKind::Total);
     if (request.folders.size() > 1) ListIncludedFolders(doc, request.folders);
 }
 
@@ -258,7 +265,7 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& 
 
 void BuildExpenseSummary(const ReportRequest& request, Document& doc) {
     using namespace cbk;
-    BuildSummary({"Expense Summary Report", "Deductible Expenses", "Non-Deductible Expenses",
+    BuildSummary({ReportKind::ExpenseSummary, "Expense Summary Report", "Deductible Expenses", "Non-Deductible Expenses",
                   Accounts, AccNoField, AcDescField, AcDedField, Expenses, EAccTag, EDateTag,
                   ExpAccNoField, ExpDateField, AmountField, ExpFolNoField},
                  request, doc);
@@ -266,7 +273,7 @@ void BuildExpenseSummary(const ReportRequest& request, Document& doc) {
 
 void BuildIncomeSummary(const ReportRequest& request, Document& doc) {
     using namespace cbk;
-    BuildSummary({"Income Summary Report", "Taxable Income", "Non-Taxable Income", IncomeAccounts,
+    BuildSummary({ReportKind::IncomeSummary, "Income Summary Report", "Taxable Income", "Non-Taxable Income", IncomeAccounts,
                   IncAccNoField, IncAcDescField, IncAcDedField, Income, IncAccTag, IncDateTag,
                   IncAccField, IncDateField, IncAmtField, IncFolNoField},
                  request, doc);

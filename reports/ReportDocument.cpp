@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 #include <ostream>
+#include <type_traits>
 
 #include "data/StoredForms.h"
 #include "platform/Platform.h"
@@ -126,6 +127,132 @@ std::ostream& operator<<(std::ostream& out, const CellText& cell) {
     return out << cell.view();
 }
 
+// ---- cell values ----------------------------------------------------------------------
+namespace {
+
+// A value cell's bytes: its mark, the alignment code, the column as one byte, then the value
+// in little-endian bytes. The marks are control characters no text cell starts with.
+constexpr char kCentsMark = '\x01';
+constexpr char kDateMark = '\x02';
+constexpr std::size_t kValueHead = 3;
+
+template <typename T>
+T readLittle(const char* bytes) {
+    std::make_unsigned_t<T> v = 0;
+    for (std::size_t i = sizeof(T); i > 0; --i)
+        v = decltype(v)(v << 8 | static_cast<unsigned char>(bytes[i - 1]));
+    return T(v);
+}
+
+template <typename T>
+void writeLittle(char* bytes, T value) {
+    auto v = std::make_unsigned_t<T>(value);
+    for (std::size_t i = 0; i < sizeof(T); ++i, v = decltype(v)(v >> 8)) bytes[i] = char(v & 0xFF);
+}
+
+}  // namespace
+
+CellValue DecodeCell(std::string_view bytes) {
+    CellValue value;
+    if (bytes.empty()) return value;
+    const char mark = bytes[0];
+    if ((mark == kCentsMark && bytes.size() == kValueHead + 8) ||
+        (mark == kDateMark && bytes.size() == kValueHead + 4)) {
+        value.code = bytes[1];
+        value.column = static_cast<unsigned char>(bytes[2]);
+        if (mark == kCentsMark) {
+            value.type = ValueType::Cents;
+            value.cents = readLittle<std::int64_t>(bytes.data() + kValueHead);
+        } else {
+            value.type = ValueType::Date;
+            value.date.yyyymmdd = readLittle<std::uint32_t>(bytes.data() + kValueHead);
+        }
+        return value;
+    }
+    PlacedCell placed;
+    if (!ParseCell(bytes, placed)) {
+        value.type = ValueType::Other;
+        value.text = bytes;
+        return value;
+    }
+    value.type = ValueType::Text;
+    value.code = placed.code;
+    value.column = placed.column;
+    value.text = placed.text;
+    return value;
+}
+
+void AppendCents(std::int64_t cents, char decimalSeparator, char thousandSeparator,
+                 std::string& out) {
+    constexpr std::size_t kWidth = 13;
+    char text[40];
+    std::size_t start = sizeof text;
+    auto put = [&](char c) { text[--start] = c; };
+    // The magnitude as unsigned, so the most negative value has one too.
+    std::uint64_t magnitude = cents < 0 ? 0 - std::uint64_t(cents) : std::uint64_t(cents);
+    put(char('0' + magnitude % 10));
+    put(char('0' + magnitude / 10 % 10));
+    put(decimalSeparator);
+    std::uint64_t whole = magnitude / 100;
+    for (int i = 0; i == 0 || whole > 0; ++i, whole /= 10) {
+        if (i > 0 && i % 3 == 0 && thousandSeparator != '\0') put(thousandSeparator);
+        put(char('0' + whole % 10));
+    }
+    if (cents < 0) put('-');
+    const std::size_t length = sizeof text - start;
+    if (length < kWidth) out.append(kWidth - length, ' ');
+    out.append(text + start, length);
+}
+
+CellText RowCells::operator[](std::size_t c) const {
+    const std::string_view stored = bytes(c);
+    if (stored.empty() || (stored[0] != kCentsMark && stored[0] != kDateMark))
+        return CellText(stored);
+    CellShower shower(*doc_);
+    PlacedCell placed;
+    if (!shower.place(stored, placed)) return CellText(stored);
+    // The column as the builders' prefixes write it: two digits.
+    std::string text{placed.code, char('0' + placed.column / 10 % 10),
+                     char('0' + placed.column % 10)};
+    return CellText(text.append(placed.text));
+}
+
+CellShower::CellShower(const Document& doc) : doc_(doc) {
+    const platform::RegionalSettings regional = platform::regional().settings();
+    decimal_ = regional.decimalSeparator;
+    thousands_ = regional.thousandSeparator;
+}
+
+bool CellShower::place(int r, int c, PlacedCell& out) {
+    return place(doc_.row(r).bytes(std::size_t(c)), out);
+}
+
+bool CellShower::place(std::string_view bytes, PlacedCell& out) {
+    const CellValue value = DecodeCell(bytes);
+    switch (value.type) {
+        case ValueType::Text:
+            out = {value.code, value.column, value.text};
+            return true;
+        case ValueType::Cents:
+            text_.clear();
+            AppendCents(value.cents, decimal_, thousands_, text_);
+            out = {value.code, value.column, text_};
+            return true;
+        case ValueType::Date:
+            if (value.date.yyyymmdd != shownDate_ || dateText_.empty()) {
+                const std::uint32_t n = value.date.yyyymmdd;
+                const auto date = platform::DateTime::fromYmd(int(n / 10000), int(n / 100 % 100),
+                                                              int(n % 100));
+                dateText_ = date ? FormatDate(*date, doc_.detailDateFormat) : std::to_string(n);
+                shownDate_ = n;
+            }
+            out = {value.code, value.column, dateText_};
+            return true;
+        default:
+            return false;
+    }
+}
+
 CellRef::CellRef(Document& doc, int row, int column)
     : CellText(static_cast<const Document&>(doc).cell(row, column)),
       doc_(&doc),
@@ -134,7 +261,7 @@ CellRef::CellRef(Document& doc, int row, int column)
 
 CellRef& CellRef::operator=(std::string_view text) {
     doc_->SetCell(row_, column_, text);
-    text_ = static_cast<const Document&>(*doc_).cell(row_, column_);
+    take(static_cast<const Document&>(*doc_).cell(row_, column_));
     return *this;
 }
 
@@ -165,6 +292,7 @@ void Document::StartDocument(int pageLines) {
     detailDateFormat = DetailDateFormat(shortDateFormat_);
     columnHeadings.assign(1, std::vector<std::string>(std::size_t(cellsPerRow)));
     columnPrefixes.clear();
+    columnRoles.clear();
 }
 
 void Document::dropRows() {
@@ -176,9 +304,11 @@ void Document::dropRows() {
     tailRow_ = -1;
     lastEnds_ = nullptr;
     cells_ = 0;
+    kinds_.clear();
+    kinds_.shrink_to_fit();
 }
 
-void Document::AddRow() {
+void Document::AddRow(RowKind kind) {
     if (lastRow < 0) {
         // The first row fixes the rows' shape until the document is started again.
         const int cells = std::max(cellsPerRow, 1);
@@ -200,11 +330,14 @@ void Document::AddRow() {
         setStart(words, 0);  // the text is full: the row stays empty
     }
     lastRow = r;
+    kinds_.push_back(kind);
     ++lineOnPage;
 }
 
 void Document::ReserveRows(long rows) {
-    if (rows > 0) rowChunks_.reserve(std::size_t(rows / kRowsPerChunk + 1));
+    if (rows <= 0) return;
+    rowChunks_.reserve(std::size_t(rows / kRowsPerChunk + 1));
+    kinds_.reserve(std::size_t(rows));
 }
 
 bool Document::makeRoom(std::size_t bytes) {
@@ -229,7 +362,9 @@ void Document::append(int c, std::string_view a, std::string_view b) {
     const std::size_t length = ends[cells_ - 1];
     const std::size_t n = a.size() + b.size();
     if (lastRow != tailRow_ || ends[c] != length || length + n > kLongestRow) {
-        if (n > 0) SetCell(lastRow, c, cell(lastRow, c) + a + std::string(b));
+        if (n > 0)
+            SetCell(lastRow, c,
+                    std::string(row(lastRow).bytes(std::size_t(c))).append(a).append(b));
         return;
     }
     if (fill_ + n >= blocks_.back().capacity && !makeRoom(n)) return;
@@ -246,7 +381,7 @@ void Document::SetCell(int r, int c, std::string_view text) {
     std::string image;
     std::vector<std::uint16_t> ends(static_cast<std::size_t>(cells_));
     for (int k = 0; k < cells_; ++k) {
-        const std::string_view part = k == c ? text : cells[std::size_t(k)].view();
+        const std::string_view part = k == c ? text : cells.bytes(std::size_t(k));
         image.append(part.substr(0, characterBoundary(part, kLongestRow - image.size())));
         ends[std::size_t(k)] = std::uint16_t(image.size());
     }
@@ -272,29 +407,29 @@ bool Document::CheckPage(int neededLine, bool withHeadings) {
     ++pageNumber;
     if (pageNumber > 1) {
         if (withHeadings) SetFlag(kRuleFlag);
-        AddRow();
+        AddRow(RowKind::PageBreak);
         append(0, kEject);
     }
     lineOnPage = 0;
 
-    AddRow();
+    AddRow(RowKind::Title);
     append(0, "L00Page ", std::to_string(pageNumber));
     if (cells_ > 2)
         append(1, CellPrefix('R', reportWidth),
                FormatDate(platform::clock().today(), shortDateFormat_));
-    AddRow();
+    AddRow(RowKind::Title);
     for (const std::string& title : titleLines) {
-        AddRow();
+        AddRow(RowKind::Title);
         append(0, CellPrefix('C', reportWidth / 2), title);
         append(cells_ - 1, kBoldFlag);
     }
-    AddRow();
-    AddRow();
+    AddRow(RowKind::Title);
+    AddRow(RowKind::Section);
     append(0, "L00", sectionText);
     if (withHeadings) {
-        AddRow();
+        AddRow(RowKind::Heading);
         for (const auto& heading : columnHeadings) {
-            AddRow();
+            AddRow(RowKind::Heading);
             for (int c = 0; c < cells_ && std::size_t(c) < heading.size(); ++c)
                 append(c, heading[std::size_t(c)]);
         }
@@ -314,13 +449,20 @@ void Document::SetFlag(std::string_view flag) {
 void Document::ClearDocument() {
     columnHeadings.clear();
     columnPrefixes.clear();
+    columnRoles.clear();
     dropRows();
     lastRow = -1;
 }
 
 RowCells Document::row(int r) const {
     const std::uint16_t* words = record(r);
-    return {textAt(startOf(words)), words + kStartWords, std::size_t(cells_)};
+    return {this, textAt(startOf(words)), words + kStartWords, std::size_t(cells_)};
+}
+
+int Document::ColumnOf(ColumnRole role) const {
+    for (std::size_t c = 0; c < columnRoles.size(); ++c)
+        if (columnRoles[c] == role) return int(c);
+    return -1;
 }
 
 // A view of the column's own prefix: never a copy, which would die before the view is read.
@@ -329,26 +471,55 @@ std::string_view Document::prefixOf(int c) const {
     return columnPrefixes[std::size_t(c)];
 }
 
-void Document::WriteRow(int linesNeeded, std::initializer_list<std::string_view> texts) {
+namespace {
+
+// The bytes of a value at the place `prefix` gives ("R50"), in `buffer`.
+std::string_view encodeValue(const Entry& value, std::string_view prefix, char (&buffer)[16]) {
+    PlacedCell place;
+    if (!ParseCell(prefix, place)) place = {'L', 0, {}};
+    buffer[0] = value.type() == ValueType::Cents ? kCentsMark : kDateMark;
+    buffer[1] = place.code;
+    buffer[2] = char(std::min(place.column, 255));
+    if (value.type() == ValueType::Cents) {
+        writeLittle(buffer + kValueHead, value.cents());
+        return {buffer, kValueHead + 8};
+    }
+    writeLittle(buffer + kValueHead, value.date());
+    return {buffer, kValueHead + 4};
+}
+
+}  // namespace
+
+void Document::WriteRow(int linesNeeded, std::initializer_list<Entry> values, RowKind kind) {
     CheckPage(lineOnPage + linesNeeded, true);
-    AddRow();
+    AddRow(kind);
     int c = 0;
-    for (std::string_view text : texts) {
+    char buffer[16];
+    for (const Entry& value : values) {
         if (c >= cells_ - 1) break;
-        append(c, prefixOf(c), text);
+        if (value.type() == ValueType::Text)
+            append(c, prefixOf(c), value.text());
+        else
+            append(c, encodeValue(value, prefixOf(c), buffer));
         ++c;
     }
 }
 
-void Document::WriteCell(int c, std::string_view text) {
+void Document::WriteCell(int c, const Entry& value) {
     if (lastRow < 0 || c < 0 || c >= cells_) return;
     const std::string_view prefix = prefixOf(c);
+    char buffer[16];
+    const bool text = value.type() == ValueType::Text;
+    const std::string_view bytes = text ? std::string_view() : encodeValue(value, prefix, buffer);
     // An empty cell takes the text at the tail, as a row is written; a written one is replaced.
     if ((c == 0 ? 0 : lastEnds_[c - 1]) != lastEnds_[c]) {
-        SetCell(lastRow, c, std::string(prefix).append(text));
+        SetCell(lastRow, c, text ? std::string(prefix).append(value.text()) : std::string(bytes));
         return;
     }
-    append(c, prefix, text);
+    if (text)
+        append(c, prefix, value.text());
+    else
+        append(c, bytes);
 }
 
 }  // namespace reports
