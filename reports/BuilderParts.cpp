@@ -8,6 +8,7 @@
 #include <cstring>
 #include <optional>
 
+#include "data/StoredForms.h"
 #include "data/engine/Engine.h"
 #include "platform/Platform.h"
 #include "rules/EntryRules.h"
@@ -159,6 +160,22 @@ NumberText::NumberText(long value) {
 
 DayNumber DayNumberOf(const platform::DateTime& date) {
     return {std::uint32_t(date.year() * 10000 + date.month() * 100 + date.dayOfMonth())};
+}
+
+std::uint64_t DateKey(std::string_view stored) {
+    std::uint64_t key = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        key = key << 8 | (i < stored.size() ? static_cast<unsigned char>(stored[i]) : 0u);
+    return key;
+}
+
+DayNumber StoredDays::of(std::string_view stored) {
+    const std::uint64_t key = DateKey(stored);
+    if (key == key_) return day_;
+    key_ = key;
+    const cbk::StoredDate date = cbk::StoredToDate(stored);
+    day_ = date.ok() ? DayNumberOf(date.date) : today_;
+    return day_;
 }
 
 std::string_view TrimmedView(std::string_view text) {

@@ -71,6 +71,23 @@ private:
 // A date as a date cell holds it.
 DayNumber DayNumberOf(const platform::DateTime& date);
 
+// A stored date ("YYYYMMDD") as a number that orders as the stored bytes do, for comparing
+// dates without a string.
+std::uint64_t DateKey(std::string_view stored);
+
+// The day of a stored date: the date itself, or `today` for a blank or unreadable one, as
+// every record load reads them. Worked out once for each run of equal dates.
+class StoredDays {
+public:
+    explicit StoredDays(DayNumber today) : today_(today) {}
+    DayNumber of(std::string_view stored);
+
+private:
+    DayNumber today_;
+    std::uint64_t key_ = ~std::uint64_t(0);
+    DayNumber day_;
+};
+
 std::string Trimmed(std::string_view text);
 std::string_view TrimmedView(std::string_view text);
 

@@ -156,6 +156,10 @@ struct DetailTables {
     Field4* date;
     Field4* account;
     Field4* folder;
+    Field4* text;    // PayTo (trimmed) or IncDesc (as stored)
+    Field4* amount;
+    Field4* checkNo;  // expenses only
+    Field4* memo;     // expenses only
 };
 
 std::string detailTitle(bool expense, const ReportRequest& request) {
@@ -186,20 +190,23 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& 
     double total = 0;
 
     const std::string fromText = cbk::DateToStored(request.from);
-    const std::string throughText = cbk::DateToStored(request.through);
+    const std::uint64_t through = DateKey(cbk::DateToStored(request.through));
     const FolderSet folders(request.folders);
     // Entries with a blank date are listed on today, before the dated entries of today.
     const std::string todayText = cbk::DateToStored(platform::clock().today());
+    const std::uint64_t today = DateKey(todayText);
+    std::string scratch, textScratch;
+    auto dateKey = [&] { return DateKey(f4strView(t.date, scratch)); };
     std::vector<long> undated;
     d4tagSelect(t.entries, t.byDate);
-    if (todayText >= fromText && todayText <= throughText)
+    if (todayText >= fromText && today <= through)
         ForEachBlankDated(t.entries, t.byDate, t.date,
                           [&] { undated.push_back(d4recNo(t.entries)); });
     cbk::ResultWord = d4seek(t.entries, fromText);
     long count = long(undated.size());
     if (cbk::ResultWord != r4eof) {
         const long start = d4recNo(t.entries);
-        for (int rc = cbk::ResultWord; rc != r4eof && f4str(t.date) <= throughText;
+        for (int rc = cbk::ResultWord; rc != r4eof && dateKey() <= through;
              rc = d4skip(t.entries, 1))
             ++count;
         d4go(t.entries, start);
@@ -210,27 +217,26 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& 
     ShowBuildingProgress();
     ScanProgress progress(count);
     const int lines = t.expense ? 2 : 1;
+    StoredDays days(DayNumberOf(platform::clock().today()));
+    // Only the fields the rows show, read from the record as they stand.
     auto writeEntry = [&] {
-        if (folders.contains(f4int(t.folder)) &&
-            (!request.account || f4int(t.account) == *request.account)) {
+        const std::int32_t account = f4int(t.account);
+        if (folders.contains(f4int(t.folder)) && (!request.account || account == *request.account)) {
+            const DayNumber day = days.of(f4strView(t.date, scratch));
+            const double amount = f4double(t.amount);
+            const std::string_view text = f4strView(t.text, textScratch);
             if (t.expense) {
-                cbk::LoadExpense();
-                const cbk::ExpenseRec& e = cbk::CurExpense;
-                doc.WriteRow(lines, {DayNumberOf(e.ExpDate), NumberText(e.CheckNo),
-                                     NumberText(e.AccNo), TrimmedView(e.PayTo), Money(e.Amount)});
-                const std::string_view memo = TrimmedView(e.EMemo);
+                doc.WriteRow(lines, {day, NumberText(std::int32_t(f4long(t.checkNo))), NumberText(account),
+                                     TrimmedView(text), Money(amount)});
+                const std::string_view memo = TrimmedView(f4strView(t.memo, textScratch));
                 if (!memo.empty()) {
                     doc.AddRow();
                     doc.WriteCell(3, memo);
                 }
-                total += e.Amount;
             } else {
-                cbk::LoadIncome();
-                const cbk::IncomeRec& e = cbk::CurIncome;
-                doc.WriteRow(lines, {DayNumberOf(e.IncDate), NumberText(e.IncAcc), e.IncDesc,
-                                     Money(e.IncAmt)});
-                total += e.IncAmt;
+                doc.WriteRow(lines, {day, NumberText(account), text, Money(amount)});
             }
+            total += amount;
         }
         progress.step();
     };
@@ -244,9 +250,9 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& 
         undated.clear();
         if (back > 0) d4go(t.entries, back);
     };
-    for (int rc = cbk::ResultWord; rc != r4eof && !d4eof(t.entries) && f4str(t.date) <= throughText;
+    for (int rc = cbk::ResultWord; rc != r4eof && !d4eof(t.entries) && dateKey() <= through;
          rc = d4skip(t.entries, 1)) {
-        if (!undated.empty() && f4str(t.date) >= todayText) writeUndated(d4recNo(t.entries));
+        if (!undated.empty() && dateKey() >= today) writeUndated(d4recNo(t.entries));
         writeEntry();
     }
     writeUndated(0);
@@ -281,14 +287,16 @@ void BuildIncomeSummary(const ReportRequest& request, Document& doc) {
 
 void BuildExpenseDetail(const ReportRequest& request, Document& doc) {
     using namespace cbk;
-    BuildDetail({true, Expenses, EDateTag, ExpDateField, ExpAccNoField, ExpFolNoField}, request,
-                doc);
+    BuildDetail({true, Expenses, EDateTag, ExpDateField, ExpAccNoField, ExpFolNoField, PayToField,
+                 AmountField, CheckNoField, EMemoField},
+                request, doc);
 }
 
 void BuildIncomeDetail(const ReportRequest& request, Document& doc) {
     using namespace cbk;
-    BuildDetail({false, Income, IncDateTag, IncDateField, IncAccField, IncFolNoField}, request,
-                doc);
+    BuildDetail({false, Income, IncDateTag, IncDateField, IncAccField, IncFolNoField, IncDescField,
+                 IncAmtField, nullptr, nullptr},
+                request, doc);
 }
 
 }  // namespace reports

@@ -130,42 +130,53 @@ std::ostream& operator<<(std::ostream& out, const CellText& cell) {
 // ---- cell values ----------------------------------------------------------------------
 namespace {
 
-// A value cell's bytes: its mark, the alignment code, the column as one byte, then the value
-// in little-endian bytes. The marks are control characters no text cell starts with.
-constexpr char kCentsMark = '\x01';
-constexpr char kDateMark = '\x02';
-constexpr std::size_t kValueHead = 3;
+// A value cell's bytes: its mark, then the value. It stands at its column's prefix. The marks
+// are control characters no text cell starts with.
+constexpr char kCentsMark = '\x01';  // then the cents, zigzag, 7 bits a byte
+constexpr char kDateMark = '\x02';   // then YYYYMMDD in four little-endian bytes
+constexpr char kTextMark = '\x03';   // then the count of trailing blanks, then the text
 
-template <typename T>
-T readLittle(const char* bytes) {
-    std::make_unsigned_t<T> v = 0;
-    for (std::size_t i = sizeof(T); i > 0; --i)
-        v = decltype(v)(v << 8 | static_cast<unsigned char>(bytes[i - 1]));
-    return T(v);
+std::uint32_t readDate(const char* bytes) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(bytes[i]);
+    return v;
 }
 
-template <typename T>
-void writeLittle(char* bytes, T value) {
-    auto v = std::make_unsigned_t<T>(value);
-    for (std::size_t i = 0; i < sizeof(T); ++i, v = decltype(v)(v >> 8)) bytes[i] = char(v & 0xFF);
+bool readCents(std::string_view bytes, std::int64_t& cents) {
+    std::uint64_t zigzag = 0;
+    int shift = 0;
+    for (const char c : bytes) {
+        if (shift > 63) return false;
+        zigzag |= std::uint64_t(static_cast<unsigned char>(c) & 0x7F) << shift;
+        shift += 7;
+    }
+    cents = std::int64_t(zigzag >> 1) ^ -std::int64_t(zigzag & 1);
+    return !bytes.empty();
 }
 
 }  // namespace
 
-CellValue DecodeCell(std::string_view bytes) {
+CellValue DecodeCell(std::string_view bytes, std::string_view prefix) {
     CellValue value;
     if (bytes.empty()) return value;
     const char mark = bytes[0];
-    if ((mark == kCentsMark && bytes.size() == kValueHead + 8) ||
-        (mark == kDateMark && bytes.size() == kValueHead + 4)) {
-        value.code = bytes[1];
-        value.column = static_cast<unsigned char>(bytes[2]);
-        if (mark == kCentsMark) {
+    if (mark == kCentsMark || mark == kDateMark || mark == kTextMark) {
+        PlacedCell place;
+        if (!ParseCell(prefix, place)) place = {'L', 0, {}};
+        value.code = place.code;
+        value.column = place.column;
+        if (mark == kCentsMark && readCents(bytes.substr(1), value.cents)) {
             value.type = ValueType::Cents;
-            value.cents = readLittle<std::int64_t>(bytes.data() + kValueHead);
-        } else {
+        } else if (mark == kDateMark && bytes.size() == 5) {
             value.type = ValueType::Date;
-            value.date.yyyymmdd = readLittle<std::uint32_t>(bytes.data() + kValueHead);
+            value.date.yyyymmdd = readDate(bytes.data() + 1);
+        } else if (mark == kTextMark && bytes.size() >= 2) {
+            value.type = ValueType::Text;
+            value.blanks = static_cast<unsigned char>(bytes[1]);
+            value.text = bytes.substr(2);
+        } else {
+            value.type = ValueType::Other;
+            value.text = bytes;
         }
         return value;
     }
@@ -206,15 +217,13 @@ void AppendCents(std::int64_t cents, char decimalSeparator, char thousandSeparat
 
 CellText RowCells::operator[](std::size_t c) const {
     const std::string_view stored = bytes(c);
-    if (stored.empty() || (stored[0] != kCentsMark && stored[0] != kDateMark))
+    if (stored.empty() || (stored[0] != kCentsMark && stored[0] != kDateMark &&
+                           stored[0] != kTextMark))
         return CellText(stored);
     CellShower shower(*doc_);
     PlacedCell placed;
-    if (!shower.place(stored, placed)) return CellText(stored);
-    // The column as the builders' prefixes write it: two digits.
-    std::string text{placed.code, char('0' + placed.column / 10 % 10),
-                     char('0' + placed.column % 10)};
-    return CellText(text.append(placed.text));
+    if (!shower.place(stored, int(c), placed)) return CellText(stored);
+    return CellText(std::string(doc_->prefixOf(int(c))).append(placed.text));
 }
 
 CellShower::CellShower(const Document& doc) : doc_(doc) {
@@ -224,14 +233,19 @@ CellShower::CellShower(const Document& doc) : doc_(doc) {
 }
 
 bool CellShower::place(int r, int c, PlacedCell& out) {
-    return place(doc_.row(r).bytes(std::size_t(c)), out);
+    return place(doc_.row(r).bytes(std::size_t(c)), c, out);
 }
 
-bool CellShower::place(std::string_view bytes, PlacedCell& out) {
-    const CellValue value = DecodeCell(bytes);
+bool CellShower::place(std::string_view bytes, int c, PlacedCell& out) {
+    const CellValue value = DecodeCell(bytes, doc_.prefixOf(c));
     switch (value.type) {
         case ValueType::Text:
-            out = {value.code, value.column, value.text};
+            if (value.blanks == 0) {
+                out = {value.code, value.column, value.text};
+            } else {
+                text_.assign(value.text).append(std::size_t(value.blanks), ' ');
+                out = {value.code, value.column, text_};
+            }
             return true;
         case ValueType::Cents:
             text_.clear();
@@ -473,19 +487,31 @@ std::string_view Document::prefixOf(int c) const {
 
 namespace {
 
-// The bytes of a value at the place `prefix` gives ("R50"), in `buffer`.
-std::string_view encodeValue(const Entry& value, std::string_view prefix, char (&buffer)[16]) {
-    PlacedCell place;
-    if (!ParseCell(prefix, place)) place = {'L', 0, {}};
-    buffer[0] = value.type() == ValueType::Cents ? kCentsMark : kDateMark;
-    buffer[1] = place.code;
-    buffer[2] = char(std::min(place.column, 255));
+// The bytes of a value written at its column's place, in `buffer`.
+std::string_view encodeValue(const Entry& value, char (&buffer)[16]) {
     if (value.type() == ValueType::Cents) {
-        writeLittle(buffer + kValueHead, value.cents());
-        return {buffer, kValueHead + 8};
+        const std::int64_t cents = value.cents();
+        std::uint64_t zigzag = std::uint64_t(cents) << 1 ^ std::uint64_t(cents >> 63);
+        std::size_t n = 0;
+        buffer[n++] = kCentsMark;
+        do {
+            buffer[n++] = char(zigzag & 0x7F);
+            zigzag >>= 7;
+        } while (zigzag != 0);
+        return {buffer, n};
     }
-    writeLittle(buffer + kValueHead, value.date());
-    return {buffer, kValueHead + 4};
+    const std::uint32_t date = value.date();
+    buffer[0] = kDateMark;
+    for (int i = 0; i < 4; ++i) buffer[1 + i] = char(date >> (8 * i) & 0xFF);
+    return {buffer, 5};
+}
+
+// A text's trailing blanks, which a text cell counts rather than holds (the ledger shows its
+// descriptions as stored, blank-padded to the field).
+std::size_t trailingBlanks(std::string_view text) {
+    std::size_t n = 0;
+    while (n < text.size() && n < 255 && text[text.size() - 1 - n] == ' ') ++n;
+    return n;
 }
 
 }  // namespace
@@ -494,32 +520,36 @@ void Document::WriteRow(int linesNeeded, std::initializer_list<Entry> values, Ro
     CheckPage(lineOnPage + linesNeeded, true);
     AddRow(kind);
     int c = 0;
-    char buffer[16];
     for (const Entry& value : values) {
         if (c >= cells_ - 1) break;
-        if (value.type() == ValueType::Text)
-            append(c, prefixOf(c), value.text());
-        else
-            append(c, encodeValue(value, prefixOf(c), buffer));
+        writeEmptyCell(c, value);
         ++c;
     }
 }
 
-void Document::WriteCell(int c, const Entry& value) {
-    if (lastRow < 0 || c < 0 || c >= cells_) return;
-    const std::string_view prefix = prefixOf(c);
+void Document::writeEmptyCell(int c, const Entry& value) {
     char buffer[16];
-    const bool text = value.type() == ValueType::Text;
-    const std::string_view bytes = text ? std::string_view() : encodeValue(value, prefix, buffer);
-    // An empty cell takes the text at the tail, as a row is written; a written one is replaced.
-    if ((c == 0 ? 0 : lastEnds_[c - 1]) != lastEnds_[c]) {
-        SetCell(lastRow, c, text ? std::string(prefix).append(value.text()) : std::string(bytes));
+    if (value.type() != ValueType::Text) {
+        append(c, encodeValue(value, buffer));
         return;
     }
-    if (text)
-        append(c, prefix, value.text());
-    else
-        append(c, bytes);
+    const std::string_view text = value.text();
+    PlacedCell place;
+    if (!ParseCell(prefixOf(c), place)) {
+        append(c, prefixOf(c), text);  // a column without a place: drawn nowhere
+        return;
+    }
+    const std::size_t blanks = trailingBlanks(text);
+    const char head[2] = {kTextMark, char(blanks)};
+    append(c, std::string_view(head, 2), text.substr(0, text.size() - blanks));
+}
+
+void Document::WriteCell(int c, const Entry& value) {
+    if (lastRow < 0 || c < 0 || c >= cells_) return;
+    // An empty cell takes the value at the tail, as a row is written; a written one is
+    // emptied first.
+    if ((c == 0 ? 0 : lastEnds_[c - 1]) != lastEnds_[c]) SetCell(lastRow, c, {});
+    writeEmptyCell(c, value);
 }
 
 }  // namespace reports

@@ -134,6 +134,7 @@ struct CellValue {
     std::string_view text;
     std::int64_t cents = 0;
     DayNumber date;
+    int blanks = 0;  // a text's trailing blanks, which `text` leaves out
 };
 
 // One value a builder writes into a cell at its column: a text, cents or a date. A text is
@@ -296,8 +297,9 @@ private:
     std::size_t cells_;
 };
 
-// The value a cell's stored bytes hold.
-CellValue DecodeCell(std::string_view bytes);
+// The value a cell's stored bytes hold; `prefix` is its column's prefix, the place of the
+// values written at it.
+CellValue DecodeCell(std::string_view bytes, std::string_view prefix);
 
 // ---- the document ---------------------------------------------------------------------
 // The rows lie in one text store: a row's cells follow one another, and the row keeps where
@@ -358,7 +360,11 @@ public:
     CellRef cell(int r, int c) { return CellRef(*this, r, c); }
     CellText flag(int r) const { return row(r).back(); }
     RowKind rowKind(int r) const { return kinds_[std::size_t(r)]; }
-    CellValue value(int r, int c) const { return DecodeCell(row(r).bytes(std::size_t(c))); }
+    CellValue value(int r, int c) const {
+        return DecodeCell(row(r).bytes(std::size_t(c)), prefixOf(c));
+    }
+    // The prefix of text column `c` ("R50"), empty for a column without one.
+    std::string_view prefixOf(int c) const;
     // The text column of `role`, or -1.
     int ColumnOf(ColumnRole role) const;
 
@@ -375,7 +381,6 @@ public:
     void WriteCell(int c, const Entry& value);
 
 private:
-    std::string_view prefixOf(int c) const;
     // A row's record: where its text starts, as a block number and an offset in 32 bits, then
     // where each cell ends, counted from that start.
     static constexpr int kRowsPerChunk = 4096;
@@ -415,6 +420,8 @@ private:
     bool makeRoom(std::size_t bytes);
     // Appends `a` and `b` to cell `c` of the last row.
     void append(int c, std::string_view a, std::string_view b = {});
+    // Writes `value` into cell `c` of the last row, which is empty.
+    void writeEmptyCell(int c, const Entry& value);
     void dropRows();
 
     int cells_ = 0;  // cells per row while rows are held
@@ -436,7 +443,8 @@ public:
     // cell that draws nowhere (empty, a page break, a flag). The text is valid until the next
     // call.
     bool place(int r, int c, PlacedCell& out);
-    bool place(std::string_view bytes, PlacedCell& out);
+    // The same for the bytes of cell `c` of a row.
+    bool place(std::string_view bytes, int c, PlacedCell& out);
 
 private:
     const Document& doc_;

@@ -50,7 +50,7 @@ void appendLine(std::string& out, CellShower& shower, const RowCells& cells, Exp
     int length = 0;  // characters on the line
     for (std::size_t c = 0; c + 1 < cells.size(); ++c) {
         PlacedCell cell;
-        if (!shower.place(cells.bytes(c), cell)) continue;
+        if (!shower.place(cells.bytes(c), int(c), cell)) continue;
         if (kind == ExportKind::Delimited) {
             if (out.size() > lineStart) out += '\t';
             out += cell.text;
