@@ -135,6 +135,7 @@ namespace {
 constexpr char kCentsMark = '\x01';  // then the cents, zigzag, 7 bits a byte
 constexpr char kDateMark = '\x02';   // then YYYYMMDD in four little-endian bytes
 constexpr char kTextMark = '\x03';   // then the count of trailing blanks, then the text
+constexpr char kSharedMark = '\x04';  // then the number of a shared text, 7 bits a byte
 
 std::uint32_t readDate(const char* bytes) {
     std::uint32_t v = 0;
@@ -217,8 +218,7 @@ void AppendCents(std::int64_t cents, char decimalSeparator, char thousandSeparat
 
 CellText RowCells::operator[](std::size_t c) const {
     const std::string_view stored = bytes(c);
-    if (stored.empty() || (stored[0] != kCentsMark && stored[0] != kDateMark &&
-                           stored[0] != kTextMark))
+    if (stored.empty() || stored[0] < kCentsMark || stored[0] > kSharedMark)
         return CellText(stored);
     CellShower shower(*doc_);
     PlacedCell placed;
@@ -237,7 +237,7 @@ bool CellShower::place(int r, int c, PlacedCell& out) {
 }
 
 bool CellShower::place(std::string_view bytes, int c, PlacedCell& out) {
-    const CellValue value = DecodeCell(bytes, doc_.prefixOf(c));
+    const CellValue value = DecodeCell(doc_.resolve(bytes), doc_.prefixOf(c));
     switch (value.type) {
         case ValueType::Text:
             if (value.blanks == 0) {
@@ -320,6 +320,10 @@ void Document::dropRows() {
     cells_ = 0;
     kinds_.clear();
     kinds_.shrink_to_fit();
+    shared_.clear();
+    shared_.shrink_to_fit();
+    sharedSlots_.clear();
+    sharedSlots_.shrink_to_fit();
 }
 
 void Document::AddRow(RowKind kind) {
@@ -331,7 +335,9 @@ void Document::AddRow(RowKind kind) {
     }
     const int r = lastRow + 1;
     if (std::size_t(r / kRowsPerChunk) == rowChunks_.size())
-        rowChunks_.push_back(std::make_unique<std::uint16_t[]>(std::size_t(kRowsPerChunk) *
+        // Left unfilled: each row sets its own record as it is added.
+        rowChunks_.push_back(std::make_unique_for_overwrite<std::uint16_t[]>(
+            std::size_t(kRowsPerChunk) *
                                                                std::size_t(kStartWords + cells_)));
     std::uint16_t* words = record(r);
     lastEnds_ = words + kStartWords;
@@ -363,7 +369,7 @@ bool Document::makeRoom(std::size_t bytes) {
     // kLongestRow.
     std::size_t capacity = blocks_.empty() ? kFirstBlock : blocks_.back().capacity * 2;
     capacity = std::min(std::max(capacity, 2 * (length + bytes)), kLargestBlock);
-    Block block{std::make_unique<char[]>(capacity), capacity};
+    Block block{std::make_unique_for_overwrite<char[]>(capacity), capacity};
     if (length > 0) std::memcpy(block.bytes.get(), textAt(startOf(tail)), length);
     blocks_.push_back(std::move(block));
     fill_ = length;
@@ -541,7 +547,45 @@ void Document::writeEmptyCell(int c, const Entry& value) {
     }
     const std::size_t blanks = trailingBlanks(text);
     const char head[2] = {kTextMark, char(blanks)};
-    append(c, std::string_view(head, 2), text.substr(0, text.size() - blanks));
+    const std::string_view kept = text.substr(0, text.size() - blanks);
+    // A short text costs no more than a reference to it.
+    if (kept.size() < 4) {
+        append(c, std::string_view(head, 2), kept);
+        return;
+    }
+    if (sharedSlots_.empty()) sharedSlots_.assign(kSharedSlots, -1);
+    std::uint32_t hash = 2166136261u;
+    for (const char ch : text) hash = (hash ^ static_cast<unsigned char>(ch)) * 16777619u;
+    std::int32_t& slot = sharedSlots_[hash % kSharedSlots];
+    if (slot >= 0) {
+        const SharedText& seen = shared_[std::size_t(slot)];
+        const std::string_view bytes(textAt(seen.at), seen.length);
+        if (bytes.size() == 2 + kept.size() && bytes[1] == head[1] && bytes.substr(2) == kept) {
+            char reference[4] = {kSharedMark};
+            std::size_t n = 1;
+            for (std::uint32_t k = std::uint32_t(slot); n == 1 || k != 0; k >>= 7)
+                reference[n++] = char(k & 0x7F);
+            append(c, std::string_view(reference, n));
+            return;
+        }
+    }
+    append(c, std::string_view(head, 2), kept);
+    const std::size_t length = 2 + kept.size();
+    const std::size_t from = c == 0 ? 0 : lastEnds_[c - 1];
+    if (shared_.size() >= kMostShared || lastEnds_[c] - from != length)
+        return;  // the table is full, or the text was cut
+    slot = std::int32_t(shared_.size());
+    shared_.push_back(
+        {startOf(record(lastRow)) + std::uint32_t(from), std::uint16_t(length)});
+}
+
+std::string_view Document::resolve(std::string_view stored) const {
+    if (stored.empty() || stored[0] != kSharedMark) return stored;
+    std::uint32_t k = 0;
+    for (std::size_t i = stored.size() - 1; i >= 1; --i)
+        k = k << 7 | (static_cast<unsigned char>(stored[i]) & 0x7F);
+    if (k >= shared_.size()) return {};
+    return {textAt(shared_[k].at), shared_[k].length};
 }
 
 void Document::WriteCell(int c, const Entry& value) {

@@ -361,10 +361,12 @@ public:
     CellText flag(int r) const { return row(r).back(); }
     RowKind rowKind(int r) const { return kinds_[std::size_t(r)]; }
     CellValue value(int r, int c) const {
-        return DecodeCell(row(r).bytes(std::size_t(c)), prefixOf(c));
+        return DecodeCell(resolve(row(r).bytes(std::size_t(c))), prefixOf(c));
     }
     // The prefix of text column `c` ("R50"), empty for a column without one.
     std::string_view prefixOf(int c) const;
+    // A cell's own bytes: those of the text it refers to when it refers to one.
+    std::string_view resolve(std::string_view stored) const;
     // The text column of `role`, or -1.
     int ColumnOf(ColumnRole role) const;
 
@@ -432,6 +434,18 @@ private:
     std::uint16_t* lastEnds_ = nullptr;  // the cell ends of the last row
     std::string shortDateFormat_;
     std::vector<RowKind> kinds_;
+
+    // Texts a report repeats (a payee on every row of the ledger) are held once: a later cell
+    // of the same text refers to the first one's bytes, which never move. A small table of
+    // the texts' hashes finds them again.
+    struct SharedText {
+        std::uint32_t at;
+        std::uint16_t length;
+    };
+    static constexpr std::size_t kSharedSlots = 4096;
+    static constexpr std::size_t kMostShared = std::size_t(1) << 16;
+    std::vector<SharedText> shared_;
+    std::vector<std::int32_t> sharedSlots_;
 };
 
 // Makes the text of a document's cells as a reader draws them: amounts in "%13.2n" with the
