@@ -163,6 +163,11 @@ DayNumber DayNumberOf(const platform::DateTime& date) {
 }
 
 std::uint64_t DateKey(std::string_view stored) {
+    if (stored.size() >= 8) {
+        std::uint64_t bytes;
+        std::memcpy(&bytes, stored.data(), 8);
+        return std::endian::native == std::endian::little ? __builtin_bswap64(bytes) : bytes;
+    }
     std::uint64_t key = 0;
     for (std::size_t i = 0; i < 8; ++i)
         key = key << 8 | (i < stored.size() ? static_cast<unsigned char>(stored[i]) : 0u);

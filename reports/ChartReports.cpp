@@ -62,16 +62,17 @@ void BuildChart(const ChartTable& t, const ReportRequest& request, Document& doc
 
 void BuildExpenseChart(const ReportRequest& request, Document& doc) {
     using namespace cbk;
-    BuildChart({ReportKind::ExpenseChart, "Expense Accounts", "Deductible Accounts", "Non-Deductible Accounts", Accounts,
-                AccNoField, AcDescField, AcDedField},
+    BuildChart({ReportKind::ExpenseChart, "Expense Accounts", "Deductible Accounts",
+                "Non-Deductible Accounts", Accounts, AccNoField, AcDescField, AcDedField},
                request, doc);
 }
 
 void BuildIncomeChart(const ReportRequest& request, Document& doc) {
     using namespace cbk;
-    BuildChart({ReportKind::IncomeChart, "Income Accounts", "Taxable Accounts", "Non-Taxable Accounts", IncomeAccounts,
-                IncAccNoField, IncAcDescField, IncAcDedField},
-               request, doc);
+    BuildChart(
+        {ReportKind::IncomeChart, "Income Accounts", "Taxable Accounts", "Non-Taxable Accounts",
+         IncomeAccounts, IncAccNoField, IncAcDescField, IncAcDedField},
+        request, doc);
 }
 
 }  // namespace reports

@@ -26,9 +26,9 @@ struct LedgerSide {
     Field4* date;
     Field4* folder;
     Field4* amount;
-    Field4* text;       // IncDesc or PayTo, shown as stored
-    double prior = 0;   // before the fiscal year
-    double fiscal = 0;  // from the fiscal start; after the opening rows, everything so far
+    Field4* text;            // IncDesc or PayTo, shown as stored
+    double prior = 0;        // before the fiscal year
+    double fiscal = 0;       // from the fiscal start; after the opening rows, everything so far
     std::uint64_t next = 0;  // date of the current entry; the day after the end at end of file
     int rc = r4success;
     std::string scratch{};
@@ -93,8 +93,8 @@ void OpenSide(LedgerSide& s, const FolderSet& folders, const LedgerDays& days,
 
 // A ledger row; a credit or debit of exactly zero leaves its cell empty, prefix and all, so
 // the delimited export has no field for it.
-void LedgerRow(Document& doc, const Entry& date, std::string_view text, double credit,
-               double debit, double balance, RowKind kind = RowKind::Data) {
+void LedgerRow(Document& doc, const Entry& date, std::string_view text, double credit, double debit,
+               double balance, RowKind kind = RowKind::Data) {
     doc.WriteRow(1, {date, text}, kind);
     if (credit != 0) doc.WriteCell(2, Money(credit));
     if (debit != 0) doc.WriteCell(3, Money(debit));
@@ -135,8 +135,7 @@ void BuildGeneralLedger(const ReportRequest& request, Document& doc) {
     double balance = income.prior - expense.prior;
     LedgerRow(doc, "", "Prior Year Totals", income.prior, expense.prior, balance, RowKind::Total);
     balance += income.fiscal - expense.fiscal;
-    LedgerRow(doc, "", "Fiscal YTD Totals", income.fiscal, expense.fiscal, balance,
-              RowKind::Total);
+    LedgerRow(doc, "", "Fiscal YTD Totals", income.fiscal, expense.fiscal, balance, RowKind::Total);
     doc.SetFlag(kRuleFlag);
     income.fiscal += income.prior;
     expense.fiscal += expense.prior;
@@ -179,8 +178,7 @@ void BuildGeneralLedger(const ReportRequest& request, Document& doc) {
     HideBuildingProgress();
 
     doc.SetFlag(kRuleFlag);
-    LedgerRow(doc, "", "Fiscal YTD Totals", income.fiscal, expense.fiscal, balance,
-              RowKind::Total);
+    LedgerRow(doc, "", "Fiscal YTD Totals", income.fiscal, expense.fiscal, balance, RowKind::Total);
     if (request.folders.size() > 1) ListIncludedFolders(doc, request.folders);
 }
 

@@ -87,7 +87,7 @@ void BuildProfit(bool monthly, const ReportRequest& request, Document& doc) {
     doc.titleLines = {TitleLine("Profit Report", request.folders),
                       PeriodLine(start, request.through)};
     doc.columnPrefixes = {"L00", "R29", "R43", "R57", "R71", "R85", "R99"};
-    doc.columnRoles = {ColumnRole::BucketEnd,         ColumnRole::TaxableIncome,
+    doc.columnRoles = {ColumnRole::BucketEnd,          ColumnRole::TaxableIncome,
                        ColumnRole::DeductibleExpenses, ColumnRole::Other,
                        ColumnRole::NontaxableIncome,   ColumnRole::NondeductibleExpenses,
                        ColumnRole::NetProfit};
@@ -123,8 +123,8 @@ void BuildProfit(bool monthly, const ReportRequest& request, Document& doc) {
                   taxable, folders, fromText, throughText, todayText, income);
         SumBucket(Expenses, EDateTag, ExpDateField, ExpAccNoField, ExpFolNoField, AmountField,
                   deductible, folders, fromText, throughText, todayText, expense);
-        ProfitRow(doc, DayNumberOf({through, {}}), income.marked,
-                  expense.marked, income.other, expense.other);
+        ProfitRow(doc, DayNumberOf({through, {}}), income.marked, expense.marked, income.other,
+                  expense.other);
         totalIncome.marked += income.marked;
         totalIncome.other += income.other;
         totalExpense.marked += expense.marked;

@@ -156,7 +156,7 @@ struct DetailTables {
     Field4* date;
     Field4* account;
     Field4* folder;
-    Field4* text;    // PayTo (trimmed) or IncDesc (as stored)
+    Field4* text;  // PayTo (trimmed) or IncDesc (as stored)
     Field4* amount;
     Field4* checkNo;  // expenses only
     Field4* memo;     // expenses only
@@ -169,10 +169,9 @@ std::string detailTitle(bool expense, const ReportRequest& request) {
 }
 
 void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& doc) {
-    doc.report = t.expense ? (request.account ? ReportKind::ExpenseAccountDetail
-                                              : ReportKind::ExpenseDetail)
-                           : (request.account ? ReportKind::IncomeAccountDetail
-                                              : ReportKind::IncomeDetail);
+    doc.report =
+        t.expense ? (request.account ? ReportKind::ExpenseAccountDetail : ReportKind::ExpenseDetail)
+                  : (request.account ? ReportKind::IncomeAccountDetail : ReportKind::IncomeDetail);
     doc.reportWidth = t.expense ? 67 : 72;
     doc.cellsPerRow = t.expense ? 6 : 5;
     doc.StartDocument(request.linesPerPage);
@@ -221,13 +220,14 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& 
     // Only the fields the rows show, read from the record as they stand.
     auto writeEntry = [&] {
         const std::int32_t account = f4int(t.account);
-        if (folders.contains(f4int(t.folder)) && (!request.account || account == *request.account)) {
+        if (folders.contains(f4int(t.folder)) &&
+            (!request.account || account == *request.account)) {
             const DayNumber day = days.of(f4strView(t.date, scratch));
             const double amount = f4double(t.amount);
             const std::string_view text = f4strView(t.text, textScratch);
             if (t.expense) {
-                doc.WriteRow(lines, {day, NumberText(std::int32_t(f4long(t.checkNo))), NumberText(account),
-                                     TrimmedView(text), Money(amount)});
+                doc.WriteRow(lines, {day, NumberText(std::int32_t(f4long(t.checkNo))),
+                                     NumberText(account), TrimmedView(text), Money(amount)});
                 const std::string_view memo = TrimmedView(f4strView(t.memo, textScratch));
                 if (!memo.empty()) {
                     doc.AddRow();
@@ -271,18 +271,20 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& 
 
 void BuildExpenseSummary(const ReportRequest& request, Document& doc) {
     using namespace cbk;
-    BuildSummary({ReportKind::ExpenseSummary, "Expense Summary Report", "Deductible Expenses", "Non-Deductible Expenses",
-                  Accounts, AccNoField, AcDescField, AcDedField, Expenses, EAccTag, EDateTag,
-                  ExpAccNoField, ExpDateField, AmountField, ExpFolNoField},
-                 request, doc);
+    BuildSummary(
+        {ReportKind::ExpenseSummary, "Expense Summary Report", "Deductible Expenses",
+         "Non-Deductible Expenses", Accounts, AccNoField, AcDescField, AcDedField, Expenses,
+         EAccTag, EDateTag, ExpAccNoField, ExpDateField, AmountField, ExpFolNoField},
+        request, doc);
 }
 
 void BuildIncomeSummary(const ReportRequest& request, Document& doc) {
     using namespace cbk;
-    BuildSummary({ReportKind::IncomeSummary, "Income Summary Report", "Taxable Income", "Non-Taxable Income", IncomeAccounts,
-                  IncAccNoField, IncAcDescField, IncAcDedField, Income, IncAccTag, IncDateTag,
-                  IncAccField, IncDateField, IncAmtField, IncFolNoField},
-                 request, doc);
+    BuildSummary(
+        {ReportKind::IncomeSummary, "Income Summary Report", "Taxable Income", "Non-Taxable Income",
+         IncomeAccounts, IncAccNoField, IncAcDescField, IncAcDedField, Income, IncAccTag,
+         IncDateTag, IncAccField, IncDateField, IncAmtField, IncFolNoField},
+        request, doc);
 }
 
 void BuildExpenseDetail(const ReportRequest& request, Document& doc) {

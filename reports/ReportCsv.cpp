@@ -21,8 +21,7 @@ std::string CsvValue(const CellValue& value) {
     char plain[40];
     if (value.type == ValueType::Cents) {
         const std::int64_t cents = value.cents;
-        const std::uint64_t magnitude =
-            cents < 0 ? 0 - std::uint64_t(cents) : std::uint64_t(cents);
+        const std::uint64_t magnitude = cents < 0 ? 0 - std::uint64_t(cents) : std::uint64_t(cents);
         std::snprintf(plain, sizeof plain, "%s%llu.%02llu", cents < 0 ? "-" : "",
                       static_cast<unsigned long long>(magnitude / 100),
                       static_cast<unsigned long long>(magnitude % 100));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <chrono>
 #include <cstring>
 #include <ostream>
@@ -132,9 +133,9 @@ namespace {
 
 // A value cell's bytes: its mark, then the value. It stands at its column's prefix. The marks
 // are control characters no text cell starts with.
-constexpr char kCentsMark = '\x01';  // then the cents, zigzag, 7 bits a byte
-constexpr char kDateMark = '\x02';   // then YYYYMMDD in four little-endian bytes
-constexpr char kTextMark = '\x03';   // then the count of trailing blanks, then the text
+constexpr char kCentsMark = '\x01';   // then the cents, zigzag, 7 bits a byte
+constexpr char kDateMark = '\x02';    // then YYYYMMDD in four little-endian bytes
+constexpr char kTextMark = '\x03';    // then the count of trailing blanks, then the text
 constexpr char kSharedMark = '\x04';  // then the number of a shared text, 7 bits a byte
 
 std::uint32_t readDate(const char* bytes) {
@@ -158,12 +159,18 @@ bool readCents(std::string_view bytes, std::int64_t& cents) {
 }  // namespace
 
 CellValue DecodeCell(std::string_view bytes, std::string_view prefix) {
+    PlacedCell place;
+    if (!bytes.empty() && bytes[0] >= kCentsMark && bytes[0] <= kTextMark &&
+        !ParseCell(prefix, place))
+        place = {'L', 0, {}};
+    return DecodeCell(bytes, place);
+}
+
+CellValue DecodeCell(std::string_view bytes, const PlacedCell& place) {
     CellValue value;
     if (bytes.empty()) return value;
     const char mark = bytes[0];
     if (mark == kCentsMark || mark == kDateMark || mark == kTextMark) {
-        PlacedCell place;
-        if (!ParseCell(prefix, place)) place = {'L', 0, {}};
         value.code = place.code;
         value.column = place.column;
         if (mark == kCentsMark && readCents(bytes.substr(1), value.cents)) {
@@ -197,23 +204,24 @@ CellValue DecodeCell(std::string_view bytes, std::string_view prefix) {
 void AppendCents(std::int64_t cents, char decimalSeparator, char thousandSeparator,
                  std::string& out) {
     constexpr std::size_t kWidth = 13;
-    char text[40];
-    std::size_t start = sizeof text;
-    auto put = [&](char c) { text[--start] = c; };
     // The magnitude as unsigned, so the most negative value has one too.
-    std::uint64_t magnitude = cents < 0 ? 0 - std::uint64_t(cents) : std::uint64_t(cents);
-    put(char('0' + magnitude % 10));
-    put(char('0' + magnitude / 10 % 10));
-    put(decimalSeparator);
-    std::uint64_t whole = magnitude / 100;
-    for (int i = 0; i == 0 || whole > 0; ++i, whole /= 10) {
-        if (i > 0 && i % 3 == 0 && thousandSeparator != '\0') put(thousandSeparator);
-        put(char('0' + whole % 10));
+    const std::uint64_t magnitude = cents < 0 ? 0 - std::uint64_t(cents) : std::uint64_t(cents);
+    char digits[24];
+    const std::size_t n =
+        std::size_t(std::to_chars(digits, digits + sizeof digits, magnitude / 100).ptr - digits);
+    char text[48];
+    std::size_t length = 0;
+    if (cents < 0) text[length++] = '-';
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0 && thousandSeparator != '\0')
+            text[length++] = thousandSeparator;
+        text[length++] = digits[i];
     }
-    if (cents < 0) put('-');
-    const std::size_t length = sizeof text - start;
+    text[length++] = decimalSeparator;
+    text[length++] = char('0' + magnitude / 10 % 10);
+    text[length++] = char('0' + magnitude % 10);
     if (length < kWidth) out.append(kWidth - length, ' ');
-    out.append(text + start, length);
+    out.append(text, length);
 }
 
 CellText RowCells::operator[](std::size_t c) const {
@@ -230,6 +238,11 @@ CellShower::CellShower(const Document& doc) : doc_(doc) {
     const platform::RegionalSettings regional = platform::regional().settings();
     decimal_ = regional.decimalSeparator;
     thousands_ = regional.thousandSeparator;
+    for (const std::string& prefix : doc.columnPrefixes) {
+        PlacedCell place;
+        if (!ParseCell(prefix, place)) place = {'L', 0, {}};
+        places_.push_back(place);
+    }
 }
 
 bool CellShower::place(int r, int c, PlacedCell& out) {
@@ -237,7 +250,9 @@ bool CellShower::place(int r, int c, PlacedCell& out) {
 }
 
 bool CellShower::place(std::string_view bytes, int c, PlacedCell& out) {
-    const CellValue value = DecodeCell(doc_.resolve(bytes), doc_.prefixOf(c));
+    const CellValue value = std::size_t(c) < places_.size()
+                                ? DecodeCell(doc_.resolve(bytes), places_[std::size_t(c)])
+                                : DecodeCell(doc_.resolve(bytes), doc_.prefixOf(c));
     switch (value.type) {
         case ValueType::Text:
             if (value.blanks == 0) {
@@ -255,8 +270,8 @@ bool CellShower::place(std::string_view bytes, int c, PlacedCell& out) {
         case ValueType::Date:
             if (value.date.yyyymmdd != shownDate_ || dateText_.empty()) {
                 const std::uint32_t n = value.date.yyyymmdd;
-                const auto date = platform::DateTime::fromYmd(int(n / 10000), int(n / 100 % 100),
-                                                              int(n % 100));
+                const auto date =
+                    platform::DateTime::fromYmd(int(n / 10000), int(n / 100 % 100), int(n % 100));
                 dateText_ = date ? FormatDate(*date, doc_.detailDateFormat) : std::to_string(n);
                 shownDate_ = n;
             }
@@ -337,8 +352,7 @@ void Document::AddRow(RowKind kind) {
     if (std::size_t(r / kRowsPerChunk) == rowChunks_.size())
         // Left unfilled: each row sets its own record as it is added.
         rowChunks_.push_back(std::make_unique_for_overwrite<std::uint16_t[]>(
-            std::size_t(kRowsPerChunk) *
-                                                               std::size_t(kStartWords + cells_)));
+            std::size_t(kRowsPerChunk) * std::size_t(kStartWords + cells_)));
     std::uint16_t* words = record(r);
     lastEnds_ = words + kStartWords;
     std::fill(lastEnds_, lastEnds_ + cells_, std::uint16_t(0));
@@ -575,8 +589,7 @@ void Document::writeEmptyCell(int c, const Entry& value) {
     if (shared_.size() >= kMostShared || lastEnds_[c] - from != length)
         return;  // the table is full, or the text was cut
     slot = std::int32_t(shared_.size());
-    shared_.push_back(
-        {startOf(record(lastRow)) + std::uint32_t(from), std::uint16_t(length)});
+    shared_.push_back({startOf(record(lastRow)) + std::uint32_t(from), std::uint16_t(length)});
 }
 
 std::string_view Document::resolve(std::string_view stored) const {

@@ -57,10 +57,10 @@ enum class RowKind : std::uint8_t {
 // What a data column holds, for readers that pick figures out of the rows (the graphs).
 enum class ColumnRole : std::uint8_t {
     Other,
-    Account,           // the account number
+    Account,  // the account number
     AccountName,
-    PeriodTotal,       // a summary's total for the period
-    BucketEnd,         // a profit report's last day of the week or month
+    PeriodTotal,  // a summary's total for the period
+    BucketEnd,    // a profit report's last day of the week or month
     TaxableIncome,
     DeductibleExpenses,
     NontaxableIncome,
@@ -143,8 +143,8 @@ class Entry {
 public:
     Entry() = default;
     template <typename T>
-        requires std::is_convertible_v<const T&, std::string_view>
-    Entry(const T& text) : type_(ValueType::Text), text_(text) {}
+    requires std::is_convertible_v<const T&, std::string_view> Entry(const T& text)
+        : type_(ValueType::Text), text_(text) {}
     Entry(Cents cents) : type_(ValueType::Cents), cents_(cents.value) {}
     Entry(DayNumber date) : type_(ValueType::Date), date_(date.yyyymmdd) {}
 
@@ -300,6 +300,8 @@ private:
 // The value a cell's stored bytes hold; `prefix` is its column's prefix, the place of the
 // values written at it.
 CellValue DecodeCell(std::string_view bytes, std::string_view prefix);
+// The same with the prefix already taken apart.
+CellValue DecodeCell(std::string_view bytes, const PlacedCell& place);
 
 // ---- the document ---------------------------------------------------------------------
 // The rows lie in one text store: a row's cells follow one another, and the row keeps where
@@ -464,6 +466,7 @@ private:
     const Document& doc_;
     char decimal_;
     char thousands_;
+    std::vector<PlacedCell> places_;  // each text column's place, its prefix taken apart
     std::string text_;
     std::uint32_t shownDate_ = 0;
     std::string dateText_;

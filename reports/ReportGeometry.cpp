@@ -63,7 +63,8 @@ int drawRow(const Document& doc, CellShower& shower, int r, ReportCanvas& canvas
             continue;
         }
         PlacedCell placed;
-        if (shower.place(cell, int(c), placed)) canvas.drawText(TextX(g, canvas, placed), y, placed.text);
+        if (shower.place(cell, int(c), placed))
+            canvas.drawText(TextX(g, canvas, placed), y, placed.text);
     }
     y += g.lineHeight;
     if (flag == kRuleFlag) canvas.solidLine(g.leftOffset, g.rightEdge, y);

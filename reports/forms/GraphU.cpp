@@ -199,8 +199,7 @@ QChart* TGraphF::addGraph(const QString& title) {
 }
 
 void TGraphF::buildProfit(const reports::Document& doc) {
-    const std::vector<reports::ProfitBucket> buckets =
-        reports::ProfitFigures(doc);
+    const std::vector<reports::ProfitBucket> buckets = reports::ProfitFigures(doc);
     if (buckets.empty()) return;
     QChart* graph = addGraph(QString());
     auto* income = new QBarSet(QStringLiteral("Income"));
@@ -254,8 +253,7 @@ void TGraphF::buildProfit(const reports::Document& doc) {
 }
 
 void TGraphF::buildSummary(const reports::Document& doc) {
-    const std::vector<reports::SectionBars> sections =
-        reports::SummaryFigures(doc);
+    const std::vector<reports::SectionBars> sections = reports::SummaryFigures(doc);
     // One scale for every section, so that bars of the same length are the same amount; room
     // at the ends for the amounts beside the bars.
     double low = 0, high = 0;

@@ -58,8 +58,8 @@ TEST(ReportAmounts, AmountTextIsTheRulesFormat) {
             const std::string rules = rules::FormatNumber("%13.2n", v);
             if ((std::string_view(AmountText(v)) != rules || fromCents != rules) &&
                 ++mismatches < 5)
-                ADD_FAILURE() << v << ": " << std::string_view(AmountText(v)) << " | "
-                              << fromCents << " | " << rules;
+                ADD_FAILURE() << v << ": " << std::string_view(AmountText(v)) << " | " << fromCents
+                              << " | " << rules;
         }
         EXPECT_EQ(mismatches, 0) << decimal << thousands;
     }

@@ -169,8 +169,7 @@ TEST_F(CsvExport, GraphFiguresAreTheReportsRows) {
     request.linesPerPage = 20;
     BuildExpenseSummary(request, ReportDocument);
     ASSERT_EQ(GraphKindOf(ReportDocument), GraphKind::Summary);
-    const std::vector<SectionBars> sections =
-        SummaryFigures(ReportDocument);
+    const std::vector<SectionBars> sections = SummaryFigures(ReportDocument);
     ASSERT_EQ(sections.size(), 1u) << "Meals had nothing in the period";
     EXPECT_EQ(sections[0].section, "Deductible Expenses");
     std::vector<std::string> bars;
