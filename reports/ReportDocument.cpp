@@ -364,6 +364,7 @@ void Document::AddRow(RowKind kind) {
         setStart(words, 0);  // the text is full: the row stays empty
     }
     lastRow = r;
+    sharedInTail_ = false;
     kinds_.push_back(kind);
     ++lineOnPage;
 }
@@ -423,7 +424,8 @@ void Document::SetCell(int r, int c, std::string_view text) {
     // its old text unused.
     std::uint16_t* words = record(r);
     const std::size_t fillBefore = fill_;
-    if (r == tailRow_) fill_ = startOf(words) & (kLargestBlock - 1);
+    // A row holding a shared text's bytes is never written over: cells refer to them.
+    if (r == tailRow_ && !sharedInTail_) fill_ = startOf(words) & (kLargestBlock - 1);
     tailRow_ = -1;
     if (!makeRoom(image.size())) {
         fill_ = fillBefore;  // the text is full: the row stays as it was
@@ -589,6 +591,7 @@ void Document::writeEmptyCell(int c, const Entry& value) {
     if (shared_.size() >= kMostShared || lastEnds_[c] - from != length)
         return;  // the table is full, or the text was cut
     slot = std::int32_t(shared_.size());
+    sharedInTail_ = true;
     shared_.push_back({startOf(record(lastRow)) + std::uint32_t(from), std::uint16_t(length)});
 }
 

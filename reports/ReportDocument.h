@@ -448,6 +448,7 @@ private:
     static constexpr std::size_t kMostShared = std::size_t(1) << 16;
     std::vector<SharedText> shared_;
     std::vector<std::int32_t> sharedSlots_;
+    bool sharedInTail_ = false;  // the tail row holds a shared text's bytes
 };
 
 // Makes the text of a document's cells as a reader draws them: amounts in "%13.2n" with the

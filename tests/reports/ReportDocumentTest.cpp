@@ -283,6 +283,8 @@ TEST_F(ReportDocumentTest, ValuesTakeTheirTextWhenReadAndRowsTheirKinds) {
     };
     const std::vector<std::string> rows = Rows(doc);
     EXPECT_EQ(std::vector<std::string>(rows.end() - 3, rows.end()), expected);
+    doc.cell(doc.lastRow, 0) = "L00Changed";  // the text the next cell refers to stays
+    EXPECT_EQ(RowText(doc, doc.lastRow), "L00Changed|L10Home Depot|R40         0.05|");
     // The separators are the region's when the cell is read; the date format is the one the
     // document was started with.
     platform_->regional.setDmy();
