@@ -8,6 +8,7 @@
 #include <cstring>
 #include <optional>
 
+#include "data/StoredForms.h"
 #include "data/engine/Engine.h"
 #include "platform/Platform.h"
 #include "rules/EntryRules.h"
@@ -135,8 +136,51 @@ AmountText::AmountText(double value) {
     while (kCapacity - start_ < kWidth) put(' ');
 }
 
+std::optional<Cents> RoundCents(double value) {
+    if (const auto cents = quickCents(std::fabs(value))) {
+        const auto signedCents = std::int64_t(*cents);
+        return Cents{value < 0 ? -signedCents : signedCents};
+    }
+    // Near a half cent the digits decide, as the text has them.
+    if (!std::isfinite(value) || std::fabs(value) >= 9e16) return std::nullopt;
+    std::int64_t cents = 0;
+    const AmountText text(value);
+    for (const char c : std::string_view(text))
+        if (c >= '0' && c <= '9') cents = cents * 10 + (c - '0');
+    return Cents{value < 0 ? -cents : cents};
+}
+
+Money::Money(double value) : cents_(RoundCents(value)) {
+    if (!cents_) text_ = Amount(value);
+}
+
 NumberText::NumberText(long value) {
     length_ = std::size_t(std::to_chars(text_, text_ + sizeof text_, value).ptr - text_);
+}
+
+DayNumber DayNumberOf(const platform::DateTime& date) {
+    return {std::uint32_t(date.year() * 10000 + date.month() * 100 + date.dayOfMonth())};
+}
+
+std::uint64_t DateKey(std::string_view stored) {
+    if (stored.size() >= 8) {
+        std::uint64_t bytes;
+        std::memcpy(&bytes, stored.data(), 8);
+        return std::endian::native == std::endian::little ? __builtin_bswap64(bytes) : bytes;
+    }
+    std::uint64_t key = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        key = key << 8 | (i < stored.size() ? static_cast<unsigned char>(stored[i]) : 0u);
+    return key;
+}
+
+DayNumber StoredDays::of(std::string_view stored) {
+    const std::uint64_t key = DateKey(stored);
+    if (key == key_) return day_;
+    key_ = key;
+    const cbk::StoredDate date = cbk::StoredToDate(stored);
+    day_ = date.ok() ? DayNumberOf(date.date) : today_;
+    return day_;
 }
 
 std::string_view TrimmedView(std::string_view text) {
@@ -147,15 +191,6 @@ std::string_view TrimmedView(std::string_view text) {
 
 std::string Trimmed(std::string_view text) {
     return std::string(TrimmedView(text));
-}
-
-std::string_view DayText::of(const platform::DateTime& date) {
-    if (!any_ || date != shown_) {
-        text_ = FormatDate(date, format_);
-        shown_ = date;
-        any_ = true;
-    }
-    return text_;
 }
 
 FolderSet::FolderSet(const std::vector<std::int32_t>& folders)
@@ -185,13 +220,13 @@ void HideBuildingProgress() {
 
 void OpenNextSection(Document& doc) {
     if (doc.empty() || doc.CheckPage(doc.lineOnPage + 6, true)) return;
-    doc.AddRow();
-    doc.AddRow();
-    doc.AddRow();
+    doc.AddRow(RowKind::Section);
+    doc.AddRow(RowKind::Section);
+    doc.AddRow(RowKind::Section);
     doc.SetCell(doc.lastRow, 0, "L00" + doc.sectionText);
-    doc.AddRow();
+    doc.AddRow(RowKind::Heading);
     for (const auto& heading : doc.columnHeadings) {
-        doc.AddRow();
+        doc.AddRow(RowKind::Heading);
         for (int c = 0; c < doc.cellsPerRow; ++c)
             doc.SetCell(doc.lastRow, c, heading[std::size_t(c)]);
     }

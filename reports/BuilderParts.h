@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -39,6 +40,23 @@ private:
     std::size_t start_ = kCapacity;
 };
 
+// An amount rounded to whole cents as "%13.2n" rounds it (half away from zero, from its 18
+// significant digits); nothing for a value no amount holds (not finite, or too large for the
+// cents to count).
+std::optional<Cents> RoundCents(double value);
+
+// An amount as a builder writes it into a cell: its cents, or the text of a value that holds
+// none ("INF").
+class Money {
+public:
+    explicit Money(double value);
+    operator Entry() const { return cents_ ? Entry(*cents_) : Entry(text_); }
+
+private:
+    std::optional<Cents> cents_;
+    std::string text_;
+};
+
 // A whole number in decimal, formatted on the stack.
 class NumberText {
 public:
@@ -50,21 +68,28 @@ private:
     std::size_t length_ = 0;
 };
 
-std::string Trimmed(std::string_view text);
-std::string_view TrimmedView(std::string_view text);
+// A date as a date cell holds it.
+DayNumber DayNumberOf(const platform::DateTime& date);
 
-// The date of a detail row in `format`, formatted once for each run of entries of one day.
-class DayText {
+// A stored date ("YYYYMMDD") as a number that orders as the stored bytes do, for comparing
+// dates without a string.
+std::uint64_t DateKey(std::string_view stored);
+
+// The day of a stored date: the date itself, or `today` for a blank or unreadable one, as
+// every record load reads them. Worked out once for each run of equal dates.
+class StoredDays {
 public:
-    explicit DayText(std::string format) : format_(std::move(format)) {}
-    std::string_view of(const platform::DateTime& date);
+    explicit StoredDays(DayNumber today) : today_(today) {}
+    DayNumber of(std::string_view stored);
 
 private:
-    std::string format_;
-    platform::DateTime shown_{};
-    std::string text_;
-    bool any_ = false;
+    DayNumber today_;
+    std::uint64_t key_ = ~std::uint64_t(0);
+    DayNumber day_;
 };
+
+std::string Trimmed(std::string_view text);
+std::string_view TrimmedView(std::string_view text);
 
 // A stored date left blank. Such an entry is dated today, as every record load reads it, so
 // each report counts it on the day it is run.

@@ -13,6 +13,7 @@ using namespace engine;
 namespace {
 
 struct ChartTable {
+    ReportKind kind;
     std::string_view title;
     std::string_view firstSection;   // AcDed true
     std::string_view secondSection;  // AcDed false
@@ -23,6 +24,7 @@ struct ChartTable {
 };
 
 void BuildChart(const ChartTable& t, const ReportRequest& request, Document& doc) {
+    doc.report = t.kind;
     doc.reportWidth = 40;
     doc.cellsPerRow = 3;
     doc.StartDocument(request.linesPerPage);
@@ -53,23 +55,24 @@ void BuildChart(const ChartTable& t, const ReportRequest& request, Document& doc
 
     if (doc.empty()) return;
     doc.SetFlag(kRuleFlag);
-    doc.AddRow();
+    doc.AddRow(RowKind::Section);
 }
 
 }  // namespace
 
 void BuildExpenseChart(const ReportRequest& request, Document& doc) {
     using namespace cbk;
-    BuildChart({"Expense Accounts", "Deductible Accounts", "Non-Deductible Accounts", Accounts,
-                AccNoField, AcDescField, AcDedField},
+    BuildChart({ReportKind::ExpenseChart, "Expense Accounts", "Deductible Accounts",
+                "Non-Deductible Accounts", Accounts, AccNoField, AcDescField, AcDedField},
                request, doc);
 }
 
 void BuildIncomeChart(const ReportRequest& request, Document& doc) {
     using namespace cbk;
-    BuildChart({"Income Accounts", "Taxable Accounts", "Non-Taxable Accounts", IncomeAccounts,
-                IncAccNoField, IncAcDescField, IncAcDedField},
-               request, doc);
+    BuildChart(
+        {ReportKind::IncomeChart, "Income Accounts", "Taxable Accounts", "Non-Taxable Accounts",
+         IncomeAccounts, IncAccNoField, IncAcDescField, IncAcDedField},
+        request, doc);
 }
 
 }  // namespace reports

@@ -67,9 +67,12 @@ void SumBucket(Data4* table, Tag4* byDate, Field4* date, Field4* account, Field4
     }
 }
 
-void ProfitRow(Document& doc, std::string_view label, double ti, double de, double ni, double ne) {
-    doc.WriteRow(1, {label, Amount(ti), Amount(de), Amount(ti - de), Amount(ni), Amount(ne),
-                     Amount((ti - de) + ni - ne)});
+void ProfitRow(Document& doc, const Entry& label, double ti, double de, double ni, double ne,
+               RowKind kind = RowKind::Data) {
+    doc.WriteRow(1,
+                 {label, Money(ti), Money(de), Money(ti - de), Money(ni), Money(ne),
+                  Money((ti - de) + ni - ne)},
+                 kind);
 }
 
 void BuildProfit(bool monthly, const ReportRequest& request, Document& doc) {
@@ -77,12 +80,17 @@ void BuildProfit(bool monthly, const ReportRequest& request, Document& doc) {
     using std::chrono::days;
     using std::chrono::sys_days;
     const platform::DateTime start = monthly ? FirstOfMonth(request.from) : request.from;
+    doc.report = monthly ? ReportKind::MonthlyProfit : ReportKind::WeeklyProfit;
     doc.reportWidth = 99;
     doc.cellsPerRow = 8;
     doc.StartDocument(request.linesPerPage);
     doc.titleLines = {TitleLine("Profit Report", request.folders),
                       PeriodLine(start, request.through)};
     doc.columnPrefixes = {"L00", "R29", "R43", "R57", "R71", "R85", "R99"};
+    doc.columnRoles = {ColumnRole::BucketEnd,          ColumnRole::TaxableIncome,
+                       ColumnRole::DeductibleExpenses, ColumnRole::Other,
+                       ColumnRole::NontaxableIncome,   ColumnRole::NondeductibleExpenses,
+                       ColumnRole::NetProfit};
     doc.columnHeadings = {{monthly ? "L00Month" : "L00Week", "R29Taxable", "R43Deductible",
                            "R57Taxable", "R71Nontaxable", "R85Nondeductible", "R99Net", ""},
                           {"L00Ending", "R29Income", "R43Expenses", "R57Profit", "R71Income",
@@ -115,8 +123,8 @@ void BuildProfit(bool monthly, const ReportRequest& request, Document& doc) {
                   taxable, folders, fromText, throughText, todayText, income);
         SumBucket(Expenses, EDateTag, ExpDateField, ExpAccNoField, ExpFolNoField, AmountField,
                   deductible, folders, fromText, throughText, todayText, expense);
-        ProfitRow(doc, FormatDate({through, {}}, doc.detailDateFormat), income.marked,
-                  expense.marked, income.other, expense.other);
+        ProfitRow(doc, DayNumberOf({through, {}}), income.marked, expense.marked, income.other,
+                  expense.other);
         totalIncome.marked += income.marked;
         totalIncome.other += income.other;
         totalExpense.marked += expense.marked;
@@ -129,7 +137,7 @@ void BuildProfit(bool monthly, const ReportRequest& request, Document& doc) {
     if (doc.empty()) return;
     doc.SetFlag(kRuleFlag);
     ProfitRow(doc, "Totals", totalIncome.marked, totalExpense.marked, totalIncome.other,
-              totalExpense.other);
+              totalExpense.other, RowKind::Total);
     if (request.folders.size() > 1) ListIncludedFolders(doc, request.folders);
 }
 

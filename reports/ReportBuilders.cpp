@@ -24,6 +24,7 @@ namespace {
 
 // ---- summaries ------------------------------------------------------------------------
 struct SummaryTables {
+    ReportKind kind;
     std::string_view title;
     std::string_view firstSection;
     std::string_view secondSection;
@@ -48,18 +49,20 @@ bool nonZero(double value) {
 
 void summaryHeadings(Document& doc) {
     doc.columnPrefixes = {"R05", "L07", "R50", "R63", "R76"};
+    doc.columnRoles = {ColumnRole::Account, ColumnRole::AccountName, ColumnRole::PeriodTotal,
+                       ColumnRole::Other, ColumnRole::Other};
     doc.columnHeadings = {{"", "", "R50Period", "R63Prior", "R76Year", ""},
                           {"R05Acnt.", "L07Account Name", "R50Totals", "R63Totals", "R76To Date",
                            std::string(kRuleFlag)}};
 }
 
 void summaryRow(Document& doc, std::string_view number, std::string_view name, double period,
-                double prior) {
-    doc.WriteRow(1,
-                 {number, name, AmountText(period), AmountText(prior), AmountText(period + prior)});
+                double prior, RowKind kind = RowKind::Data) {
+    doc.WriteRow(1, {number, name, Money(period), Money(prior), Money(period + prior)}, kind);
 }
 
 void BuildSummary(const SummaryTables& t, const ReportRequest& request, Document& doc) {
+    doc.report = t.kind;
     doc.reportWidth = 76;
     doc.cellsPerRow = 6;
     doc.StartDocument(request.linesPerPage);
@@ -116,7 +119,7 @@ void BuildSummary(const SummaryTables& t, const ReportRequest& request, Document
                 if (const auto u = undated.find(number); u != undated.end())
                     count(todayText, u->second, period, prior);
                 if (nonZero(period) || nonZero(prior))
-                    summaryRow(doc, std::to_string(number), f4str(t.acDesc), period, prior);
+                    summaryRow(doc, NumberText(number), f4str(t.acDesc), period, prior);
             }
             sectionPeriod += period;
             sectionPrior += prior;
@@ -125,7 +128,8 @@ void BuildSummary(const SummaryTables& t, const ReportRequest& request, Document
         HideBuildingProgress();
         if (!doc.empty()) {
             doc.SetFlag(kRuleFlag);
-            summaryRow(doc, "", "Total " + doc.sectionText, sectionPeriod, sectionPrior);
+            summaryRow(doc, "", "Total " + doc.sectionText, sectionPeriod, sectionPrior,
+                       RowKind::Total);
         }
         grandPeriod += sectionPeriod;
         grandPrior += sectionPrior;
@@ -139,8 +143,8 @@ void BuildSummary(const SummaryTables& t, const ReportRequest& request, Document
 
     if (doc.empty()) return;
     doc.SetFlag(kRuleFlag);
-    doc.AddRow();
-    summaryRow(doc, "", "GRAND TOTAL", grandPeriod, grandPrior);
+    doc.AddRow(RowKind::Section);  // the grand total stands apart
+    summaryRow(doc, "", "GRAND TOTAL", grandPeriod, grandPrior, RowKind::Total);
     if (request.folders.size() > 1) ListIncludedFolders(doc, request.folders);
 }
 
@@ -152,6 +156,10 @@ struct DetailTables {
     Field4* date;
     Field4* account;
     Field4* folder;
+    Field4* text;  // PayTo (trimmed) or IncDesc (as stored)
+    Field4* amount;
+    Field4* checkNo;  // expenses only
+    Field4* memo;     // expenses only
 };
 
 std::string detailTitle(bool expense, const ReportRequest& request) {
@@ -161,6 +169,9 @@ std::string detailTitle(bool expense, const ReportRequest& request) {
 }
 
 void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& doc) {
+    doc.report =
+        t.expense ? (request.account ? ReportKind::ExpenseAccountDetail : ReportKind::ExpenseDetail)
+                  : (request.account ? ReportKind::IncomeAccountDetail : ReportKind::IncomeDetail);
     doc.reportWidth = t.expense ? 67 : 72;
     doc.cellsPerRow = t.expense ? 6 : 5;
     doc.StartDocument(request.linesPerPage);
@@ -178,20 +189,23 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& 
     double total = 0;
 
     const std::string fromText = cbk::DateToStored(request.from);
-    const std::string throughText = cbk::DateToStored(request.through);
+    const std::uint64_t through = DateKey(cbk::DateToStored(request.through));
     const FolderSet folders(request.folders);
     // Entries with a blank date are listed on today, before the dated entries of today.
     const std::string todayText = cbk::DateToStored(platform::clock().today());
+    const std::uint64_t today = DateKey(todayText);
+    std::string scratch, textScratch;
+    auto dateKey = [&] { return DateKey(f4strView(t.date, scratch)); };
     std::vector<long> undated;
     d4tagSelect(t.entries, t.byDate);
-    if (todayText >= fromText && todayText <= throughText)
+    if (todayText >= fromText && today <= through)
         ForEachBlankDated(t.entries, t.byDate, t.date,
                           [&] { undated.push_back(d4recNo(t.entries)); });
     cbk::ResultWord = d4seek(t.entries, fromText);
     long count = long(undated.size());
     if (cbk::ResultWord != r4eof) {
         const long start = d4recNo(t.entries);
-        for (int rc = cbk::ResultWord; rc != r4eof && f4str(t.date) <= throughText;
+        for (int rc = cbk::ResultWord; rc != r4eof && dateKey() <= through;
              rc = d4skip(t.entries, 1))
             ++count;
         d4go(t.entries, start);
@@ -202,28 +216,27 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& 
     ShowBuildingProgress();
     ScanProgress progress(count);
     const int lines = t.expense ? 2 : 1;
-    DayText day(doc.detailDateFormat);
+    StoredDays days(DayNumberOf(platform::clock().today()));
+    // Only the fields the rows show, read from the record as they stand.
     auto writeEntry = [&] {
+        const std::int32_t account = f4int(t.account);
         if (folders.contains(f4int(t.folder)) &&
-            (!request.account || f4int(t.account) == *request.account)) {
+            (!request.account || account == *request.account)) {
+            const DayNumber day = days.of(f4strView(t.date, scratch));
+            const double amount = f4double(t.amount);
+            const std::string_view text = f4strView(t.text, textScratch);
             if (t.expense) {
-                cbk::LoadExpense();
-                const cbk::ExpenseRec& e = cbk::CurExpense;
-                doc.WriteRow(lines, {day.of(e.ExpDate), NumberText(e.CheckNo), NumberText(e.AccNo),
-                                     TrimmedView(e.PayTo), AmountText(e.Amount)});
-                const std::string_view memo = TrimmedView(e.EMemo);
+                doc.WriteRow(lines, {day, NumberText(std::int32_t(f4long(t.checkNo))),
+                                     NumberText(account), TrimmedView(text), Money(amount)});
+                const std::string_view memo = TrimmedView(f4strView(t.memo, textScratch));
                 if (!memo.empty()) {
                     doc.AddRow();
                     doc.WriteCell(3, memo);
                 }
-                total += e.Amount;
             } else {
-                cbk::LoadIncome();
-                const cbk::IncomeRec& e = cbk::CurIncome;
-                doc.WriteRow(lines, {day.of(e.IncDate), NumberText(e.IncAcc), e.IncDesc,
-                                     AmountText(e.IncAmt)});
-                total += e.IncAmt;
+                doc.WriteRow(lines, {day, NumberText(account), text, Money(amount)});
             }
+            total += amount;
         }
         progress.step();
     };
@@ -237,9 +250,9 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& 
         undated.clear();
         if (back > 0) d4go(t.entries, back);
     };
-    for (int rc = cbk::ResultWord; rc != r4eof && !d4eof(t.entries) && f4str(t.date) <= throughText;
+    for (int rc = cbk::ResultWord; rc != r4eof && !d4eof(t.entries) && dateKey() <= through;
          rc = d4skip(t.entries, 1)) {
-        if (!undated.empty() && f4str(t.date) >= todayText) writeUndated(d4recNo(t.entries));
+        if (!undated.empty() && dateKey() >= today) writeUndated(d4recNo(t.entries));
         writeEntry();
     }
     writeUndated(0);
@@ -248,9 +261,9 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& 
     if (doc.empty()) return;
     doc.SetFlag(kRuleFlag);
     if (t.expense)
-        doc.WriteRow(lines, {"TOTAL EXPENSES", "", "", "", Amount(total)});
+        doc.WriteRow(lines, {"TOTAL EXPENSES", "", "", "", Money(total)}, RowKind::Total);
     else
-        doc.WriteRow(lines, {"Total", "", "", Amount(total)});
+        doc.WriteRow(lines, {"Total", "", "", Money(total)}, RowKind::Total);
     if (request.folders.size() > 1) ListIncludedFolders(doc, request.folders);
 }
 
@@ -258,30 +271,34 @@ void BuildDetail(const DetailTables& t, const ReportRequest& request, Document& 
 
 void BuildExpenseSummary(const ReportRequest& request, Document& doc) {
     using namespace cbk;
-    BuildSummary({"Expense Summary Report", "Deductible Expenses", "Non-Deductible Expenses",
-                  Accounts, AccNoField, AcDescField, AcDedField, Expenses, EAccTag, EDateTag,
-                  ExpAccNoField, ExpDateField, AmountField, ExpFolNoField},
-                 request, doc);
+    BuildSummary(
+        {ReportKind::ExpenseSummary, "Expense Summary Report", "Deductible Expenses",
+         "Non-Deductible Expenses", Accounts, AccNoField, AcDescField, AcDedField, Expenses,
+         EAccTag, EDateTag, ExpAccNoField, ExpDateField, AmountField, ExpFolNoField},
+        request, doc);
 }
 
 void BuildIncomeSummary(const ReportRequest& request, Document& doc) {
     using namespace cbk;
-    BuildSummary({"Income Summary Report", "Taxable Income", "Non-Taxable Income", IncomeAccounts,
-                  IncAccNoField, IncAcDescField, IncAcDedField, Income, IncAccTag, IncDateTag,
-                  IncAccField, IncDateField, IncAmtField, IncFolNoField},
-                 request, doc);
+    BuildSummary(
+        {ReportKind::IncomeSummary, "Income Summary Report", "Taxable Income", "Non-Taxable Income",
+         IncomeAccounts, IncAccNoField, IncAcDescField, IncAcDedField, Income, IncAccTag,
+         IncDateTag, IncAccField, IncDateField, IncAmtField, IncFolNoField},
+        request, doc);
 }
 
 void BuildExpenseDetail(const ReportRequest& request, Document& doc) {
     using namespace cbk;
-    BuildDetail({true, Expenses, EDateTag, ExpDateField, ExpAccNoField, ExpFolNoField}, request,
-                doc);
+    BuildDetail({true, Expenses, EDateTag, ExpDateField, ExpAccNoField, ExpFolNoField, PayToField,
+                 AmountField, CheckNoField, EMemoField},
+                request, doc);
 }
 
 void BuildIncomeDetail(const ReportRequest& request, Document& doc) {
     using namespace cbk;
-    BuildDetail({false, Income, IncDateTag, IncDateField, IncAccField, IncFolNoField}, request,
-                doc);
+    BuildDetail({false, Income, IncDateTag, IncDateField, IncAccField, IncFolNoField, IncDescField,
+                 IncAmtField, nullptr, nullptr},
+                request, doc);
 }
 
 }  // namespace reports

@@ -11,20 +11,6 @@
 
 namespace reports {
 
-enum class ReportKind {
-    ExpenseSummary,
-    ExpenseDetail,
-    ExpenseAccountDetail,
-    IncomeSummary,
-    IncomeDetail,
-    IncomeAccountDetail,
-    ExpenseChart,
-    IncomeChart,
-    GeneralLedger,
-    WeeklyProfit,
-    MonthlyProfit,
-};
-
 // A builder fills the document from the open tables and leaves it empty when there is nothing
 // to list.
 struct ReportCommand {

@@ -1,6 +1,9 @@
 #include "reports/ReportCsv.h"
 
+#include <cstdint>
 #include <cstdio>
+
+#include "reports/ReportFigures.h"
 
 namespace reports {
 
@@ -14,15 +17,24 @@ std::string trimmed(std::string_view text) {
 
 }  // namespace
 
-std::string CsvValue(std::string_view shown, const ShownForms& forms) {
-    if (std::optional<std::string> amount = PlainAmount(shown, forms)) return *amount;
-    if (const std::optional<platform::DateTime> date = ShownDate(shown, forms)) {
-        char iso[16];
-        std::snprintf(iso, sizeof iso, "%04d-%02d-%02d", date->year(), date->month(),
-                      date->dayOfMonth());
-        return iso;
+std::string CsvValue(const CellValue& value) {
+    char plain[40];
+    if (value.type == ValueType::Cents) {
+        const std::int64_t cents = value.cents;
+        const std::uint64_t magnitude = cents < 0 ? 0 - std::uint64_t(cents) : std::uint64_t(cents);
+        std::snprintf(plain, sizeof plain, "%s%llu.%02llu", cents < 0 ? "-" : "",
+                      static_cast<unsigned long long>(magnitude / 100),
+                      static_cast<unsigned long long>(magnitude % 100));
+        return plain;
     }
-    std::string text = trimmed(shown);
+    if (value.type == ValueType::Date) {
+        const std::uint32_t n = value.date.yyyymmdd;
+        std::snprintf(plain, sizeof plain, "%04u-%02u-%02u", n / 10000 % 10000, n / 100 % 100,
+                      n % 100);
+        return plain;
+    }
+    if (value.type != ValueType::Text) return {};
+    std::string text = trimmed(value.text);
     // A spreadsheet runs a field that starts like a formula ("=HYPERLINK(...)" typed as a
     // payee); a leading apostrophe keeps it text. Whole numbers ("-5") are left as they are.
     const bool wholeNumber =
@@ -56,7 +68,6 @@ std::string CsvRecord(const std::vector<std::string>& fields) {
 std::string CsvBytes(const Document& doc) {
     const int texts = doc.cellsPerRow - 1;
     if (texts <= 0) return {};
-    const ShownForms forms = ShownFormsOf(doc);
 
     // A column's heading is its heading rows' texts, top to bottom ("Period Totals").
     std::vector<std::string> headings(static_cast<std::size_t>(texts));
@@ -75,11 +86,7 @@ std::string CsvBytes(const Document& doc) {
     std::vector<std::string> fields(static_cast<std::size_t>(texts));
     for (int r = 0; r < doc.rowCount(); ++r) {
         if (!IsDataRow(doc, r)) continue;
-        for (int c = 0; c < texts; ++c) {
-            PlacedCell placed;
-            fields[std::size_t(c)] =
-                ParseCell(doc.cell(r, c), placed) ? CsvValue(placed.text, forms) : std::string();
-        }
+        for (int c = 0; c < texts; ++c) fields[std::size_t(c)] = CsvValue(doc.value(r, c));
         bytes += CsvRecord(fields);
     }
     return bytes;

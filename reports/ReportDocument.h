@@ -1,13 +1,17 @@
 #pragma once
 
-// The report document: one grid of short text cells, one row per printed line, built by the
-// report builders and read by the viewer, the printer and the exporters. Pagination is decided
-// here while the document is built; page breaks are rows ("EJECT"), so every reader only
-// follows them.
+// The report document: one grid of cells, one row per printed line, built by the report
+// builders and read by the viewer, the printer and the exporters. Pagination is decided here
+// while the document is built; page breaks are rows ("EJECT"), so every reader only follows
+// them.
 //
-// A text cell is an alignment code ("L" starts at the column, "R" ends at it, "C" is centred
-// on it), the column as two characters, then the text drawn unchanged. The last cell of a row
-// is its flag: "B" bold, "U" a rule under the row, empty for neither.
+// Each row has a kind (title, section, heading, data, total, page break) and the document the
+// kind of its report. A cell holds a value placed at a column with an alignment ("L" starts at
+// the column, "R" ends at it, "C" is centred on it): a text, an amount in cents or a date. The
+// builders write values; their text (the amount pattern "%13.2n" with the regional separators,
+// the detail date format) is made only when a reader draws or exports them. Read as text, a
+// cell is its alignment code, the column as two characters, then the text. The last cell of a
+// row is its flag: "B" bold, "U" a rule under the row, empty for neither.
 
 #include <cstdint>
 #include <initializer_list>
@@ -16,11 +20,62 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "platform/DateTime.h"
 
 namespace reports {
+
+// The reports, as the runner names them; a document carries the one it was built for.
+enum class ReportKind {
+    ExpenseSummary,
+    ExpenseDetail,
+    ExpenseAccountDetail,
+    IncomeSummary,
+    IncomeDetail,
+    IncomeAccountDetail,
+    ExpenseChart,  // the charts of accounts
+    IncomeChart,
+    GeneralLedger,
+    WeeklyProfit,
+    MonthlyProfit,
+    None,  // a document no builder has written
+};
+
+// What a row is to its report. Blank rows take the kind of the rows they stand with.
+enum class RowKind : std::uint8_t {
+    Title,      // the page line, the title lines and the blanks of a page's head
+    Section,    // a section line, the blanks that set sections (and the grand total) apart,
+                // the list of included folders
+    Heading,    // the column headings and the blank above them
+    Data,       // one entry, account or bucket of the report (and a memo under its entry)
+    Total,      // a total or an opening balance
+    PageBreak,  // "EJECT"
+};
+
+// What a data column holds, for readers that pick figures out of the rows (the graphs).
+enum class ColumnRole : std::uint8_t {
+    Other,
+    Account,  // the account number
+    AccountName,
+    PeriodTotal,  // a summary's total for the period
+    BucketEnd,    // a profit report's last day of the week or month
+    TaxableIncome,
+    DeductibleExpenses,
+    NontaxableIncome,
+    NondeductibleExpenses,
+    NetProfit,
+};
+
+// A stored date as a number: YYYYMMDD, so that numbers order as dates do.
+struct DayNumber {
+    std::uint32_t yyyymmdd = 0;
+};
+// An amount in whole cents.
+struct Cents {
+    std::int64_t value = 0;
+};
 
 inline constexpr std::string_view kEject = "EJECT";
 inline constexpr std::string_view kBoldFlag = "B";
@@ -67,6 +122,49 @@ bool ParseCell(std::string_view cell, PlacedCell& out);
 // The cell prefix of a column: code, then the column right-aligned in two characters.
 std::string CellPrefix(char code, int column);
 
+// ---- cell values ----------------------------------------------------------------------
+enum class ValueType : std::uint8_t { Empty, Text, Cents, Date, Other };
+
+// A cell as its builder wrote it. Text is the text after the prefix; Other is a cell that is
+// not placed (the page break, a flag), its bytes in `text`.
+struct CellValue {
+    ValueType type = ValueType::Empty;
+    char code = 0;
+    int column = 0;
+    std::string_view text;
+    std::int64_t cents = 0;
+    DayNumber date;
+    int blanks = 0;  // a text's trailing blanks, which `text` leaves out
+};
+
+// One value a builder writes into a cell at its column: a text, cents or a date. A text is
+// viewed, not copied: it must outlive the write.
+class Entry {
+public:
+    Entry() = default;
+    template <typename T>
+    requires std::is_convertible_v<const T&, std::string_view> Entry(const T& text)
+        : type_(ValueType::Text), text_(text) {}
+    Entry(Cents cents) : type_(ValueType::Cents), cents_(cents.value) {}
+    Entry(DayNumber date) : type_(ValueType::Date), date_(date.yyyymmdd) {}
+
+    ValueType type() const { return type_; }
+    std::string_view text() const { return text_; }
+    std::int64_t cents() const { return cents_; }
+    std::uint32_t date() const { return date_; }
+
+private:
+    ValueType type_ = ValueType::Text;
+    std::string_view text_;
+    std::int64_t cents_ = 0;
+    std::uint32_t date_ = 0;
+};
+
+// An amount in the rules' "%13.2n": the digits with the regional separators, right-aligned
+// in 13 characters, appended to `out`.
+void AppendCents(std::int64_t cents, char decimalSeparator, char thousandSeparator,
+                 std::string& out);
+
 // ---- cell text ------------------------------------------------------------------------
 // A cell as the document holds it: a view of its text, valid until that row is written again
 // or the document is started afresh. It reads like the string a cell once was: compared with
@@ -77,43 +175,54 @@ public:
 
     CellText() = default;
     explicit CellText(std::string_view text) : text_(text) {}
+    // A cell whose text was made for this reading (an amount, a date): held here.
+    explicit CellText(std::string made) : made_(std::move(made)), owns_(true) {}
 
-    std::string_view view() const { return text_; }
-    operator std::string_view() const { return text_; }
-    operator std::string() const { return std::string(text_); }
-    std::string str() const { return std::string(text_); }
+    std::string_view view() const { return owns_ ? std::string_view(made_) : text_; }
+    operator std::string_view() const { return view(); }
+    operator std::string() const { return std::string(view()); }
+    std::string str() const { return std::string(view()); }
 
-    bool empty() const { return text_.empty(); }
-    std::size_t size() const { return text_.size(); }
-    const char* data() const { return text_.data(); }
-    char operator[](std::size_t i) const { return text_[i]; }
-    auto begin() const { return text_.begin(); }
-    auto end() const { return text_.end(); }
+    bool empty() const { return view().empty(); }
+    std::size_t size() const { return view().size(); }
+    const char* data() const { return view().data(); }
+    char operator[](std::size_t i) const { return view()[i]; }
+    auto begin() const { return view().begin(); }
+    auto end() const { return view().end(); }
     std::string substr(std::size_t from, std::size_t count = npos) const {
-        return std::string(text_.substr(from, count));
+        return std::string(view().substr(from, count));
     }
     std::size_t find(std::string_view what, std::size_t from = 0) const {
-        return text_.find(what, from);
+        return view().find(what, from);
     }
     std::size_t rfind(std::string_view what, std::size_t from = npos) const {
-        return text_.rfind(what, from);
+        return view().rfind(what, from);
     }
-    bool starts_with(std::string_view what) const { return text_.starts_with(what); }
+    bool starts_with(std::string_view what) const { return view().starts_with(what); }
 
-    friend bool operator==(const CellText& a, const CellText& b) { return a.text_ == b.text_; }
-    friend bool operator==(const CellText& a, std::string_view b) { return a.text_ == b; }
+    friend bool operator==(const CellText& a, const CellText& b) { return a.view() == b.view(); }
+    friend bool operator==(const CellText& a, std::string_view b) { return a.view() == b; }
     friend std::string operator+(const CellText& a, std::string_view b) {
-        return std::string(a.text_).append(b);
+        return std::string(a.view()).append(b);
     }
     friend std::string operator+(std::string_view a, const CellText& b) {
-        return std::string(a).append(b.text_);
+        return std::string(a).append(b.view());
     }
     friend std::string operator+(const CellText& a, const CellText& b) {
-        return std::string(a.text_).append(b.text_);
+        return std::string(a.view()).append(b.view());
     }
 
 protected:
+    void take(CellText other) {
+        text_ = other.text_;
+        made_ = std::move(other.made_);
+        owns_ = other.owns_;
+    }
+
+private:
     std::string_view text_;
+    std::string made_;
+    bool owns_ = false;
 };
 std::ostream& operator<<(std::ostream& out, const CellText& cell);
 
@@ -164,25 +273,35 @@ public:
         std::size_t c_ = 0;
     };
 
-    RowCells(const char* text, const std::uint16_t* ends, std::size_t cells)
-        : text_(text), ends_(ends), cells_(cells) {}
+    RowCells(const Document* doc, const char* text, const std::uint16_t* ends, std::size_t cells)
+        : doc_(doc), text_(text), ends_(ends), cells_(cells) {}
 
     std::size_t size() const { return cells_; }
     bool empty() const { return cells_ == 0; }
-    CellText operator[](std::size_t c) const {
+    // The cell's stored bytes.
+    std::string_view bytes(std::size_t c) const {
         const std::size_t from = c == 0 ? 0 : ends_[c - 1];
-        return CellText(std::string_view(text_ + from, ends_[c] - from));
+        return std::string_view(text_ + from, ends_[c] - from);
     }
+    // The cell as text: a text cell as stored, an amount or a date made into its text now.
+    CellText operator[](std::size_t c) const;
     CellText front() const { return (*this)[0]; }
     CellText back() const { return (*this)[cells_ - 1]; }
     iterator begin() const { return {this, 0}; }
     iterator end() const { return {this, cells_}; }
 
 private:
+    const Document* doc_;
     const char* text_;
     const std::uint16_t* ends_;
     std::size_t cells_;
 };
+
+// The value a cell's stored bytes hold; `prefix` is its column's prefix, the place of the
+// values written at it.
+CellValue DecodeCell(std::string_view bytes, std::string_view prefix);
+// The same with the prefix already taken apart.
+CellValue DecodeCell(std::string_view bytes, const PlacedCell& place);
 
 // ---- the document ---------------------------------------------------------------------
 // The rows lie in one text store: a row's cells follow one another, and the row keeps where
@@ -192,6 +311,7 @@ private:
 class Document {
 public:
     // Set by the builder before StartDocument.
+    ReportKind report = ReportKind::None;
     int reportWidth = 0;
     int cellsPerRow = 0;
 
@@ -203,6 +323,7 @@ public:
     std::string sectionText;
     std::vector<std::vector<std::string>> columnHeadings;  // full rows, flag included
     std::vector<std::string> columnPrefixes;               // one per text cell
+    std::vector<ColumnRole> columnRoles;                   // one per text cell, for the graphs
     std::string detailDateFormat;
 
     // The most bytes a row holds; text beyond it is cut (a printed line is never near it).
@@ -217,7 +338,7 @@ public:
     void StartDocument(int pageLines);
 
     // Appends a row of empty cells.
-    void AddRow();
+    void AddRow(RowKind kind = RowKind::Data);
     // A hint from a builder that knows roughly how many rows it writes.
     void ReserveRows(long rows);
 
@@ -240,20 +361,30 @@ public:
     CellText cell(int r, int c) const { return row(r)[std::size_t(c)]; }
     CellRef cell(int r, int c) { return CellRef(*this, r, c); }
     CellText flag(int r) const { return row(r).back(); }
+    RowKind rowKind(int r) const { return kinds_[std::size_t(r)]; }
+    CellValue value(int r, int c) const {
+        return DecodeCell(resolve(row(r).bytes(std::size_t(c))), prefixOf(c));
+    }
+    // The prefix of text column `c` ("R50"), empty for a column without one.
+    std::string_view prefixOf(int c) const;
+    // A cell's own bytes: those of the text it refers to when it refers to one.
+    std::string_view resolve(std::string_view stored) const;
+    // The text column of `role`, or -1.
+    int ColumnOf(ColumnRole role) const;
 
     // Replaces the text of cell `c` of row `r`.
     void SetCell(int r, int c, std::string_view text);
 
-    // Writes a data row: the page check for `linesNeeded` more lines with headings, a new row,
-    // and each text cell as its column prefix followed by the text (an empty text leaves the
-    // bare prefix, which draws nothing).
-    void WriteRow(int linesNeeded, std::initializer_list<std::string_view> texts);
+    // Writes a row of `kind`: the page check for `linesNeeded` more lines with headings, a new
+    // row, and each value at its column's place (an empty text leaves the bare prefix, which
+    // draws nothing).
+    void WriteRow(int linesNeeded, std::initializer_list<Entry> values,
+                  RowKind kind = RowKind::Data);
 
-    // Sets cell `c` of the last row to its column prefix followed by `text`.
-    void WriteCell(int c, std::string_view text);
+    // Sets cell `c` of the last row to `value` at its column's place.
+    void WriteCell(int c, const Entry& value);
 
 private:
-    std::string_view prefixOf(int c) const;
     // A row's record: where its text starts, as a block number and an offset in 32 bits, then
     // where each cell ends, counted from that start.
     static constexpr int kRowsPerChunk = 4096;
@@ -293,6 +424,8 @@ private:
     bool makeRoom(std::size_t bytes);
     // Appends `a` and `b` to cell `c` of the last row.
     void append(int c, std::string_view a, std::string_view b = {});
+    // Writes `value` into cell `c` of the last row, which is empty.
+    void writeEmptyCell(int c, const Entry& value);
     void dropRows();
 
     int cells_ = 0;  // cells per row while rows are held
@@ -302,6 +435,42 @@ private:
     int tailRow_ = -1;                   // the row whose text ends at the fill point
     std::uint16_t* lastEnds_ = nullptr;  // the cell ends of the last row
     std::string shortDateFormat_;
+    std::vector<RowKind> kinds_;
+
+    // Texts a report repeats (a payee on every row of the ledger) are held once: a later cell
+    // of the same text refers to the first one's bytes, which never move. A small table of
+    // the texts' hashes finds them again.
+    struct SharedText {
+        std::uint32_t at;
+        std::uint16_t length;
+    };
+    static constexpr std::size_t kSharedSlots = 4096;
+    static constexpr std::size_t kMostShared = std::size_t(1) << 16;
+    std::vector<SharedText> shared_;
+    std::vector<std::int32_t> sharedSlots_;
+    bool sharedInTail_ = false;  // the tail row holds a shared text's bytes
+};
+
+// Makes the text of a document's cells as a reader draws them: amounts in "%13.2n" with the
+// regional separators read when it is made, dates in the document's detail date format.
+class CellShower {
+public:
+    explicit CellShower(const Document& doc);
+    // Cell `c` of row `r` placed, its text made when it is an amount or a date; false for a
+    // cell that draws nowhere (empty, a page break, a flag). The text is valid until the next
+    // call.
+    bool place(int r, int c, PlacedCell& out);
+    // The same for the bytes of cell `c` of a row.
+    bool place(std::string_view bytes, int c, PlacedCell& out);
+
+private:
+    const Document& doc_;
+    char decimal_;
+    char thousands_;
+    std::vector<PlacedCell> places_;  // each text column's place, its prefix taken apart
+    std::string text_;
+    std::uint32_t shownDate_ = 0;
+    std::string dateText_;
 };
 
 }  // namespace reports

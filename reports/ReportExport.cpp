@@ -44,14 +44,13 @@ ExportDialog ExportDialogFor(ExportKind kind) {
 
 namespace {
 
-// Appends the output line of row `r`, without its line end.
-void appendLine(std::string& out, const Document& doc, int r, ExportKind kind) {
+// Appends the output line of row `r`, without its line end; `shower` makes the cells' text.
+void appendLine(std::string& out, CellShower& shower, const RowCells& cells, ExportKind kind) {
     const std::size_t lineStart = out.size();
     int length = 0;  // characters on the line
-    const RowCells cells = doc.row(r);
     for (std::size_t c = 0; c + 1 < cells.size(); ++c) {
         PlacedCell cell;
-        if (!ParseCell(cells[c], cell)) continue;
+        if (!shower.place(cells.bytes(c), int(c), cell)) continue;
         if (kind == ExportKind::Delimited) {
             if (out.size() > lineStart) out += '\t';
             out += cell.text;
@@ -115,15 +114,17 @@ private:
 
 std::string ExportLine(const Document& doc, int r, ExportKind kind) {
     std::string line;
-    appendLine(line, doc, r, kind);
+    CellShower shower(doc);
+    appendLine(line, shower, doc.row(r), kind);
     return line;
 }
 
 std::string ExportBytes(const Document& doc, ExportKind kind) {
     if (kind == ExportKind::Csv) return CsvBytes(doc);
     std::string bytes;
+    CellShower shower(doc);
     for (int r = 0; r <= doc.lastRow; ++r) {
-        appendLine(bytes, doc, r, kind);
+        appendLine(bytes, shower, doc.row(r), kind);
         bytes += "\r\n";
     }
     return bytes;
@@ -166,8 +167,9 @@ ExportOutcome ExportReport(const Document& doc, ExportKind kind, const std::stri
     if (kind == ExportKind::Csv) return WriteExportFile(CsvBytes(doc), path, fs);
     // Row by row into one block at a time, so a report of any length needs no more memory.
     return writeBeside(path, fs, [&](BlockWriter& writer) {
+        CellShower shower(doc);
         for (int r = 0; r <= doc.lastRow; ++r) {
-            appendLine(writer.buffer(), doc, r, kind);
+            appendLine(writer.buffer(), shower, doc.row(r), kind);
             writer.buffer() += "\r\n";
             writer.writeFullBlock();
         }

@@ -50,20 +50,21 @@ namespace {
 // Draws one row at y; a page break calls `onBreak` instead of drawing text. Returns the y of
 // the next row.
 template <typename OnBreak>
-int drawRow(const Document& doc, int r, ReportCanvas& canvas, const ReportGeometry& g, int y,
-            OnBreak onBreak) {
+int drawRow(const Document& doc, CellShower& shower, int r, ReportCanvas& canvas,
+            const ReportGeometry& g, int y, OnBreak onBreak) {
     const RowCells cells = doc.row(r);
-    const std::string_view flag = cells.back();
+    const std::string_view flag = cells.bytes(cells.size() - 1);
     canvas.setBold(flag == kBoldFlag);
     for (std::size_t c = 0; c + 1 < cells.size(); ++c) {
-        const std::string_view cell = cells[c];
+        const std::string_view cell = cells.bytes(c);
         if (cell.empty()) continue;
         if (cell[0] == 'E') {
             y = onBreak(y);
             continue;
         }
         PlacedCell placed;
-        if (ParseCell(cell, placed)) canvas.drawText(TextX(g, canvas, placed), y, placed.text);
+        if (shower.place(cell, int(c), placed))
+            canvas.drawText(TextX(g, canvas, placed), y, placed.text);
     }
     y += g.lineHeight;
     if (flag == kRuleFlag) canvas.solidLine(g.leftOffset, g.rightEdge, y);
@@ -75,8 +76,9 @@ int drawRow(const Document& doc, int r, ReportCanvas& canvas, const ReportGeomet
 void PaintRows(const Document& doc, ReportCanvas& canvas, const ReportGeometry& geometry,
                int topRow, int linesPerScreen, int available) {
     int y = 0;
+    CellShower shower(doc);
     for (int r = topRow < 0 ? 0 : topRow; r < topRow + linesPerScreen && r <= doc.lastRow; ++r) {
-        y = drawRow(doc, r, canvas, geometry, y, [&](int at) {
+        y = drawRow(doc, shower, r, canvas, geometry, y, [&](int at) {
             canvas.dottedLine(0, available - 1, at + int(geometry.lineHeight * 0.5));
             return at;
         });
@@ -86,8 +88,9 @@ void PaintRows(const Document& doc, ReportCanvas& canvas, const ReportGeometry& 
 void PrintRows(const Document& doc, ReportCanvas& canvas, const ReportGeometry& geometry) {
     const int top = 3 * geometry.lineHeight;
     int y = top;
+    CellShower shower(doc);
     for (int r = 0; r <= doc.lastRow; ++r) {
-        y = drawRow(doc, r, canvas, geometry, y, [&](int) {
+        y = drawRow(doc, shower, r, canvas, geometry, y, [&](int) {
             canvas.newPage();
             return top - geometry.lineHeight;
         });

@@ -16,12 +16,12 @@ std::string PeriodLine(const platform::DateTime& from, const platform::DateTime&
 }
 
 void ListIncludedFolders(Document& doc, const std::vector<std::int32_t>& folders) {
-    doc.AddRow();
-    doc.AddRow();
+    doc.AddRow(RowKind::Section);
+    doc.AddRow(RowKind::Section);
     bool first = true;
     for (std::int32_t folder : folders) {
         doc.CheckPage(doc.lineOnPage + 1, false);
-        doc.AddRow();
+        doc.AddRow(RowKind::Section);
         if (first) doc.SetCell(doc.lastRow, 0, "L00" + std::string(kIncludedFolders));
         first = false;
         if (const std::optional<std::string> name = StoredFolderName(folder))

@@ -1,6 +1,6 @@
 #pragma once
 
-// The report's printer, shared by the report and its chart: the printer of the page setup,
+// The report's printer, shared by the report and its graph: the printer of the page setup,
 // with its orientation and no print dialog; without an installed printer, a PDF file the user
 // names in the given save dialog.
 

@@ -16,9 +16,9 @@
 #include "data/Database.h"
 #include "data/engine/FileSystem.h"
 #include "platform/qt/QtPrinting.h"
-#include "reports/ChartFigures.h"
+#include "reports/GraphFigures.h"
 #include "reports/ReportDocument.h"
-#include "reports/forms/ChartU.h"
+#include "reports/forms/GraphU.h"
 #include "reports/forms/QtReportCanvas.h"
 #include "reports/forms/ReportPrinter.h"
 #include "state/MainVars.h"
@@ -140,20 +140,20 @@ TReportF::TReportF() {
     AsciiText1 = mExport->addAction(QStringLiteral("Ascii &Text"));
     TabDelimited1 = mExport->addAction(QStringLiteral("Tab &Delimited"));
     CsvSpreadsheet1 = mExport->addAction(QStringLiteral("CSV (spreadsheet)"));
-    mChart = MainMenu1->addAction(QStringLiteral("&Chart"));
+    mGraph = MainMenu1->addAction(QStringLiteral("&Graph"));
     mExit->setObjectName(QStringLiteral("mExit"));
     mPrint->setObjectName(QStringLiteral("mPrint"));
     mExport->setObjectName(QStringLiteral("mExport"));
     AsciiText1->setObjectName(QStringLiteral("AsciiText1"));
     TabDelimited1->setObjectName(QStringLiteral("TabDelimited1"));
     CsvSpreadsheet1->setObjectName(QStringLiteral("CsvSpreadsheet1"));
-    mChart->setObjectName(QStringLiteral("mChart"));
+    mGraph->setObjectName(QStringLiteral("mGraph"));
     connect(mExit, &QAction::triggered, this, &TReportF::mExitClick);
     connect(mPrint, &QAction::triggered, this, &TReportF::mPrintClick);
     connect(AsciiText1, &QAction::triggered, this, &TReportF::AsciiText1Click);
     connect(TabDelimited1, &QAction::triggered, this, &TReportF::TabDelimited1Click);
     connect(CsvSpreadsheet1, &QAction::triggered, this, &TReportF::CsvSpreadsheet1Click);
-    connect(mChart, &QAction::triggered, this, &TReportF::mChartClick);
+    connect(mGraph, &QAction::triggered, this, &TReportF::mGraphClick);
 
     Client = new ReportArea(this);
     ScrollBar1 = new QScrollBar(Qt::Vertical, Client);
@@ -204,7 +204,7 @@ void TReportF::View(const reports::Document& doc) {
 
 void TReportF::FormShow() {
     setWindowState(windowState() | Qt::WindowMaximized);
-    mChart->setVisible(reports::ChartKindOf(document()) != reports::ChartKind::None);
+    mGraph->setVisible(reports::GraphKindOf(document()) != reports::GraphKind::None);
     topRow_ = 0;
     placeChildren();
     measure();
@@ -299,10 +299,10 @@ void TReportF::CsvSpreadsheet1Click() {
     exportAs(reports::ExportKind::Csv);
 }
 
-// The profit reports' and the summaries' figures as a chart, over the viewer.
-void TReportF::mChartClick() {
-    TChartF chart(this);
-    if (chart.Build(document())) platform::modal().showModal(chart);
+// The profit reports' and the summaries' figures as a graph, over the viewer.
+void TReportF::mGraphClick() {
+    TGraphF graph(this);
+    if (graph.Build(document())) platform::modal().showModal(graph);
 }
 
 // The export goes through the data store's file system, as every file the program writes.

@@ -59,7 +59,7 @@ public:
     QAction* AsciiText1 = nullptr;
     QAction* TabDelimited1 = nullptr;
     QAction* CsvSpreadsheet1 = nullptr;
-    QAction* mChart = nullptr;  // the profit reports and the summaries only
+    QAction* mGraph = nullptr;  // the profit reports and the summaries only
     QWidget* Client = nullptr;  // the drawing area under the menu
     QScrollBar* ScrollBar1 = nullptr;
     TSaveDialog* SaveDialog1 = nullptr;  // export
@@ -88,7 +88,7 @@ public slots:
     void AsciiText1Click();
     void TabDelimited1Click();
     void CsvSpreadsheet1Click();
-    void mChartClick();
+    void mGraphClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -1,20 +1,22 @@
-// The spreadsheet export and the figures the charts read: shown amounts and dates made plain,
+// The spreadsheet export and the figures the graphs read: amounts and dates written plain,
 // RFC 4180 quoting, and the data rows of real reports read back by python's csv module and
-// by the chart figures.
+// by the graph figures.
 
 #include "reports/ReportCsv.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "reports/ChartFigures.h"
+#include "reports/GraphFigures.h"
 #include "reports/ReportBuilders.h"
 #include "reports/ReportExport.h"
+#include "reports/ReportFigures.h"
 #include "reports/ReportTablesFixture.h"
 #include "support/ScratchDir.h"
 
@@ -24,39 +26,31 @@ using namespace reports::testing;
 namespace {
 
 TEST(CsvValue, AmountsPlainDatesIsoOtherTextTrimmed) {
-    const ShownForms us{'.', ',', "MM/DD/YY", 2000};
-    const ShownForms de{',', '.', "DD.MM.YYYY", 2000};
-    struct Case {
-        const ShownForms& forms;
-        std::string shown, value;
+    auto cents = [](std::int64_t n) { return CellValue{ValueType::Cents, 'R', 50, {}, n, {}}; };
+    auto date = [](std::uint32_t n) { return CellValue{ValueType::Date, 'L', 0, {}, 0, {n}}; };
+    auto text = [](std::string_view t) { return CellValue{ValueType::Text, 'L', 7, t, 0, {}}; };
+    const std::vector<std::pair<CellValue, std::string>> cases = {
+        {cents(123450), "1234.50"},
+        {cents(-123456705), "-1234567.05"},
+        {cents(0), "0.00"},
+        {cents(-7), "-0.07"},
+        {cents(INT64_MIN), "-92233720368547758.08"},
+        {date(20260305), "2026-03-05"},
+        {date(20991231), "2099-12-31"},
+        {text("12,34.50"), "12,34.50"},  // a text is never read as an amount
+        {text("1,234.50"), "1,234.50"},
+        {text("03/05/26"), "03/05/26"},  // nor as a date
+        {text("100"), "100"},
+        {text("  Advertising  "), "Advertising"},
+        {text("   "), ""},
+        {text("=HYPERLINK(\"x\")"), "'=HYPERLINK(\"x\")"},  // no formula in a spreadsheet
+        {text("+1 555"), "'+1 555"},
+        {text("@sum"), "'@sum"},
+        {text("-5"), "-5"},
+        {text("- cash -"), "'- cash -"},
+        {CellValue{}, ""},
     };
-    const std::vector<Case> cases = {
-        {us, "     1,234.50", "1234.50"},
-        {us, "-1,234,567.05", "-1234567.05"},
-        {us, "         0.00", "0.00"},
-        {us, "        -0.07", "-0.07"},
-        {us, "1234.50", "1234.50"},      // no separator at all is plain already
-        {us, "12,34.50", "12,34.50"},    // not groups of three: text
-        {us, "1,2345.00", "1,2345.00"},  // likewise
-        {us, ",123.00", ",123.00"},
-        {us, "1,234.", "1,234."},
-        {us, "100", "100"},  // account numbers stay as they are
-        {us, "03/05/26", "2026-03-05"},
-        {us, "12/31/99", "2099-12-31"},  // the date fields' century
-        {us, "02/30/26", "02/30/26"},    // no such day: text
-        {us, "3/5/26", "3/5/26"},        // not the detail form
-        {de, "    1.234,50", "1234.50"},
-        {de, "1,234.50", "1,234.50"},
-        {de, "05.03.2026", "2026-03-05"},
-        {us, "  Advertising  ", "Advertising"},
-        {us, "   ", ""},
-        {us, "=HYPERLINK(\"x\")", "'=HYPERLINK(\"x\")"},  // no formula in a spreadsheet
-        {us, "+1 555", "'+1 555"},
-        {us, "@sum", "'@sum"},
-        {us, "-5", "-5"},
-        {us, "- cash -", "'- cash -"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(CsvValue(c.shown, c.forms), c.value) << c.shown;
+    for (const auto& [value, csv] : cases) EXPECT_EQ(CsvValue(value), csv) << csv;
 }
 
 TEST(CsvRecord, QuotesOnlyWhatRfc4180Asks) {
@@ -100,15 +94,18 @@ protected:
         IncomeEntry(Day(2024, 3, 9), 400, 1, 2500, "March rent");
     }
 
-    // Every amount the report shows in its data rows, in order, as plain text.
+    // Every amount the report shows in its data rows, in order, without its separators.
     std::vector<std::string> ShownAmounts() const {
-        const ShownForms forms = ShownFormsOf(ReportDocument);
         std::vector<std::string> amounts;
         for (int r = 0; r < ReportDocument.rowCount(); ++r)
             if (IsDataRow(ReportDocument, r))
-                for (int c = 0; c + 1 < ReportDocument.cellsPerRow; ++c)
-                    if (auto plain = PlainAmount(CellText(ReportDocument, r, c), forms))
-                        amounts.push_back(*plain);
+                for (int c = 0; c + 1 < ReportDocument.cellsPerRow; ++c) {
+                    if (ReportDocument.value(r, c).type != ValueType::Cents) continue;
+                    std::string plain;
+                    for (char ch : CellText(ReportDocument, r, c))
+                        if (ch != ',') plain += ch;
+                    amounts.push_back(plain);
+                }
         return amounts;
     }
 
@@ -160,9 +157,9 @@ TEST_F(CsvExport, SummaryReadsBackEveryAmount) {
     EXPECT_EQ(records[2], "110|Bank \"Fees\"|12.50|0.00|12.50");
 }
 
-// The charts' figures are the report's own rows: a summary's accounts by period total, largest
+// The graphs' figures are the report's own rows: a summary's accounts by period total, largest
 // first, the thirteenth and after as "Other", zero-period accounts and totals left out.
-TEST_F(CsvExport, ChartFiguresAreTheReportsRows) {
+TEST_F(CsvExport, GraphFiguresAreTheReportsRows) {
     for (int a = 0; a < 14; ++a) {
         Account(300 + a, "Cost " + std::to_string(a), true);
         Expense(Day(2024, 3, 20), 300 + a, 1, 10.0 * (a + 1));
@@ -171,9 +168,8 @@ TEST_F(CsvExport, ChartFiguresAreTheReportsRows) {
     ReportRequest request = Request(Day(2024, 3, 1), Day(2024, 3, 31), {1});
     request.linesPerPage = 20;
     BuildExpenseSummary(request, ReportDocument);
-    ASSERT_EQ(ChartKindOf(ReportDocument), ChartKind::Summary);
-    const std::vector<SectionBars> sections =
-        SummaryFigures(ReportDocument, ShownFormsOf(ReportDocument));
+    ASSERT_EQ(GraphKindOf(ReportDocument), GraphKind::Summary);
+    const std::vector<SectionBars> sections = SummaryFigures(ReportDocument);
     ASSERT_EQ(sections.size(), 1u) << "Meals had nothing in the period";
     EXPECT_EQ(sections[0].section, "Deductible Expenses");
     std::vector<std::string> bars;
@@ -192,9 +188,9 @@ TEST_F(CsvExport, ChartFiguresAreTheReportsRows) {
     ReportDocument.ClearDocument();
 
     BuildMonthlyProfit(Request(Day(2024, 2, 10), Day(2024, 3, 31), {1}), ReportDocument);
-    ASSERT_EQ(ChartKindOf(ReportDocument), ChartKind::Profit);
+    ASSERT_EQ(GraphKindOf(ReportDocument), GraphKind::Profit);
     std::vector<std::string> buckets;
-    for (const ProfitBucket& b : ProfitFigures(ReportDocument, ShownFormsOf(ReportDocument)))
+    for (const ProfitBucket& b : ProfitFigures(ReportDocument))
         buckets.push_back(b.ending + " " + std::to_string(b.income) + " " +
                           std::to_string(b.expenses) + " " + std::to_string(b.profit) + " " +
                           b.profitShown);

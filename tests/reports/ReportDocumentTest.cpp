@@ -242,3 +242,51 @@ TEST_F(ReportDocumentTest, CellsReadAsTheStringsTheyWere) {
     EXPECT_EQ(cells, (std::vector<std::string>{"R0512", "L07Cash", "U"}));
     EXPECT_EQ(read.row(r).size(), 3u);
 }
+
+// Builders write values; a reader gets their text in the forms of the moment it reads them,
+// and each row says what it is.
+TEST_F(ReportDocumentTest, ValuesTakeTheirTextWhenReadAndRowsTheirKinds) {
+    doc.reportWidth = 40;
+    doc.cellsPerRow = 4;
+    doc.StartDocument(60);
+    doc.titleLines = {"Values"};
+    doc.columnPrefixes = {"L00", "L10", "R40"};
+    doc.columnHeadings = {{"L00Date", "L10Paid to", "R40Amount", "U"}};
+    const std::string padded = "Home Depot" + std::string(20, ' ');
+    doc.WriteRow(1, {DayNumber{20260305}, padded, Cents{-123456}});
+    doc.WriteRow(1, {DayNumber{20260305}, padded, Cents{0}});
+    doc.WriteRow(1, {"Home Depot", "Home Depot", Cents{5}}, RowKind::Total);
+    const int first = doc.lastRow - 2;
+
+    std::vector<RowKind> kinds;
+    for (int r = 0; r < doc.rowCount(); ++r) kinds.push_back(doc.rowKind(r));
+    using K = RowKind;
+    EXPECT_EQ(kinds, (std::vector<K>{K::Title, K::Title, K::Title, K::Title, K::Section, K::Heading,
+                                     K::Heading, K::Data, K::Data, K::Total}));
+
+    const CellValue date = doc.value(first, 0), text = doc.value(first, 1),
+                    amount = doc.value(first, 2);
+    EXPECT_EQ(date.type, ValueType::Date);
+    EXPECT_EQ(date.date.yyyymmdd, 20260305u);
+    EXPECT_EQ(text.type, ValueType::Text);
+    EXPECT_EQ(text.text, "Home Depot");
+    EXPECT_EQ(text.blanks, 20);
+    EXPECT_EQ(amount.type, ValueType::Cents);
+    EXPECT_EQ(amount.cents, -123456);
+    EXPECT_EQ(amount.column, 40);
+
+    // A repeated text reads as written, in whichever column it stands.
+    const std::vector<std::string> expected = {
+        "L0003/05/26|L10" + padded + "|R40    -1,234.56|",
+        "L0003/05/26|L10" + padded + "|R40         0.00|",
+        "L00Home Depot|L10Home Depot|R40         0.05|",
+    };
+    const std::vector<std::string> rows = Rows(doc);
+    EXPECT_EQ(std::vector<std::string>(rows.end() - 3, rows.end()), expected);
+    doc.cell(doc.lastRow, 0) = "L00Changed";  // the text the next cell refers to stays
+    EXPECT_EQ(RowText(doc, doc.lastRow), "L00Changed|L10Home Depot|R40         0.05|");
+    // The separators are the region's when the cell is read; the date format is the one the
+    // document was started with.
+    platform_->regional.setDmy();
+    EXPECT_EQ(RowText(doc, first), "L0003/05/26|L10" + padded + "|R40    -1.234,56|");
+}

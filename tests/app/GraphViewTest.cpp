@@ -1,7 +1,7 @@
-// The viewer's chart and spreadsheet export on the example data: the profit and summary
-// charts carry the report's own figures, print into a PDF without a printer and export as PNG
-// and SVG; other reports offer no chart. With CBK_SCREENSHOT_DIR set, the charts are written
-// there as chart-profit.png and chart-summary.png, and their printed pages as PDF.
+// The viewer's graph and spreadsheet export on the example data: the profit and summary
+// graphs carry the report's own figures, print into a PDF without a printer and export as PNG
+// and SVG; other reports offer no graph. With CBK_SCREENSHOT_DIR set, the graphs are written
+// there as graph-profit.png and graph-summary.png, and their printed pages as PDF.
 
 #include <QAction>
 #include <QBarSeries>
@@ -15,10 +15,10 @@
 #include <iterator>
 
 #include "GuiFixture.h"
-#include "reports/ChartFigures.h"
+#include "reports/GraphFigures.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportExport.h"
-#include "reports/forms/ChartU.h"
+#include "reports/forms/GraphU.h"
 #include "reports/forms/MultFolU.h"
 #include "reports/forms/ReportU.h"
 
@@ -30,7 +30,7 @@ std::string fileBytes(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-class ChartView : public FormTest {
+class GraphView : public FormTest {
 protected:
     void answerSave(const char* dialog, const std::filesystem::path& path) {
         platform_->modal.once(dialog, [path](platform::ModalForm& form) {
@@ -41,7 +41,7 @@ protected:
     }
 };
 
-TEST_F(ChartView, ChartsDrawTheReportsFiguresPrintAndExport) {
+TEST_F(GraphView, GraphsDrawTheReportsFiguresPrintAndExport) {
     startUp();
     ReportFrom = *platform::DateTime::fromYmd(2025, 4, 1);
     ReportThrough = *platform::DateTime::fromYmd(2026, 3, 31);
@@ -53,13 +53,13 @@ TEST_F(ChartView, ChartsDrawTheReportsFiguresPrintAndExport) {
         dialog.BtnRunClick();
         return platform::mrOk;
     });
-    std::vector<bool> chartOffered;
+    std::vector<bool> graphOffered;
     std::string csvFilter;
     platform_->modal.onShow("TReportF", [&](platform::ModalForm& form) {
         auto& viewer = dynamic_cast<TReportF&>(form);
         viewer.FormShow();
-        chartOffered.push_back(viewer.mChart->isVisible());
-        if (chartOffered.size() == 2) {  // the summary: its spreadsheet export too
+        graphOffered.push_back(viewer.mGraph->isVisible());
+        if (graphOffered.size() == 2) {  // the summary: its spreadsheet export too
             platform_->modal.once("SaveDialog1", [&](platform::ModalForm& f) {
                 auto& save = dynamic_cast<TSaveDialog&>(f);
                 csvFilter = save.nameFilters().join(";").toStdString() + " " +
@@ -69,28 +69,28 @@ TEST_F(ChartView, ChartsDrawTheReportsFiguresPrintAndExport) {
             });
             viewer.CsvSpreadsheet1->trigger();
         }
-        if (viewer.mChart->isVisible()) viewer.mChart->trigger();
+        if (viewer.mGraph->isVisible()) viewer.mGraph->trigger();
         return platform::mrOk;
     });
-    std::vector<std::vector<double>> firstBars;  // each chart's first bar set
-    std::vector<int> charts;
+    std::vector<std::vector<double>> firstBars;  // each graph's first bar set
+    std::vector<int> graphs;
     std::vector<std::vector<std::pair<double, double>>> scales;
-    platform_->modal.onShow("TChartF", [&](platform::ModalForm& form) {
-        auto& chart = dynamic_cast<TChartF&>(form);
-        chart.resize(1100, 700);
-        chart.show();
+    platform_->modal.onShow("TGraphF", [&](platform::ModalForm& form) {
+        auto& graph = dynamic_cast<TGraphF&>(form);
+        graph.resize(1100, 700);
+        graph.show();
         QCoreApplication::processEvents();
-        charts.push_back(int(chart.charts.size()));
-        auto* bars = qobject_cast<QAbstractBarSeries*>(chart.charts.front()->series().front());
+        graphs.push_back(int(graph.graphs.size()));
+        auto* bars = qobject_cast<QAbstractBarSeries*>(graph.graphs.front()->series().front());
         std::vector<double> values;
         for (int i = 0; i < bars->barSets().front()->count(); ++i)
             values.push_back(bars->barSets().front()->at(i));
         firstBars.push_back(values);
-        // The amounts' axis of every chart, labelled as the report shows amounts.
+        // The amounts' axis of every graph, labelled as the report shows amounts.
         std::vector<std::pair<double, double>> ranges;
-        for (QChart* c : chart.charts) {
+        for (QChart* c : graph.graphs) {
             auto* axis = qobject_cast<QCategoryAxis*>(
-                c->axes(charts.size() == 1 ? Qt::Vertical : Qt::Horizontal).front());
+                c->axes(graphs.size() == 1 ? Qt::Vertical : Qt::Horizontal).front());
             EXPECT_NE(axis, nullptr);
             if (!axis) continue;
             ranges.emplace_back(axis->min(), axis->max());
@@ -98,21 +98,21 @@ TEST_F(ChartView, ChartsDrawTheReportsFiguresPrintAndExport) {
         }
         scales.push_back(ranges);
 
-        const std::string name = charts.size() == 1 ? "chart-profit" : "chart-summary";
+        const std::string name = graphs.size() == 1 ? "graph-profit" : "graph-summary";
         answerSave("SaveDialog1", dataDir() / (name + ".png"));
-        chart.PngPicture1->trigger();
+        graph.PngPicture1->trigger();
         answerSave("SaveDialog1", dataDir() / (name + ".svg"));
-        chart.SvgDrawing1->trigger();
+        graph.SvgDrawing1->trigger();
         answerSave("SaveDialog2", dataDir() / (name + ".pdf"));
-        chart.mPrint->trigger();
+        graph.mPrint->trigger();
         if (const char* dir = std::getenv("CBK_SCREENSHOT_DIR")) {
             const QString shot = QString::fromLocal8Bit(dir) + "/" + QString::fromStdString(name);
-            chart.grab().save(shot + ".png");
+            graph.grab().save(shot + ".png");
             QFile::remove(shot + ".pdf");
             QFile::copy(QString::fromStdString((dataDir() / (name + ".pdf")).string()),
                         shot + ".pdf");
         }
-        chart.hide();
+        graph.hide();
         return platform::mrOk;
     });
 
@@ -120,8 +120,8 @@ TEST_F(ChartView, ChartsDrawTheReportsFiguresPrintAndExport) {
     main().ExpenseSummary1->trigger();
     main().BtnGLRptClick();
 
-    EXPECT_EQ(chartOffered, (std::vector<bool>{true, true, false}));
-    EXPECT_EQ(charts, (std::vector<int>{1, 2}));  // deductible and non-deductible apart
+    EXPECT_EQ(graphOffered, (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(graphs, (std::vector<int>{1, 2}));  // deductible and non-deductible apart
     ASSERT_EQ(scales.size(), 2u);
     EXPECT_EQ(scales[1][0], scales[1][1]);  // the two sections on one scale
     ASSERT_EQ(firstBars.size(), 2u);
@@ -134,7 +134,7 @@ TEST_F(ChartView, ChartsDrawTheReportsFiguresPrintAndExport) {
     EXPECT_EQ(csvFilter, "CSV files (*.csv *.CSV) csv");
     const std::string csv = fileBytes(dataDir() / "summary.csv");
     EXPECT_EQ(csv.rfind("Acnt.,Account Name,Period Totals,Prior Totals,Year To Date\r\n", 0), 0u);
-    for (const char* name : {"chart-profit", "chart-summary"}) {
+    for (const char* name : {"graph-profit", "graph-summary"}) {
         const std::filesystem::path base = dataDir() / name;
         EXPECT_EQ(fileBytes(base.string() + ".png").rfind("\x89PNG", 0), 0u) << name;
         EXPECT_NE(fileBytes(base.string() + ".svg").find("<svg"), std::string::npos) << name;

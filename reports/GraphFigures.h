@@ -1,26 +1,26 @@
 #pragma once
 
-// The figures a chart of a report draws, read from the report's own document (no second pass
+// The figures a graph of a report draws, read from the report's own document (no second pass
 // over the tables): the profit reports' buckets, and the summaries' period totals by account.
+// They are taken from the data rows' values by the columns' roles.
 
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "reports/ReportDocument.h"
-#include "reports/ReportFigures.h"
 
 namespace reports {
 
-enum class ChartKind { None, Profit, Summary };
+enum class GraphKind { None, Profit, Summary };
 
-// Which chart a document has, by its shape: the profit reports are 99 wide with 8 cells a
-// row, the expense and income summaries 76 wide with 6.
-ChartKind ChartKindOf(const Document& doc);
+// Which graph a document has, by its report: the monthly and weekly profit reports, the
+// expense and income summaries.
+GraphKind GraphKindOf(const Document& doc);
 
 // An amount as the reports show it ("%13.2n" with the regional separators), without the
 // blanks before it: "-1,234.50".
-std::string ChartAmount(double value);
+std::string GraphAmount(double value);
 
 // A value axis over amounts: its ends and its ticks on round steps (1, 2 or 5 times a power of
 // ten), each tick labelled as the reports show amounts. It holds zero and every figure, with
@@ -36,7 +36,7 @@ struct AmountScale {
 };
 AmountScale ScaleFor(double low, double high, double room = 0, int steps = 5);
 
-// The axis titles of the charts.
+// The axis titles of the graphs.
 inline constexpr std::string_view kAmountAxis = "Amount";
 inline constexpr std::string_view kPeriodTotalsAxis = "Period Totals";
 
@@ -49,7 +49,7 @@ struct ProfitBucket {
     std::string profitShown;  // the net profit as the report shows it
 };
 // The buckets in report order; the totals row is not one.
-std::vector<ProfitBucket> ProfitFigures(const Document& doc, const ShownForms& forms);
+std::vector<ProfitBucket> ProfitFigures(const Document& doc);
 // What the buckets are, from the report's first column headings: "Month Ending".
 std::string BucketTitle(const Document& doc);
 
@@ -67,6 +67,6 @@ struct SectionBars {
     std::string section;
     std::vector<AccountBar> bars;
 };
-std::vector<SectionBars> SummaryFigures(const Document& doc, const ShownForms& forms);
+std::vector<SectionBars> SummaryFigures(const Document& doc);
 
 }  // namespace reports

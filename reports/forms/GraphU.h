@@ -1,9 +1,9 @@
 #pragma once
 
-// TChartF: a report's figures as a chart, over the viewer. The monthly and weekly profit
+// TGraphF: a report's figures as a graph, over the viewer. The monthly and weekly profit
 // reports show income and expenses as bars per bucket and the net profit as a line; the
 // expense and income summaries show each section's period totals by account as bars, largest
-// first. The figures are read from the report document itself. The chart prints on the
+// first. The figures are read from the report document itself. The graph prints on the
 // report's printer and exports as a PNG picture or an SVG drawing.
 
 #include <QByteArray>
@@ -26,15 +26,15 @@ namespace cbk {
 
 class TSaveDialog;
 
-class TChartF : public QDialog, public platform::ModalForm {
+class TGraphF : public QDialog, public platform::ModalForm {
     Q_OBJECT
 
 public:
-    explicit TChartF(QWidget* parent = nullptr);
-    std::string formName() const override { return "TChartF"; }
+    explicit TGraphF(QWidget* parent = nullptr);
+    std::string formName() const override { return "TGraphF"; }
     int execModal() override;
 
-    // Draws the charts of `doc`; false when the report has none to draw.
+    // Draws the graphs of `doc`; false when the report has none to draw.
     bool Build(const reports::Document& doc);
 
     QMenuBar* MainMenu1 = nullptr;
@@ -43,14 +43,14 @@ public:
     QMenu* mExport = nullptr;
     QAction* PngPicture1 = nullptr;
     QAction* SvgDrawing1 = nullptr;
-    QWidget* Charts = nullptr;  // the title and the charts: what is printed and exported
+    QWidget* Graphs = nullptr;  // the title and the graphs: what is printed and exported
     QLabel* Title = nullptr;
-    std::vector<QChart*> charts;
+    std::vector<QChart*> graphs;
     TSaveDialog* SaveDialog1 = nullptr;  // export
     TSaveDialog* SaveDialog2 = nullptr;  // the PDF file when no printer is installed
 
-    // The charts drawn into `target`, scaled to fit and centred.
-    void DrawCharts(QPainter& painter, const QRect& target);
+    // The graphs drawn into `target`, scaled to fit and centred.
+    void DrawGraphs(QPainter& painter, const QRect& target);
     QByteArray PngBytes();
     QByteArray SvgBytes();
 
@@ -61,7 +61,7 @@ public slots:
     void SvgDrawing1Click();
 
 private:
-    QChart* addChart(const QString& title);
+    QChart* addGraph(const QString& title);
     void buildProfit(const reports::Document& doc);
     void buildSummary(const reports::Document& doc);
     void exportAs(const std::string& filter, const std::string& extension, const QByteArray& bytes);

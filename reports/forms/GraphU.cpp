@@ -1,4 +1,4 @@
-#include "reports/forms/ChartU.h"
+#include "reports/forms/GraphU.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -24,7 +24,7 @@
 #include <algorithm>
 
 #include "data/Database.h"
-#include "reports/ChartFigures.h"
+#include "reports/GraphFigures.h"
 #include "reports/ReportExport.h"
 #include "reports/forms/ReportPrinter.h"
 #include "reports/forms/ReportU.h"
@@ -33,9 +33,9 @@ namespace cbk {
 
 namespace {
 
-const std::string kChartTitle = "Export Chart";
+const std::string kGraphTitle = "Export Graph";
 
-// The amounts of a chart on an axis labelled as the reports show amounts ("20,000.00").
+// The amounts of a graph on an axis labelled as the reports show amounts ("20,000.00").
 QCategoryAxis* amountAxis(const reports::AmountScale& scale, std::string_view title) {
     auto* axis = new QCategoryAxis;
     axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
@@ -47,19 +47,19 @@ QCategoryAxis* amountAxis(const reports::AmountScale& scale, std::string_view ti
     return axis;
 }
 
-// Texts at values of a chart's series (an amount beside its bar or above its point), placed
-// again whenever the plot area changes: on layout, resizing, printing. The chart owns them.
+// Texts at values of a graph's series (an amount beside its bar or above its point), placed
+// again whenever the plot area changes: on layout, resizing, printing. The graph owns them.
 class ValueLabels : public QObject {
 public:
     enum class Side { Beside, Over };  // right of a bar's end (left when negative); above a point
-    ValueLabels(QChart* chart, QAbstractSeries* series, Side side)
-        : QObject(chart), chart_(chart), series_(series), side_(side) {
-        connect(chart, &QChart::plotAreaChanged, this, &ValueLabels::place);
+    ValueLabels(QChart* graph, QAbstractSeries* series, Side side)
+        : QObject(graph), graph_(graph), series_(series), side_(side) {
+        connect(graph, &QChart::plotAreaChanged, this, &ValueLabels::place);
     }
 
     // `value` in the series' terms: (amount, bar index) or (bucket index, amount).
     void add(QPointF value, const QString& text, bool negative) {
-        auto* box = new QGraphicsRectItem(chart_);
+        auto* box = new QGraphicsRectItem(graph_);
         box->setPen(Qt::NoPen);
         box->setBrush(QColor(255, 255, 255, 210));
         box->setZValue(10);
@@ -71,9 +71,9 @@ public:
     }
 
     void place() {
-        const QRectF area = chart_->plotArea();
+        const QRectF area = graph_->plotArea();
         for (const Label& label : labels_) {
-            const QPointF at = chart_->mapToPosition(label.value, series_);
+            const QPointF at = graph_->mapToPosition(label.value, series_);
             const QRectF text = label.item->boundingRect().adjusted(-2, 0, 2, 0);
             QPointF corner;
             if (side_ == Side::Beside)
@@ -98,7 +98,7 @@ private:
         QGraphicsRectItem* box;
         QGraphicsSimpleTextItem* item;
     };
-    QChart* chart_;
+    QChart* graph_;
     QAbstractSeries* series_;
     Side side_;
     std::vector<Label> labels_;
@@ -115,9 +115,9 @@ QString titleOf(const reports::Document& doc) {
 
 }  // namespace
 
-TChartF::TChartF(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("TChartF"));
-    setWindowTitle(QStringLiteral("Chart"));
+TGraphF::TGraphF(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("TGraphF"));
+    setWindowTitle(QStringLiteral("Graph"));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
 
     MainMenu1 = new QMenuBar(this);
@@ -132,38 +132,38 @@ TChartF::TChartF(QWidget* parent) : QDialog(parent) {
     mExport->setObjectName(QStringLiteral("mExport"));
     PngPicture1->setObjectName(QStringLiteral("PngPicture1"));
     SvgDrawing1->setObjectName(QStringLiteral("SvgDrawing1"));
-    connect(mExit, &QAction::triggered, this, &TChartF::mExitClick);
-    connect(mPrint, &QAction::triggered, this, &TChartF::mPrintClick);
-    connect(PngPicture1, &QAction::triggered, this, &TChartF::PngPicture1Click);
-    connect(SvgDrawing1, &QAction::triggered, this, &TChartF::SvgDrawing1Click);
+    connect(mExit, &QAction::triggered, this, &TGraphF::mExitClick);
+    connect(mPrint, &QAction::triggered, this, &TGraphF::mPrintClick);
+    connect(PngPicture1, &QAction::triggered, this, &TGraphF::PngPicture1Click);
+    connect(SvgDrawing1, &QAction::triggered, this, &TGraphF::SvgDrawing1Click);
 
-    Charts = new QWidget(this);
-    Charts->setObjectName(QStringLiteral("Charts"));
-    Charts->setAutoFillBackground(true);
-    QPalette white = Charts->palette();
+    Graphs = new QWidget(this);
+    Graphs->setObjectName(QStringLiteral("Graphs"));
+    Graphs->setAutoFillBackground(true);
+    QPalette white = Graphs->palette();
     white.setColor(QPalette::Window, Qt::white);
-    Charts->setPalette(white);
-    auto* chartsLayout = new QVBoxLayout(Charts);
-    Title = new QLabel(Charts);
+    Graphs->setPalette(white);
+    auto* graphsLayout = new QVBoxLayout(Graphs);
+    Title = new QLabel(Graphs);
     Title->setAlignment(Qt::AlignCenter);
     QFont bold = Title->font();
     bold.setBold(true);
     bold.setPointSize(bold.pointSize() + 2);
     Title->setFont(bold);
-    chartsLayout->addWidget(Title);
-    chartsLayout->addLayout(new QHBoxLayout, 1);
+    graphsLayout->addWidget(Title);
+    graphsLayout->addLayout(new QHBoxLayout, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setMenuBar(MainMenu1);
-    layout->addWidget(Charts);
+    layout->addWidget(Graphs);
 
     SaveDialog1 = new TSaveDialog(this, "SaveDialog1");
     SaveDialog2 = new TSaveDialog(this, "SaveDialog2");
     resize(1024, 700);
 }
 
-int TChartF::execModal() {
+int TGraphF::execModal() {
     if (const QScreen* shown = screen()) {
         const QRect area = shown->availableGeometry();
         resize(std::min(area.width(), 1200), std::min(area.height(), 800));
@@ -171,38 +171,37 @@ int TChartF::execModal() {
     return exec();
 }
 
-bool TChartF::Build(const reports::Document& doc) {
+bool TGraphF::Build(const reports::Document& doc) {
     Title->setText(titleOf(doc));
-    switch (reports::ChartKindOf(doc)) {
-        case reports::ChartKind::Profit:
+    switch (reports::GraphKindOf(doc)) {
+        case reports::GraphKind::Profit:
             buildProfit(doc);
             break;
-        case reports::ChartKind::Summary:
+        case reports::GraphKind::Summary:
             buildSummary(doc);
             break;
-        case reports::ChartKind::None:
+        case reports::GraphKind::None:
             break;
     }
-    return !charts.empty();
+    return !graphs.empty();
 }
 
-QChart* TChartF::addChart(const QString& title) {
-    auto* chart = new QChart;
-    chart->setTitle(title);
-    chart->setAnimationOptions(QChart::NoAnimation);
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    auto* view = new QChartView(chart, Charts);  // the view owns the chart
+QChart* TGraphF::addGraph(const QString& title) {
+    auto* graph = new QChart;
+    graph->setTitle(title);
+    graph->setAnimationOptions(QChart::NoAnimation);
+    graph->legend()->setAlignment(Qt::AlignBottom);
+    auto* view = new QChartView(graph, Graphs);  // the view owns the graph
     view->setRenderHint(QPainter::Antialiasing);
-    static_cast<QBoxLayout*>(Charts->layout()->itemAt(1)->layout())->addWidget(view);
-    charts.push_back(chart);
-    return chart;
+    static_cast<QBoxLayout*>(Graphs->layout()->itemAt(1)->layout())->addWidget(view);
+    graphs.push_back(graph);
+    return graph;
 }
 
-void TChartF::buildProfit(const reports::Document& doc) {
-    const std::vector<reports::ProfitBucket> buckets =
-        reports::ProfitFigures(doc, reports::ShownFormsOf(doc));
+void TGraphF::buildProfit(const reports::Document& doc) {
+    const std::vector<reports::ProfitBucket> buckets = reports::ProfitFigures(doc);
     if (buckets.empty()) return;
-    QChart* chart = addChart(QString());
+    QChart* graph = addGraph(QString());
     auto* income = new QBarSet(QStringLiteral("Income"));
     auto* expenses = new QBarSet(QStringLiteral("Expenses"));
     auto* profit = new QLineSeries;
@@ -223,8 +222,8 @@ void TChartF::buildProfit(const reports::Document& doc) {
     auto* bars = new QBarSeries;
     bars->append(income);
     bars->append(expenses);
-    chart->addSeries(bars);
-    chart->addSeries(profit);
+    graph->addSeries(bars);
+    graph->addSeries(profit);
     auto* axisX = new QBarCategoryAxis;
     axisX->append(endings);
     axisX->setTitleText(QString::fromStdString(reports::BucketTitle(doc)));
@@ -236,26 +235,25 @@ void TChartF::buildProfit(const reports::Document& doc) {
         small.setPointSizeF(small.pointSizeF() * 0.8);
         axisX->setLabelsFont(small);
     }
-    chart->addAxis(axisX, Qt::AlignBottom);
+    graph->addAxis(axisX, Qt::AlignBottom);
     // Room above and below for the profit labels.
     QCategoryAxis* axisY = amountAxis(reports::ScaleFor(low, high, 0.08, 8), reports::kAmountAxis);
-    chart->addAxis(axisY, Qt::AlignLeft);
+    graph->addAxis(axisY, Qt::AlignLeft);
     for (QAbstractSeries* series :
          {static_cast<QAbstractSeries*>(bars), static_cast<QAbstractSeries*>(profit)}) {
         series->attachAxis(axisX);
         series->attachAxis(axisY);
     }
     if (buckets.size() <= kLabelledBuckets) {
-        auto* labels = new ValueLabels(chart, profit, ValueLabels::Side::Over);
+        auto* labels = new ValueLabels(graph, profit, ValueLabels::Side::Over);
         for (std::size_t i = 0; i < buckets.size(); ++i)
             labels->add(QPointF(double(i), buckets[i].profit),
                         QString::fromStdString(buckets[i].profitShown), buckets[i].profit < 0);
     }
 }
 
-void TChartF::buildSummary(const reports::Document& doc) {
-    const std::vector<reports::SectionBars> sections =
-        reports::SummaryFigures(doc, reports::ShownFormsOf(doc));
+void TGraphF::buildSummary(const reports::Document& doc) {
+    const std::vector<reports::SectionBars> sections = reports::SummaryFigures(doc);
     // One scale for every section, so that bars of the same length are the same amount; room
     // at the ends for the amounts beside the bars.
     double low = 0, high = 0;
@@ -266,8 +264,8 @@ void TChartF::buildSummary(const reports::Document& doc) {
         }
     const reports::AmountScale scale = reports::ScaleFor(low, high, 0.3, 4);
     for (const reports::SectionBars& section : sections) {
-        QChart* chart = addChart(QString::fromStdString(section.section));
-        chart->legend()->hide();
+        QChart* graph = addGraph(QString::fromStdString(section.section));
+        graph->legend()->hide();
         auto* totals = new QBarSet(QString::fromStdString(std::string(reports::kPeriodTotalsAxis)));
         QStringList accounts;
         // Horizontal bars are laid out from the bottom: the largest is put last to stand on top.
@@ -277,18 +275,18 @@ void TChartF::buildSummary(const reports::Document& doc) {
         }
         auto* series = new QHorizontalBarSeries;
         series->append(totals);
-        chart->addSeries(series);
+        graph->addSeries(series);
         auto* axisY = new QBarCategoryAxis;
         axisY->append(accounts);
         // Each account's whole name, the plot narrower; the names need no axis title, which
         // would stand over the longest of them.
         axisY->setTruncateLabels(false);
-        chart->addAxis(axisY, Qt::AlignLeft);
+        graph->addAxis(axisY, Qt::AlignLeft);
         QCategoryAxis* axisX = amountAxis(scale, reports::kPeriodTotalsAxis);
-        chart->addAxis(axisX, Qt::AlignBottom);
+        graph->addAxis(axisX, Qt::AlignBottom);
         series->attachAxis(axisY);
         series->attachAxis(axisX);
-        auto* labels = new ValueLabels(chart, series, ValueLabels::Side::Beside);
+        auto* labels = new ValueLabels(graph, series, ValueLabels::Side::Beside);
         int index = 0;
         for (auto bar = section.bars.rbegin(); bar != section.bars.rend(); ++bar, ++index)
             labels->add(QPointF(bar->amount, index), QString::fromStdString(bar->shown),
@@ -296,8 +294,8 @@ void TChartF::buildSummary(const reports::Document& doc) {
     }
 }
 
-void TChartF::DrawCharts(QPainter& painter, const QRect& target) {
-    const QSize size = Charts->size();
+void TGraphF::DrawGraphs(QPainter& painter, const QRect& target) {
+    const QSize size = Graphs->size();
     if (size.isEmpty()) return;
     const double scale =
         std::min(double(target.width()) / size.width(), double(target.height()) / size.height());
@@ -305,60 +303,60 @@ void TChartF::DrawCharts(QPainter& painter, const QRect& target) {
     painter.translate(target.x() + (target.width() - size.width() * scale) / 2,
                       target.y() + (target.height() - size.height() * scale) / 2);
     painter.scale(scale, scale);
-    Charts->render(&painter, QPoint(), QRegion(),
+    Graphs->render(&painter, QPoint(), QRegion(),
                    QWidget::DrawWindowBackground | QWidget::DrawChildren);
     painter.restore();
 }
 
-QByteArray TChartF::PngBytes() {
+QByteArray TGraphF::PngBytes() {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    Charts->grab().save(&buffer, "PNG");
+    Graphs->grab().save(&buffer, "PNG");
     return bytes;
 }
 
-QByteArray TChartF::SvgBytes() {
+QByteArray TGraphF::SvgBytes() {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     QSvgGenerator svg;
     svg.setOutputDevice(&buffer);
-    svg.setSize(Charts->size());
-    svg.setViewBox(QRect(QPoint(), Charts->size()));
+    svg.setSize(Graphs->size());
+    svg.setViewBox(QRect(QPoint(), Graphs->size()));
     svg.setTitle(Title->text());
     QPainter painter(&svg);
-    DrawCharts(painter, QRect(QPoint(), Charts->size()));
+    DrawGraphs(painter, QRect(QPoint(), Graphs->size()));
     painter.end();
     return bytes;
 }
 
-void TChartF::mExitClick() {
+void TGraphF::mExitClick() {
     accept();
 }
 
-// On the report's printer, one page, the charts as large as the page allows.
-void TChartF::mPrintClick() {
+// On the report's printer, one page, the graphs as large as the page allows.
+void TGraphF::mPrintClick() {
     PrintOnReportPrinter(*SaveDialog2, [this](QPrinter& printer) {
         QPainter painter;
         if (!painter.begin(&printer)) return false;
-        DrawCharts(painter, QRect(0, 0, printer.width(), printer.height()));
+        DrawGraphs(painter, QRect(0, 0, printer.width(), printer.height()));
         painter.end();
         return true;
     });
 }
 
-void TChartF::PngPicture1Click() {
+void TGraphF::PngPicture1Click() {
     exportAs("PNG pictures (*.png)|*.PNG", "png", PngBytes());
 }
 
-void TChartF::SvgDrawing1Click() {
+void TGraphF::SvgDrawing1Click() {
     exportAs("SVG drawings (*.svg)|*.SVG", "svg", SvgBytes());
 }
 
 // Written as the report's exports are: beside the target, then renamed into place.
-void TChartF::exportAs(const std::string& filter, const std::string& extension,
+void TGraphF::exportAs(const std::string& filter, const std::string& extension,
                        const QByteArray& bytes) {
-    const std::string name = SaveDialog1->Ask({kChartTitle, filter, extension});
+    const std::string name = SaveDialog1->Ask({kGraphTitle, filter, extension});
     if (name.empty()) return;
     const reports::ExportOutcome outcome = reports::WriteExportFile(
         std::string(bytes.constData(), std::size_t(bytes.size())), name, DataFileSystem());

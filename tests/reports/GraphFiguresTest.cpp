@@ -1,4 +1,4 @@
-#include "reports/ChartFigures.h"
+#include "reports/GraphFigures.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ std::string Ticks(const AmountScale& scale) {
 
 // The value axes end and step on round amounts that hold zero, every figure and the room asked
 // for, and label their ticks as the reports show amounts, in the region's separators.
-TEST(ChartScale, RoundStepsLabelledAsTheReportsShowAmounts) {
+TEST(GraphScale, RoundStepsLabelledAsTheReportsShowAmounts) {
     platform::ScriptedPlatformScope platform;
     struct Case {
         double low, high, room;
@@ -44,5 +44,5 @@ TEST(ChartScale, RoundStepsLabelledAsTheReportsShowAmounts) {
     }
     platform->regional.setDmy();  // a decimal comma, thousands by points
     EXPECT_EQ(Ticks(ScaleFor(0, 2500, 0, 2)), "0,00 2.000,00 4.000,00");
-    EXPECT_EQ(ChartAmount(-1234.5), "-1.234,50");
+    EXPECT_EQ(GraphAmount(-1234.5), "-1.234,50");
 }
