@@ -49,10 +49,11 @@ TExpense::TExpense() {
                           {Label2, MaskEdit3},
                           {Label5, Edit2},
                           {Label6, ComboBox1},
-                          {Label7, ComboBox2}}),
+                          {Label7, ComboBox2},
+                          {Bank.label(), Bank.box()}}),
                row);
-    ChainTabOrder({MaskEdit1, MaskEdit2, Edit1, MaskEdit3, Edit2, ComboBox1, ComboBox2, BtnSave,
-                   BtnDelete, BtnCancel, BitBtn1});
+    ChainTabOrder({MaskEdit1, MaskEdit2, Edit1, MaskEdit3, Edit2, ComboBox1, ComboBox2, Bank.box(),
+                   BtnSave, BtnDelete, BtnCancel, BitBtn1});
 
     CallOnShow(this, [this] { FormShow(); });
     connect(MaskEdit1, &MaskEdit::exited, this, &TExpense::MaskEdit1Exit);
@@ -89,6 +90,7 @@ void TExpense::FormShow() {
     FillRequiredChoice(ComboBox2, folders,
                        "Folders must be defined before entering Expense Records", BtnSave);
     MaskEdit1->setFocus();
+    Bank.Show(bank::Kind::Expense, ExpenseChoice);
     shown_.take(this);
 }
 
@@ -125,9 +127,11 @@ void TExpense::BtnSaveClick() {
     entered.Archive = false;
     CurExpense = entered;
 
+    if (!Bank.ChangeAllowed()) return;
     const long recNo =
         records::StoreRecord(Expenses, ExpenseChoice > 0 ? ExpenseChoice : 0, StoreExpense);
     if (recNo == 0) return;
+    Bank.Saved(recNo);
     if (AddAnother(ExpenseChoice, "Add another expense record?")) {
         // Date, account and folder stay for the next expense of the run.
         CurExpense.CheckNo = 0;
@@ -146,8 +150,10 @@ void TExpense::BtnSaveClick() {
 }
 
 void TExpense::BtnDeleteClick() {
+    if (!Bank.ChangeAllowed()) return;
     if (!records::DeleteRecordConfirmed(Expenses, ExpenseChoice, records::kDeleteExpenseQuestion))
         return;
+    Bank.Deleted();
     CloseWithChoice(this, true, true, ExpenseChoice, 0);
 }
 

@@ -42,10 +42,11 @@ TIncome::TIncome() {
                           {Label3, MaskEdit2},
                           {Label2, Edit1},
                           {Label5, ComboBox1},
-                          {Label4, ComboBox2}}),
+                          {Label4, ComboBox2},
+                          {Bank.label(), Bank.box()}}),
                row);
-    ChainTabOrder({MaskEdit1, MaskEdit2, Edit1, ComboBox1, ComboBox2, BtnSave, BtnDelete, BtnCancel,
-                   BitBtn1});
+    ChainTabOrder({MaskEdit1, MaskEdit2, Edit1, ComboBox1, ComboBox2, Bank.box(), BtnSave,
+                   BtnDelete, BtnCancel, BitBtn1});
 
     CallOnShow(this, [this] { FormShow(); });
     connect(MaskEdit1, &MaskEdit::exited, this, &TIncome::MaskEdit1Exit);
@@ -79,6 +80,7 @@ void TIncome::FormShow() {
     FillRequiredChoice(ComboBox2, folders, "Folders must be defined before entering Income Records",
                        BtnSave);
     MaskEdit1->setFocus();
+    Bank.Show(bank::Kind::Income, IncomeChoice);
     shown_.take(this);
 }
 
@@ -109,9 +111,11 @@ void TIncome::BtnSaveClick() {
     entered.Archive = false;
     CurIncome = entered;
 
+    if (!Bank.ChangeAllowed()) return;
     const long recNo =
         records::StoreRecord(Income, IncomeChoice > 0 ? IncomeChoice : 0, StoreIncome);
     if (recNo == 0) return;
+    Bank.Saved(recNo);
     if (AddAnother(IncomeChoice, "Add another income record?")) {
         // Date, account and folder stay for the next record of the run.
         CurIncome.IncAmt = 0;
@@ -126,8 +130,10 @@ void TIncome::BtnSaveClick() {
 }
 
 void TIncome::BtnDeleteClick() {
+    if (!Bank.ChangeAllowed()) return;
     if (!records::DeleteRecordConfirmed(Income, IncomeChoice, records::kDeleteIncomeQuestion))
         return;
+    Bank.Deleted();
     CloseWithChoice(this, true, true, IncomeChoice, 0);
 }
 

@@ -94,6 +94,8 @@ TEST_F(ImportSessionTest, OfxWrittenThenCaughtAsDuplicatesWithAccountsFromTheFir
     EXPECT_EQ(texts(), std::vector<std::string>(
                            {"3 ticked lines have no account (the first is line 1, Harbor Office "
                             "Supply): choose one for each, or untick them.",
+                            "The statement is for account 121000248  4411-0098, which is not among "
+                            "the bank accounts. Add it?",
                             "2 expenses and 1 income record were added; 0 lines were skipped. "
                             "Income records have no memo: the memo of 1 income line was not "
                             "kept."}));
