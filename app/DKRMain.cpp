@@ -28,6 +28,7 @@
 #include <optional>
 #include <string_view>
 
+#include "app/BankCommands.h"
 #include "app/Forms.h"
 #include "books/BooksPlaces.h"
 #include "books/EnterBooks.h"
@@ -204,6 +205,14 @@ QWidget* TFormMain::buildIncomeExpensesTab() {
     BtnStatement = new QPushButton(QStringLiteral("Import Statement"), page);
     BtnStatement->setObjectName(QStringLiteral("BtnStatement"));
     BtnStatement->setToolTip(QStringLiteral("Import a bank statement (OFX, QFX, QIF or CSV)."));
+    BtnBank = new QPushButton(QStringLiteral("Bank"), page);
+    BtnBank->setObjectName(QStringLiteral("BtnBank"));
+    BtnBank->setToolTip(
+        QStringLiteral("Bank accounts, the register and the reconciliation with a statement."));
+    PopupBank = new QMenu(this);
+    PopupBank->addAction(QStringLiteral("Bank &Accounts..."), this, [] { RunBankAccounts(); });
+    PopupBank->addAction(QStringLiteral("&Register..."), this, [] { RunRegister(); });
+    PopupBank->addAction(QStringLiteral("Re&concile..."), this, [] { RunReconcile(); });
     Label1 = colouredLabel(QStringLiteral("Default Folder"), Qt::yellow, page);
     FolderCBox = new ChoiceBox(page);
     FolderCBox->setObjectName(QStringLiteral("FolderCBox"));
@@ -235,6 +244,7 @@ QWidget* TFormMain::buildIncomeExpensesTab() {
     grid->addLayout(folder, 1, 1, Qt::AlignCenter);
     grid->addWidget(BtnRateChange, 1, 2, Qt::AlignRight);
     grid->addWidget(BtnStatement, 2, 0, Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(BtnBank, 2, 2, Qt::AlignRight | Qt::AlignTop);
     grid->setRowStretch(2, 1);
     grid->addWidget(BitBtn1, 3, 2, Qt::AlignRight | Qt::AlignBottom);
     grid->setColumnStretch(1, 1);
@@ -246,6 +256,7 @@ QWidget* TFormMain::buildIncomeExpensesTab() {
     connect(BtnExpense, &QToolButton::clicked, this, &TFormMain::BtnExpenseClick);
     connect(BtnImport, &QToolButton::clicked, this, &TFormMain::BtnImportClick);
     connect(BtnStatement, &QPushButton::clicked, this, &TFormMain::BtnStatementClick);
+    connect(BtnBank, &QPushButton::clicked, this, &TFormMain::BtnBankClick);
     connect(BtnRateChange, &QToolButton::clicked, this, &TFormMain::BtnRateChangeClick);
     // Only a choice the user makes changes the default folder; a refill does not.
     connect(FolderCBox, &QComboBox::activated, this, &TFormMain::FolderCBoxChange);
@@ -669,6 +680,10 @@ void TFormMain::BtnStatementClick() {
     if (RefusedOnReadOnlyBooks()) return;
     TStatementImport form(this);
     form.Run();
+}
+
+void TFormMain::BtnBankClick() {
+    PopupAtCursor(PopupBank);
 }
 
 // ---- reports ------------------------------------------------------------------------------

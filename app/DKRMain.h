@@ -69,6 +69,8 @@ public:
     QToolButton* BtnExpense = nullptr;
     QToolButton* BtnImport = nullptr;
     QPushButton* BtnStatement = nullptr;  // "Import Statement": bank statements
+    QPushButton* BtnBank = nullptr;       // "Bank": accounts, register, reconcile
+    QMenu* PopupBank = nullptr;
     QToolButton* BtnRateChange = nullptr;
     QLabel* Label1 = nullptr;         // "Default Folder"
     ChoiceBox* FolderCBox = nullptr;  // the default folder: chosen, never typed
@@ -144,6 +146,7 @@ public slots:
     void BtnRateChangeClick();
     void BtnImportClick();
     void BtnStatementClick();
+    void BtnBankClick();
 
     // Reports
     void BtnExpRptClick();
