@@ -13,13 +13,14 @@ using namespace engine;
 
 namespace {
 
-constexpr const char* kFieldNames[] = {"BANKNO",   "NAME",   "KIND",     "OPENBAL",
-                                       "OPENDATE", "ACCTNO", "ISDEFAULT"};
+constexpr const char* kFieldNames[] = {"BANKNO", "NAME",      "KIND",    "OPENBAL", "OPENDATE",
+                                       "ACCTNO", "ISDEFAULT", "STMTBAL", "STMTDATE"};
 
 struct Fields {
-    Field4 *no, *name, *kind, *opening, *date, *number, *isDefault;
+    Field4 *no, *name, *kind, *opening, *date, *number, *isDefault, *statement, *statementDate;
     bool bind(Data4* t) {
-        Field4** all[] = {&no, &name, &kind, &opening, &date, &number, &isDefault};
+        Field4** all[] = {&no,     &name,      &kind,      &opening,      &date,
+                          &number, &isDefault, &statement, &statementDate};
         for (std::size_t i = 0; i < std::size(all); ++i)
             if ((*all[i] = FieldOf(t, kFieldNames[i])) == nullptr) return false;
         return true;
@@ -34,6 +35,14 @@ std::string Folded(std::string_view text) {
 }
 
 constexpr const char* kUnreadable = "The bank accounts (BANKACCT.dbf) cannot be read";
+
+std::optional<platform::DateTime> DateIn(Field4* f) {
+    const std::string text = Trimmed(f4str(f));
+    if (text.empty()) return std::nullopt;
+    const cbk::StoredDate d = cbk::StoredToDate(text);
+    if (!d.ok()) return std::nullopt;
+    return d.date.dateOnly();
+}
 
 }  // namespace
 
@@ -66,8 +75,15 @@ std::int32_t BankAccounts::NextNo() const {
 BankAccounts LoadBankAccounts() {
     BankAccounts out;
     if (!SideTableThere(cbk::kBankAccountsTable)) {
-        out.accounts.push_back(
-            {1, std::string(kStarterAccount), AccountKind::Bank, 0, std::nullopt, "", true});
+        out.accounts.push_back({1,
+                                std::string(kStarterAccount),
+                                AccountKind::Bank,
+                                0,
+                                std::nullopt,
+                                "",
+                                true,
+                                {},
+                                {}});
         return out;
     }
     Data4* t = OpenSideTable(cbk::kBankAccountsTable, false);
@@ -84,11 +100,9 @@ BankAccounts LoadBankAccounts() {
         a.name = Trimmed(f4str(f.name));
         a.kind = Trimmed(f4str(f.kind)) == "C" ? AccountKind::Card : AccountKind::Bank;
         a.opening = StoredCents(f4str(f.opening)).value_or(0);
-        const std::string date = Trimmed(f4str(f.date));
-        if (!date.empty()) {
-            const cbk::StoredDate d = cbk::StoredToDate(date);
-            if (d.ok()) a.openingDate = d.date.dateOnly();
-        }
+        a.openingDate = DateIn(f.date);
+        a.statementDate = DateIn(f.statementDate);
+        if (a.statementDate) a.statement = StoredCents(f4str(f.statement)).value_or(0);
         a.number = Trimmed(f4str(f.number));
         a.isDefault = f4true(f.isDefault) == 1;
         if (a.no > 0) out.accounts.push_back(std::move(a));
@@ -117,6 +131,8 @@ std::string SaveBankAccounts(const std::vector<BankAccount>& accounts) {
         f4assign(f.date, a.openingDate ? cbk::DateToStored(*a.openingDate) : "");
         f4assign(f.number, a.number);
         f4assign(f.isDefault, a.isDefault ? "T" : "F");
+        f4assignDouble(f.statement, a.statement ? double(*a.statement) / 100.0 : 0.0);
+        f4assign(f.statementDate, a.statementDate ? cbk::DateToStored(*a.statementDate) : "");
     }
     ok = d4flush(t) == 0 && ok;
     ok = CloseSideTable(t) && ok;

@@ -29,6 +29,10 @@ struct BankAccount {
     std::optional<platform::DateTime> openingDate;  // none: from the first record
     std::string number;  // the bank's account number, for matching statements; may be empty
     bool isDefault = false;
+    // The ending balance of the last statement imported for it, and its day (an OFX
+    // statement's LEDGERBAL): the next reconciliation starts from them.
+    std::optional<Cents> statement;
+    std::optional<platform::DateTime> statementDate;
 };
 
 struct BankAccounts {

@@ -105,7 +105,9 @@ std::vector<Explanation> Explain(const Reconciliation& rec, std::size_t limit) {
             }
         seen[amount(i)].push_back(i);
     }
-    // Threes: by amount, each first item with a two-pointer run over those after it.
+    // Threes: by amount, each first item with a two-pointer run over those after it. The run
+    // is quadratic, so it is left out beyond a few months of open records.
+    if (open.size() > kThreesUpTo) return out;
     std::vector<std::size_t> byAmount = open;
     std::sort(byAmount.begin(), byAmount.end(),
               [&](std::size_t a, std::size_t b) { return amount(a) < amount(b); });

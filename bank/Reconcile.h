@@ -63,6 +63,8 @@ struct Explanation {
 
 // Up to `limit` explanations, singles first, then pairs, then threes. Hashing for the pairs and
 // sorted two-pointer runs for the threes: O(n^2) at worst for the threes, O(n) for the rest.
+// Threes are sought only among at most kThreesUpTo open records.
+inline constexpr std::size_t kThreesUpTo = 20'000;
 std::vector<Explanation> Explain(const Reconciliation& rec, std::size_t limit = 20);
 
 // Marks the ticked items reconciled with the statement date and the others not cleared, in

@@ -94,6 +94,8 @@ bool ImportSession::ReadAndPropose(bool orderChosen) {
         Warn(st.error + "\r\nNothing was imported.");
         return false;
     }
+    ledgerCents_ = st.ledgerCents;
+    ledgerDate_ = st.ledgerDate;
     rulesError_.clear();
     {
         cbk::TableSession session({"EXP5", "INC5", "ACC", "ACCI", "FOLDER"});
@@ -267,6 +269,17 @@ void ImportSession::Write() {
                 added.push_back({recNo, bankNo, true, bank::SignedAmount(kind)});
             }
             if (const std::string why = bank::MarksAppended(kind, added); !why.empty()) Warn(why);
+        }
+        if (ledgerCents_ && ledgerDate_) {
+            bank::BankAccounts accounts = bank::LoadBankAccounts();
+            for (bank::BankAccount& a : accounts.accounts)
+                if (a.no == bankNo) {
+                    a.statement = *ledgerCents_;
+                    a.statementDate = ledgerDate_->dateOnly();
+                }
+            if (accounts.error.empty())
+                if (const std::string why = bank::SaveBankAccounts(accounts.accounts); !why.empty())
+                    Warn(why);
         }
     }
     if (outcome.ok)

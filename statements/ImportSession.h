@@ -89,6 +89,9 @@ public:
 
     // The bank account the preview chose (0: the statement's own, see StatementBankAccount).
     std::int32_t BankNo = 0;
+    // The statement's ending balance and its day, when it states them; kept with the bank
+    // account after the import, for its next reconciliation.
+    std::optional<std::int64_t> LedgerCents() const { return ledgerCents_; }
     // The account whose number the statement names (an OFX account id), else the default;
     // a number no account has is offered as a new account.
     std::int32_t StatementBankAccount() const;
@@ -105,6 +108,8 @@ private:
     std::vector<ImportRule> rules_;
     std::string rulesError_;
     std::int32_t folder_ = 0;
+    std::optional<std::int64_t> ledgerCents_;
+    std::optional<platform::DateTime> ledgerDate_;
 };
 
 }  // namespace statements

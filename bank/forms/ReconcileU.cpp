@@ -115,6 +115,7 @@ TReconcile::TReconcile(OpenRecord open, ShowReconciliationReport report)
     layout->addLayout(buttons);
 
     connect(BtnStart, &QPushButton::clicked, this, &TReconcile::BtnStartClick);
+    connect(BoxAccount, &QComboBox::activated, this, &TReconcile::BoxAccountChange);
     connect(EditBalance, &QLineEdit::returnPressed, this, &TReconcile::BtnStartClick);
     connect(Grid, &QTableWidget::cellChanged, this, &TReconcile::GridTicked);
     connect(ListExplain, &QListWidget::itemActivated, this, &TReconcile::ListExplainDoubleClick);
@@ -138,12 +139,29 @@ void TReconcile::FormShow() {
         names.push_back(a.name);
     }
     FillChoiceBox(BoxAccount, names, chosen);
-    if (EditDate->text().isEmpty())
-        EditDate->setText(QString::fromStdString(rules::DateToText(platform::clock().today())));
+    BoxAccountChange();
+    EditBalance->setFocus();
+}
+
+void TReconcile::BoxAccountChange() {
+    // The statement an import brought for the account, when it ends after its last
+    // reconciliation; else today and no balance.
+    const bank::BankAccount* a = Account();
+    std::uint32_t last = 0;
+    if (a != nullptr && a->statementDate) {
+        const bank::Register reg = bank::BuildRegister(a->no, a->opening, bank::LoadMarks());
+        last = bank::LastReconciled(reg);
+    }
+    const platform::DateTime& d =
+        a && a->statementDate ? *a->statementDate : platform::clock().today();
+    const std::uint32_t stated = std::uint32_t(d.year() * 10000 + d.month() * 100 + d.dayOfMonth());
+    const bool fromImport = a && a->statementDate && a->statement && stated > last;
+    EditDate->setText(QString::fromStdString(
+        rules::DateToText(fromImport ? *a->statementDate : platform::clock().today())));
+    EditBalance->setText(fromImport ? Money(*a->statement) : QString());
     started_ = false;
     rec_ = {};
     Fill();
-    EditBalance->setFocus();
 }
 
 const bank::BankAccount* TReconcile::Account() const {

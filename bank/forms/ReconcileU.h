@@ -1,9 +1,10 @@
 #pragma once
 
 // TReconcile: "Reconcile", one bank account against its statement. The user gives the
-// statement's end date and ending balance and presses Start; the records not yet reconciled up
-// to that date are listed, those cleared already (a statement import clears what it brings)
-// ticked. Cleared balance, statement balance and difference follow the ticks; while the
+// statement's end date and ending balance (those of the last statement imported for the
+// account, when it ends after the last reconciliation) and presses Start; the records not yet
+// reconciled up to that date are listed, those cleared already (a statement import clears what it
+// brings) ticked. Cleared balance, statement balance and difference follow the ticks; while the
 // difference is not zero the records that would explain it are offered (a double-click ticks
 // them, as Enter does). Finish at zero marks the ticked records reconciled with the statement date.
 
@@ -57,6 +58,7 @@ public:
 
 public slots:
     void FormShow();
+    void BoxAccountChange();
     void BtnStartClick();
     void GridTicked(int row, int column);
     void ListExplainDoubleClick();

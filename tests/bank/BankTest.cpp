@@ -47,14 +47,14 @@ TEST(BankCents, StoredAndTypedAmountsReadExactlyAndWriteGrouped) {
 
 TEST(BankAccountsList, NamesAreCheckedAndNumbersMatchLoosely) {
     BankAccounts list;
-    list.accounts = {{1, "Checking", AccountKind::Bank, 0, {}, "12-345 67", false},
-                     {4, "Visa", AccountKind::Card, -5000, {}, "", true}};
+    list.accounts = {{1, "Checking", AccountKind::Bank, 0, {}, "12-345 67", false, {}, {}},
+                     {4, "Visa", AccountKind::Card, -5000, {}, "", true, {}, {}}};
     EXPECT_EQ(list.DefaultNo(), 4);
     EXPECT_EQ(list.NextNo(), 5);
     ASSERT_NE(list.FindByNumber("1234567"), nullptr);
     EXPECT_EQ(list.FindByNumber("1234567")->no, 1);
     EXPECT_EQ(list.FindByNumber(""), nullptr);
-    BankAccount fresh{5, "  ", AccountKind::Bank, 0, {}, "", false};
+    BankAccount fresh{5, "  ", AccountKind::Bank, 0, {}, "", false, {}, {}};
     EXPECT_EQ(CheckBankAccount(fresh, list.accounts), kNeedsName);
     fresh.name = "visa";
     EXPECT_EQ(CheckBankAccount(fresh, list.accounts),
