@@ -33,6 +33,26 @@ Tag4* DateTagOf(Kind kind) {
     return kind == Kind::Expense ? cbk::EDateTag : cbk::IncDateTag;
 }
 
+// yyyymmdd of a stored date; 0 for a blank one or anything that is not eight digits.
+std::uint32_t DateNumber(std::string_view stored) {
+    std::uint32_t n = 0;
+    int digits = 0;
+    for (char c : stored) {
+        if (c == ' ') continue;
+        if (c < '0' || c > '9') return 0;
+        n = n * 10 + std::uint32_t(c - '0');
+        ++digits;
+    }
+    return digits == 8 ? n : 0;
+}
+
+std::string DateStored(std::uint32_t date) {
+    if (date == 0) return {};
+    char text[12];
+    std::snprintf(text, sizeof text, "%08u", date % 100'000'000U);
+    return text;
+}
+
 // FNV-1a over the stored texts, each closed by a unit separator so that no two field lists
 // run together into the same bytes.
 std::uint64_t Fingerprint(Kind kind, std::string& scratch) {
@@ -66,12 +86,12 @@ struct Fields {
         char hex[17];
         std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(key.fingerprint));
         f4assign(kind, std::string(1, char(key.kind)));
-        f4assign(date, m.recordDate);
+        f4assign(date, DateStored(m.recordDate));
         f4assign(print, hex);
         f4assignLong(occur, key.occurrence);
         f4assignLong(bank, m.bankNo);
         f4assign(cleared, m.cleared ? "T" : "F");
-        f4assign(reconciled, m.reconciled);
+        f4assign(reconciled, DateStored(m.reconciled));
         f4assignDouble(statement, m.statement ? double(*m.statement) / 100.0 : 0.0);
         f4assign(matched, m.statement ? "T" : "F");
     }
@@ -84,31 +104,25 @@ struct Changes {
 };
 
 void Remove(Marks& marks, const RecordKey& key, Changes& changes) {
-    auto it = marks.byKey.find(key);
-    if (it == marks.byKey.end()) return;
-    if (it->second.row > 0) changes.removed.push_back(it->second.row);
-    marks.byKey.erase(it);
+    const Mark* m = marks.Find(key);
+    if (m == nullptr) return;
+    if (m->row > 0) changes.removed.push_back(m->row);
+    marks.Erase(key);
 }
 
 // The marks of `kind` and `fingerprint` from occurrence `from` on move by `by` (one place
 // down after a record left their run, one up after one joined it before them).
+// The run moves as a whole, so the marks keep their order.
 void Shift(Marks& marks, Kind kind, std::uint64_t fingerprint, std::int32_t from, int by,
            Changes& changes) {
-    std::vector<std::pair<RecordKey, Mark>> moved;
-    for (auto it = marks.byKey.begin(); it != marks.byKey.end();) {
-        const RecordKey& k = it->first;
-        if (k.kind == kind && k.fingerprint == fingerprint && k.occurrence >= from) {
-            moved.emplace_back(k, std::move(it->second));
-            it = marks.byKey.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    for (auto& [key, mark] : moved) {
-        RecordKey to = key;
-        to.occurrence += by;
-        marks.byKey[to] = std::move(mark);
-        changes.written.push_back(to);
+    auto it = std::lower_bound(
+        marks.byKey.begin(), marks.byKey.end(), RecordKey{kind, fingerprint, from},
+        [](const std::pair<RecordKey, Mark>& m, const RecordKey& k) { return m.first < k; });
+    for (;
+         it != marks.byKey.end() && it->first.kind == kind && it->first.fingerprint == fingerprint;
+         ++it) {
+        it->first.occurrence += by;
+        changes.written.push_back(it->first);
     }
 }
 
@@ -123,9 +137,9 @@ std::string Apply(Marks& marks, const Changes& changes) {
     bool ok = true;
     for (long row : changes.removed) ok = ok && d4go(t, row) == 0 && d4delete(t) == 0;
     for (const RecordKey& key : changes.written) {
-        auto it = marks.byKey.find(key);
-        if (it == marks.byKey.end() || !ok) continue;
-        Mark& m = it->second;
+        Mark* found = marks.Find(key);
+        if (found == nullptr || !ok) continue;
+        Mark& m = *found;
         if (m.row > 0)
             ok = d4go(t, m.row) == 0;
         else if ((ok = d4appendBlank(t) == 0))
@@ -145,18 +159,58 @@ std::optional<RecordKey> KeyHere(Kind kind, std::string& scratch, std::uint64_t&
 }
 
 // The record's stored date, as the mark keeps it beside the key.
-std::string StoredDateHere(Kind kind) {
-    return Trimmed(f4str(DateOf(kind)));
+std::uint32_t StoredDateHere(Kind kind) {
+    std::string scratch;
+    return DateNumber(f4strView(DateOf(kind), scratch));
+}
+
+}  // namespace
+
+namespace {
+
+template <class V>
+auto LowerBound(V& v, const RecordKey& key) {
+    return std::lower_bound(v.begin(), v.end(), key,
+                            [](const auto& m, const RecordKey& k) { return m.first < k; });
 }
 
 }  // namespace
 
 const Mark* Marks::Find(const RecordKey& key) const {
-    auto it = byKey.find(key);
-    return it == byKey.end() ? nullptr : &it->second;
+    auto it = LowerBound(byKey, key);
+    return it != byKey.end() && it->first == key ? &it->second : nullptr;
+}
+
+Mark* Marks::Find(const RecordKey& key) {
+    auto it = LowerBound(byKey, key);
+    return it != byKey.end() && it->first == key ? &it->second : nullptr;
+}
+
+Mark& Marks::Put(const RecordKey& key) {
+    auto it = LowerBound(byKey, key);
+    if (it == byKey.end() || !(it->first == key)) it = byKey.insert(it, {key, Mark{}});
+    return it->second;
+}
+
+void Marks::Erase(const RecordKey& key) {
+    auto it = LowerBound(byKey, key);
+    if (it != byKey.end() && it->first == key) byKey.erase(it);
+}
+
+void Marks::Sort() {
+    // A later row of the same key is the one that holds.
+    std::stable_sort(byKey.begin(), byKey.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    auto last = std::unique(byKey.rbegin(), byKey.rend(),
+                            [](const auto& a, const auto& b) { return a.first == b.first; });
+    byKey.erase(byKey.begin(), last.base());
 }
 
 Marks LoadMarks() {
+    return LoadMarksOf({});
+}
+
+Marks LoadMarksOf(const std::vector<std::uint64_t>& only) {
     Marks out;
     if (const std::string why = EnsureMarks(); !why.empty()) {
         out.error = why;
@@ -170,29 +224,39 @@ Marks LoadMarks() {
         out.error = kUnreadable;
         return out;
     }
-    out.byKey.reserve(std::size_t(d4recCount(t)));
+    if (only.empty()) out.byKey.reserve(std::size_t(d4recCount(t)));
     std::string scratch;
     for (int rc = d4top(t); rc == r4success; rc = d4skip(t, 1)) {
         if (d4deleted(t)) continue;
         RecordKey key;
+        key.fingerprint = 0;
+        for (char c : f4strView(f.print, scratch)) {
+            const int digit = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+            key.fingerprint = (key.fingerprint << 4) | std::uint64_t(digit & 0xF);
+        }
+        // A save or a delete needs only the runs of its record's fingerprints.
+        if (!only.empty() && std::find(only.begin(), only.end(), key.fingerprint) == only.end())
+            continue;
         const std::string_view kind = f4strView(f.kind, scratch);
         key.kind = !kind.empty() && kind[0] == 'I' ? Kind::Income : Kind::Expense;
-        const std::string print = std::string(f4strView(f.print, scratch));
-        key.fingerprint = std::strtoull(print.c_str(), nullptr, 16);
         key.occurrence = std::int32_t(f4long(f.occur));
         Mark m;
         m.bankNo = std::int32_t(f4long(f.bank));
         m.cleared = f4true(f.cleared) == 1;
-        m.reconciled = Trimmed(f4strView(f.reconciled, scratch));
+        m.reconciled = DateNumber(f4strView(f.reconciled, scratch));
         if (f4true(f.matched) == 1) m.statement = StoredCents(f4strView(f.statement, scratch));
-        m.recordDate = Trimmed(f4strView(f.date, scratch));
+        m.recordDate = DateNumber(f4strView(f.date, scratch));
         m.row = d4recNo(t);
-        out.byKey[key] = std::move(m);
+        out.byKey.emplace_back(key, std::move(m));
     }
     if (!CloseSideTable(t)) {
         out.byKey.clear();
         out.error = kUnreadable;
     }
+    // The table is written in key order; only rows changed in place since break it.
+    if (!std::is_sorted(out.byKey.begin(), out.byKey.end(),
+                        [](const auto& a, const auto& b) { return a.first < b.first; }))
+        out.Sort();
     return out;
 }
 
@@ -268,11 +332,38 @@ bool RecordWalk::next(long& recNo, RecordKey& key) {
 
 }  // namespace detail
 
+std::vector<KeyedRecord> KeyedRecords(Kind kind) {
+    Data4* t = TableOf(kind);
+    std::vector<KeyedRecord> out;
+    out.reserve(std::size_t(d4recCount(t)));
+    Tag4* was = d4tagSelected(t);
+    d4tagSelect(t, nullptr);
+    std::string scratch;
+    for (int rc = d4top(t); rc == r4success; rc = d4skip(t, 1)) {
+        if (d4deleted(t)) continue;
+        KeyedRecord r;
+        r.key = {kind, Fingerprint(kind, scratch), 0};
+        r.recNo = std::uint32_t(d4recNo(t));
+        r.date = DateNumber(f4strView(DateOf(kind), scratch));
+        r.amount = SignedAmount(kind);
+        out.push_back(r);
+    }
+    d4tagSelect(t, was);
+    // Equal fingerprints sort by record number, which gives each its place in its run.
+    std::sort(out.begin(), out.end(), [](const KeyedRecord& a, const KeyedRecord& b) {
+        return a.key.fingerprint != b.key.fingerprint ? a.key.fingerprint < b.key.fingerprint
+                                                      : a.recNo < b.recNo;
+    });
+    for (std::size_t i = 1; i < out.size(); ++i)
+        if (out[i].key.fingerprint == out[i - 1].key.fingerprint)
+            out[i].key.occurrence = out[i - 1].key.occurrence + 1;
+    return out;
+}
+
 std::vector<std::optional<RecordKey>> KeysOf(Kind kind) {
     std::vector<std::optional<RecordKey>> keys(std::size_t(d4recCount(TableOf(kind))) + 1);
-    WalkKeys(kind, [&](long recNo, const RecordKey& key) {
-        if (recNo > 0 && std::size_t(recNo) < keys.size()) keys[std::size_t(recNo)] = key;
-    });
+    for (const KeyedRecord& r : KeyedRecords(kind))
+        if (r.recNo > 0 && r.recNo < keys.size()) keys[r.recNo] = r.key;
     return keys;
 }
 
@@ -307,21 +398,25 @@ Before MarkBefore(Kind kind, long recNo) {
     Before out;
     out.key = KeyOf(kind, recNo);
     if (out.key) {
-        const Marks marks = LoadMarks();
+        const Marks marks = LoadMarksOf({out.key->fingerprint});
         if (const Mark* m = marks.Find(*out.key)) out.mark = *m;
     }
     return out;
 }
 
 std::string MarkSaved(Kind kind, long recNo, const Before& before, std::int32_t bankNo) {
-    Marks marks = LoadMarks();
+    const auto key = KeyOf(kind, recNo);
+    std::vector<std::uint64_t> prints;
+    for (const std::optional<RecordKey>& k : {before.key, key})
+        if (k) prints.push_back(k->fingerprint);
+    if (prints.empty()) return {};
+    Marks marks = LoadMarksOf(prints);
     if (!marks.error.empty()) return marks.error;
     Changes changes;
     if (before.key) {
         Remove(marks, *before.key, changes);
         Shift(marks, kind, before.key->fingerprint, before.key->occurrence + 1, -1, changes);
     }
-    const auto key = KeyOf(kind, recNo);
     if (!key) return Apply(marks, changes);
     Shift(marks, kind, key->fingerprint, key->occurrence, +1, changes);
     if (bankNo == 0) return Apply(marks, changes);  // left without an account
@@ -332,19 +427,19 @@ std::string MarkSaved(Kind kind, long recNo, const Before& before, std::int32_t 
         const bool sameAmount = before.key && before.key->fingerprint == key->fingerprint;
         if (!sameAmount && !m.statement) {
             m.cleared = false;
-            m.reconciled.clear();
+            m.reconciled = 0;
         }
     }
     m.bankNo = bankNo;
     m.recordDate = StoredDateHere(kind);
-    marks.byKey[*key] = std::move(m);
+    marks.Put(*key) = std::move(m);
     changes.written.push_back(*key);
     return Apply(marks, changes);
 }
 
 std::string MarkDeleted(Kind kind, const Before& before) {
     if (!before.key) return {};
-    Marks marks = LoadMarks();
+    Marks marks = LoadMarksOf({before.key->fingerprint});
     if (!marks.error.empty()) return marks.error;
     Changes changes;
     Remove(marks, *before.key, changes);
@@ -369,9 +464,9 @@ std::string MarksAppended(Kind kind, const std::vector<Appended>& records) {
         m.cleared = a.cleared;
         m.statement = a.statement;
         m.recordDate = StoredDateHere(kind);
-        auto old = marks.byKey.find(key);
-        if (old != marks.byKey.end()) m.row = old->second.row;
-        marks.byKey[key] = std::move(m);
+        Mark& there = marks.Put(key);
+        m.row = there.row;
+        there = std::move(m);
         changes.written.push_back(key);
     }
     return Apply(marks, changes);
@@ -383,14 +478,14 @@ std::string MarksRecalled(Kind kind, const std::vector<long>& recNos, std::int32
     for (long recNo : sorted) {
         const auto key = KeyOf(kind, recNo);
         if (!key) continue;
-        Marks marks = LoadMarks();
+        Marks marks = LoadMarksOf({key->fingerprint});
         if (!marks.error.empty()) return marks.error;
         Changes changes;
         Shift(marks, kind, key->fingerprint, key->occurrence, +1, changes);
         Mark m;
         m.bankNo = bankNo;
         m.recordDate = StoredDateHere(kind);
-        marks.byKey[*key] = std::move(m);
+        marks.Put(*key) = std::move(m);
         changes.written.push_back(*key);
         if (std::string why = Apply(marks, changes); !why.empty()) return why;
     }
@@ -408,9 +503,10 @@ std::string AssignAll(std::int32_t bankNo) {
             Mark m;
             m.bankNo = bankNo;
             m.recordDate = StoredDateHere(kind);
-            marks.byKey[*keys[recNo]] = std::move(m);
+            marks.byKey.emplace_back(*keys[recNo], std::move(m));
         }
     }
+    marks.Sort();
     return ReplaceMarks(marks);
 }
 

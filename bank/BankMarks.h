@@ -34,6 +34,12 @@ struct RecordKey {
     std::uint64_t fingerprint = 0;
     std::int32_t occurrence = 0;  // 0 for the first live record with the fingerprint
     bool operator==(const RecordKey&) const = default;
+    // Kind, then fingerprint, then place: the order of the marks in memory and on disk.
+    bool operator<(const RecordKey& o) const {
+        if (kind != o.kind) return kind < o.kind;
+        if (fingerprint != o.fingerprint) return fingerprint < o.fingerprint;
+        return occurrence < o.occurrence;
+    }
 };
 
 struct RecordKeyHash {
@@ -46,9 +52,9 @@ struct RecordKeyHash {
 struct Mark {
     std::int32_t bankNo = 0;
     bool cleared = false;
-    std::string reconciled;          // the statement date "yyyymmdd"; empty while open
+    std::uint32_t reconciled = 0;    // the statement date as yyyymmdd; 0 while open
     std::optional<Cents> statement;  // the amount of the statement line it was matched to
-    std::string recordDate;          // the record's stored date, for readers of the table
+    std::uint32_t recordDate = 0;    // the record's date (yyyymmdd), for readers of the table
     long row = 0;                    // its row in BANKMARK; 0 before it is written
 };
 
@@ -57,21 +63,40 @@ struct MarkRow {
     Mark mark;
 };
 
-// The marks as one map. `error` says why the table could not be read (no marks then).
+// The marks in key order, found by halving: a flat array, so that the millions of marks of
+// large books are read, searched and merged with the records without a node per mark. `error`
+// says why the table could not be read (no marks then).
 struct Marks {
-    std::unordered_map<RecordKey, Mark, RecordKeyHash> byKey;
+    std::vector<std::pair<RecordKey, Mark>> byKey;
     std::string error;
     const Mark* Find(const RecordKey& key) const;
+    Mark* Find(const RecordKey& key);
+    // The mark of `key`, made (empty) in its place when there is none.
+    Mark& Put(const RecordKey& key);
+    void Erase(const RecordKey& key);
+    void Sort();  // after marks were appended out of order
 };
 
 // Books without the table get it first (see EnsureMarks).
 Marks LoadMarks();
+// Only the marks whose fingerprint is among `only` (every mark when it is empty).
+Marks LoadMarksOf(const std::vector<std::uint64_t>& only);
 
 // Writes `marks` as the whole table, beside the live one, and puts it in place by a rename:
 // a crash or a full disk leaves the old table or the new one. Returns why it failed, or an
 // empty text.
 // The rows of `marks` follow the new table.
 std::string ReplaceMarks(Marks& marks);
+
+// Every live record of `kind` with its key, date (yyyymmdd, 0 when blank) and signed amount, in
+// key order: one walk in record order and a sort.
+struct KeyedRecord {
+    RecordKey key;
+    std::uint32_t recNo = 0;
+    std::uint32_t date = 0;
+    Cents amount = 0;
+};
+std::vector<KeyedRecord> KeyedRecords(Kind kind);
 
 // The key of every record of `kind` by record number (index 0 unused); nullopt for a deleted
 // record. One walk in record order.

@@ -7,13 +7,6 @@ namespace bank {
 
 namespace {
 
-std::uint32_t DateOf(const std::string& stored) {
-    std::uint32_t n = 0;
-    for (char c : stored)
-        if (c >= '0' && c <= '9') n = n * 10 + std::uint32_t(c - '0');
-    return n;
-}
-
 // "MM/DD/YYYY" of yyyymmdd, as the messages show a date.
 std::string Shown(std::uint32_t date) {
     const std::string t = DateText(date);
@@ -49,9 +42,9 @@ Reconciliation StartReconciliation(std::int32_t bankNo, const Register& reg, con
     rec.startBalance = reg.opening;
     for (const RegisterRow& row : reg.rows) {
         const Mark* m = marks.Find(row.key);
-        if (m != nullptr && !m->reconciled.empty()) {
+        if (m != nullptr && m->reconciled != 0) {
             rec.startBalance += row.amount;
-            rec.lastReconciled = std::max(rec.lastReconciled, DateOf(m->reconciled));
+            rec.lastReconciled = std::max(rec.lastReconciled, m->reconciled);
             continue;
         }
         if (row.date > date) continue;
@@ -137,22 +130,21 @@ std::vector<Explanation> Explain(const Reconciliation& rec, std::size_t limit) {
 std::string FinishReconciliation(const Reconciliation& rec, Marks& marks) {
     if (rec.Difference() != 0) return std::string(kNotBalanced);
     Marks next = marks;
-    const std::string date = DateText(rec.statementDate);
     for (const ReconcileItem& item : rec.items) {
-        auto it = next.byKey.find(item.row.key);
-        if (it == next.byKey.end()) continue;
-        it->second.cleared = item.ticked;
-        if (item.ticked) it->second.reconciled = date;
+        Mark* m = next.Find(item.row.key);
+        if (m == nullptr) continue;
+        m->cleared = item.ticked;
+        if (item.ticked) m->reconciled = rec.statementDate;
     }
     if (std::string why = ReplaceMarks(next); !why.empty()) return why;
     marks = std::move(next);
     return {};
 }
 
-std::string ReopenReconciliation(std::int32_t bankNo, const std::string& date, Marks& marks) {
+std::string ReopenReconciliation(std::int32_t bankNo, std::uint32_t date, Marks& marks) {
     Marks next = marks;
     for (auto& [key, mark] : next.byKey)
-        if (mark.bankNo == bankNo && mark.reconciled == date) mark.reconciled.clear();
+        if (mark.bankNo == bankNo && mark.reconciled == date) mark.reconciled = 0;
     if (std::string why = ReplaceMarks(next); !why.empty()) return why;
     marks = std::move(next);
     return {};
@@ -165,8 +157,9 @@ std::string ReopenReconciliation(std::int32_t bankNo, const std::string& date, M
 namespace bank {
 
 bool ReconciledChangeAllowed(const Before& before) {
-    if (!before.mark || before.mark->reconciled.empty()) return true;
-    const std::string& date = before.mark->reconciled;
+    if (!before.mark || before.mark->reconciled == 0) return true;
+    const std::uint32_t on = before.mark->reconciled;
+    const std::string date = DateText(on);
     const std::string shown =
         date.size() == 8 ? date.substr(4, 2) + "/" + date.substr(6, 2) + "/" + date.substr(0, 4)
                          : date;
@@ -176,7 +169,7 @@ bool ReconciledChangeAllowed(const Before& before) {
             platform::Buttons::YesNo))
         return false;
     Marks marks = LoadMarks();
-    if (const std::string why = ReopenReconciliation(before.mark->bankNo, date, marks);
+    if (const std::string why = ReopenReconciliation(before.mark->bankNo, on, marks);
         !why.empty()) {
         platform::messages().show(platform::MessageKind::Warning, why, platform::Buttons::OK);
         return false;

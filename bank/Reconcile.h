@@ -74,7 +74,7 @@ std::string FinishReconciliation(const Reconciliation& rec, Marks& marks);
 
 // Reopens the reconciliation of `bankNo` dated `date`: its records keep their cleared mark and
 // lose the reconciled one, in one replacement of the marks table.
-std::string ReopenReconciliation(std::int32_t bankNo, const std::string& date, Marks& marks);
+std::string ReopenReconciliation(std::int32_t bankNo, std::uint32_t date, Marks& marks);
 
 // "yyyymmdd" of a date number.
 std::string DateText(std::uint32_t date);

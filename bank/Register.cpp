@@ -12,17 +12,6 @@ using namespace engine;
 
 namespace {
 
-std::uint32_t DateNumber(std::string_view stored) {
-    std::uint32_t n = 0;
-    int digits = 0;
-    for (char c : stored)
-        if (c >= '0' && c <= '9') {
-            n = n * 10 + std::uint32_t(c - '0');
-            ++digits;
-        }
-    return digits == 8 ? n : 99'999'999U;
-}
-
 std::string Lower(std::string_view t) {
     std::string out(t);
     for (char& c : out) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -34,23 +23,25 @@ std::string Lower(std::string_view t) {
 Register BuildRegister(std::int32_t bankNo, Cents opening, const Marks& marks) {
     Register reg;
     reg.opening = opening;
-    std::string scratch;
+    // Records and marks are both in key order: one merge pairs them.
+    auto mark = marks.byKey.begin();
     for (Kind kind : {Kind::Expense, Kind::Income}) {
-        Field4* date = kind == Kind::Expense ? cbk::ExpDateField : cbk::IncDateField;
-        WalkKeys(kind, [&](long recNo, const RecordKey& key) {
-            const Mark* m = marks.Find(key);
-            if (m == nullptr || m->bankNo != bankNo) return;
+        for (const KeyedRecord& r : KeyedRecords(kind)) {
+            while (mark != marks.byKey.end() && mark->first < r.key) ++mark;
+            if (mark == marks.byKey.end() || !(mark->first == r.key)) continue;
+            const Mark& m = mark->second;
+            if (m.bankNo != bankNo) continue;
             RegisterRow row;
-            row.recNo = std::uint32_t(recNo);
-            row.date = DateNumber(f4strView(date, scratch));
+            row.recNo = r.recNo;
+            row.date = r.date == 0 ? 99'999'999U : r.date;
             row.kind = kind;
-            row.cleared = m->cleared;
-            row.reconciled = !m->reconciled.empty();
-            if (row.reconciled) row.reconciledOn = DateNumber(m->reconciled);
-            row.amount = SignedAmount(kind);
-            row.key = key;
+            row.cleared = m.cleared;
+            row.reconciled = m.reconciled != 0;
+            row.reconciledOn = m.reconciled;
+            row.amount = r.amount;
+            row.key = r.key;
             reg.rows.push_back(row);
-        });
+        }
     }
     std::sort(reg.rows.begin(), reg.rows.end(), [](const RegisterRow& a, const RegisterRow& b) {
         if (a.date != b.date) return a.date < b.date;

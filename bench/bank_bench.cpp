@@ -48,7 +48,7 @@ bank::Reconciliation& Month() {
         bank::Marks marks = bank::LoadMarks();
         const bank::Register reg = bank::BuildRegister(1, 0, marks);
         for (const bank::RegisterRow& row : reg.rows)
-            if (row.date < 20260201) marks.byKey[row.key].reconciled = "20260131";
+            if (row.date < 20260201) marks.Put(row.key).reconciled = 20260131;
         bank::Reconciliation r = bank::StartReconciliation(1, reg, marks, 20260228, 0);
         r.statementBalance = r.Cleared() + 1;
         return r;

@@ -16,7 +16,7 @@ using namespace engine;
 namespace {
 
 // One live record as the books show it: what it is, and its account and marks.
-using Seen = std::tuple<char, std::string, std::int32_t, bool, std::string>;
+using Seen = std::tuple<char, std::string, std::int32_t, bool, std::uint32_t>;
 
 class BankMarksThroughCommands : public cbk::testing::MaintenanceTest {
 protected:
@@ -33,7 +33,7 @@ protected:
                                                    f4str(cbk::IncAmtField);
                 const Mark* m = marks.Find(key);
                 out.emplace_back(char(kind), what, m ? m->bankNo : -1, m && m->cleared,
-                                 m ? m->reconciled : "");
+                                 m ? m->reconciled : 0u);
             });
         return out;
     }
@@ -51,7 +51,7 @@ TEST_F(BankMarksThroughCommands, PackArchiveRenumberBackupAndRestoreKeepEveryMar
         for (auto& [key, mark] : marks.byKey) {
             mark.bankNo = 1 + n % 3;
             mark.cleared = n % 2 == 0;
-            if (n % 5 == 0) mark.reconciled = "20260131";
+            if (n % 5 == 0) mark.reconciled = 20260131;
             ++n;
         }
         ASSERT_EQ(ReplaceMarks(marks), "");

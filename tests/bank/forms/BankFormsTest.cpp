@@ -121,7 +121,7 @@ TEST_F(BankForm, ReconcileShowsTheDifferenceOffersTheRecordAndFinishesAtZero) {
     bank::Cents total = 0;
     for (const bank::ReconcileItem& item : all.items) {
         total += item.row.amount;
-        marks.byKey[item.row.key].cleared = item.row.key != missing.row.key;
+        marks.Put(item.row.key).cleared = item.row.key != missing.row.key;
     }
     ASSERT_EQ(bank::ReplaceMarks(marks), "");
 
