@@ -28,6 +28,7 @@
 #include <optional>
 #include <string_view>
 
+#include "app/BankCommands.h"
 #include "app/Forms.h"
 #include "books/BooksPlaces.h"
 #include "books/EnterBooks.h"
@@ -215,6 +216,14 @@ QWidget* TFormMain::buildIncomeExpensesTab() {
     BtnDue = new QPushButton(QStringLiteral("Due"), page);
     BtnDue->setObjectName(QStringLiteral("BtnDue"));
     BtnDue->setToolTip(QStringLiteral("Enter or skip the scheduled entries fallen due."));
+    BtnBank = new QPushButton(QStringLiteral("Bank"), page);
+    BtnBank->setObjectName(QStringLiteral("BtnBank"));
+    BtnBank->setToolTip(
+        QStringLiteral("Bank accounts, the register and the reconciliation with a statement."));
+    PopupBank = new QMenu(this);
+    PopupBank->addAction(QStringLiteral("Bank &Accounts..."), this, [] { RunBankAccounts(); });
+    PopupBank->addAction(QStringLiteral("&Register..."), this, [] { RunRegister(); });
+    PopupBank->addAction(QStringLiteral("Re&concile..."), this, [] { RunReconcile(); });
     Label1 = colouredLabel(QStringLiteral("Default Folder"), Qt::yellow, page);
     FolderCBox = new ChoiceBox(page);
     FolderCBox->setObjectName(QStringLiteral("FolderCBox"));
@@ -249,6 +258,7 @@ QWidget* TFormMain::buildIncomeExpensesTab() {
     auto* schedules = new QHBoxLayout;
     schedules->addWidget(BtnSchedules);
     schedules->addWidget(BtnDue);
+    schedules->addWidget(BtnBank);
     grid->addLayout(schedules, 2, 1, 1, 2, Qt::AlignRight | Qt::AlignTop);
     grid->setRowStretch(2, 1);
     grid->addWidget(BitBtn1, 3, 2, Qt::AlignRight | Qt::AlignBottom);
@@ -263,6 +273,7 @@ QWidget* TFormMain::buildIncomeExpensesTab() {
     connect(BtnStatement, &QPushButton::clicked, this, &TFormMain::BtnStatementClick);
     connect(BtnSchedules, &QPushButton::clicked, this, &TFormMain::BtnSchedulesClick);
     connect(BtnDue, &QPushButton::clicked, this, &TFormMain::BtnDueClick);
+    connect(BtnBank, &QPushButton::clicked, this, &TFormMain::BtnBankClick);
     connect(BtnRateChange, &QToolButton::clicked, this, &TFormMain::BtnRateChangeClick);
     // Only a choice the user makes changes the default folder; a refill does not.
     connect(FolderCBox, &QComboBox::activated, this, &TFormMain::FolderCBoxChange);
@@ -738,6 +749,10 @@ void TFormMain::ShowDue(bool asked) {
 void TFormMain::RecordsChanged() {
     forms().Expense->Payees->Forget();
     forms().Income->Payees->Forget();
+}
+
+void TFormMain::BtnBankClick() {
+    PopupAtCursor(PopupBank);
 }
 
 // ---- reports ------------------------------------------------------------------------------

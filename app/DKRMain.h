@@ -72,6 +72,8 @@ public:
     QPushButton* BtnStatement = nullptr;  // "Import Statement": bank statements
     QPushButton* BtnSchedules = nullptr;  // "Scheduled Entries": the repeating records
     QPushButton* BtnDue = nullptr;        // "Due": the scheduled entries fallen due
+    QPushButton* BtnBank = nullptr;       // "Bank": accounts, register, reconcile
+    QMenu* PopupBank = nullptr;
     QToolButton* BtnRateChange = nullptr;
     QLabel* Label1 = nullptr;         // "Default Folder"
     ChoiceBox* FolderCBox = nullptr;  // the default folder: chosen, never typed
@@ -149,6 +151,7 @@ public slots:
     void BtnStatementClick();
     void BtnSchedulesClick();
     void BtnDueClick();
+    void BtnBankClick();
 
     // Reports
     void BtnExpRptClick();

@@ -186,6 +186,49 @@ const std::vector<TableSpec>& SideTables() {
          nullptr,
          {true, true, true, WhenBackupLacks::Keep, WhenReplaced::Keep, WhenReplaced::Keep, 0,
           nullptr}},
+        // The bank and card accounts name no record: they outlive erase and upgrade, and a
+        // backup made before them leaves them in place. Books without the table have the one
+        // account "Checking".
+        {kBankAccountsTable,
+         {{"BANKNO", 'N', 4, 0, 0, false, nullptr},
+          {"NAME", 'C', 30, 0, 0, false, nullptr},
+          {"KIND", 'C', 1, 0, 0, false, nullptr},
+          {"OPENBAL", 'N', 12, 2, 0, false, nullptr},
+          {"OPENDATE", 'D', 8, 0, 0, false, nullptr},
+          {"ACCTNO", 'C', 34, 0, 0, false, nullptr},
+          {"ISDEFAULT", 'L', 1, 0, 0, false, nullptr},
+          {"STMTBAL", 'N', 12, 2, 0, false, nullptr},
+          {"STMTDATE", 'D', 8, 0, 0, false, nullptr}},
+         nullptr,
+         {},
+         0,
+         0,
+         0,
+         nullptr,
+         {true, true, true, WhenBackupLacks::Keep, WhenReplaced::Keep, WhenReplaced::Keep, 0,
+          nullptr}},
+        // Which bank account each expense and income record moved through, and its cleared and
+        // reconciled marks, keyed by the record's own fields (see bank/BankMarks.h), so that
+        // pack, archive and renumbering leave it true. It describes the records, so it goes
+        // when they are replaced wholesale and when a backup brings records without it.
+        {kBankMarksTable,
+         {{"KIND", 'C', 1, 0, 0, false, nullptr},
+          {"RECDATE", 'D', 8, 0, 0, false, nullptr},
+          {"FPRINT", 'C', 16, 0, 0, false, nullptr},
+          {"OCCUR", 'N', 6, 0, 0, false, nullptr},
+          {"BANKNO", 'N', 4, 0, 0, false, nullptr},
+          {"CLEARED", 'L', 1, 0, 0, false, nullptr},
+          {"RECONCILED", 'D', 8, 0, 0, false, nullptr},
+          {"STMTAMT", 'N', 12, 2, 0, false, nullptr},
+          {"MATCHED", 'L', 1, 0, 0, false, nullptr}},
+         nullptr,
+         {},
+         0,
+         0,
+         0,
+         nullptr,
+         {true, true, true, WhenBackupLacks::Clear, WhenReplaced::Clear, WhenReplaced::Clear, 0,
+          nullptr}},
     };
     return tables;
 }

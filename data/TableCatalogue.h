@@ -80,6 +80,8 @@ inline constexpr const char* kImportRulesTable = "STMTRULE";
 inline constexpr const char* kExpenseRecoveryTable = "EXP5REC";
 inline constexpr const char* kIncomeRecoveryTable = "INC5REC";
 inline constexpr const char* kSchedulesTable = "SCHED";
+inline constexpr const char* kBankAccountsTable = "BANKACCT";
+inline constexpr const char* kBankMarksTable = "BANKMARK";
 
 // Every tag's filter: deleted records are never indexed.
 inline constexpr const char* kNotDeleted = ".NOT. DELETED()";
@@ -88,16 +90,16 @@ inline constexpr const char* kNotDeleted = ".NOT. DELETED()";
 // the index build.
 const std::vector<TableSpec>& TableCatalogue();
 
-// The side tables: STMTIDS, STMTRULE, SCHED, EXP5REC, INC5REC, made by their own modules at
-// their first use (a recovery table takes its record table's fields and REMOVED, so its spec
-// lists none); none is opened by the openers.
+// The side tables: STMTIDS, STMTRULE, SCHED, EXP5REC, INC5REC, BANKACCT, BANKMARK, made by their
+// own modules at their first use (a recovery table takes its record table's fields and REMOVED, so
+// its spec lists none); none is opened by the openers.
 const std::vector<TableSpec>& SideTables();
 
 // The six and the side tables, in that order.
 std::vector<const TableSpec*> BooksTables();
 
 // The tables Backup and Restore carry, in copy order: ACC, ACCI, FOLDER, EXP5, INC5, STMTIDS,
-// STMTRULE, SCHED, EXP5REC, INC5REC.
+// STMTRULE, SCHED, EXP5REC, INC5REC, BANKACCT, BANKMARK.
 std::vector<const TableSpec*> CopiedTables();
 
 // The tables of an automatic backup: every table of the books.

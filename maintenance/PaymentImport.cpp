@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include "bank/BankAccounts.h"
+#include "bank/BankMarks.h"
 #include "data/Books.h"
 #include "data/Database.h"
 #include "data/Records.h"
@@ -210,6 +212,7 @@ ImportOutcome ImportPayments(Data4* payments, const ImportRange& range) {
         // One bulk change: the earlier import's marks are written in runs and its index entries
         // taken out in one ordered pass at the flush that ends step 5, the new records' go in at
         // the end.
+        const long before = d4recCount(cbk::Income);
         written = d4appendStart(cbk::Income) == 0 && RemoveEarlierImports(range, outcome);
         if (written) {
             cbk::CurIncome = cbk::IncomeRec{};
@@ -223,6 +226,14 @@ ImportOutcome ImportPayments(Data4* payments, const ImportRange& range) {
         // or never.
         if (d4appendEnd(cbk::Income) != 0) written = false;
         d4tagSelect(cbk::Income, cbk::IncDateTag);
+        // The payments moved through the default bank account.
+        if (written) {
+            std::vector<bank::Appended> added;
+            const std::int32_t bankNo = bank::LoadBankAccounts().DefaultNo();
+            for (long recNo = before + 1; recNo <= d4recCount(cbk::Income); ++recNo)
+                added.push_back({recNo, bankNo, false, std::nullopt});
+            bank::MarksAppended(bank::Kind::Income, added);
+        }
 
         d4close(payments);
     }

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "bank/BankAccounts.h"
+#include "bank/BankMarks.h"
 #include "data/Books.h"
 #include "data/Database.h"
 #include "data/StoredForms.h"
@@ -358,6 +360,14 @@ bool RowMatches(const RecoveryRow& row, std::string_view find) {
     });
 }
 
+namespace {
+
+bank::Kind BankKind(RecordKind kind) {
+    return kind == RecordKind::Expense ? bank::Kind::Expense : bank::Kind::Income;
+}
+
+}  // namespace
+
 int RecoverRecords(RecordKind kind, const std::vector<long>& recNos) {
     if (!RecoveryExists(kind)) return 0;
     int recovered = 0;
@@ -369,6 +379,8 @@ int RecoverRecords(RecordKind kind, const std::vector<long>& recNos) {
         Data4* recovery = engine::d4open(cbk::cb, RecoveryTableName(kind));
         if (recovery == nullptr) failure = TakeError();
         const FieldPairs pairs = recovery ? PairFields(recovery, live) : FieldPairs{};
+        const std::int32_t bankNo = bank::LoadBankAccounts().DefaultNo();
+        std::vector<bank::Appended> appended;
         for (long recNo : recNos) {
             if (!failure.empty()) break;
             if (engine::d4go(recovery, recNo) != 0 || engine::d4deleted(recovery)) {
@@ -383,11 +395,14 @@ int RecoverRecords(RecordKind kind, const std::vector<long>& recNos) {
                 if (failure.empty()) failure = "the record could not be written";
                 break;
             }
+            appended.push_back({engine::d4recNo(live), bankNo, false, std::nullopt});
             engine::d4delete(recovery);
             engine::d4flush(recovery);
             failure = TakeError();
             if (failure.empty()) ++recovered;
         }
+        // A record comes back into the default bank account, uncleared.
+        bank::MarksAppended(BankKind(kind), appended);
     }
     TakeError();
     if (!failure.empty())
@@ -399,6 +414,7 @@ int RecoverRecords(RecordKind kind, const std::vector<long>& recNos) {
 int RecallRecords(RecordKind kind, const std::vector<long>& recNos) {
     int recalled = 0;
     std::string failure;
+    std::vector<long> back;
     {
         cbk::TableSession session({SourceTableName(kind)});
         Data4* live = kind == RecordKind::Expense ? cbk::Expenses : cbk::Income;
@@ -413,7 +429,9 @@ int RecallRecords(RecordKind kind, const std::vector<long>& recNos) {
                 break;
             }
             ++recalled;
+            back.push_back(recNo);
         }
+        bank::MarksRecalled(BankKind(kind), back, bank::LoadBankAccounts().DefaultNo());
     }
     TakeError();
     if (!failure.empty())

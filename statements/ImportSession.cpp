@@ -1,5 +1,7 @@
 #include "statements/ImportSession.h"
 
+#include "bank/BankAccounts.h"
+#include "bank/BankMarks.h"
 #include "data/Database.h"
 #include "data/TableSession.h"
 #include "records/RecordTables.h"
@@ -92,6 +94,8 @@ bool ImportSession::ReadAndPropose(bool orderChosen) {
         Warn(st.error + "\r\nNothing was imported.");
         return false;
     }
+    ledgerCents_ = st.ledgerCents;
+    ledgerDate_ = st.ledgerDate;
     rulesError_.clear();
     {
         cbk::TableSession session({"EXP5", "INC5", "ACC", "ACCI", "FOLDER"});
@@ -213,11 +217,71 @@ bool ImportSession::ReadyToWrite(std::optional<std::size_t>& select) {
     return true;
 }
 
+std::int32_t ImportSession::StatementBankAccount() const {
+    bank::BankAccounts accounts = bank::LoadBankAccounts();
+    std::string number;
+    for (const PreviewLine& p : Lines)
+        if (const auto slash = p.line.transactionId.find('/'); slash != std::string::npos) {
+            number = p.line.transactionId.substr(0, slash);
+            break;
+        }
+    if (number.empty()) return accounts.DefaultNo();
+    if (const bank::BankAccount* a = accounts.FindByNumber(number)) return a->no;
+    if (!platform::Confirmed(
+            platform::MessageKind::Confirm,
+            std::string(kUnknownBankAccount) + number + std::string(kAddBankAccount),
+            platform::Buttons::YesNo))
+        return accounts.DefaultNo();
+    bank::BankAccount added;
+    added.no = accounts.NextNo();
+    added.name = "Account " + number.substr(0, bank::kNameWidth - 8);
+    added.number = number.substr(0, bank::kNumberWidth);
+    accounts.accounts.push_back(added);
+    if (const std::string why = bank::SaveBankAccounts(accounts.accounts); !why.empty()) {
+        Warn(why);
+        return accounts.DefaultNo();
+    }
+    return added.no;
+}
+
 void ImportSession::Write() {
+    const std::int32_t bankNo = BankNo != 0 ? BankNo : StatementBankAccount();
+    long before[2] = {0, 0};
+    {
+        cbk::TableSession session({"EXP5", "INC5"});
+        bank::EnsureMarks();
+        before[0] = engine::d4recCount(cbk::Expenses);
+        before[1] = engine::d4recCount(cbk::Income);
+    }
     const WriteOutcome outcome = [this] {
         platform::ProgressShown shown("Importing Statement");
         return WriteStatement(Lines);
     }();
+    if (outcome.ok) {
+        // The records the statement brought moved through its account and are cleared by it.
+        cbk::TableSession session({"EXP5", "INC5"});
+        for (bank::Kind kind : {bank::Kind::Expense, bank::Kind::Income}) {
+            engine::Data4* t = kind == bank::Kind::Expense ? cbk::Expenses : cbk::Income;
+            std::vector<bank::Appended> added;
+            for (long recNo = before[kind == bank::Kind::Income] + 1;
+                 recNo <= engine::d4recCount(t); ++recNo) {
+                engine::d4go(t, recNo);
+                added.push_back({recNo, bankNo, true, bank::SignedAmount(kind)});
+            }
+            if (const std::string why = bank::MarksAppended(kind, added); !why.empty()) Warn(why);
+        }
+        if (ledgerCents_ && ledgerDate_) {
+            bank::BankAccounts accounts = bank::LoadBankAccounts();
+            for (bank::BankAccount& a : accounts.accounts)
+                if (a.no == bankNo) {
+                    a.statement = *ledgerCents_;
+                    a.statementDate = ledgerDate_->dateOnly();
+                }
+            if (accounts.error.empty())
+                if (const std::string why = bank::SaveBankAccounts(accounts.accounts); !why.empty())
+                    Warn(why);
+        }
+    }
     if (outcome.ok)
         Inform(OutcomeMessage(outcome));
     else

@@ -20,6 +20,10 @@
 
 namespace statements {
 
+inline constexpr std::string_view kUnknownBankAccount = "The statement is for account ";
+inline constexpr std::string_view kAddBankAccount =
+    ", which is not among the bank accounts. Add it?";
+
 class ImportSession {
 public:
     // Reads the file at `path` and tells its format. False, the user told why, when it cannot
@@ -79,8 +83,18 @@ public:
     // show when not.
     bool ReadyToWrite(std::optional<std::size_t>& select);
 
-    // Writes the ticked lines and tells the user what was added, or why nothing was.
+    // Writes the ticked lines and tells the user what was added, or why nothing was. The
+    // records written move through `BankNo`, else the statement's account.
     void Write();
+
+    // The bank account the preview chose (0: the statement's own, see StatementBankAccount).
+    std::int32_t BankNo = 0;
+    // The statement's ending balance and its day, when it states them; kept with the bank
+    // account after the import, for its next reconciliation.
+    std::optional<std::int64_t> LedgerCents() const { return ledgerCents_; }
+    // The account whose number the statement names (an OFX account id), else the default;
+    // a number no account has is offered as a new account.
+    std::int32_t StatementBankAccount() const;
 
 private:
     std::string path_, bytes_;
@@ -94,6 +108,8 @@ private:
     std::vector<ImportRule> rules_;
     std::string rulesError_;
     std::int32_t folder_ = 0;
+    std::optional<std::int64_t> ledgerCents_;
+    std::optional<platform::DateTime> ledgerDate_;
 };
 
 }  // namespace statements

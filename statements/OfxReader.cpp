@@ -60,7 +60,34 @@ std::optional<platform::DateTime> WrittenDay(const std::string& lower, std::size
 
 struct Collected {
     std::vector<OfxTransactionData> transactions;
+    std::optional<double> ledger;
+    std::optional<std::time_t> ledgerAsOf;
 };
+
+int OnStatement(const OfxStatementData data, void* user) {
+    auto* c = static_cast<Collected*>(user);
+    if (data.ledger_balance_valid) c->ledger = data.ledger_balance;
+    if (data.ledger_balance_date_valid) c->ledgerAsOf = data.ledger_balance_date;
+    return 0;
+}
+
+// The day the bank wrote in <DTASOF> of <LEDGERBAL>, as WrittenDay reads a transaction's.
+std::optional<platform::DateTime> LedgerDay(const std::string& lower) {
+    const std::size_t at = lower.find("<ledgerbal>");
+    if (at == std::string::npos) return std::nullopt;
+    std::size_t d = lower.find("<dtasof>", at);
+    if (d == std::string::npos) return std::nullopt;
+    d = lower.find_first_not_of(" \t\r\n", d + 8);
+    if (d == std::string::npos || lower.size() - d < 8) return std::nullopt;
+    int ymd[3] = {};
+    for (std::size_t i = 0; i < 8; ++i) {
+        const char c = lower[d + i];
+        if (c < '0' || c > '9') return std::nullopt;
+        int& part = ymd[i < 4 ? 0 : i < 6 ? 1 : 2];
+        part = part * 10 + (c - '0');
+    }
+    return platform::DateTime::fromYmd(ymd[0], ymd[1], ymd[2]);
+}
 
 int OnTransaction(const OfxTransactionData data, void* user) {
     static_cast<Collected*>(user)->transactions.push_back(data);
@@ -103,6 +130,7 @@ public:
         Collected collected;
         LibofxContextPtr context = libofx_get_new_context();
         ofx_set_transaction_cb(context, OnTransaction, &collected);
+        ofx_set_statement_cb(context, OnStatement, &collected);
         const int rc = libofx_proc_file(context, path.c_str(), AUTODETECT);
         libofx_free_context(context);
         if (collected.transactions.size() != starts.size() ||
@@ -139,6 +167,12 @@ public:
                 line.transactionId =
                     std::string(t.account_id_valid ? t.account_id : "") + "/" + t.fi_id;
             st.lines.push_back(std::move(line));
+        }
+        if (collected.ledger) {
+            st.ledgerCents = std::llround(*collected.ledger * 100.0);
+            st.ledgerDate = LedgerDay(lower);
+            if (!st.ledgerDate && collected.ledgerAsOf)
+                st.ledgerDate = DayOf(*collected.ledgerAsOf);
         }
         return st;
     }

@@ -37,6 +37,9 @@ struct Statement {
     bool dateOrderMatters = false;
     // The order the dates were read in (QIF and CSV).
     platform::DateOrder dateOrder = platform::DateOrder::MDY;
+    // The ending (ledger) balance and its day, when the statement states them (OFX LEDGERBAL).
+    std::optional<std::int64_t> ledgerCents;
+    std::optional<platform::DateTime> ledgerDate;
 };
 
 enum class Format { Ofx, Qif, Csv, Unknown };

@@ -50,10 +50,11 @@ TExpense::TExpense() {
                           {Label2, MaskEdit3},
                           {Label5, Edit2},
                           {Label6, ComboBox1},
-                          {Label7, ComboBox2}}),
+                          {Label7, ComboBox2},
+                          {Bank.label(), Bank.box()}}),
                row);
-    ChainTabOrder({MaskEdit1, MaskEdit2, Edit1, MaskEdit3, Edit2, ComboBox1, ComboBox2, BtnSave,
-                   BtnDelete, BtnCancel, BitBtn1});
+    ChainTabOrder({MaskEdit1, MaskEdit2, Edit1, MaskEdit3, Edit2, ComboBox1, ComboBox2, Bank.box(),
+                   BtnSave, BtnDelete, BtnCancel, BitBtn1});
 
     Payees =
         new PayeeCompleter(Edit1, ComboBox1, ComboBox2, MaskEdit3, records::RecordTable::Expenses);
@@ -94,6 +95,7 @@ void TExpense::FormShow() {
                        "Folders must be defined before entering Expense Records", BtnSave);
     MaskEdit1->setFocus();
     Payees->Cleared();
+    Bank.Show(bank::Kind::Expense, ExpenseChoice);
     shown_.take(this);
 }
 
@@ -131,12 +133,14 @@ void TExpense::BtnSaveClick() {
     entered.Archive = false;
     CurExpense = entered;
 
+    if (!Bank.ChangeAllowed()) return;
     const long recNo =
         records::StoreRecord(Expenses, ExpenseChoice > 0 ? ExpenseChoice : 0, StoreExpense);
     if (recNo == 0) return;
     Payees->Stored(recNo, ExpenseChoice > 0 ? &was : nullptr, entered.PayTo,
                    {records::DateNumber(entered.ExpDate), std::uint32_t(recNo), entered.AccNo,
                     entered.FolNo, entered.Amount});
+    Bank.Saved(recNo);
     if (AddAnother(ExpenseChoice, "Add another expense record?")) {
         // Date, account and folder stay for the next expense of the run.
         CurExpense.CheckNo = 0;
@@ -156,9 +160,11 @@ void TExpense::BtnSaveClick() {
 }
 
 void TExpense::BtnDeleteClick() {
+    if (!Bank.ChangeAllowed()) return;
     if (!records::DeleteRecordConfirmed(Expenses, ExpenseChoice, records::kDeleteExpenseQuestion))
         return;
     Payees->Deleted(ExpenseChoice, CurExpense.PayTo);
+    Bank.Deleted();
     CloseWithChoice(this, true, true, ExpenseChoice, 0);
 }
 

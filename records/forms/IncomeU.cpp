@@ -43,10 +43,11 @@ TIncome::TIncome() {
                           {Label3, MaskEdit2},
                           {Label2, Edit1},
                           {Label5, ComboBox1},
-                          {Label4, ComboBox2}}),
+                          {Label4, ComboBox2},
+                          {Bank.label(), Bank.box()}}),
                row);
-    ChainTabOrder({MaskEdit1, MaskEdit2, Edit1, ComboBox1, ComboBox2, BtnSave, BtnDelete, BtnCancel,
-                   BitBtn1});
+    ChainTabOrder({MaskEdit1, MaskEdit2, Edit1, ComboBox1, ComboBox2, Bank.box(), BtnSave,
+                   BtnDelete, BtnCancel, BitBtn1});
 
     Payees =
         new PayeeCompleter(Edit1, ComboBox1, ComboBox2, MaskEdit2, records::RecordTable::Income);
@@ -84,6 +85,7 @@ void TIncome::FormShow() {
                        BtnSave);
     MaskEdit1->setFocus();
     Payees->Cleared();
+    Bank.Show(bank::Kind::Income, IncomeChoice);
     shown_.take(this);
 }
 
@@ -115,12 +117,14 @@ void TIncome::BtnSaveClick() {
     entered.Archive = false;
     CurIncome = entered;
 
+    if (!Bank.ChangeAllowed()) return;
     const long recNo =
         records::StoreRecord(Income, IncomeChoice > 0 ? IncomeChoice : 0, StoreIncome);
     if (recNo == 0) return;
     Payees->Stored(recNo, IncomeChoice > 0 ? &was : nullptr, entered.IncDesc,
                    {records::DateNumber(entered.IncDate), std::uint32_t(recNo), entered.IncAcc,
                     entered.FolNo, entered.IncAmt});
+    Bank.Saved(recNo);
     if (AddAnother(IncomeChoice, "Add another income record?")) {
         // Date, account and folder stay for the next record of the run.
         CurIncome.IncAmt = 0;
@@ -136,9 +140,11 @@ void TIncome::BtnSaveClick() {
 }
 
 void TIncome::BtnDeleteClick() {
+    if (!Bank.ChangeAllowed()) return;
     if (!records::DeleteRecordConfirmed(Income, IncomeChoice, records::kDeleteIncomeQuestion))
         return;
     Payees->Deleted(IncomeChoice, CurIncome.IncDesc);
+    Bank.Deleted();
     CloseWithChoice(this, true, true, IncomeChoice, 0);
 }
 

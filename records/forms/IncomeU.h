@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "records/forms/BankField.h"
 #include "records/forms/FormParts.h"
 
 class QLabel;
@@ -39,6 +40,7 @@ public:
     ChoiceBox* ComboBox1 = nullptr;
     QLabel* Label4 = nullptr;  // "Folder"
     ChoiceBox* ComboBox2 = nullptr;
+    BankField Bank{this};  // the bank account the money moved through
     QPushButton* BtnSave = nullptr;
     QPushButton* BtnDelete = nullptr;
     QPushButton* BtnCancel = nullptr;

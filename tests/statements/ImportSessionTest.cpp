@@ -11,7 +11,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "bank/BankAccounts.h"
+#include "bank/Register.h"
 #include "data/Database.h"
+#include "data/TableSession.h"
 #include "statements/MappingStore.h"
 #include "support/DataFixture.h"
 
@@ -90,13 +93,30 @@ TEST_F(ImportSessionTest, OfxWrittenThenCaughtAsDuplicatesWithAccountsFromTheFir
     EXPECT_EQ(select, 0u);
     GiveAccounts(s);
     EXPECT_TRUE(s.ReadyToWrite(select));
+    platform_->messages.answer(platform::Answer::Yes);  // add the statement's account
     s.Write();
     EXPECT_EQ(texts(), std::vector<std::string>(
                            {"3 ticked lines have no account (the first is line 1, Harbor Office "
                             "Supply): choose one for each, or untick them.",
+                            "The statement is for account 121000248  4411-0098, which is not among "
+                            "the bank accounts. Add it?",
                             "2 expenses and 1 income record were added; 0 lines were skipped. "
                             "Income records have no memo: the memo of 1 income line was not "
                             "kept."}));
+    // The records went into the new account, cleared, and it keeps the statement's balance.
+    const bank::BankAccounts accounts = bank::LoadBankAccounts();
+    ASSERT_EQ(accounts.accounts.size(), 2u);
+    const bank::BankAccount& added = accounts.accounts[1];
+    EXPECT_EQ(added.number, "121000248  4411-0098");
+    EXPECT_EQ(added.statement, 531012);
+    EXPECT_EQ(added.statementDate, platform::DateTime::fromYmd(2026, 2, 28));
+    {
+        cbk::TableSession session({"EXP5", "INC5"});
+        const bank::Register reg = bank::BuildRegister(added.no, 0, bank::LoadMarks());
+        ASSERT_EQ(reg.rows.size(), 3u);
+        for (const bank::RegisterRow& row : reg.rows) EXPECT_TRUE(row.cleared);
+        EXPECT_EQ(reg.rows.back().balance, -12000 + 250000 - 6437);
+    }
 
     ImportSession again;
     ASSERT_TRUE(again.Open(path("first-national.ofx")));

@@ -67,6 +67,9 @@ TEST_F(ReadersTest, SgmlOfxWithUnclosedTags) {
     ExpectLine(st.lines[2], Ymd(2026, 2, 14), -6437, "City Water & Power Department", "", 0);
     EXPECT_EQ(st.lines[0].transactionId, "121000248  4411-0098/2026020301");
     EXPECT_EQ(st.lines[0].sourceLine, 39);
+    // The ending balance the next reconciliation starts from.
+    EXPECT_EQ(st.ledgerCents, 531012);
+    EXPECT_EQ(st.ledgerDate, Ymd(2026, 2, 28));
 }
 
 TEST_F(ReadersTest, XmlOfxAndQfxCreditCard) {
@@ -82,6 +85,7 @@ TEST_F(ReadersTest, XmlOfxAndQfxCreditCard) {
     ASSERT_EQ(qfx.lines.size(), 2u);
     ExpectLine(qfx.lines[0], Ymd(2026, 2, 11), -3899, "PARCELPOST ONLINE", "", 0);
     ExpectLine(qfx.lines[1], Ymd(2026, 2, 20), 1200, "PARCELPOST ONLINE", "Refund", 0);
+    EXPECT_EQ(qfx.ledgerCents, -2699);
 }
 
 // The day is the one the bank wrote, in the statement's zone, wherever the computer is.

@@ -273,8 +273,8 @@ TEST_F(ExpenseForm, WithoutAccountsSaveIsDisabledForTheShowing) {
 TEST_F(ExpenseForm, FieldsFollowTheTabOrderAndHelpOpensItsTopic) {
     TExpense& f = form();
     const std::vector<QWidget*> order = {f.MaskEdit1, f.MaskEdit2, f.Edit1,     f.MaskEdit3,
-                                         f.Edit2,     f.ComboBox1, f.ComboBox2, f.BtnSave,
-                                         f.BtnDelete, f.BtnCancel, f.BitBtn1};
+                                         f.Edit2,     f.ComboBox1, f.ComboBox2, f.Bank.box(),
+                                         f.BtnSave,   f.BtnDelete, f.BtnCancel, f.BitBtn1};
     for (std::size_t i = 1; i < order.size(); ++i)
         EXPECT_EQ(nextTabStop(order[i - 1]), order[i]) << i;
     f.BitBtn1Click();

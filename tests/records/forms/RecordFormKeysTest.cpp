@@ -273,8 +273,8 @@ TEST_F(RecordFormKeys, IncomeTabGoesFromAccountToFolderThenToTheButtons) {
     IncomeChoice = 0;
     TIncome& form = *forms().Income;
     runModal(form, [&] {
-        const std::vector<QWidget*> order = {form.MaskEdit2, form.Edit1, form.ComboBox1,
-                                             form.ComboBox2, form.BtnSave};
+        const std::vector<QWidget*> order = {form.MaskEdit2, form.Edit1,      form.ComboBox1,
+                                             form.ComboBox2, form.Bank.box(), form.BtnSave};
         for (QWidget* next : order) {
             key(Qt::Key_Tab);
             EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();

@@ -1,0 +1,39 @@
+#pragma once
+
+// The bank-account field of the expense and income forms, and the steps of a save or a delete
+// that keep the record's bank mark in step (bank/BankMarks.h).
+
+#include <cstdint>
+#include <vector>
+
+#include "bank/BankMarks.h"
+#include "widgets/FieldParts.h"
+
+namespace cbk {
+
+class BankField {
+public:
+    // The label "Bank account:" and its choice list on `form`.
+    explicit BankField(QWidget* form);
+    QLabel* label() const { return label_; }
+    ChoiceBox* box() const { return box_; }
+
+    // Fills the list and chooses the record's account (`recNo` of `kind`, 0 for a new record:
+    // the default account), or "not assigned" when its mark is missing. Remembers the mark.
+    void Show(bank::Kind kind, long recNo);
+    // Before the save or the delete: false when the record is reconciled and the user keeps it.
+    bool ChangeAllowed() const;
+    // After the save of `recNo`: the mark follows it with the chosen account.
+    void Saved(long recNo);
+    // After the delete: the mark goes.
+    void Deleted();
+
+private:
+    QLabel* label_;
+    ChoiceBox* box_;
+    bank::Kind kind_ = bank::Kind::Expense;
+    bank::Before before_;
+    std::vector<std::int32_t> numbers_;  // by entry; 0 for "not assigned"
+};
+
+}  // namespace cbk
