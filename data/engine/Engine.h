@@ -130,6 +130,9 @@ int i4create(Data4* t, std::string_view groupName, const std::vector<Tag4Info>& 
 // ("EDate.ntx", "Exp5.cgp") in `unsound`. Sets no pending error.
 int i4groupCheck(Data4* t, std::string_view groupName, const std::vector<Tag4Info>& tags,
                  std::string* unsound = nullptr);
+// The tag's entries (the table's live records that pass its filter), counted from its pages
+// without reading a record; negative (an engine error) when the index is damaged.
+long t4count(Tag4* tag);
 const std::string& t4alias(Tag4* tag);
 const std::string& t4expr(Tag4* tag);
 
