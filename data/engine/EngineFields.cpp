@@ -200,7 +200,8 @@ bool inStoredForm(std::string_view s, char type, int dec) {
         case 'L':
             return s == "T" || s == "F";
         case 'D':
-            return s.size() == 8 && s.find_first_not_of("0123456789") == std::string_view::npos;
+            return s.size() == 8 &&
+                   std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
         default:
             return false;
     }
