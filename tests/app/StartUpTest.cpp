@@ -153,39 +153,6 @@ TEST_F(StartUp, MainWindowOpensCentredOnTheScreen) {
     main().hide();
 }
 
-TEST_F(StartUp, ScrambledIndexIsBuiltAgainAtStartUp) {
-    startUp();
-    ShutDownDataStore(false);
-    const std::filesystem::path index = findFile(dataDir(), "EDate.ntx");
-    std::string bytes = fileBytes(index);
-    for (char& c : bytes) c = char(c * 31 + 7);
-    std::ofstream(index, std::ios::binary | std::ios::trunc) << bytes;
-    platform_->messages.clear();
-    startUp();
-    EXPECT_TRUE(platform_->messages.shown.empty());
-    bool listed = false;
-    platform_->modal.once("TPickExp", [&](platform::ModalForm&) {
-        listed = true;
-        ExpenseChoice = -1;
-        return platform::mrCancel;
-    });
-    main().BtnExpenseClick();  // the first expense command opens the table and its indexes
-    EXPECT_TRUE(listed);
-    EXPECT_TRUE(platform_->messages.shown.empty());
-}
-
-TEST_F(StartUp, MissingIndexFilesAreBuiltWithoutProgressBox) {
-    ASSERT_FALSE(hasFile("EDate.ntx"));
-    startUp();
-    for (const char* file :
-         {"AccTag.ntx", "Acc.cgp", "AccITag.ntx", "AccI.cgp", "FolTag.ntx", "Folder.cgp",
-          "EDate.ntx", "EAcc.ntx", "Exp5.cgp", "IncDate.ntx", "IncAcc.ntx", "INC5.cgp"})
-        EXPECT_TRUE(hasFile(file)) << file;
-    EXPECT_TRUE(platform_->progress.calls.empty());
-    EXPECT_TRUE(platform_->messages.shown.empty());
-    EXPECT_FALSE(anyTableOpen());
-}
-
 TEST_F(StartUp, SplashStaysUpAtLeastMinimumByTheClock) {
     startUp();
     const auto shown = sinceEpoch(main().splashShownAt());
