@@ -63,6 +63,22 @@ std::string DateToStored(const platform::DateTime& date) {
 }
 
 StoredDate StoredToDate(std::string_view stored) {
+    // Eight digits, as nearly every stored date is: read at once, as the parts below would.
+    if (stored.size() == 8) {
+        int digits[8];
+        bool plain = true;
+        for (int i = 0; i < 8; ++i) {
+            digits[i] = stored[static_cast<std::size_t>(i)] - '0';
+            plain = plain && digits[i] >= 0 && digits[i] <= 9;
+        }
+        if (plain) {
+            const std::optional<platform::DateTime> date = platform::DateTime::fromYmd(
+                digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3],
+                digits[4] * 10 + digits[5], digits[6] * 10 + digits[7]);
+            if (!date) return StoredDate{{}, std::string(kDateEncodeError)};
+            return StoredDate{*date, {}};
+        }
+    }
     const std::string_view text = TrimBlanks(stored);
     if (text.empty()) return StoredDate{platform::clock().now(), {}};
 

@@ -31,6 +31,10 @@ public:
             platform::progress().SetProgress(percent);
         }
     }
+    // Records the walk passes over without reading them count as read.
+    void skip(long records) {
+        for (long i = 0; i < records; ++i) step();
+    }
 
 private:
     long total_;
@@ -38,22 +42,44 @@ private:
     int shown_ = 0;
 };
 
-// Walks `table` in the order of its selected date tag and writes `mark` into every record whose
-// stored date lies from `from` through `through`. A blank date reads as today. One bulk change:
-// the marked records are gathered and written in record order at its end.
-void MarkRange(engine::Data4* table, engine::Field4* date, engine::Field4* archive,
-               const char* mark, const std::string& from, const std::string& through,
-               ArchiveProgress& progress) {
+// A stored date the date tag keeps as eight blanks (blank, or zeros as some tools write it).
+bool BlankInKey(std::string_view stored) {
+    return stored.find_first_not_of(std::string_view("0 \0", 3)) == std::string_view::npos;
+}
+
+// Writes `mark` into every record of `table` whose stored date lies from `from` through
+// `through`, a blank date read as today. The date tag's keys begin with the stored date, so
+// such records lie in two runs of it: the blank keys at its top, and the range; the walk
+// visits those runs alone. One bulk change: the marked records are gathered and written in
+// record order at its end.
+void MarkRange(engine::Data4* table, engine::Tag4* dateTag, engine::Field4* date,
+               engine::Field4* archive, const char* mark, const std::string& from,
+               const std::string& through, ArchiveProgress& progress) {
     const std::string today = cbk::DateToStored(platform::clock().today());
     std::string scratch;
-    engine::d4appendStart(table);
-    for (int rc = engine::d4top(table); rc == engine::r4success; rc = engine::d4skip(table, 1)) {
+    engine::d4tagSelect(table, dateTag);
+    const long entries = engine::t4count(dateTag);
+    long visited = 0;
+    const auto markIfInRange = [&](std::string_view stored) {
         progress.step();
-        std::string_view stored = engine::f4strView(date, scratch);
+        ++visited;
         if (stored.find_first_not_of(' ') == std::string_view::npos) stored = today;
         if (from <= stored && stored <= through) engine::f4assign(archive, mark);
-    }
+    };
+    engine::d4appendStart(table);
+    const auto walk = [&](const std::string& start, auto inRun) {
+        for (int rc = engine::d4seek(table, start);
+             rc == engine::r4success || rc == engine::r4after; rc = engine::d4skip(table, 1)) {
+            const std::string_view stored = engine::f4strView(date, scratch);
+            if (!inRun(stored)) break;
+            markIfInRange(stored);
+        }
+    };
+    walk(std::string(8, ' '), BlankInKey);
+    if (from <= through && !BlankInKey(from))
+        walk(from, [&](std::string_view stored) { return stored <= through; });
     engine::d4appendEnd(table);
+    progress.skip(entries - visited);
 }
 
 }  // namespace
@@ -83,10 +109,10 @@ void ArchiveRecords(bool archive, const platform::DateTime& start, const platfor
         ArchiveProgress progress(engine::d4recCount(cbk::Expenses) +
                                  engine::d4recCount(cbk::Income));
         shown.emplace(kArchivingData);
-        MarkRange(cbk::Expenses, cbk::ExpDateField, cbk::ExpArchiveField, mark, from, through,
-                  progress);
-        MarkRange(cbk::Income, cbk::IncDateField, cbk::IncArchiveField, mark, from, through,
-                  progress);
+        MarkRange(cbk::Expenses, cbk::EDateTag, cbk::ExpDateField, cbk::ExpArchiveField, mark, from,
+                  through, progress);
+        MarkRange(cbk::Income, cbk::IncDateTag, cbk::IncDateField, cbk::IncArchiveField, mark, from,
+                  through, progress);
     }
     // A record that could not be written is an engine error, and that ends the program.
     engine::error4exitTest(cbk::cb);

@@ -218,9 +218,6 @@ private:
                     ": the date '" + std::string(stored) + "' is not a date.");
     }
 
-    // Text read as a view where it can be, into a buffer whose room is kept.
-    void readText(Field4* field, std::string& into) { into.assign(f4strView(field, scratch_)); }
-
     bool makeIncomeAccount() {
         if (!openCurrent("ACCI") || !emptyCurrent(cbk::IncomeAccounts, "ACCI")) return false;
         if (d4appendStart(cbk::IncomeAccounts) != 0 || !appendTo(cbk::IncomeAccounts, "ACCI"))
@@ -233,6 +230,15 @@ private:
         return true;
     }
 
+    // A date is copied as stored when storing the date read would write the same digits: a
+    // valid date whose year the century window keeps.
+    bool copyDate(Field4* to, Field4* from, const platform::DateTime& date) const {
+        const int year = date.year();
+        return year >= windowFrom_ && year < windowTo_ && f4assignStored(to, from);
+    }
+
+    // Each field copied as stored where that is what storing its value would write (nearly
+    // always), else its value read and stored.
     bool convertIncome() {
         Data4* old = openOld("Inc3.dbf");
         if (old == nullptr || !openCurrent("INC5") || !emptyCurrent(cbk::Income, "INC5"))
@@ -247,18 +253,22 @@ private:
         if (d4appendStart(cbk::Income) != 0) return fail("INC5.dbf could not be written.");
         const long total = d4recCount(old);
         long n = 0;
-        cbk::IncomeRec rec;  // its text keeps its room from one record to the next
+        platform::DateTime day;
         for (int rc = d4top(old); rc == r4success; rc = d4skip(old, 1)) {
-            if (!readDate(date, "Inc3.dbf", old, rec.IncDate)) return false;
-            rec.IncAcc = 1;
-            readText(desc, rec.IncDesc);
-            rec.IncAmt = f4double(amount);
-            rec.FolNo = f4int(folder);
-            rec.IncImp = f4true(imported) == 1;
-            rec.Archive = false;
+            if (!readDate(date, "Inc3.dbf", old, day)) return false;
             if (!appendTo(cbk::Income, "INC5")) return false;
-            cbk::CurIncome = rec;
-            cbk::StoreIncome();
+            f4assignInt(cbk::IncAccField, 1);
+            if (!copyDate(cbk::IncDateField, date, day))
+                f4assign(cbk::IncDateField, cbk::DateToStored(day));
+            if (!f4assignStored(cbk::IncDescField, desc))
+                f4assign(cbk::IncDescField, f4strView(desc, scratch_));
+            if (!f4assignStored(cbk::IncAmtField, amount))
+                f4assignDouble(cbk::IncAmtField, f4double(amount));
+            if (!f4assignStored(cbk::IncFolNoField, folder))
+                f4assignInt(cbk::IncFolNoField, f4int(folder));
+            if (!f4assignStored(cbk::IncImpField, imported))
+                f4assign(cbk::IncImpField, f4true(imported) == 1 ? "T" : "F");
+            f4assign(cbk::IncArchiveField, "F");
             progress_.set(20 + static_cast<int>(40 * ++n / total));
         }
         return finish(cbk::Income, "INC5");
@@ -280,19 +290,25 @@ private:
         if (d4appendStart(cbk::Expenses) != 0) return fail("EXP5.dbf could not be written.");
         const long total = d4recCount(old);
         long n = 0;
-        cbk::ExpenseRec rec;
+        platform::DateTime day;
         for (int rc = d4top(old); rc == r4success; rc = d4skip(old, 1)) {
-            if (!readDate(date, "Exp3.dbf", old, rec.ExpDate)) return false;
-            rec.CheckNo = static_cast<std::int32_t>(f4long(check));
-            rec.AccNo = f4int(account);
-            rec.FolNo = f4int(folder);
-            readText(payTo, rec.PayTo);
-            readText(memo, rec.EMemo);
-            rec.Amount = f4double(amount);
-            rec.Archive = false;
+            if (!readDate(date, "Exp3.dbf", old, day)) return false;
             if (!appendTo(cbk::Expenses, "EXP5")) return false;
-            cbk::CurExpense = rec;
-            cbk::StoreExpense();
+            if (!copyDate(cbk::ExpDateField, date, day))
+                f4assign(cbk::ExpDateField, cbk::DateToStored(day));
+            if (!f4assignStored(cbk::CheckNoField, check))
+                f4assignLong(cbk::CheckNoField, static_cast<std::int32_t>(f4long(check)));
+            if (!f4assignStored(cbk::ExpAccNoField, account))
+                f4assignInt(cbk::ExpAccNoField, f4int(account));
+            if (!f4assignStored(cbk::ExpFolNoField, folder))
+                f4assignInt(cbk::ExpFolNoField, f4int(folder));
+            if (!f4assignStored(cbk::PayToField, payTo))
+                f4assign(cbk::PayToField, f4strView(payTo, scratch_));
+            if (!f4assignStored(cbk::AmountField, amount))
+                f4assignDouble(cbk::AmountField, f4double(amount));
+            if (!f4assignStored(cbk::EMemoField, memo))
+                f4assign(cbk::EMemoField, f4strView(memo, scratch_));
+            f4assign(cbk::ExpArchiveField, "F");
             progress_.set(60 + static_cast<int>(40 * ++n / total));
         }
         return finish(cbk::Expenses, "EXP5");
@@ -301,6 +317,9 @@ private:
     std::string dir_;
     std::string scratch_;
     Progress progress_;
+    // The years DateToStored writes as they are: within its window around the current year.
+    int windowFrom_ = platform::clock().now().year() - 40;
+    int windowTo_ = platform::clock().now().year() + 60;
 };
 
 // Before anything changes: the four old tables are there and hold what the upgrade reads, and

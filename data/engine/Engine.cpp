@@ -630,6 +630,17 @@ int d4seekDouble(Data4* t, double key) {
     return seekWith(t, t->selected->key->seekKey(key));
 }
 
+long t4count(Tag4* tag) {
+    if (!tag) return e4parm;
+    Data4* t = tag->table;
+    if (int rc = settle(t)) return rc;
+    // A bulk change in record order holds its entries until a move in tag order.
+    if (int rc = mergePending(t)) return rc;
+    std::uint64_t n = 0;
+    if (int rc = tag->ntx->entries(n)) return tagError(t, tag, rc, "read");
+    return static_cast<long>(n);
+}
+
 bool d4eof(Data4* t) {
     return t && t->eof;
 }

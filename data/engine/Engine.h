@@ -130,6 +130,9 @@ int i4create(Data4* t, std::string_view groupName, const std::vector<Tag4Info>& 
 // ("EDate.ntx", "Exp5.cgp") in `unsound`. Sets no pending error.
 int i4groupCheck(Data4* t, std::string_view groupName, const std::vector<Tag4Info>& tags,
                  std::string* unsound = nullptr);
+// The tag's entries (the table's live records that pass its filter), counted from its pages
+// without reading a record; negative (an engine error) when the index is damaged.
+long t4count(Tag4* tag);
 const std::string& t4alias(Tag4* tag);
 const std::string& t4expr(Tag4* tag);
 
@@ -152,6 +155,12 @@ int f4assign(Field4* f, std::string_view utf8);  // padded or cut to the field w
 int f4assignInt(Field4* f, int v);
 int f4assignLong(Field4* f, long v);
 int f4assignDouble(Field4* f, double v);  // rounded to the field's decimals
+// Puts the bytes `from` holds in its table's current record into `to`, when they are what
+// assigning `from`'s value to `to` would store: the same type, width and decimals, and the
+// bytes in the form the engine writes (text in ASCII, a number right-aligned in its decimals
+// without zeros in front, a logical T or F, a date of eight digits). False, with nothing
+// changed, when not: the caller then assigns the value. For bulk copies between tables.
+bool f4assignStored(Field4* to, Field4* from);
 const std::string& f4name(Field4* f);
 char f4type(Field4* f);
 int f4len(Field4* f);

@@ -165,6 +165,62 @@ int f4assign(Field4* f, std::string_view utf8) {
     return 0;
 }
 
+namespace {
+
+// Number text as assignRightAligned leaves a formatted number: blanks, an optional minus, the
+// whole part without zeros in front (a lone zero before the point), then `dec` decimals. Minus
+// zero is not, since no number is written so.
+bool inWrittenForm(std::string_view s, int dec) {
+    std::size_t i = s.find_first_not_of(' ');
+    if (i == std::string_view::npos) return false;
+    const bool negative = s[i] == '-';
+    if (negative) ++i;
+    const std::size_t whole = i;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+    const std::size_t wholeDigits = i - whole;
+    if (wholeDigits == 0 || (wholeDigits > 1 && s[whole] == '0')) return false;
+    bool zero = wholeDigits == 1 && s[whole] == '0';
+    if (dec > 0) {
+        if (i >= s.size() || s[i] != '.') return false;
+        ++i;
+    }
+    const std::size_t decimals = i;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) zero = zero && s[i] == '0';
+    return i == s.size() && i - decimals == static_cast<std::size_t>(dec) &&
+           wholeDigits + static_cast<std::size_t>(dec) <= 15 && !(negative && zero);
+}
+
+bool inStoredForm(std::string_view s, char type, int dec) {
+    switch (type) {
+        case 'C':
+            return isAscii(s);
+        case 'N':
+        case 'F':
+            return inWrittenForm(s, dec);
+        case 'L':
+            return s == "T" || s == "F";
+        case 'D':
+            return s.size() == 8 &&
+                   std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+bool f4assignStored(Field4* to, Field4* from) {
+    if (!to || !from) return false;
+    const FieldLayout& a = to->layout;
+    const FieldLayout& b = from->layout;
+    if (a.type != b.type || a.len != b.len || a.dec != b.dec) return false;
+    const std::string_view stored = fieldBytes(from);
+    if (!inStoredForm(stored, b.type, b.dec)) return false;
+    if (beginChange(to->table) != 0) return false;
+    std::memcpy(to->table->rec.data() + a.offset, stored.data(), stored.size());
+    return true;
+}
+
 int f4assignInt(Field4* f, int v) {
     return f ? assignInteger(f, v) : e4parm;
 }

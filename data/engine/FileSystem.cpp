@@ -79,8 +79,10 @@ public:
     const char* map(std::uint64_t length) override {
         unmap();
         if (length == 0) return nullptr;
-        // Shared, so that writes through write() are seen in the view at once.
-        void* p = ::mmap(nullptr, length, PROT_READ, MAP_SHARED | MAP_POPULATE, fd_, 0);
+        // Shared, so that writes through write() are seen in the view at once. Not populated:
+        // the kernel maps the pages around each first touch, which costs a command less than
+        // mapping every page of a large table that it reads a part of, or reads once.
+        void* p = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, fd_, 0);
         if (p == MAP_FAILED) return nullptr;
         map_ = p;
         mapLen_ = length;

@@ -183,6 +183,28 @@ std::uint32_t Ntx::recNoAhead(int ahead) const {
     return i >= 0 && i < m.count(f) ? m.recAt(f, i) : 0;
 }
 
+int Ntx::entries(std::uint64_t& out) {
+    Impl& m = *impl_;
+    out = 0;
+    std::vector<std::uint32_t> pages{m.root};
+    std::uint64_t visited = 0;
+    while (!pages.empty()) {
+        const std::uint32_t page = pages.back();
+        pages.pop_back();
+        // More visits than the file has pages: pages shared, or a cycle.
+        if (++visited > m.pageCount) return e4index;
+        // One page an operation, so that the cache keeps its bound on a large index.
+        if (int rc = m.trim()) return rc;
+        const unsigned char* d = nullptr;
+        if (int rc = m.peek(page, d)) return rc;
+        const int n = m.count(d);
+        out += static_cast<std::uint64_t>(n);
+        if (m.isBranch(d))
+            for (int i = 0; i <= n; ++i) pages.push_back(m.child(d, i));
+    }
+    return 0;
+}
+
 int Ntx::flush() {
     return impl_->flush();
 }

@@ -87,6 +87,9 @@ public:
     void discardUnwritten();
     // flush(), then the file is synced when anything was written to it since the last sync.
     int sync();
+    // The number of entries, counted from the pages' item counts (no key is read); e4index
+    // when the pages do not form a tree.
+    int entries(std::uint64_t& out);
     // Full structural check: page structure, key order, entry count into `entries`.
     int check(std::string* report, std::uint64_t* entries);
 

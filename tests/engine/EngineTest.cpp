@@ -112,6 +112,7 @@ TEST_F(Engine, DeletedRecordsLeaveEveryTagUntilRecalled) {
     d4tagSelect(t, nullptr);
     EXPECT_EQ(walk(t).size(), 6u);  // record order shows every record
     EXPECT_EQ(d4recCount(t), 6);
+    EXPECT_EQ(t4count(d4tag(t, "EAcc")), 4);
     EXPECT_EQ(checked(t), "sound");
 
     ASSERT_EQ(d4go(t, 1), 0);
@@ -381,6 +382,59 @@ TEST_F(Engine, FieldValuesAreCutPaddedAndParsed) {
     EXPECT_EQ(f4name(acc), "ACCNO");
     EXPECT_EQ(d4field(t, "NOSUCH"), nullptr);
     EXPECT_EQ(code4errorCode(h.get(), 0), e4fieldName);
+}
+
+TEST_F(Engine, StoredBytesAreCopiedOnlyInTheFormAnAssignmentWrites) {
+    Data4* to = makeExpenses({});
+    Data4* from = d4create(h.get(), "OLD",
+                           {{"EXPDATE", 'D', 8, 0},
+                            {"ACCNO", 'N', 4, 0},
+                            {"PAYTO", 'C', 20, 0},
+                            {"AMOUNT", 'N', 10, 2},
+                            {"ARCHIVE", 'L', 1, 0},
+                            {"ONEDEC", 'N', 10, 1},
+                            {"SHORT", 'C', 19, 0}});
+    ASSERT_NE(from, nullptr);
+    ASSERT_EQ(d4appendBlank(from), 0);
+    ASSERT_EQ(d4appendBlank(to), 0);
+    struct Case {
+        const char* field;
+        const char* stored;
+        const char* into;  // the field of `to`
+        bool copied;
+    };
+    const Case cases[] = {
+        {"AMOUNT", "1234.50", "AMOUNT", true},
+        {"AMOUNT", "0.50", "AMOUNT", true},
+        {"AMOUNT", "-7.25", "AMOUNT", true},
+        {"AMOUNT", "01234.50", "AMOUNT", false},
+        {"AMOUNT", ".50", "AMOUNT", false},
+        {"AMOUNT", "-0.00", "AMOUNT", false},
+        {"AMOUNT", "1234.5", "AMOUNT", false},
+        {"AMOUNT", "12345678", "AMOUNT", false},
+        {"AMOUNT", "1e3", "AMOUNT", false},
+        {"AMOUNT", "", "AMOUNT", false},
+        {"ACCNO", "42", "ACCNO", true},
+        {"ACCNO", "4.2", "ACCNO", false},
+        {"ONEDEC", "12.5", "AMOUNT", false},
+        {"EXPDATE", "20250101", "EXPDATE", true},
+        {"EXPDATE", "2025 101", "EXPDATE", false},
+        {"EXPDATE", "", "EXPDATE", false},
+        {"ARCHIVE", "T", "ARCHIVE", true},
+        {"ARCHIVE", "Y", "ARCHIVE", false},
+        {"PAYTO", "Plain text", "PAYTO", true},
+        {"PAYTO", "Caf\xc3\xa9", "PAYTO", false},
+        {"SHORT", "Plain text", "PAYTO", false},
+        {"PAYTO", "Plain text", "ACCNO", false},
+    };
+    for (const Case& c : cases) {
+        Field4* into = d4field(to, c.into);
+        ASSERT_EQ(f4assign(d4field(from, c.field), c.stored), 0) << c.stored;
+        ASSERT_EQ(f4assign(into, ""), 0);
+        const std::string before = f4str(into);
+        EXPECT_EQ(f4assignStored(into, d4field(from, c.field)), c.copied) << c.stored;
+        EXPECT_EQ(f4str(into), c.copied ? f4str(d4field(from, c.field)) : before) << c.stored;
+    }
 }
 
 TEST_F(Engine, TextIsWindows1252OnFileAndCutInStoredCharacters) {

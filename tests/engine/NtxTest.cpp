@@ -75,6 +75,10 @@ std::uint64_t checked(Ntx& ntx) {
     std::string report;
     std::uint64_t n = 0;
     EXPECT_EQ(ntx.check(&report, &n), 0) << report;
+    // The count from the pages' item counts alone agrees with the full walk.
+    std::uint64_t counted = 0;
+    EXPECT_EQ(ntx.entries(counted), 0);
+    EXPECT_EQ(counted, n);
     return n;
 }
 
@@ -500,6 +504,9 @@ protected:
         }
         std::string report;
         int checkRc = ntx->check(&report, nullptr);
+        std::uint64_t entries = 0;
+        const int counted = ntx->entries(entries);
+        if (counted < 0) return counted;
         if (walked < 0) return walked;
         if (back < 0) return back;
         return checkRc;
