@@ -15,9 +15,7 @@ namespace books {
 
 namespace {
 
-void Warn(const std::string& text) {
-    platform::messages().show(platform::MessageKind::Warning, text, platform::Buttons::OK);
-}
+using platform::Warn;
 
 // Locks `dir` and makes its tables when the choice asks for new or sample books (`company`
 // the new books' business name). False, with the message shown, when the books are in use or

@@ -52,9 +52,7 @@ bool TypeFits(char have, char need) {
     return have == need || (need == 'N' && have == 'F');
 }
 
-void Warn(const std::string& text) {
-    platform::messages().show(platform::MessageKind::Warning, text, platform::Buttons::OK);
-}
+using platform::Warn;
 
 // Progress is painted at once, so it is set only when the percentage moves.
 class ProgressSteps {

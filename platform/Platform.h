@@ -172,6 +172,10 @@ const Services& services();
 inline Messages& messages() {
     return *services().messages;
 }
+// A warning with its OK button: the form's refusal of what the user gave it.
+inline void Warn(const std::string& text) {
+    messages().show(MessageKind::Warning, text, Buttons::OK);
+}
 // A question is answered positively only by Yes, or by OK where the buttons are OK and Cancel.
 inline bool Confirmed(MessageKind kind, const std::string& text, Buttons buttons) {
     const Answer answer = messages().show(kind, text, buttons);

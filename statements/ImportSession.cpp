@@ -21,9 +21,7 @@ void Inform(const std::string& text) {
     platform::messages().show(platform::MessageKind::Information, text, platform::Buttons::OK);
 }
 
-void Warn(const std::string& text) {
-    platform::messages().show(platform::MessageKind::Warning, text, platform::Buttons::OK);
-}
+using platform::Warn;
 
 // Entries "   7 - Office" and the numbers they stand for.
 std::map<std::int32_t, std::string> Named(const std::vector<std::string>& entries,

@@ -168,6 +168,19 @@ std::string Trimmed(const QString& typed) {
     return typed.trimmed().toStdString();
 }
 
+QPushButton* MakeNamedButton(QWidget* parent, const char* caption, const char* name) {
+    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+QComboBox* MakeNamedBox(QWidget* parent, const char* name, const QStringList& items) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->addItems(items);
+    return box;
+}
+
 QPushButton* MakeHelpButton(QWidget* parent) {
     auto* button = new QPushButton(QStringLiteral("&Help"), parent);
     button->setObjectName(QStringLiteral("BitBtn1"));

@@ -92,6 +92,10 @@ bool LeaveFocusedField(QWidget* form);
 QString Trimmed(const std::string& stored);
 std::string Trimmed(const QString& typed);
 
+// A push button and a drop-down list of fixed items, named for the tests and the help.
+QPushButton* MakeNamedButton(QWidget* parent, const char* caption, const char* name);
+QComboBox* MakeNamedBox(QWidget* parent, const char* name, const QStringList& items);
+
 // A help button captioned "Help".
 QPushButton* MakeHelpButton(QWidget* parent);
 

@@ -30,7 +30,7 @@ std::optional<bank::Cents> TypedMoney(const QString& text) {
 }
 
 void Warn(const std::string& text) {
-    platform::messages().show(platform::MessageKind::Warning, text, platform::Buttons::OK);
+    platform::Warn(text);
 }
 
 }  // namespace cbk::bankforms

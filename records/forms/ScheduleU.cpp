@@ -16,6 +16,7 @@
 #include "records/forms/FormParts.h"
 #include "rules/EntryRules.h"
 #include "state/MainVars.h"
+#include "widgets/FieldParts.h"
 #include "widgets/MaskEdit.h"
 
 namespace cbk {
@@ -26,22 +27,7 @@ constexpr int kHelpContext = 535;
 constexpr const char* kDeleteQuestion =
     "Delete this scheduled entry? Records already entered from it stay in the books.";
 
-void Warn(const std::string& text) {
-    platform::messages().show(platform::MessageKind::Warning, text, platform::Buttons::OK);
-}
-
-QPushButton* Button(QWidget* parent, const char* caption, const char* name) {
-    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-QComboBox* Box(QWidget* parent, const char* name, const QStringList& items) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->addItems(items);
-    return box;
-}
+using platform::Warn;
 
 int EntryOf(const records::ChoiceList& list, std::int32_t n) {
     for (std::size_t i = 0; i < list.entries.size(); ++i)
@@ -113,7 +99,7 @@ std::string ScheduleCharts::Name(const records::ChoiceList& list, std::int32_t n
 TSchedule::TSchedule(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TSchedule"));
     setWindowTitle(QStringLiteral("Scheduled Entry"));
-    KindBox = Box(this, "KindBox", {QStringLiteral("Expense"), QStringLiteral("Income")});
+    KindBox = MakeNamedBox(this, "KindBox", {QStringLiteral("Expense"), QStringLiteral("Income")});
     ComboBox1 = MakeChoiceField(this, "ComboBox1");
     ComboBox2 = MakeChoiceField(this, "ComboBox2");
     ComboBox1->setTypeAhead(true);
@@ -126,10 +112,11 @@ TSchedule::TSchedule(QWidget* parent) : QDialog(parent) {
         [this] { AmountFieldExit(MaskEdit1, rules::kEntryAmountPattern); });
     MaskEdit2 = MakeMaskField(this, "MaskEdit2", QStringLiteral("!99999999;1;_"), "000000000");
     Edit2 = MakeTextField(this, "Edit2");
-    RepeatBox = Box(this, "RepeatBox",
-                    {QStringLiteral("Weekly"), QStringLiteral("Every N weeks"),
-                     QStringLiteral("Monthly on a day"), QStringLiteral("Monthly on the last day"),
-                     QStringLiteral("Quarterly"), QStringLiteral("Yearly")});
+    RepeatBox =
+        MakeNamedBox(this, "RepeatBox",
+                     {QStringLiteral("Weekly"), QStringLiteral("Every N weeks"),
+                      QStringLiteral("Monthly on a day"), QStringLiteral("Monthly on the last day"),
+                      QStringLiteral("Quarterly"), QStringLiteral("Yearly")});
     MaskEdit3 = MakeMaskField(this, "MaskEdit3", QStringLiteral("!99;1;_"), "000");
     MaskEdit4 = MakeMaskField(this, "MaskEdit4", QStringLiteral("!99;1;_"), "000");
     MaskEdit5 = MakeMaskField(this, "MaskEdit5", DateMask(), kWidestDate);
@@ -301,10 +288,10 @@ TSchedules::TSchedules(QWidget* parent) : QDialog(parent) {
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->verticalHeader()->hide();
     StringGrid1->horizontalHeader()->setStretchLastSection(true);
-    BtnAdd = Button(this, "&Add...", "BtnAdd");
-    BtnEdit = Button(this, "&Edit...", "BtnEdit");
-    BtnDelete = Button(this, "&Delete", "BtnDelete");
-    BtnClose = Button(this, "Close", "BtnClose");
+    BtnAdd = MakeNamedButton(this, "&Add...", "BtnAdd");
+    BtnEdit = MakeNamedButton(this, "&Edit...", "BtnEdit");
+    BtnDelete = MakeNamedButton(this, "&Delete", "BtnDelete");
+    BtnClose = MakeNamedButton(this, "Close", "BtnClose");
     ScheduleForm = new TSchedule(this);
 
     auto* side = new QVBoxLayout;

@@ -17,22 +17,7 @@ namespace cbk {
 
 namespace {
 
-void Warn(const std::string& text) {
-    platform::messages().show(platform::MessageKind::Warning, text, platform::Buttons::OK);
-}
-
-QPushButton* Button(QWidget* parent, const char* caption, const char* name) {
-    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-QComboBox* Box(QWidget* parent, const char* name, const QStringList& items) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->addItems(items);
-    return box;
-}
+using platform::Warn;
 
 QString AmountShown(const std::optional<std::int64_t>& cents) {
     return cents ? QString::fromStdString(
@@ -60,12 +45,12 @@ std::string NameOf(const std::map<std::int32_t, std::string>& names, std::int32_
 TImportRule::TImportRule(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TImportRule"));
     setWindowTitle(QStringLiteral("Rule for Imported Lines"));
-    TextBox =
-        Box(this, "TextBox",
-            {QStringLiteral("Payee"), QStringLiteral("Memo"), QStringLiteral("Payee or memo")});
-    MatchBox = Box(this, "MatchBox",
-                   {QStringLiteral("contains"), QStringLiteral("starts with"),
-                    QStringLiteral("matches the regular expression")});
+    TextBox = MakeNamedBox(
+        this, "TextBox",
+        {QStringLiteral("Payee"), QStringLiteral("Memo"), QStringLiteral("Payee or memo")});
+    MatchBox = MakeNamedBox(this, "MatchBox",
+                            {QStringLiteral("contains"), QStringLiteral("starts with"),
+                             QStringLiteral("matches the regular expression")});
     PatternEdit = new QLineEdit(this);
     PatternEdit->setObjectName(QStringLiteral("PatternEdit"));
     PatternEdit->setMaxLength(statements::kPatternWidth);
@@ -73,12 +58,12 @@ TImportRule::TImportRule(QWidget* parent) : QDialog(parent) {
     MinEdit->setObjectName(QStringLiteral("MinEdit"));
     MaxEdit = new QLineEdit(this);
     MaxEdit->setObjectName(QStringLiteral("MaxEdit"));
-    KindBox = Box(this, "KindBox", {QStringLiteral("Expense"), QStringLiteral("Income")});
+    KindBox = MakeNamedBox(this, "KindBox", {QStringLiteral("Expense"), QStringLiteral("Income")});
     AccountBox = MakeChoiceField(this, "AccountBox");
     FolderBox = MakeChoiceField(this, "FolderBox");
-    BtnOK = Button(this, "OK", "BtnOK");
+    BtnOK = MakeNamedButton(this, "OK", "BtnOK");
     BtnOK->setDefault(true);
-    BtnCancel = Button(this, "Cancel", "BtnCancel");
+    BtnCancel = MakeNamedButton(this, "Cancel", "BtnCancel");
 
     auto* text = new QHBoxLayout;
     text->addWidget(TextBox);
@@ -171,14 +156,14 @@ TImportRules::TImportRules(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Rules for Imported Lines"));
     RuleList = new QListWidget(this);
     RuleList->setObjectName(QStringLiteral("RuleList"));
-    BtnAdd = Button(this, "Add...", "BtnAdd");
-    BtnEdit = Button(this, "Edit...", "BtnEdit");
-    BtnDelete = Button(this, "Delete", "BtnDelete");
-    BtnUp = Button(this, "Move Up", "BtnUp");
-    BtnDown = Button(this, "Move Down", "BtnDown");
-    BtnOK = Button(this, "OK", "BtnOK");
+    BtnAdd = MakeNamedButton(this, "Add...", "BtnAdd");
+    BtnEdit = MakeNamedButton(this, "Edit...", "BtnEdit");
+    BtnDelete = MakeNamedButton(this, "Delete", "BtnDelete");
+    BtnUp = MakeNamedButton(this, "Move Up", "BtnUp");
+    BtnDown = MakeNamedButton(this, "Move Down", "BtnDown");
+    BtnOK = MakeNamedButton(this, "OK", "BtnOK");
     BtnOK->setDefault(true);
-    BtnCancel = Button(this, "Cancel", "BtnCancel");
+    BtnCancel = MakeNamedButton(this, "Cancel", "BtnCancel");
     RuleForm = new TImportRule(this);
 
     auto* side = new QVBoxLayout;
