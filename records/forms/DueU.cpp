@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <map>
 
+#include "bank/BankAccounts.h"
+#include "bank/BankMarks.h"
 #include "records/forms/FormParts.h"
 #include "rules/EntryRules.h"
 #include "widgets/MaskEdit.h"
@@ -183,8 +185,20 @@ void TDueList::Handle(records::DueChoice choice) {
     const std::vector<records::DueLine> lines = lines_;
     const records::DueEntered done =
         records::EnterDue(books_, lines, choices, amounts, platform::clock().today());
-    for (const auto& [index, recNo] : done.records)
-        Entered.push_back({*ScheduleOf(lines[index]), lines[index].date, amounts[index], recNo});
+    // The entries moved through the default bank account, as a payment import's do.
+    const std::int32_t bankNo = bank::LoadBankAccounts().DefaultNo();
+    std::vector<bank::Appended> expenses, income;
+    for (const auto& [index, recNo] : done.records) {
+        const records::Schedule& s = *ScheduleOf(lines[index]);
+        Entered.push_back({s, lines[index].date, amounts[index], recNo});
+        (s.kind == records::ScheduleKind::Expense ? expenses : income)
+            .push_back({recNo, bankNo, false, std::nullopt});
+    }
+    for (const auto& [kind, added] :
+         {std::pair{bank::Kind::Expense, &expenses}, std::pair{bank::Kind::Income, &income}})
+        if (!added->empty())
+            if (const std::string why = bank::MarksAppended(kind, *added); !why.empty())
+                Tell(platform::MessageKind::Warning, why);
     if (!done.error.empty())
         Tell(platform::MessageKind::Warning,
              done.error +

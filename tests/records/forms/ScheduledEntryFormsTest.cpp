@@ -16,6 +16,8 @@
 #include <cstdlib>
 
 #include "RecordFormFixture.h"
+#include "bank/BankAccounts.h"
+#include "bank/BankMarks.h"
 #include "records/ScheduleTable.h"
 #include "records/forms/DueU.h"
 #include "records/forms/ExpenseU.h"
@@ -186,6 +188,7 @@ TEST_F(ScheduledEntryForms, TheDueListEntersTheTickedLinesWithTheirAmountsAndKee
     OpenExpenses();
     OpenIncome();
     const long count = engine::d4recCount(Expenses);
+    ASSERT_EQ(bank::EnsureMarks(), "");  // the books' records already have their marks
 
     TDueList due(nullptr);
     ASSERT_TRUE(due.Load());
@@ -223,6 +226,12 @@ TEST_F(ScheduledEntryForms, TheDueListEntersTheTickedLinesWithTheirAmountsAndKee
     EXPECT_EQ(CurExpense.ExpDate, D(2026, 2, 26));
     EXPECT_DOUBLE_EQ(CurExpense.Amount, 412.25);
     EXPECT_EQ(due.Entered.size(), 2u);
+    // Both moved through the default bank account, so the register counts them.
+    for (long recNo : {count + 1, count + 2}) {
+        const bank::Before mark = bank::MarkBefore(bank::Kind::Expense, recNo);
+        ASSERT_TRUE(mark.mark.has_value()) << recNo;
+        EXPECT_EQ(mark.mark->bankNo, bank::LoadBankAccounts().DefaultNo()) << recNo;
+    }
     const records::StoredSchedules books = records::LoadSchedules();
     EXPECT_EQ(books.lastCheck, D(2026, 2, 28));
     EXPECT_EQ(books.schedules[0].done, D(2026, 3, 5));
