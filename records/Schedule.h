@@ -57,6 +57,7 @@ struct Schedule {
     // or moved in the editor, the day before its start): its dates after it fall due, whatever
     // the last Due check of the books says. None: the dates after the last check do.
     std::optional<platform::DateTime> done;
+    std::int32_t bankNo = 0;  // the bank account the entries move through; 0: the default
 };
 
 // Why `schedule` cannot be kept as it stands (its dates, its repeat, its count), in the words

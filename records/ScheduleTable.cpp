@@ -40,12 +40,15 @@ bool TableThere() {
 
 struct Fields {
     Field4 *id, *kind, *repeat, *every, *day, *start, *end, *times, *acc, *fol, *payee, *amount,
-        *check, *memo, *done;
+        *check, *memo, *done, *bank;
     // DONE came after the first tables were made: one without it reads as never handled.
     bool bind(Data4* t) {
-        done = nullptr;
-        for (int j = 1; j <= d4numFields(t); ++j)
+        // BANKNO likewise: one without it has every schedule in the default bank account.
+        done = bank = nullptr;
+        for (int j = 1; j <= d4numFields(t); ++j) {
             if (f4name(d4fieldJ(t, j)) == "DONE") done = d4fieldJ(t, j);
+            if (f4name(d4fieldJ(t, j)) == "BANKNO") bank = d4fieldJ(t, j);
+        }
         Field4** all[] = {&id,    &kind, &repeat, &every, &day,    &start, &end,
                           &times, &acc,  &fol,    &payee, &amount, &check, &memo};
         const char* names[] = {"SCHID", "KIND",  "REPEAT", "EVERY", "DAY",    "START",   "ENDDATE",
@@ -104,6 +107,7 @@ StoredSchedules LoadSchedules() {
         s.checkNo = f4long(f.check);
         s.memo = Trimmed(f4str(f.memo));
         if (f.done) s.done = DateIn(f.done);
+        if (f.bank) s.bankNo = std::int32_t(f4long(f.bank));
         out.schedules.push_back(std::move(s));
     }
     d4close(t);
@@ -120,7 +124,8 @@ std::string SaveSchedules(const std::vector<Schedule>& schedules,
                              cbk::CreateFields(*cbk::FindBooksTable(cbk::kSchedulesTable)));
     code4safety(cbk::cb, safety);
     Fields f{};
-    bool ok = t != nullptr && f.bind(t) && f.done != nullptr && d4appendBlank(t) == 0;
+    bool ok = t != nullptr && f.bind(t) && f.done != nullptr && f.bank != nullptr &&
+              d4appendBlank(t) == 0;
     if (ok) {
         f4assignLong(f.id, 0);
         f4assign(f.start, lastCheck ? cbk::DateToStored(*lastCheck) : "");
@@ -142,6 +147,7 @@ std::string SaveSchedules(const std::vector<Schedule>& schedules,
         f4assignLong(f.check, s.checkNo);
         f4assign(f.memo, s.memo);
         f4assign(f.done, s.done ? cbk::DateToStored(*s.done) : "");
+        f4assignLong(f.bank, s.bankNo);
     }
     if (t) {
         ok = d4flush(t) == 0 && ok;

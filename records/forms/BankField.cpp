@@ -34,15 +34,31 @@ void BankField::Show(bank::Kind kind, long recNo) {
     FillChoiceBox(box_, entries, chosen);
 }
 
+void BankField::ShowNumber(std::int32_t bankNo) {
+    const bank::BankAccounts accounts = bank::LoadBankAccounts();
+    const std::int32_t wanted = accounts.Find(bankNo) ? bankNo : accounts.DefaultNo();
+    std::vector<std::string> entries;
+    numbers_.clear();
+    int chosen = 0;
+    for (const bank::BankAccount& a : accounts.accounts) {
+        if (a.no == wanted) chosen = int(entries.size());
+        entries.push_back(a.name);
+        numbers_.push_back(a.no);
+    }
+    FillChoiceBox(box_, entries, entries.empty() ? -1 : chosen);
+}
+
+std::int32_t BankField::Chosen() const {
+    const int i = box_->currentIndex();
+    return i >= 0 && std::size_t(i) < numbers_.size() ? numbers_[std::size_t(i)] : 0;
+}
+
 bool BankField::ChangeAllowed() const {
     return bank::ReconciledChangeAllowed(before_);
 }
 
 void BankField::Saved(long recNo) {
-    const int i = box_->currentIndex();
-    const std::int32_t no =
-        i >= 0 && std::size_t(i) < numbers_.size() ? numbers_[std::size_t(i)] : 0;
-    const std::string why = bank::MarkSaved(kind_, recNo, before_, no);
+    const std::string why = bank::MarkSaved(kind_, recNo, before_, Chosen());
     if (!why.empty())
         platform::messages().show(platform::MessageKind::Warning, why, platform::Buttons::OK);
 }

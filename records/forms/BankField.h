@@ -21,6 +21,10 @@ public:
     // Fills the list and chooses the record's account (`recNo` of `kind`, 0 for a new record:
     // the default account), or "not assigned" when its mark is missing. Remembers the mark.
     void Show(bank::Kind kind, long recNo);
+    // Fills the list for a schedule and chooses account `bankNo`, the default when it is 0 or
+    // no longer in the list; Chosen() is the account then chosen.
+    void ShowNumber(std::int32_t bankNo);
+    std::int32_t Chosen() const;
     // Before the save or the delete: false when the record is reconciled and the user keeps it.
     bool ChangeAllowed() const;
     // After the save of `recNo`: the mark follows it with the chosen account.

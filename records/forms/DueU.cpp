@@ -185,14 +185,15 @@ void TDueList::Handle(records::DueChoice choice) {
     const std::vector<records::DueLine> lines = lines_;
     const records::DueEntered done =
         records::EnterDue(books_, lines, choices, amounts, platform::clock().today());
-    // The entries moved through the default bank account, as a payment import's do.
-    const std::int32_t bankNo = bank::LoadBankAccounts().DefaultNo();
+    // The entries moved through their schedule's bank account, else the default one.
+    const bank::BankAccounts accounts = bank::LoadBankAccounts();
     std::vector<bank::Appended> expenses, income;
     for (const auto& [index, recNo] : done.records) {
         const records::Schedule& s = *ScheduleOf(lines[index]);
         Entered.push_back({s, lines[index].date, amounts[index], recNo});
         (s.kind == records::ScheduleKind::Expense ? expenses : income)
-            .push_back({recNo, bankNo, false, std::nullopt});
+            .push_back({recNo, accounts.Find(s.bankNo) ? s.bankNo : accounts.DefaultNo(), false,
+                        std::nullopt});
     }
     for (const auto& [kind, added] :
          {std::pair{bank::Kind::Expense, &expenses}, std::pair{bank::Kind::Income, &income}})

@@ -131,6 +131,7 @@ TSchedule::TSchedule(QWidget* parent) : QDialog(parent) {
                                      {MakeLabel(this, "Memo:"), Edit2},
                                      {MakeLabel(this, "Account:"), ComboBox1},
                                      {MakeLabel(this, "Folder:"), ComboBox2},
+                                     {Bank.label(), Bank.box()},
                                      {MakeLabel(this, "How often:"), RepeatBox},
                                      {MakeLabel(this, "Every (weeks):"), MaskEdit3},
                                      {MakeLabel(this, "Day of the month:"), MaskEdit4},
@@ -140,9 +141,9 @@ TSchedule::TSchedule(QWidget* parent) : QDialog(parent) {
     fields->setAlignment(KindBox, Qt::AlignLeft);
     fields->setAlignment(RepeatBox, Qt::AlignLeft);
     LayOutForm(this, fields, row);
-    ChainTabOrder({KindBox, Edit1, MaskEdit1, MaskEdit2, Edit2, ComboBox1, ComboBox2, RepeatBox,
-                   MaskEdit3, MaskEdit4, MaskEdit5, MaskEdit6, MaskEdit7, BtnSave, BtnDelete,
-                   BtnCancel, BitBtn1});
+    ChainTabOrder({KindBox, Edit1, MaskEdit1, MaskEdit2, Edit2, ComboBox1, ComboBox2, Bank.box(),
+                   RepeatBox, MaskEdit3, MaskEdit4, MaskEdit5, MaskEdit6, MaskEdit7, BtnSave,
+                   BtnDelete, BtnCancel, BitBtn1});
 
     connect(KindBox, &QComboBox::activated, this, [this] { KindChange(); });
     connect(RepeatBox, &QComboBox::currentIndexChanged, this, [this] { RepeatChange(); });
@@ -165,6 +166,7 @@ void TSchedule::Load(const records::Schedule& s, const ScheduleCharts& charts) {
     FillChoiceBox(ComboBox1, charts.accounts(s.kind).entries,
                   EntryOf(charts.accounts(s.kind), s.accNo));
     FillChoiceBox(ComboBox2, charts.folders.entries, EntryOf(charts.folders, s.folNo));
+    Bank.ShowNumber(s.bankNo);
     Edit1->setText(QString::fromStdString(s.payee));
     ShowAmount(MaskEdit1, s.amount, rules::kEntryAmountPattern);
     MaskEdit2->setText(QString::fromStdString(PadNumber(s.checkNo, 8)));
@@ -218,6 +220,7 @@ void TSchedule::BtnSaveClick() {
         return void(Refuse(ComboBox2, "Choose the folder the entries are filed under."));
     s.accNo = *rules::ChoiceNumber(*account);
     s.folNo = *rules::ChoiceNumber(*folder);
+    s.bankNo = Bank.Chosen();
     s.payee = Trimmed(Edit1->text());
     const std::string amount = Trimmed(MaskEdit1->text());
     const auto value = rules::ToFloat(amount);

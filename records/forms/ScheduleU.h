@@ -12,6 +12,7 @@
 #include "platform/Platform.h"
 #include "records/RecordTables.h"
 #include "records/ScheduleTable.h"
+#include "records/forms/BankField.h"
 
 class QComboBox;
 class QLabel;
@@ -51,6 +52,7 @@ public:
     QComboBox* KindBox = nullptr;    // Expense, Income
     ChoiceBox* ComboBox1 = nullptr;  // account
     ChoiceBox* ComboBox2 = nullptr;  // folder
+    BankField Bank{this};            // the bank account the entries move through
     QLineEdit* Edit1 = nullptr;      // pay to / description
     MaskEdit* MaskEdit1 = nullptr;   // amount
     MaskEdit* MaskEdit2 = nullptr;   // check number (expenses)

@@ -32,7 +32,8 @@ TEST_F(ScheduleTable, EveryFieldAndTheLastCheckComeBackAndASaveReplacesTheOld) {
                   1234.56,
                   1001,
                   "weekly crew",
-                  D(2026, 2, 27)};
+                  D(2026, 2, 27),
+                  2};
     Schedule rent{9,
                   ScheduleKind::Income,
                   {Repeat::MonthlyOnDay, 1, 31, D(2026, 1, 31), {}, 12},
@@ -64,6 +65,7 @@ TEST_F(ScheduleTable, EveryFieldAndTheLastCheckComeBackAndASaveReplacesTheOld) {
     EXPECT_EQ(c.checkNo, 1001);
     EXPECT_EQ(c.memo, "weekly crew");
     EXPECT_EQ(c.done, D(2026, 2, 27));
+    EXPECT_EQ(c.bankNo, 2);
     const Schedule& r = back.schedules[1];
     EXPECT_EQ(r.kind, ScheduleKind::Income);
     EXPECT_EQ(r.rule.repeat, Repeat::MonthlyOnDay);
@@ -71,6 +73,7 @@ TEST_F(ScheduleTable, EveryFieldAndTheLastCheckComeBackAndASaveReplacesTheOld) {
     EXPECT_FALSE(r.rule.end);
     EXPECT_EQ(r.rule.count, 12);
     EXPECT_FALSE(r.done);
+    EXPECT_EQ(r.bankNo, 0);  // the default account
 
     ASSERT_EQ(SaveSchedules({rent}, std::nullopt), "");
     back = LoadSchedules();

@@ -99,6 +99,9 @@ TEST_F(ScheduledEntryForms, ASchedulesTypedInIsRefusedUntilSoundThenListedAndSav
             key(Qt::Key_Tab);
             type("400.5");
             for (int i = 0; i < 5; ++i) key(Qt::Key_Tab);  // check no, memo, account, folder
+            ASSERT_EQ(QApplication::focusWidget(), form.Bank.box());
+            EXPECT_EQ(form.Bank.box()->currentText(), QStringLiteral("Checking"));
+            key(Qt::Key_Tab);
             ASSERT_EQ(QApplication::focusWidget(), form.RepeatBox);
             EXPECT_EQ(form.RepeatBox->currentText(), QStringLiteral("Monthly on a day"));
             key(Qt::Key_Up);  // every N weeks
