@@ -15,9 +15,15 @@ void BankField::Show(bank::Kind kind, long recNo) {
     kind_ = kind;
     before_ = recNo > 0 ? bank::MarkBefore(kind, recNo) : bank::Before{};
     const bank::BankAccounts accounts = bank::LoadBankAccounts();
-    const std::int32_t wanted = before_.mark ? before_.mark->bankNo
-                                : recNo > 0  ? 0
-                                             : accounts.DefaultNo();
+    Fill(accounts, before_.mark ? before_.mark->bankNo : recNo > 0 ? 0 : accounts.DefaultNo());
+}
+
+void BankField::ShowNumber(std::int32_t bankNo) {
+    const bank::BankAccounts accounts = bank::LoadBankAccounts();
+    Fill(accounts, accounts.Find(bankNo) ? bankNo : accounts.DefaultNo());
+}
+
+void BankField::Fill(const bank::BankAccounts& accounts, std::int32_t wanted) {
     std::vector<std::string> entries;
     numbers_.clear();
     int chosen = -1;
@@ -32,20 +38,6 @@ void BankField::Show(bank::Kind kind, long recNo) {
         numbers_.push_back(0);
     }
     FillChoiceBox(box_, entries, chosen);
-}
-
-void BankField::ShowNumber(std::int32_t bankNo) {
-    const bank::BankAccounts accounts = bank::LoadBankAccounts();
-    const std::int32_t wanted = accounts.Find(bankNo) ? bankNo : accounts.DefaultNo();
-    std::vector<std::string> entries;
-    numbers_.clear();
-    int chosen = 0;
-    for (const bank::BankAccount& a : accounts.accounts) {
-        if (a.no == wanted) chosen = int(entries.size());
-        entries.push_back(a.name);
-        numbers_.push_back(a.no);
-    }
-    FillChoiceBox(box_, entries, entries.empty() ? -1 : chosen);
 }
 
 std::int32_t BankField::Chosen() const {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "bank/BankAccounts.h"
 #include "bank/BankMarks.h"
 #include "widgets/FieldParts.h"
 
@@ -33,6 +34,9 @@ public:
     void Deleted();
 
 private:
+    // The accounts in the list with `wanted` chosen, or "not assigned" when it is not there.
+    void Fill(const bank::BankAccounts& accounts, std::int32_t wanted);
+
     QLabel* label_;
     ChoiceBox* box_;
     bank::Kind kind_ = bank::Kind::Expense;
